@@ -1,0 +1,222 @@
+#include "cli/Comandos.h"
+
+#include <charconv>
+#include <istream>
+#include <ostream>
+
+#include "document/UData.h"
+#include "method/Puntuacion.h"
+#include "platform/Archivos.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+
+namespace koral::cli {
+
+namespace {
+
+constexpr const char* kUso =
+    "Uso: koral20-cli COMANDO ...\n"
+    "  dump ARCHIVO.kr2               la empresa como JSON\n"
+    "  save ARCHIVO.kr2 [SALIDA.kr2]  lee y vuelve a escribir la empresa\n"
+    "  score                          puntúa cadenas de respuestas (entrada estándar)\n";
+
+// A failure that ends the command: "Error: " + message, exit 1.
+struct ErrorComando {
+    std::string mensaje;  // UTF-8
+};
+
+// Notices go to stderr one per line; questions and prompts take the answer
+// that changes nothing.
+class DialogosCli : public Dialogos {
+public:
+    explicit DialogosCli(std::ostream& err) : err_(err) {}
+    void mensaje(const std::string& texto) override {
+        err_ << "Atención: " << cp1252AUtf8(texto) << '\n';
+    }
+    Respuesta pregunta(const std::string&, const std::string&) override { return Respuesta::Cancelar; }
+    bool pideCampo(const std::string&, const std::string&, std::string&) override { return false; }
+
+private:
+    std::ostream& err_;
+};
+
+class InstalacionDialogos {
+public:
+    explicit InstalacionDialogos(Dialogos* d) : anterior_(instalarDialogos(d)) {}
+    ~InstalacionDialogos() { instalarDialogos(anterior_); }
+
+private:
+    Dialogos* anterior_;
+};
+
+void json(std::ostream& o, std::string_view cp) {
+    o << '"';
+    for (char c : cp1252AUtf8(cp)) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"': o << "\\\""; break;
+            case '\\': o << "\\\\"; break;
+            case '\n': o << "\\n"; break;
+            case '\r': o << "\\r"; break;
+            case '\t': o << "\\t"; break;
+            default:
+                if (u < 0x20) {
+                    static const char* hex = "0123456789abcdef";
+                    o << "\\u00" << hex[u >> 4] << hex[u & 15];
+                } else {
+                    o << c;
+                }
+        }
+    }
+    o << '"';
+}
+
+// Shortest text that reads back to the same double.
+void jsonReal(std::ostream& o, double v) {
+    char tmp[32];
+    const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
+    o.write(tmp, r.ptr - tmp);
+}
+
+template <typename L>
+void jsonIds(std::ostream& o, const L& lista) {
+    o << '[';
+    bool primero = true;
+    for (const auto* r : lista) {
+        if (!primero) o << ',';
+        primero = false;
+        o << r->id;
+    }
+    o << ']';
+}
+
+void leerExistente(TKoral& doc, const std::string& ruta) {
+    // Reading creates a missing file; inspecting one must not.
+    if (!archivos().existe(ruta)) throw ErrorComando{"no existe el archivo " + ruta};
+    doc.leerArchivo(ruta);
+}
+
+int dump(const std::vector<std::string>& args, std::ostream& out) {
+    if (args.size() != 2) return 2;
+    TKoral doc;
+    leerExistente(doc, args[1]);
+    out << "{\"nombre\":";
+    json(out, doc.nombre);
+    out << ",\"archivo\":";
+    std::string archivoCp;
+    json(out, utf8ACp1252(doc.archivo, archivoCp) ? archivoCp : std::string());
+    out << ",\"ultimoId\":" << doc.ultimoId << ",\"nGrupos\":" << doc.nGrupos
+        << ",\"nCuestionarios\":" << doc.nCuestionarios << ",\"nPerfiles\":" << doc.nPerfiles
+        << ",\"modificado\":" << (doc.modificado ? "true" : "false") << ",\"grupos\":[";
+    for (std::size_t i = 0; i < doc.grupos.size(); ++i) {
+        const TGrupo& g = *doc.grupos[i];
+        if (i) out << ',';
+        out << "{\"id\":" << g.id << ",\"nombre\":";
+        json(out, g.nombre);
+        out << ",\"fecha\":";
+        jsonReal(out, g.fecha);
+        out << ",\"cuestionarios\":";
+        jsonIds(out, g.cuestionarios);
+        out << '}';
+    }
+    out << "],\"cuestionarios\":[";
+    for (std::size_t i = 0; i < doc.cuestionarios.size(); ++i) {
+        const TCuestionario& q = *doc.cuestionarios[i];
+        if (i) out << ',';
+        out << "{\"id\":" << q.id << ",\"nombre\":";
+        json(out, q.nombre);
+        out << ",\"fecha\":";
+        jsonReal(out, q.fecha);
+        out << ",\"grupos\":";
+        jsonIds(out, q.grupos);
+        out << ",\"respuestas\":";
+        json(out, std::string_view(q.respuestas.data(), q.respuestas.size()));
+        out << ",\"puntuaciones\":[";
+        for (int f = 0; f < kNumFactores; ++f) {
+            if (f) out << ',';
+            jsonReal(out, q.puntuaciones[f]);
+        }
+        out << "],\"sinRespuesta\":" << q.sinRespuesta << '}';
+    }
+    out << "],\"perfiles\":[";
+    for (std::size_t i = 0; i < doc.perfiles.size(); ++i) {
+        const TPerfil& p = *doc.perfiles[i];
+        if (i) out << ',';
+        out << "{\"id\":" << p.id << ",\"nombre\":";
+        json(out, p.nombre);
+        out << ",\"fecha\":";
+        jsonReal(out, p.fecha);
+        out << ",\"grupos\":";
+        jsonIds(out, p.grupos);
+        out << ",\"descripcion\":";
+        json(out, p.descripcion);
+        out << ",\"observaciones\":";
+        json(out, p.observaciones);
+        out << '}';
+    }
+    out << "]}\n";
+    return 0;
+}
+
+int save(const std::vector<std::string>& args) {
+    if (args.size() != 2 && args.size() != 3) return 2;
+    TKoral doc;
+    leerExistente(doc, args[1]);
+    if (args.size() == 3) doc.archivo = args[2];
+    doc.guardarArchivo();
+    return 0;
+}
+
+int score(std::istream& in, std::ostream& out) {
+    std::string linea;
+    long n = 0;
+    char tmp[32];
+    while (std::getline(in, linea)) {
+        ++n;
+        if (!linea.empty() && linea.back() == '\r') linea.pop_back();
+        if (linea.size() != static_cast<std::size_t>(kNumItems))
+            throw ErrorComando{"línea " + std::to_string(n) + ": se esperaban " +
+                               std::to_string(kNumItems) + " respuestas y hay " +
+                               std::to_string(linea.size()) + " caracteres"};
+        Puntuaciones p{};
+        const int sin = puntuarRespuestas(linea.data(), p);
+        for (double s : p) {
+            const auto r = std::to_chars(tmp, tmp + sizeof tmp, s, std::chars_format::fixed, 6);
+            out.write(tmp, r.ptr - tmp);
+            out << ' ';
+        }
+        out << sin << '\n';
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::ostream& salida,
+             std::ostream& errores) {
+    DialogosCli dialogos(errores);
+    InstalacionDialogos instalacion(&dialogos);
+    int codigo = 2;
+    try {
+        const std::string comando = args.empty() ? std::string() : args[0];
+        if (comando == "dump")
+            codigo = dump(args, salida);
+        else if (comando == "save")
+            codigo = save(args);
+        else if (comando == "score" && args.size() == 1)
+            codigo = score(entrada, salida);
+    } catch (const ErrorComando& e) {
+        errores << "Error: " << e.mensaje << '\n';
+        return 1;
+    } catch (const ErrorArchivo& e) {
+        errores << "Error: " << cp1252AUtf8(e.what()) << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        errores << "Error: memoria insuficiente\n";
+        return 1;
+    }
+    if (codigo == 2) errores << kUso;
+    return codigo;
+}
+
+}  // namespace koral::cli

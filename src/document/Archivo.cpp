@@ -1,0 +1,585 @@
+// The company file: tagged text lines, Windows-1252, CR LF.
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "document/ArchivoEmpresa.h"
+#include "document/UData.h"
+#include "platform/Archivos.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+
+namespace koral {
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+
+class ErrorNumerico : public ErrorArchivo {
+public:
+    ErrorNumerico() : ErrorArchivo("Invalid numeric input") {}
+};
+
+bool esFinDeLinea(char c) { return c == '\r' || c == '\n'; }
+
+// Decimal integer: optional sign, then digits only, within 32 bits.
+bool convertirEntero(std::string_view t, std::int32_t& v) {
+    const char* p = t.data();
+    const char* fin = p + t.size();
+    bool negativo = false;
+    if (p < fin && (*p == '+' || *p == '-')) negativo = *p++ == '-';
+    if (p == fin) return false;
+    std::int64_t x = 0;
+    for (; p < fin; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        x = x * 10 + (*p - '0');
+        if (x > 2147483648LL) return false;
+    }
+    if (negativo) x = -x;
+    if (x > 2147483647LL) return false;
+    v = static_cast<std::int32_t>(x);
+    return true;
+}
+
+// Optional sign, digits with an optional point and fraction (at least one
+// digit in all), optional exponent. No "inf" or "nan": nothing we write.
+bool convertirReal(std::string_view t, double& v) {
+    std::size_t i = 0;
+    bool negativo = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
+    const std::size_t inicio = i;
+    std::size_t digitos = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digitos;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digitos;
+    }
+    if (digitos == 0) return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        std::size_t expDigitos = 0;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++expDigitos;
+        if (expDigitos == 0) return false;
+    }
+    if (i != t.size()) return false;
+    // from_chars takes no '+' sign, so the sign was taken off above.
+    const char* desde = t.data() + inicio;
+    const char* hasta = t.data() + t.size();
+    double x = 0;
+    const auto r = std::from_chars(desde, hasta, x, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != hasta) return false;
+    v = negativo ? -x : x;
+    return true;
+}
+
+// Reads the bytes of a company file the way the format defines fields.
+// A Ctrl-Z ends the file wherever it stands.
+class Cursor {
+public:
+    explicit Cursor(std::string_view datos) : p_(datos.data()) {
+        const void* z = std::memchr(datos.data(), kCtrlZ, datos.size());
+        fin_ = z ? static_cast<const char*>(z) : datos.data() + datos.size();
+    }
+
+    bool alFinal() const { return p_ >= fin_; }
+
+    // At the end of the file a character reads as Ctrl-Z.
+    char caracter() { return alFinal() ? kCtrlZ : *p_++; }
+
+    // A separator: one character that should be a blank.
+    void separador() {
+        if (caracter() != ' ') Mensaje("separador no válido"_cp);
+    }
+
+    std::int32_t entero() {
+        std::int32_t v = 0;
+        const std::string_view t = token(32);
+        if (!t.empty() && !convertirEntero(t, v)) throw ErrorNumerico();
+        return v;
+    }
+
+    double real() {
+        double v = 0;
+        const std::string_view t = token(64);
+        if (!t.empty() && !convertirReal(t, v)) throw ErrorNumerico();
+        return v;
+    }
+
+    // The rest of the line, without its end.
+    std::string_view resto() {
+        const char* inicio = p_;
+        while (p_ < fin_ && !esFinDeLinea(*p_)) ++p_;
+        return {inicio, static_cast<std::size_t>(p_ - inicio)};
+    }
+
+    // Drops the rest of the line and its end (CR LF, CR or LF).
+    void siguienteLinea() {
+        resto();
+        terminarLinea();
+    }
+
+    // After a character that was itself a line end: drop the LF of a CR LF.
+    void finDeLineaLeido(char c) {
+        if (c == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
+    }
+
+private:
+    // Skips blanks, control characters and line ends, then takes up to
+    // `maximo` characters until the next blank or control character, which
+    // stays unread. Empty at the end of the file.
+    std::string_view token(std::size_t maximo) {
+        while (p_ < fin_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
+        const char* inicio = p_;
+        while (p_ < fin_ && static_cast<unsigned char>(*p_) > ' ' &&
+               static_cast<std::size_t>(p_ - inicio) < maximo)
+            ++p_;
+        return {inicio, static_cast<std::size_t>(p_ - inicio)};
+    }
+
+    void terminarLinea() {
+        if (p_ >= fin_) return;
+        const char c = *p_++;
+        finDeLineaLeido(c);
+    }
+
+    const char* p_;
+    const char* fin_;
+};
+
+std::string decodificarTexto(std::string_view t) {
+    std::string s;
+    s.reserve(t.size());
+    std::size_t i = 0;
+    while (i < t.size()) {
+        if (t[i] == '\\' && i + 1 < t.size() && t[i + 1] == 'l') {
+            s += "\r\n";
+            i += 2;
+        } else {
+            s += t[i++];
+        }
+    }
+    return s;
+}
+
+template <typename T>
+void reservar(std::vector<T>& v, std::int32_t cuenta, std::size_t tope) {
+    if (cuenta > 0) v.reserve(std::min<std::size_t>(static_cast<std::size_t>(cuenta), tope));
+}
+
+class LectorEmpresa {
+public:
+    LectorEmpresa(TKoral& doc, std::string_view datos)
+        : doc_(doc), c_(datos), tope_(datos.size() / 16 + 1) {}
+
+    // Reads every line; throws ErrorArchivo on an unreadable number.
+    void leer() {
+        while (!c_.alFinal()) {
+            const char tag = c_.caracter();
+            switch (tag) {
+                case 'E': cabecera(); break;
+                case 'G': grupo(); break;
+                case 'C': cuestionario(); break;
+                case 'P': perfil(); break;
+                case 'c': enlace(); break;
+                case 'p': seleccion(); break;
+                case 'd': texto(&TPerfil::descripcion, "Línea d errónea"); break;
+                case 'o': texto(&TPerfil::observaciones, "Línea o errónea"); break;
+                default:
+                    Mensaje("Línea errónea en archivo. Posible corrupción"_cp);
+                    if (esFinDeLinea(tag))
+                        c_.finDeLineaLeido(tag);
+                    else
+                        c_.siguienteLinea();
+            }
+        }
+    }
+
+    std::int32_t mayorId() const { return mayorId_; }
+
+private:
+    void notarId(std::int32_t id) { mayorId_ = std::max(mayorId_, id); }
+
+    void cabecera() {
+        doc_.ultimoId = c_.entero();
+        c_.separador();
+        doc_.nGrupos = c_.entero();
+        c_.separador();
+        doc_.nPerfiles = c_.entero();
+        c_.separador();
+        doc_.nCuestionarios = c_.entero();
+        c_.separador();
+        doc_.nombre = cortarNombre(c_.resto());
+        c_.siguienteLinea();
+        reservar(doc_.grupos, doc_.nGrupos, tope_);
+        reservar(doc_.cuestionarios, doc_.nCuestionarios, tope_);
+        reservar(doc_.perfiles, doc_.nPerfiles, tope_);
+    }
+
+    void grupo() {
+        auto g = std::make_unique<TGrupo>();
+        g->id = c_.entero();
+        c_.separador();
+        g->fecha = c_.real();
+        c_.separador();
+        g->nombre = cortarNombre(c_.resto());
+        c_.siguienteLinea();
+        notarId(g->id);
+        if (!nombresGrupo_.insert(g->nombre).second) return;  // duplicate: dropped silently
+        gruposPorId_.emplace(g->id, g.get());
+        doc_.grupos.push_back(std::move(g));
+        // The set holds views of the stored names, so re-point it at the kept record.
+        fijarVista(nombresGrupo_, doc_.grupos.back()->nombre);
+    }
+
+    void cuestionario() {
+        auto q = std::make_unique<TCuestionario>();
+        q->id = c_.entero();
+        c_.separador();
+        int ceros = 0;
+        for (int i = 0; i < kNumItems; ++i) {
+            char ch = c_.alFinal() ? '0' : c_.caracter();
+            // Digits above the item's option count are no answer; characters
+            // below '0' are kept as they are.
+            if (ch - '0' > maximoRespuesta[i + 1]) ch = '0';
+            q->respuestas[i] = ch;
+            ceros += ch == '0';
+        }
+        c_.separador();
+        for (double& s : q->puntuaciones) {
+            s = c_.real();
+            c_.separador();
+        }
+        q->fecha = c_.real();
+        c_.separador();
+        q->nombre = cortarNombre(c_.resto());
+        c_.siguienteLinea();
+        q->sinRespuesta = ceros;
+        notarId(q->id);
+        if (!nombresCuestionario_.insert(q->nombre).second) return;
+        cuestionariosPorId_.emplace(q->id, q.get());
+        doc_.cuestionarios.push_back(std::move(q));
+        fijarVista(nombresCuestionario_, doc_.cuestionarios.back()->nombre);
+    }
+
+    void perfil() {
+        auto p = std::make_unique<TPerfil>();
+        p->id = c_.entero();
+        c_.separador();
+        p->fecha = c_.real();
+        c_.separador();
+        p->nombre = cortarNombre(c_.resto());
+        c_.siguienteLinea();
+        notarId(p->id);
+        // The description lines after a dropped duplicate have no profile of
+        // their own: they are reported as lines without a current profile.
+        actual_ = nullptr;
+        if (!nombresPerfil_.insert(p->nombre).second) return;
+        perfilesPorId_.emplace(p->id, p.get());
+        doc_.perfiles.push_back(std::move(p));
+        actual_ = doc_.perfiles.back().get();
+        fijarVista(nombresPerfil_, actual_->nombre);
+    }
+
+    void enlace() {
+        const std::int32_t a = c_.entero();
+        const char s = c_.caracter();
+        const std::int32_t b = c_.entero();
+        c_.siguienteLinea();
+        if (s != ' ') Mensaje("separador no válido"_cp);
+        TCuestionario* q = buscar(cuestionariosPorId_, a);
+        TGrupo* g = buscar(gruposPorId_, b);
+        if (q && g)
+            enlazar(*q, *g);  // a repeated line makes no second membership
+        else
+            Mensaje("Error 01 en el archivo de entrada");
+    }
+
+    void seleccion() {
+        const std::int32_t a = c_.entero();
+        const char s = c_.caracter();
+        const std::int32_t b = c_.entero();
+        c_.siguienteLinea();
+        if (s != ' ') Mensaje("separador no válido"_cp);
+        actual_ = buscar(perfilesPorId_, a);
+        TGrupo* g = buscar(gruposPorId_, b);
+        if (actual_ && g) {
+            if (std::find(actual_->grupos.begin(), actual_->grupos.end(), g) == actual_->grupos.end())
+                actual_->grupos.push_back(g);
+        } else {
+            Mensaje("Error 02 en el archivo de entrada");
+        }
+    }
+
+    void texto(std::string TPerfil::*campo, const char* mensaje) {
+        const std::string_view t = c_.resto();
+        c_.siguienteLinea();
+        // Without a profile the line is passed over whole: its text read as
+        // further lines could invent records or end the reading.
+        if (actual_)
+            actual_->*campo = decodificarTexto(t);
+        else
+            Mensaje(operator""_cp(mensaje, std::strlen(mensaje)));
+    }
+
+    template <typename T>
+    static T* buscar(const std::unordered_map<std::int32_t, T*>& indice, std::int32_t id) {
+        const auto it = indice.find(id);
+        return it == indice.end() ? nullptr : it->second;
+    }
+
+    // Replaces the just-inserted view (of a record's temporary name) by one of
+    // the stored name; both hold the same bytes.
+    static void fijarVista(std::unordered_set<std::string_view>& s, const std::string& nombre) {
+        s.erase(nombre);
+        s.insert(nombre);
+    }
+
+    TKoral& doc_;
+    Cursor c_;
+    std::size_t tope_;  // bounds reservations made from header counts
+    TPerfil* actual_ = nullptr;
+    std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
+    std::unordered_map<std::int32_t, TGrupo*> gruposPorId_;
+    std::unordered_map<std::int32_t, TCuestionario*> cuestionariosPorId_;
+    std::unordered_map<std::int32_t, TPerfil*> perfilesPorId_;
+    std::unordered_set<std::string_view> nombresGrupo_, nombresCuestionario_, nombresPerfil_;
+};
+
+// --- writing ---
+
+class Escritor {
+public:
+    explicit Escritor(SalidaArchivo& salida) : salida_(salida) { buf_.reserve(kBloque + 4096); }
+
+    void texto(std::string_view t) {
+        buf_.append(t);
+        if (buf_.size() >= kBloque) vaciar();
+    }
+    void caracter(char c) { buf_ += c; }
+    void entero(std::int32_t v) {
+        char tmp[16];
+        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
+        buf_.append(tmp, static_cast<std::size_t>(r.ptr - tmp));
+    }
+    // 23 characters: sign position, d.dddddddddddddd, E, exponent sign, 4 digits.
+    void real(double v) {
+        // Nothing we compute is infinite or NaN; were one to appear, a number
+        // the reader refuses would make the whole file unreadable.
+        if (!std::isfinite(v)) v = 0;
+        char tmp[40];
+        const auto r = std::to_chars(tmp, tmp + sizeof tmp, std::fabs(v),
+                                     std::chars_format::scientific, 14);
+        const char* e = std::find(static_cast<const char*>(tmp), static_cast<const char*>(r.ptr), 'e');
+        buf_ += (v < 0) ? '-' : ' ';
+        buf_.append(tmp, static_cast<std::size_t>(e - tmp));
+        buf_ += 'E';
+        buf_ += e[1];
+        const std::size_t nExp = static_cast<std::size_t>(r.ptr - (e + 2));
+        buf_.append(4 - std::min<std::size_t>(nExp, 4), '0');
+        buf_.append(e + 2, nExp);
+    }
+    // A name runs to the end of its line: a line break or Ctrl-Z inside it
+    // would split or end the file, so they are written as blanks.
+    void nombre(const std::string& n) {
+        for (char c : n) buf_ += (esFinDeLinea(c) || c == kCtrlZ) ? ' ' : c;
+    }
+    // Profile texts: every line break as "\l", whatever its form.
+    void textoPerfil(const std::string& t) {
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            const char c = t[i];
+            if (c == '\r') {
+                if (i + 1 < t.size() && t[i + 1] == '\n') ++i;
+                buf_ += "\\l";
+            } else if (c == '\n') {
+                buf_ += "\\l";
+            } else {
+                buf_ += c == kCtrlZ ? ' ' : c;
+            }
+        }
+    }
+    void finLinea() {
+        buf_ += "\r\n";
+        if (buf_.size() >= kBloque) vaciar();
+    }
+    void vaciar() {
+        if (!buf_.empty()) salida_.escribir(buf_.data(), buf_.size());
+        buf_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBloque = 1 << 20;
+    SalidaArchivo& salida_;
+    std::string buf_;
+};
+
+}  // namespace
+
+void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida) {
+    Escritor w(salida);
+    w.caracter('E');
+    w.entero(doc.ultimoId);
+    w.caracter(' ');
+    w.entero(doc.nGrupos);
+    w.caracter(' ');
+    w.entero(doc.nPerfiles);
+    w.caracter(' ');
+    w.entero(doc.nCuestionarios);
+    w.caracter(' ');
+    w.nombre(doc.nombre);
+    w.finLinea();
+    for (const auto& g : doc.grupos) {
+        w.caracter('G');
+        w.entero(g->id);
+        w.caracter(' ');
+        w.real(g->fecha);
+        w.caracter(' ');
+        w.nombre(g->nombre);
+        w.finLinea();
+    }
+    for (const auto& q : doc.cuestionarios) {
+        w.caracter('C');
+        w.entero(q->id);
+        w.caracter(' ');
+        w.texto(std::string_view(q->respuestas.data(), q->respuestas.size()));
+        w.caracter(' ');
+        for (double s : q->puntuaciones) {
+            w.real(s);
+            w.caracter(' ');
+        }
+        w.real(q->fecha);
+        w.caracter(' ');
+        w.nombre(q->nombre);
+        w.finLinea();
+        for (const TGrupo* g : q->grupos) {
+            w.caracter('c');
+            w.entero(q->id);
+            w.caracter(' ');
+            w.entero(g->id);
+            w.finLinea();
+        }
+    }
+    for (const auto& p : doc.perfiles) {
+        w.caracter('P');
+        w.entero(p->id);
+        w.caracter(' ');
+        w.real(p->fecha);
+        w.caracter(' ');
+        w.nombre(p->nombre);
+        w.finLinea();
+        for (const TGrupo* g : p->grupos) {
+            w.caracter('p');
+            w.entero(p->id);
+            w.caracter(' ');
+            w.entero(g->id);
+            w.finLinea();
+        }
+        w.caracter('d');
+        w.textoPerfil(p->descripcion);
+        w.finLinea();
+        w.caracter('o');
+        w.textoPerfil(p->observaciones);
+        w.finLinea();
+    }
+    w.vaciar();
+}
+
+void leerEmpresa(TKoral& doc, std::string_view datos) {
+    doc.grupos.clear();
+    doc.cuestionarios.clear();
+    doc.perfiles.clear();
+    doc.nGrupos = doc.nCuestionarios = doc.nPerfiles = 0;
+
+    LectorEmpresa lector(doc, datos);
+    // Links are saved by identifier: a header counter below an identifier in
+    // use would hand that identifier out again. Raise it, silently.
+    auto ajustarUltimoId = [&] {
+        if (doc.ultimoId < lector.mayorId()) doc.ultimoId = lector.mayorId();
+    };
+    try {
+        lector.leer();
+    } catch (...) {
+        ajustarUltimoId();
+        // The records read so far stay; keep the counts true to them.
+        doc.nGrupos = static_cast<std::int32_t>(doc.grupos.size());
+        doc.nCuestionarios = static_cast<std::int32_t>(doc.cuestionarios.size());
+        doc.nPerfiles = static_cast<std::int32_t>(doc.perfiles.size());
+        throw;
+    }
+    ajustarUltimoId();
+    doc.modificado = false;
+
+    auto comprobar = [&](std::int32_t& cuenta, std::size_t largo, const char* mensaje) {
+        if (cuenta == static_cast<std::int64_t>(largo)) return;
+        Mensaje(mensaje);
+        cuenta = static_cast<std::int32_t>(largo);
+        doc.modificado = true;
+    };
+    comprobar(doc.nGrupos, doc.grupos.size(), "Error: diferencia en los grupos. Arreglado");
+    comprobar(doc.nCuestionarios, doc.cuestionarios.size(),
+              "Error: diferencia en los cuestionarios. Arreglado");
+    comprobar(doc.nPerfiles, doc.perfiles.size(), "Error: diferencia en los perfiles. Arreglado");
+}
+
+std::string nombreRespaldo(const std::string& archivo) {
+    const auto barra = archivo.find_last_of('/');
+    const auto inicioNombre = barra == std::string::npos ? 0 : barra + 1;
+    const auto punto = archivo.find_last_of('.');
+    if (punto == std::string::npos || punto < inicioNombre) return archivo + ".BAK";
+    return archivo.substr(0, punto) + ".BAK";
+}
+
+void TKoral::leerArchivo(const std::string& ruta) {
+    if (ruta.empty()) {
+        Mensaje("El nombre de archivo está vacio"_cp);
+        return;
+    }
+    archivo = ruta;
+    SistemaArchivos& fs = archivos();
+    if (!fs.existe(ruta)) fs.crearNuevo(ruta)->terminar();
+    const std::string datos = fs.leerTodo(ruta);
+    leerEmpresa(*this, datos);
+}
+
+void TKoral::guardarArchivo() {
+    SistemaArchivos& fs = archivos();
+    const std::string respaldo = nombreRespaldo(archivo);
+    // A company file named like its own backup cannot have one: deleting the
+    // "old backup" would delete the company file itself.
+    if (respaldo == archivo) throw ErrorArchivo("No puede crearse archivo de respaldo.");
+
+    // The new content goes to a temporary file in the same folder first, so
+    // that no failure can leave a half-written company file behind.
+    std::string temporal = archivo + ".tmp";
+    for (int i = 1; fs.existe(temporal); ++i) temporal = archivo + ".tmp" + std::to_string(i);
+    try {
+        auto salida = fs.crearNuevo(temporal);
+        escribirEmpresa(*this, *salida);
+        salida->terminar();
+    } catch (...) {
+        fs.borrar(temporal);
+        throw;
+    }
+
+    const bool habiaArchivo = fs.existe(archivo);
+    if (habiaArchivo) {
+        fs.borrar(respaldo);  // outcome ignored
+        if (!fs.renombrar(archivo, respaldo)) {
+            fs.borrar(temporal);
+            throw ErrorArchivo("No puede crearse archivo de respaldo.");
+        }
+    }
+    if (!fs.renombrar(temporal, archivo)) {
+        const int e = errno;
+        if (habiaArchivo) fs.renombrar(respaldo, archivo);
+        fs.borrar(temporal);
+        throw ErrorArchivo(mensajeSistema(e, archivo));
+    }
+    modificado = false;
+}
+
+}  // namespace koral

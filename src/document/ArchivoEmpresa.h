@@ -1,0 +1,24 @@
+// The company file's reader and writer on bytes, for the document's own
+// leerArchivo/guardarArchivo and for tools that work in memory.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "document/UData.h"
+#include "platform/Archivos.h"
+
+namespace koral {
+
+// Writes the whole company file to `salida` (not finished). Throws ErrorArchivo.
+void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida);
+
+// Reads a company file's bytes into `doc`, with every notice and repair of
+// the format. Throws ErrorArchivo on an unreadable number, leaving what was read.
+void leerEmpresa(TKoral& doc, std::string_view datos);
+
+// `archivo` with its extension (from the last point of the file name on)
+// replaced by ".BAK", or ".BAK" appended when the name has none.
+std::string nombreRespaldo(const std::string& archivo);
+
+}  // namespace koral

@@ -1,0 +1,230 @@
+#include "document/UData.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/Dialogos.h"
+#include "platform/Fecha.h"
+#include "platform/Texto.h"
+
+namespace koral {
+
+namespace {
+
+template <typename T>
+T* buscarPorId(const std::vector<std::unique_ptr<T>>& lista, std::int32_t id) {
+    for (const auto& r : lista)
+        if (r->id == id) return r.get();
+    return nullptr;
+}
+
+template <typename T>
+T* buscarPorNombre(const std::vector<std::unique_ptr<T>>& lista, std::string_view texto) {
+    for (const auto& r : lista)
+        if (r->nombre == texto) return r.get();
+    return nullptr;
+}
+
+// Removes the last entry that is `x`; false when there is none.
+template <typename T>
+bool quitarUltimo(std::vector<T*>& lista, const T* x) {
+    for (auto i = lista.size(); i-- > 0;) {
+        if (lista[i] == x) {
+            lista.erase(lista.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Position of `r` in its owning list, by identity. Looking it up by
+// identifier, as the lists link records, could pick another record holding
+// the same identifier (possible in a hand-edited file) and leave `r` behind
+// as a dangling entry once released.
+template <typename T>
+std::ptrdiff_t posicion(const std::vector<std::unique_ptr<T>>& lista, const T* r) {
+    for (auto i = lista.size(); i-- > 0;)
+        if (lista[i].get() == r) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+}  // namespace
+
+std::string cortarNombre(std::string_view texto) {
+    return std::string(texto.substr(0, kLargoNombre));
+}
+
+void TKoral::iniciarEmpresa() {
+    std::string valor = "Nombre de la Empresa";
+    // Taken whether or not the user confirmed: after a cancel it is the initial text.
+    PideCampo("Nueva Empresa", "Indique el nombre de la nueva empresa", valor);
+    nombre = cortarNombre(valor);
+    archivo.clear();
+    ultimoId = 1;
+    soltarTodo();
+    nGrupos = nCuestionarios = nPerfiles = 0;
+    modificado = true;
+}
+
+void TKoral::cerrarEmpresa() {
+    if (!archivo.empty() && modificado) guardarArchivo();
+    soltarTodo();
+}
+
+void TKoral::soltarTodo() {
+    cuestionarios.clear();
+    grupos.clear();
+    perfiles.clear();
+}
+
+TGrupo* TKoral::buscarGrupoPorId(std::int32_t id) const { return buscarPorId(grupos, id); }
+TCuestionario* TKoral::buscarCuestionarioPorId(std::int32_t id) const {
+    return buscarPorId(cuestionarios, id);
+}
+TPerfil* TKoral::buscarPerfilPorId(std::int32_t id) const { return buscarPorId(perfiles, id); }
+TGrupo* TKoral::buscarGrupo(std::string_view texto) const { return buscarPorNombre(grupos, texto); }
+TCuestionario* TKoral::buscarCuestionario(std::string_view texto) const {
+    return buscarPorNombre(cuestionarios, texto);
+}
+TPerfil* TKoral::buscarPerfil(std::string_view texto) const {
+    return buscarPorNombre(perfiles, texto);
+}
+
+bool TKoral::siguienteId(std::int32_t& id) {
+    // Identifiers are never reused, so a company that has spent them all can
+    // take no more records.
+    if (ultimoId == std::numeric_limits<std::int32_t>::max()) {
+        Mensaje("No quedan identificadores libres en esta empresa."_cp);
+        return false;
+    }
+    id = ++ultimoId;
+    return true;
+}
+
+// The uniqueness test is made on the cut name: a longer text whose first 49
+// characters equal a stored name would otherwise store a duplicate, and the
+// file reader would drop it and its links.
+TGrupo* TKoral::agregarGrupo(std::string_view texto) {
+    std::string n = cortarNombre(texto);
+    if (buscarGrupo(n)) return nullptr;
+    auto g = std::make_unique<TGrupo>();
+    if (!siguienteId(g->id)) return nullptr;
+    g->nombre = std::move(n);
+    g->fecha = fechaHoy();
+    ++nGrupos;
+    grupos.push_back(std::move(g));
+    return grupos.back().get();
+}
+
+TCuestionario* TKoral::agregarCuestionario(std::string_view texto) {
+    std::string n = cortarNombre(texto);
+    if (buscarCuestionario(n)) return nullptr;
+    auto q = std::make_unique<TCuestionario>();
+    if (!siguienteId(q->id)) return nullptr;
+    q->nombre = std::move(n);
+    q->fecha = fechaHoy();
+    ++nCuestionarios;
+    cuestionarios.push_back(std::move(q));
+    return cuestionarios.back().get();
+}
+
+TPerfil* TKoral::agregarPerfil(std::string_view texto) {
+    std::string n = cortarNombre(texto);
+    if (buscarPerfil(n)) return nullptr;
+    auto p = std::make_unique<TPerfil>();
+    if (!siguienteId(p->id)) return nullptr;
+    p->nombre = std::move(n);
+    p->fecha = fechaHoy();
+    ++nPerfiles;
+    perfiles.push_back(std::move(p));
+    return perfiles.back().get();
+}
+
+void TKoral::borrarGrupo(TGrupo* g) {
+    const auto pos = posicion(grupos, g);
+    if (pos < 0) {
+        Mensaje("Ha ocurrido un error en lista Grupos");
+    } else {
+        for (auto& q : cuestionarios) quitarUltimo(q->grupos, g);
+        for (auto& p : perfiles) quitarUltimo(p->grupos, g);
+        grupos.erase(grupos.begin() + pos);
+    }
+    --nGrupos;
+}
+
+void TKoral::borrarCuestionario(TCuestionario* q) {
+    const auto pos = posicion(cuestionarios, q);
+    if (pos < 0) {
+        Mensaje("Ha ocurrido un error en lista Cuestionarios");
+    } else {
+        for (TGrupo* g : q->grupos)
+            if (!quitarUltimo(g->cuestionarios, q)) Mensaje("Error en lista Cuestionarios");
+        cuestionarios.erase(cuestionarios.begin() + pos);
+    }
+    --nCuestionarios;
+}
+
+void TKoral::borrarPerfil(TPerfil* p) {
+    const auto pos = posicion(perfiles, p);
+    if (pos < 0)
+        Mensaje("Ha ocurrido un error en lista Perfiles");
+    else
+        perfiles.erase(perfiles.begin() + pos);
+    --nPerfiles;
+}
+
+bool enlazar(TCuestionario& q, TGrupo& g) {
+    if (std::find(q.grupos.begin(), q.grupos.end(), &g) != q.grupos.end()) return false;
+    q.grupos.push_back(&g);
+    g.cuestionarios.push_back(&q);
+    return true;
+}
+
+bool desenlazar(TCuestionario& q, TGrupo& g) {
+    const bool a = quitarUltimo(q.grupos, &g);
+    const bool b = quitarUltimo(g.cuestionarios, &q);
+    return a || b;
+}
+
+std::string normalizarSaltos(std::string_view texto) {
+    std::string s;
+    s.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        const char c = texto[i];
+        if (c == '\r') {
+            if (i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
+            s += "\r\n";
+        } else if (c == '\n') {
+            s += "\r\n";
+        } else {
+            s += c;
+        }
+    }
+    return s;
+}
+
+void siguientePalabra(std::string& texto, std::string& palabra) {
+    const auto inicio = texto.find_first_not_of(' ');
+    if (inicio == std::string::npos) {
+        texto.clear();
+        palabra.clear();
+        return;
+    }
+    texto.erase(0, inicio);
+    const auto blanco = texto.find(' ');
+    if (blanco == std::string::npos) {
+        palabra = std::move(texto);
+        texto.clear();
+    } else {
+        palabra = texto.substr(0, blanco);
+        texto.erase(0, blanco + 1);
+    }
+}
+
+std::string rellenarCeros(long long numero, int ancho) {
+    std::string s = std::to_string(numero);
+    if (static_cast<int>(s.size()) < ancho) s.insert(0, static_cast<std::size_t>(ancho) - s.size(), '0');
+    return s;
+}
+
+}  // namespace koral

@@ -1,0 +1,125 @@
+// The company document: groups, questionnaires and profiles of one company,
+// their identifiers and links, and the company file that stores them.
+// Texts are Windows-1252; `archivo` is a platform path.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "method/Instrumento.h"
+
+namespace koral {
+
+inline constexpr std::size_t kLargoNombre = 49;
+
+using Respuestas = std::array<char, kNumItems>;
+using Puntuaciones = std::array<double, kNumFactores>;
+
+struct TGrupo;
+struct TCuestionario;
+
+struct TRegistro {
+    std::int32_t id = 0;
+    std::string nombre;
+    double fecha = 0;
+};
+
+struct TGrupo : TRegistro {
+    std::vector<TCuestionario*> cuestionarios;  // members, not owned
+    Puntuaciones medias{};                      // memory only
+};
+
+struct TCuestionario : TRegistro {
+    TCuestionario() { respuestas.fill('0'); }
+    std::vector<TGrupo*> grupos;  // not owned
+    Respuestas respuestas;        // item 1 first
+    Puntuaciones puntuaciones{};
+    std::int32_t sinRespuesta = kNumItems;
+};
+
+struct TPerfil : TRegistro {
+    std::vector<TGrupo*> grupos;  // selection, not owned
+    // Statistics of the last computation; memory only.
+    std::int32_t nSujetos = 0;
+    std::array<std::array<std::int32_t, 6>, kNumItems> frecuencias{};  // [item-1][answer]
+    Puntuaciones sumaPuntuaciones{};
+    std::array<std::array<std::int32_t, 3>, kNumFactores> bandas{};  // [factor-1][band-1]
+    std::string descripcion;    // line breaks are CR LF
+    std::string observaciones;  // line breaks are CR LF
+};
+
+class TKoral {
+public:
+    TKoral() = default;
+    TKoral(const TKoral&) = delete;
+    TKoral& operator=(const TKoral&) = delete;
+
+    std::string nombre;
+    std::int32_t ultimoId = 0;
+    std::int32_t nGrupos = 0;
+    std::int32_t nCuestionarios = 0;
+    std::int32_t nPerfiles = 0;
+    std::string archivo;
+    bool modificado = false;
+    std::vector<std::unique_ptr<TGrupo>> grupos;
+    std::vector<std::unique_ptr<TCuestionario>> cuestionarios;
+    std::vector<std::unique_ptr<TPerfil>> perfiles;
+
+    // A new, empty company; asks for its name.
+    void iniciarEmpresa();
+    // Replaces the lists by the company file at `ruta`. Structural faults are
+    // shown with Mensaje and survived; input/output failures and unreadable
+    // numbers throw ErrorArchivo, leaving what was read so far.
+    void leerArchivo(const std::string& ruta);
+    // Writes the document to `archivo`, the previous file becoming the ".BAK"
+    // backup. Throws ErrorArchivo; on failure the file at `archivo` is untouched
+    // and `modificado` keeps its value.
+    void guardarArchivo();
+    // Saves a modified company that has a file, then releases every record.
+    void cerrarEmpresa();
+
+    TGrupo* buscarGrupoPorId(std::int32_t id) const;
+    TCuestionario* buscarCuestionarioPorId(std::int32_t id) const;
+    TPerfil* buscarPerfilPorId(std::int32_t id) const;
+    TGrupo* buscarGrupo(std::string_view texto) const;
+    TCuestionario* buscarCuestionario(std::string_view texto) const;
+    TPerfil* buscarPerfil(std::string_view texto) const;
+
+    // Null when the name (cut to 49 characters) is in use.
+    TGrupo* agregarGrupo(std::string_view texto);
+    TCuestionario* agregarCuestionario(std::string_view texto);
+    TPerfil* agregarPerfil(std::string_view texto);
+
+    // Each releases its record; the pointer must not be used afterwards.
+    void borrarGrupo(TGrupo* g);
+    void borrarCuestionario(TCuestionario* q);
+    void borrarPerfil(TPerfil* p);
+
+private:
+    bool siguienteId(std::int32_t& id);
+    void soltarTodo();
+};
+
+// Links q and g on both sides, unless they are linked already.
+// Returns false when nothing changed.
+bool enlazar(TCuestionario& q, TGrupo& g);
+// Unlinks q and g on both sides; false when they were not linked.
+bool desenlazar(TCuestionario& q, TGrupo& g);
+
+// Cuts a name to the 49 characters a record or company keeps.
+std::string cortarNombre(std::string_view texto);
+
+// Every line break (CR LF, lone CR, lone LF) as CR LF: the form profile texts
+// keep, whatever the text field handed us.
+std::string normalizarSaltos(std::string_view texto);
+
+// Takes the next blank-separated word off the front of `texto`.
+void siguientePalabra(std::string& texto, std::string& palabra);
+// Decimal text of `numero` padded with leading '0' to at least `ancho`.
+std::string rellenarCeros(long long numero, int ancho);
+
+}  // namespace koral

@@ -1,0 +1,41 @@
+// The shared modal dialog behind Mensaje, Pregunta and PideCampo.
+#pragma once
+
+#include <QDialog>
+
+#include "platform/Dialogos.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace koral {
+
+class TOKBottomDlg : public QDialog, public Dialogos {
+    Q_OBJECT
+public:
+    explicit TOKBottomDlg(QWidget* parent = nullptr);
+
+    void mensaje(const std::string& texto) override;
+    Respuesta pregunta(const std::string& titulo, const std::string& texto) override;
+    bool pideCampo(const std::string& titulo, const std::string& indicacion,
+                   std::string& valor) override;
+
+    QLabel* Label1;
+    QLineEdit* edCampo;
+    QPushButton* OKBtn;
+    QPushButton* NoBtn;
+    QPushButton* CancelBtn;
+
+private:
+    Respuesta mostrar(QWidget* foco);
+    void OKBtnClick();
+    void NoBtnClick();
+    void CancelBtnClick();
+
+    QFrame* marco_;
+    Respuesta respuesta_ = Respuesta::Cancelar;
+};
+
+}  // namespace koral

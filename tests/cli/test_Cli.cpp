@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "cli/Comandos.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Resultado {
+    int codigo;
+    std::string out, err;
+};
+
+Resultado correr(std::vector<std::string> args, const std::string& entrada = "") {
+    std::istringstream in(entrada);
+    std::ostringstream out, err;
+    const int c = koral::cli::ejecutar(args, in, out, err);
+    return {c, out.str(), err.str()};
+}
+
+std::string leer(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+struct Cli : ::testing::Test {
+    Cli() {
+        dir = fs::temp_directory_path() / ("koral_cli_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    ~Cli() override { fs::remove_all(dir); }
+    std::string poner(const std::string& nombre, const std::string& contenido) {
+        std::ofstream(dir / nombre, std::ios::binary) << contenido;
+        return (dir / nombre).string();
+    }
+    fs::path dir;
+};
+
+const std::string kEjemplo = leer(fs::path(KORAL_FIXTURES) / "talleres.kr2");
+
+}  // namespace
+
+TEST_F(Cli, DumpPrintsTheCompanyAsJson) {
+    const auto r = correr({"dump", poner("t.kr2", kEjemplo)});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string esperado =
+        "{\"nombre\":\"Talleres\",\"archivo\":\"" + (dir / "t.kr2").string() +
+        "\",\"ultimoId\":4,\"nGrupos\":1,\"nCuestionarios\":1,\"nPerfiles\":1,"
+        "\"modificado\":false,"
+        "\"grupos\":[{\"id\":2,\"nombre\":\"Taller\",\"fecha\":38412,\"cuestionarios\":[3]}],"
+        "\"cuestionarios\":[{\"id\":3,\"nombre\":\"Operario 1\",\"fecha\":38412,\"grupos\":[2],"
+        "\"respuestas\":\"" + std::string(75, '0') +
+        "\",\"puntuaciones\":[0,0,0,0,0,0,0],\"sinRespuesta\":75}],"
+        "\"perfiles\":[{\"id\":4,\"nombre\":\"Mañanas\",\"fecha\":38412,\"grupos\":[2],"
+        "\"descripcion\":\"Turno de mañana\\r\\nPlanta 2\",\"observaciones\":\"\"}]}\n";
+    EXPECT_EQ(r.out, esperado);
+}
+
+TEST_F(Cli, DumpReportsNoticesOnStderrInOrder) {
+    const auto r = correr({"dump", poner("m.kr2", "E3 1 0 0 X\r\nc3 2\r\nZ\r\n")});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.err,
+              "Atención: Error 01 en el archivo de entrada\n"
+              "Atención: Línea errónea en archivo. Posible corrupción\n"
+              "Atención: Error: diferencia en los grupos. Arreglado\n");
+    EXPECT_NE(r.out.find("\"modificado\":true"), std::string::npos);
+}
+
+TEST_F(Cli, DumpOfAMissingFileFailsAndCreatesNothing) {
+    const auto ruta = (dir / "no.kr2").string();
+    const auto r = correr({"dump", ruta});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err.rfind("Error: ", 0), 0u);
+    EXPECT_FALSE(fs::exists(ruta));
+}
+
+TEST_F(Cli, DumpOfAnUnreadableNumberIsAnError) {
+    const auto r = correr({"dump", poner("b.kr2", "E1x 0 0 0 X\r\n")});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err, "Error: Invalid numeric input\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(Cli, SaveRewritesInPlaceWithBackupOrToANewFile) {
+    // An LF-only copy comes back in the writer's CR LF form.
+    std::string lf;
+    for (char c : kEjemplo)
+        if (c != '\r') lf += c;
+    const auto ruta = poner("e.kr2", lf);
+    EXPECT_EQ(correr({"save", ruta}).codigo, 0);
+    EXPECT_EQ(leer(ruta), kEjemplo);
+    EXPECT_EQ(leer(dir / "e.BAK"), lf);
+    const auto otra = (dir / "copia.kr2").string();
+    const auto r = correr({"save", ruta, otra});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(leer(otra), kEjemplo);
+    EXPECT_FALSE(fs::exists(dir / "copia.BAK"));
+}
+
+TEST_F(Cli, SaveDoesNotWriteACompanyThatFailedToRead) {
+    const std::string malo = "E3 1 0 0 X\r\nG2 1x G\r\n";
+    const auto ruta = poner("m.kr2", malo);
+    EXPECT_EQ(correr({"save", ruta}).codigo, 1);
+    EXPECT_EQ(leer(ruta), malo);
+    EXPECT_FALSE(fs::exists(dir / "m.BAK"));
+}
+
+TEST_F(Cli, BadUsageExitsTwo) {
+    EXPECT_EQ(correr({}).codigo, 2);
+    EXPECT_EQ(correr({"dump"}).codigo, 2);
+    EXPECT_EQ(correr({"save", "a", "b", "c"}).codigo, 2);
+    const auto r = correr({"volar"});
+    EXPECT_EQ(r.codigo, 2);
+    EXPECT_NE(r.err.find("Uso:"), std::string::npos);
+}

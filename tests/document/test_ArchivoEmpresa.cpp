@@ -1,0 +1,554 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "document/ArchivoEmpresa.h"
+#include "document/UData.h"
+#include "platform/Fecha.h"
+#include "support/ArchivosMemoria.h"
+#include "support/DialogosGuion.h"
+
+using namespace koral;
+using prueba::ArchivosMemoria;
+using prueba::DialogosGuion;
+
+namespace {
+
+const std::string kCeros(75, '0');
+const std::string kCero = " 0.00000000000000E+0000";
+const std::string kFecha = " 3.84120000000000E+0004";
+
+// The small company: one group, one questionnaire in it, one profile selecting it.
+std::string ejemplo() {
+    std::string s = "E4 1 1 1 Talleres\r\n";
+    s += "G2 " + kFecha + " Taller\r\n";
+    s += "C3 " + kCeros + " ";
+    for (int i = 0; i < 7; ++i) s += kCero + " ";
+    s += kFecha + " Operario 1\r\n";
+    s += "c3 2\r\n";
+    s += "P4 " + kFecha + " Ma\xF1" "anas\r\n";
+    s += "p4 2\r\n";
+    s += "dTurno de ma\xF1" "ana\\lPlanta 2\r\n";
+    s += "o\r\n";
+    return s;
+}
+
+class SalidaTexto : public SalidaArchivo {
+public:
+    void escribir(const char* d, std::size_t n) override { texto.append(d, n); }
+    void terminar() override {}
+    std::string texto;
+};
+
+std::string escribir(const TKoral& doc) {
+    SalidaTexto s;
+    escribirEmpresa(doc, s);
+    return s.texto;
+}
+
+std::string respuestas(const TCuestionario& q) { return {q.respuestas.begin(), q.respuestas.end()}; }
+
+struct Lectura : ::testing::Test {
+    // Reads `datos` as a file; returns the notices shown.
+    std::vector<std::string> leer(const std::string& datos) {
+        fs.archivos["/e/empresa.kr2"] = datos;
+        doc.leerArchivo("/e/empresa.kr2");
+        return dlg.mensajes;
+    }
+    DialogosGuion dlg;
+    ArchivosMemoria fs;
+    TKoral doc;
+};
+
+}  // namespace
+
+TEST(EscrituraEmpresa, WritesTheSmallCompanyByteForByte) {
+    fijarFechaHoy(38412);
+    DialogosGuion dlg;
+    dlg.campos.push_back({true, "Talleres"});
+    TKoral doc;
+    doc.iniciarEmpresa();
+    TGrupo* g = doc.agregarGrupo("Taller");
+    TCuestionario* q = doc.agregarCuestionario("Operario 1");
+    enlazar(*q, *g);
+    TPerfil* p = doc.agregarPerfil("Ma\xF1" "anas");
+    p->grupos.push_back(g);
+    p->descripcion = "Turno de ma\xF1" "ana\r\nPlanta 2";
+    fijarFechaHoy(std::nullopt);
+    EXPECT_EQ(escribir(doc), ejemplo());
+}
+
+TEST_F(Lectura, ReadsTheSmallCompanyAndWritesItBackUnchanged) {
+    EXPECT_TRUE(leer(ejemplo()).empty());
+    EXPECT_EQ(doc.nombre, "Talleres");
+    EXPECT_EQ(doc.ultimoId, 4);
+    EXPECT_FALSE(doc.modificado);
+    EXPECT_EQ(doc.archivo, "/e/empresa.kr2");
+    ASSERT_EQ(doc.grupos.size(), 1u);
+    ASSERT_EQ(doc.cuestionarios.size(), 1u);
+    ASSERT_EQ(doc.perfiles.size(), 1u);
+    const TGrupo& g = *doc.grupos[0];
+    const TCuestionario& q = *doc.cuestionarios[0];
+    const TPerfil& p = *doc.perfiles[0];
+    EXPECT_EQ(g.id, 2);
+    EXPECT_EQ(g.fecha, 38412);
+    EXPECT_EQ(g.nombre, "Taller");
+    EXPECT_EQ(g.cuestionarios, std::vector<TCuestionario*>{doc.cuestionarios[0].get()});
+    EXPECT_EQ(q.grupos, std::vector<TGrupo*>{doc.grupos[0].get()});
+    EXPECT_EQ(respuestas(q), kCeros);
+    EXPECT_EQ(q.sinRespuesta, 75);
+    EXPECT_EQ(q.nombre, "Operario 1");
+    EXPECT_EQ(p.nombre, "Ma\xF1" "anas");
+    EXPECT_EQ(p.grupos, std::vector<TGrupo*>{doc.grupos[0].get()});
+    EXPECT_EQ(p.descripcion, "Turno de ma\xF1" "ana\r\nPlanta 2");
+    EXPECT_EQ(p.observaciones, "");
+    EXPECT_EQ(escribir(doc), ejemplo());
+}
+
+TEST(EscrituraEmpresa, RealsTakeTheFixed23CharacterForm) {
+    TKoral doc;
+    auto q = std::make_unique<TCuestionario>();
+    q->puntuaciones = {3, 0.25, -1.5, 4.042857142857143, 0.1 + 0.2, 1e-300, -0.0};
+    q->fecha = 123456789012345678.0;
+    doc.cuestionarios.push_back(std::move(q));
+    const std::string s = escribir(doc);
+    const std::string esperado = " 3.00000000000000E+0000  2.50000000000000E-0001 "
+                                 "-1.50000000000000E+0000  4.04285714285714E+0000 "
+                                 " 3.00000000000000E-0001  1.00000000000000E-0300 "
+                                 " 0.00000000000000E+0000  1.23456789012346E+0017 ";
+    EXPECT_NE(s.find(kCeros + " " + esperado + "\r\n"), std::string::npos) << s;
+}
+
+TEST_F(Lectura, ValuesSurviveTheRoundTripTo15Digits) {
+    auto q = std::make_unique<TCuestionario>();
+    q->id = 7;
+    q->nombre = "Q";
+    q->puntuaciones = {4.042857142857143, 10, 0, 6.075, 1.0 / 3, 2.5, 9.999999999999999};
+    q->fecha = 45000;
+    TKoral origen;
+    origen.nCuestionarios = 1;
+    origen.cuestionarios.push_back(std::move(q));
+    leer(escribir(origen));
+    const auto& leido = doc.cuestionarios.at(0)->puntuaciones;
+    EXPECT_EQ(leido[0], 4.04285714285714);
+    EXPECT_EQ(leido[1], 10);
+    EXPECT_EQ(leido[3], 6.075);
+    EXPECT_EQ(leido[4], 0.333333333333333);
+    EXPECT_EQ(doc.cuestionarios[0]->fecha, 45000);
+}
+
+TEST_F(Lectura, HeaderAloneGivesAnEmptyNamedCompany) {
+    EXPECT_TRUE(leer("E17 0 0 0 Conservas del Norte\r\n").empty());
+    EXPECT_EQ(doc.nombre, "Conservas del Norte");
+    EXPECT_EQ(doc.ultimoId, 17);
+    EXPECT_TRUE(doc.grupos.empty());
+}
+
+TEST_F(Lectura, EmptyFileGivesAnEmptyCompany) {
+    EXPECT_TRUE(leer("").empty());
+    EXPECT_EQ(doc.nombre, "");
+    EXPECT_EQ(doc.ultimoId, 0);
+    EXPECT_FALSE(doc.modificado);
+}
+
+TEST_F(Lectura, MissingFileIsCreatedEmpty) {
+    doc.leerArchivo("/e/nueva.kr2");
+    EXPECT_EQ(fs.archivos.at("/e/nueva.kr2"), "");
+    EXPECT_EQ(doc.archivo, "/e/nueva.kr2");
+    EXPECT_TRUE(dlg.mensajes.empty());
+}
+
+TEST_F(Lectura, EmptyPathIsRefusedAndChangesNothing) {
+    doc.nombre = "Antes";
+    doc.agregarGrupo("G");
+    doc.leerArchivo("");
+    EXPECT_EQ(dlg.mensajes, std::vector<std::string>{"El nombre de archivo está vacio"});
+    EXPECT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.archivo, "");
+}
+
+TEST_F(Lectura, WrongHeaderCountsAreRepairedInOrder) {
+    const auto m = leer("E9 1 2 3 X\r\n");
+    EXPECT_EQ(m, (std::vector<std::string>{"Error: diferencia en los grupos. Arreglado",
+                                           "Error: diferencia en los cuestionarios. Arreglado",
+                                           "Error: diferencia en los perfiles. Arreglado"}));
+    EXPECT_EQ(doc.nGrupos + doc.nCuestionarios + doc.nPerfiles, 0);
+    EXPECT_TRUE(doc.modificado);
+}
+
+TEST_F(Lectura, OnlyTheWrongCountIsReported) {
+    EXPECT_EQ(leer("E2 1 0 0 X\r\n"),
+              std::vector<std::string>{"Error: diferencia en los grupos. Arreglado"});
+    EXPECT_EQ(doc.nGrupos, 0);
+}
+
+TEST_F(Lectura, AnswersAboveTheOptionCountBecomeNoAnswer) {
+    std::string r = kCeros;
+    r[0] = '5';   // item 1 has five options: valid
+    r[1] = '5';   // item 2 has four
+    r[2] = '4';
+    r[10] = '9';
+    r[11] = ' ';  // below '0': kept as it is
+    r[12] = '/';
+    std::string s = "E3 0 0 1 X\r\nC3 " + r + " ";
+    for (int i = 0; i < 8; ++i) s += kCero + " ";
+    s += "Q\r\n";
+    EXPECT_TRUE(leer(s).empty());
+    const TCuestionario& q = *doc.cuestionarios.at(0);
+    EXPECT_EQ(respuestas(q).substr(0, 14), "50400000000 /0");
+    EXPECT_EQ(q.sinRespuesta, 71);
+}
+
+TEST_F(Lectura, DuplicateNamesKeepTheFirstRecord) {
+    const auto m = leer("E9 1 0 1 X\r\nG2 " + kFecha + " Taller\r\nG3 " + kFecha +
+                        " Taller\r\nC4 " + kCeros + " " + [] {
+                            std::string t;
+                            for (int i = 0; i < 8; ++i) t += kCero + " ";
+                            return t;
+                        }() + "Q\r\nc4 3\r\nc4 2\r\n");
+    EXPECT_EQ(m, std::vector<std::string>{"Error 01 en el archivo de entrada"});
+    ASSERT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.grupos[0]->id, 2);
+    EXPECT_EQ(doc.cuestionarios[0]->grupos.size(), 1u);
+}
+
+TEST_F(Lectura, LinkSeparatorOtherThanBlankIsReportedButLinks) {
+    std::string s = "E4 1 0 1 X\r\nG2 " + kFecha + " G\r\nC3 " + kCeros + " ";
+    for (int i = 0; i < 8; ++i) s += kCero + " ";
+    s += "Q\r\nc3\t2\r\n";
+    EXPECT_EQ(leer(s), std::vector<std::string>{"separador no válido"});
+    EXPECT_EQ(doc.grupos[0]->cuestionarios.size(), 1u);
+}
+
+TEST_F(Lectura, UnconvertibleNumberEndsTheReadKeepingWhatWasRead) {
+    std::string s = "E4 1 0 1 X\r\nG2 " + kFecha + " G\r\nC3 " + kCeros + " ";
+    for (int i = 0; i < 8; ++i) s += kCero + " ";
+    s += "Q\r\nc3-2\r\nG5 " + kFecha + " Nunca\r\n";
+    fs.archivos["/e/x.kr2"] = s;
+    try {
+        doc.leerArchivo("/e/x.kr2");
+        FAIL() << "expected an error";
+    } catch (const ErrorArchivo& e) {
+        EXPECT_STREQ(e.what(), "Invalid numeric input");
+    }
+    EXPECT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.cuestionarios.size(), 1u);
+    EXPECT_TRUE(dlg.mensajes.empty());  // no count check after a failure
+    EXPECT_EQ(doc.nGrupos, 1);          // but the counts match what is held
+    EXPECT_EQ(doc.nCuestionarios, 1);
+}
+
+TEST_F(Lectura, NumbersThatAreNotNumbersEndTheRead) {
+    for (const char* malo : {"E1x 0 0 0 X\r\n", "E99999999999 0 0 0 X\r\n", "G2 nan X\r\n",
+                             "G2 1e999 X\r\n", "G2 1e X\r\n", "G2 . X\r\n", "Gabc\r\n"}) {
+        TKoral d;
+        fs.archivos["/e/m.kr2"] = malo;
+        EXPECT_THROW(d.leerArchivo("/e/m.kr2"), ErrorArchivo) << malo;
+    }
+}
+
+TEST_F(Lectura, LenientNumbersThatConvert) {
+    EXPECT_TRUE(leer("E+5 4 0 0 X\r\nG-7 1.5e1 Uno\r\nG8 .5 Dos\r\nG9 3. Tres\r\n"
+                     "G10 -2E+02 Cuatro\r\n")
+                    .empty());
+    ASSERT_EQ(doc.grupos.size(), 4u);
+    EXPECT_EQ(doc.grupos[0]->id, -7);
+    EXPECT_EQ(doc.grupos[0]->fecha, 15);
+    EXPECT_EQ(doc.grupos[1]->fecha, 0.5);
+    EXPECT_EQ(doc.grupos[2]->fecha, 3);
+    EXPECT_EQ(doc.grupos[3]->fecha, -200);
+}
+
+TEST_F(Lectura, LinkBeforeItsRecordsFails) {
+    EXPECT_EQ(leer("E3 1 0 0 X\r\nc3 2\r\nG2 " + kFecha + " G\r\n"),
+              std::vector<std::string>{"Error 01 en el archivo de entrada"});
+}
+
+TEST_F(Lectura, UnknownTagsAndEmptyLinesAreReportedAndSkipped) {
+    const auto m = leer("E3 1 0 0 X\r\n\r\nZ cualquier cosa G9\r\nG2 " + kFecha + " G\r\n\n");
+    EXPECT_EQ(m, std::vector<std::string>(3, "Línea errónea en archivo. Posible corrupción"));
+    ASSERT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.grupos[0]->nombre, "G");
+}
+
+TEST_F(Lectura, LineFeedOnlyFilesRead) {
+    std::string s = ejemplo();
+    std::string lf;
+    for (char c : s)
+        if (c != '\r') lf += c;
+    EXPECT_TRUE(leer(lf).empty());
+    EXPECT_EQ(doc.perfiles.at(0)->descripcion, "Turno de ma\xF1" "ana\r\nPlanta 2");
+    EXPECT_EQ(escribir(doc), ejemplo());
+}
+
+TEST_F(Lectura, CtrlZEndsTheFile) {
+    EXPECT_TRUE(leer("E3 1 0 0 X\r\nG2 " + kFecha + " G\r\n\x1aG5 " + kFecha + " H\r\n").empty());
+    EXPECT_EQ(doc.grupos.size(), 1u);
+}
+
+TEST_F(Lectura, RepeatedLinkLinesMakeOneMembership) {
+    std::string s = ejemplo();
+    s.insert(s.find("P4"), "c3 2\r\n");
+    s.insert(s.find("dTurno"), "p4 2\r\n");
+    EXPECT_TRUE(leer(s).empty());
+    EXPECT_EQ(doc.grupos[0]->cuestionarios.size(), 1u);
+    EXPECT_EQ(doc.cuestionarios[0]->grupos.size(), 1u);
+    EXPECT_EQ(doc.perfiles[0]->grupos.size(), 1u);
+    EXPECT_EQ(escribir(doc), ejemplo());
+}
+
+TEST_F(Lectura, DescriptionWithoutProfileIsReportedAndPassedOver) {
+    const auto m = leer("E3 1 0 0 X\r\nG2 " + kFecha + " G\r\ndG9 " + kFecha +
+                        " Inventado\r\noC1 texto\r\n");
+    EXPECT_EQ(m, (std::vector<std::string>{"Línea d errónea", "Línea o errónea"}));
+    EXPECT_EQ(doc.grupos.size(), 1u);
+    EXPECT_TRUE(doc.cuestionarios.empty());
+}
+
+TEST_F(Lectura, DroppedDuplicateProfileKeepsItsTextsAway) {
+    std::string s = "E9 0 2 0 X\r\nP2 " + kFecha + " Perfil\r\ndPrimera\r\no\r\nP3 " + kFecha +
+                    " Perfil\r\ndSegunda\r\noObs\r\n";
+    const auto m = leer(s);
+    EXPECT_EQ(m, (std::vector<std::string>{"Línea d errónea", "Línea o errónea",
+                                           "Error: diferencia en los perfiles. Arreglado"}));
+    ASSERT_EQ(doc.perfiles.size(), 1u);
+    EXPECT_EQ(doc.perfiles[0]->descripcion, "Primera");
+    EXPECT_EQ(doc.perfiles[0]->observaciones, "");
+}
+
+TEST_F(Lectura, TextsBelongToTheProfileOfTheLastSelectionLine) {
+    std::string s = "E9 1 2 0 X\r\nG2 " + kFecha + " G\r\nP3 " + kFecha + " A\r\nP4 " + kFecha +
+                    " B\r\np3 2\r\ndPara A\r\n";
+    EXPECT_TRUE(leer(s).empty());
+    EXPECT_EQ(doc.perfiles[0]->descripcion, "Para A");
+    EXPECT_EQ(doc.perfiles[1]->descripcion, "");
+    EXPECT_EQ(doc.perfiles[0]->grupos.size(), 1u);
+}
+
+TEST_F(Lectura, SelectionOfUnknownProfileOrGroupFails) {
+    const auto m = leer("E9 1 1 0 X\r\nG2 " + kFecha + " G\r\nP3 " + kFecha +
+                        " A\r\np3 8\r\np8 2\r\ndSin perfil\r\n");
+    EXPECT_EQ(m, (std::vector<std::string>{"Error 02 en el archivo de entrada",
+                                           "Error 02 en el archivo de entrada", "Línea d errónea"}));
+    EXPECT_TRUE(doc.perfiles[0]->grupos.empty());
+}
+
+TEST_F(Lectura, LastIdentifierIsRaisedToTheHighestRead) {
+    std::string s = ejemplo();
+    s.replace(0, 2, "E2");
+    EXPECT_TRUE(leer(s).empty());
+    EXPECT_EQ(doc.ultimoId, 4);
+    EXPECT_FALSE(doc.modificado);
+    EXPECT_EQ(doc.agregarGrupo("Nuevo")->id, 5);
+}
+
+TEST_F(Lectura, NamesAreCutAt49AndTheRestOfTheLineDropped) {
+    EXPECT_TRUE(leer("E2 1 0 0 " + std::string(70, 'n') + "\r\nG2 " + kFecha + " " +
+                     std::string(60, 'g') + "\r\n")
+                    .empty());
+    EXPECT_EQ(doc.nombre, std::string(49, 'n'));
+    EXPECT_EQ(doc.grupos.at(0)->nombre, std::string(49, 'g'));
+}
+
+TEST_F(Lectura, ProfileTextsWithAnyLineBreakRoundTrip) {
+    TKoral origen;
+    origen.nPerfiles = 1;
+    auto p = std::make_unique<TPerfil>();
+    p->id = 2;
+    p->nombre = "P";
+    p->descripcion = "uno\ndos\rtres\r\ncuatro";
+    p->observaciones = "a\\lb";  // the two characters are the encoding itself
+    origen.perfiles.push_back(std::move(p));
+    const std::string s = escribir(origen);
+    EXPECT_NE(s.find("duno\\ldos\\ltres\\lcuatro\r\n"), std::string::npos);
+    EXPECT_TRUE(leer(s).empty());
+    EXPECT_EQ(doc.perfiles.at(0)->descripcion, "uno\r\ndos\r\ntres\r\ncuatro");
+    EXPECT_EQ(doc.perfiles[0]->observaciones, "a\r\nb");
+}
+
+TEST_F(Lectura, ShortQuestionnaireLineReadsOnAndStops) {
+    // The 75 answers are read as characters, line ends included: a short
+    // line cannot be told from a long one, and the numbers after it fail.
+    EXPECT_THROW(leer("E3 2 0 1 X\r\nC3 0000\r\nG2 " + kFecha + " Grupo de la tarde\r\nG4 " +
+                      kFecha + " Grupo de la noche\r\n"),
+                 ErrorArchivo);
+}
+
+TEST_F(Lectura, TruncatedQuestionnaireLineKeepsWhatItHas) {
+    const auto m = leer("E3 0 0 1 X\r\nC3 1234");
+    ASSERT_EQ(doc.cuestionarios.size(), 1u);
+    EXPECT_EQ(respuestas(*doc.cuestionarios[0]), "1234" + std::string(71, '0'));
+    EXPECT_FALSE(m.empty());  // its separators are missing
+}
+
+TEST_F(Lectura, AnyBytesAreSurvived) {
+    std::mt19937 azar(12345);
+    const std::string semilla = ejemplo();
+    for (int vuelta = 0; vuelta < 3000; ++vuelta) {
+        std::string datos = semilla;
+        const int cambios = 1 + static_cast<int>(azar() % 12);
+        for (int k = 0; k < cambios; ++k) {
+            const std::size_t pos = azar() % (datos.size() + 1);
+            switch (azar() % 3) {
+                case 0: datos.insert(pos, 1, static_cast<char>(azar())); break;
+                case 1: if (pos < datos.size()) datos.erase(pos, 1); break;
+                default: if (pos < datos.size()) datos[pos] = static_cast<char>(azar());
+            }
+        }
+        TKoral d;
+        dlg.mensajes.clear();
+        fs.archivos["/e/f.kr2"] = datos;
+        try {
+            d.leerArchivo("/e/f.kr2");
+        } catch (const ErrorArchivo&) {
+        }
+        // Whatever was read must write out and read back without loss.
+        const std::string escrito = escribir(d);
+        TKoral otra;
+        fs.archivos["/e/g.kr2"] = escrito;
+        otra.leerArchivo("/e/g.kr2");
+        EXPECT_EQ(escribir(otra), escrito) << "vuelta " << vuelta;
+        if (HasFailure()) break;
+    }
+}
+
+TEST_F(Lectura, OneEnormousLineIsOneBadLine) {
+    EXPECT_EQ(leer(std::string(5'000'000, 'x')).size(), 1u);
+    EXPECT_THROW(leer("E" + std::string(5'000'000, '7')), ErrorArchivo);
+}
+
+// --- saving ---
+
+struct Guardado : ::testing::Test {
+    Guardado() {
+        fs.archivos["/e/empresa.kr2"] = ejemplo();
+        doc.leerArchivo("/e/empresa.kr2");
+        doc.nombre = "Talleres Nuevos";
+        doc.modificado = true;
+    }
+    void esperarIntacto() {
+        EXPECT_EQ(fs.archivos.at("/e/empresa.kr2"), ejemplo());
+        EXPECT_TRUE(doc.modificado);
+        for (const auto& [ruta, contenido] : fs.archivos)
+            EXPECT_EQ(ruta.find(".tmp"), std::string::npos) << ruta << " left behind";
+    }
+    DialogosGuion dlg;
+    ArchivosMemoria fs;
+    TKoral doc;
+};
+
+TEST_F(Guardado, KeepsThePreviousFileAsTheBackup) {
+    fs.archivos["/e/empresa.BAK"] = "antigua";
+    doc.guardarArchivo();
+    EXPECT_FALSE(doc.modificado);
+    EXPECT_EQ(fs.archivos.at("/e/empresa.BAK"), ejemplo());
+    const std::string primera = fs.archivos.at("/e/empresa.kr2");
+    EXPECT_EQ(primera.substr(0, 26), "E4 1 1 1 Talleres Nuevos\r\n");
+    doc.guardarArchivo();
+    EXPECT_EQ(fs.archivos.at("/e/empresa.BAK"), primera);
+    EXPECT_EQ(fs.archivos.size(), 2u);
+}
+
+TEST_F(Guardado, FirstSaveMakesNoBackup) {
+    doc.archivo = "/e/otra.kr2";
+    doc.guardarArchivo();
+    EXPECT_EQ(fs.archivos.count("/e/otra.BAK"), 0u);
+    EXPECT_EQ(fs.archivos.count("/e/otra.kr2"), 1u);
+}
+
+TEST_F(Guardado, RefusedBackupLeavesTheFileAsItWas) {
+    fs.renombresFallidos.insert({"/e/empresa.kr2", "/e/empresa.BAK"});
+    try {
+        doc.guardarArchivo();
+        FAIL();
+    } catch (const ErrorArchivo& e) {
+        EXPECT_STREQ(e.what(), "No puede crearse archivo de respaldo.");
+    }
+    esperarIntacto();
+}
+
+TEST_F(Guardado, FullDiskAtAnyPointLeavesTheFileAsItWas) {
+    const std::size_t total = escribir(doc).size();
+    for (long n : {0L, 1L, 25L, static_cast<long>(total) - 1}) {
+        fs.fallarTrasBytes = n;
+        EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo) << n;
+        esperarIntacto();
+    }
+    fs.fallarTrasBytes = -1;
+    fs.fallarAlTerminar = true;
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    esperarIntacto();
+    fs.fallarAlTerminar = false;
+    fs.fallarAlCrear = true;
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    esperarIntacto();
+}
+
+TEST_F(Guardado, FailedFinalMovePutsTheOriginalBack) {
+    fs.renombresFallidos.insert({"/e/empresa.kr2.tmp", "/e/empresa.kr2"});
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    esperarIntacto();
+}
+
+TEST_F(Guardado, StaleTemporaryFileIsNotTouched) {
+    fs.archivos["/e/empresa.kr2.tmp"] = "de otro";
+    doc.guardarArchivo();
+    EXPECT_EQ(fs.archivos.at("/e/empresa.kr2.tmp"), "de otro");
+    EXPECT_EQ(fs.archivos.at("/e/empresa.BAK"), ejemplo());
+}
+
+TEST_F(Guardado, FileNamedLikeItsBackupIsNeverDeleted) {
+    fs.archivos["/e/copia.BAK"] = "datos";
+    doc.archivo = "/e/copia.BAK";
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    EXPECT_EQ(fs.archivos.at("/e/copia.BAK"), "datos");
+}
+
+TEST(NombreRespaldo, ReplacesTheExtensionOfTheFileName) {
+    EXPECT_EQ(nombreRespaldo("/e/empresa.kr2"), "/e/empresa.BAK");
+    EXPECT_EQ(nombreRespaldo("/e/a.b.kr2"), "/e/a.b.BAK");
+    EXPECT_EQ(nombreRespaldo("/e.d/empresa"), "/e.d/empresa.BAK");
+    EXPECT_EQ(nombreRespaldo("empresa"), "empresa.BAK");
+}
+
+TEST(CerrarEmpresa, SavesAModifiedCompanyFirstAndPropagatesFailure) {
+    DialogosGuion dlg;
+    ArchivosMemoria fs;
+    fs.archivos["/e/e.kr2"] = ejemplo();
+    TKoral doc;
+    doc.leerArchivo("/e/e.kr2");
+    doc.modificado = true;
+    fs.fallarAlCrear = true;
+    EXPECT_THROW(doc.cerrarEmpresa(), ErrorArchivo);
+    EXPECT_EQ(doc.grupos.size(), 1u);  // nothing released before the failure
+    fs.fallarAlCrear = false;
+    doc.cerrarEmpresa();
+    EXPECT_TRUE(doc.grupos.empty());
+    EXPECT_EQ(fs.archivos.at("/e/e.BAK"), ejemplo());
+}
+
+TEST(DiscoReal, SavesAndReadsThroughTheFileSystem) {
+    DialogosGuion dlg;
+    const auto dir = std::filesystem::temp_directory_path() / "koral_test_disco";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string ruta = (dir / "empresa.kr2").string();
+    {
+        std::ofstream(ruta, std::ios::binary) << ejemplo();
+    }
+    TKoral doc;
+    doc.leerArchivo(ruta);
+    doc.modificado = true;
+    doc.guardarArchivo();
+    std::ifstream bak((dir / "empresa.BAK").string(), std::ios::binary);
+    std::string contenido((std::istreambuf_iterator<char>(bak)), {});
+    EXPECT_EQ(contenido, ejemplo());
+    std::ifstream nuevo(ruta, std::ios::binary);
+    std::string escrito((std::istreambuf_iterator<char>(nuevo)), {});
+    EXPECT_EQ(escrito, ejemplo());
+    TKoral carpeta;
+    EXPECT_THROW(carpeta.leerArchivo(dir.string()), ErrorArchivo);
+    std::filesystem::remove_all(dir);
+}

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include "document/UData.h"
+#include "platform/Fecha.h"
+#include "support/DialogosGuion.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+
+namespace {
+
+struct Empresa : ::testing::Test {
+    Empresa() {
+        fijarFechaHoy(38412);
+        dlg.campos.push_back({true, "Talleres"});
+        doc.iniciarEmpresa();
+    }
+    ~Empresa() override { fijarFechaHoy(std::nullopt); }
+    DialogosGuion dlg;
+    TKoral doc;
+};
+
+}  // namespace
+
+TEST(IniciarEmpresa, AsksForTheNameAndStartsEmpty) {
+    DialogosGuion dlg;
+    dlg.campos.push_back({true, std::string(60, 'x')});
+    TKoral doc;
+    doc.archivo = "/tmp/otra.kr2";
+    doc.iniciarEmpresa();
+    ASSERT_EQ(dlg.llamadas.size(), 1u);
+    EXPECT_EQ(dlg.llamadas[0].titulo, "Nueva Empresa");
+    EXPECT_EQ(dlg.llamadas[0].texto, "Indique el nombre de la nueva empresa");
+    EXPECT_EQ(dlg.valoresIniciales[0], "Nombre de la Empresa");
+    EXPECT_EQ(doc.nombre, std::string(49, 'x'));
+    EXPECT_EQ(doc.archivo, "");
+    EXPECT_EQ(doc.ultimoId, 1);
+    EXPECT_TRUE(doc.modificado);
+    EXPECT_EQ(doc.nGrupos + doc.nCuestionarios + doc.nPerfiles, 0);
+}
+
+TEST(IniciarEmpresa, CancelledPromptKeepsTheInitialText) {
+    DialogosGuion dlg;
+    dlg.campos.push_back({false, "ignorado"});
+    TKoral doc;
+    doc.iniciarEmpresa();
+    EXPECT_EQ(doc.nombre, "Nombre de la Empresa");
+}
+
+TEST_F(Empresa, IdentifiersComeFromOneGrowingCounter) {
+    TGrupo* g = doc.agregarGrupo("Taller");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->id, 2);
+    EXPECT_EQ(doc.agregarCuestionario("C000001")->id, 3);
+    TPerfil* p = doc.agregarPerfil("P000001");
+    EXPECT_EQ(p->id, 4);
+    doc.borrarPerfil(p);
+    EXPECT_EQ(doc.agregarGrupo("Oficina")->id, 5);  // the freed 4 is not reused
+    EXPECT_EQ(doc.ultimoId, 5);
+    EXPECT_EQ(doc.nGrupos, 2);
+    EXPECT_EQ(doc.nPerfiles, 0);
+    EXPECT_EQ(g->fecha, 38412);
+    EXPECT_FALSE(dlg.llamadas.size() > 1);  // only the name prompt
+}
+
+TEST_F(Empresa, NewRecordsStartBlank) {
+    TCuestionario* q = doc.agregarCuestionario("C000001");
+    EXPECT_EQ(std::string(q->respuestas.begin(), q->respuestas.end()), std::string(75, '0'));
+    EXPECT_EQ(q->sinRespuesta, 75);
+    for (double s : q->puntuaciones) EXPECT_EQ(s, 0);
+    EXPECT_TRUE(q->grupos.empty());
+    TPerfil* p = doc.agregarPerfil("P");
+    EXPECT_EQ(p->nSujetos, 0);
+    EXPECT_TRUE(p->descripcion.empty());
+}
+
+TEST_F(Empresa, NamesAreUniqueExactlyWithinEachKind) {
+    ASSERT_NE(doc.agregarGrupo("Taller"), nullptr);
+    const auto id = doc.ultimoId;
+    EXPECT_EQ(doc.agregarGrupo("Taller"), nullptr);
+    EXPECT_EQ(doc.ultimoId, id);
+    EXPECT_EQ(doc.nGrupos, 1);
+    EXPECT_NE(doc.agregarCuestionario("Taller"), nullptr);  // other kind
+    EXPECT_NE(doc.agregarGrupo("taller"), nullptr);         // case counts
+    EXPECT_NE(doc.agregarGrupo("Taller "), nullptr);        // so does a trailing blank
+    EXPECT_EQ(doc.buscarGrupo("Taller ")->nombre, "Taller ");
+    EXPECT_EQ(doc.buscarGrupo("TALLER"), nullptr);
+}
+
+TEST_F(Empresa, LongNamesAreCutAndTestedCut) {
+    const std::string largo(60, 'a');
+    TGrupo* g = doc.agregarGrupo(largo);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->nombre, std::string(49, 'a'));
+    // Another text with the same first 49 characters would store a duplicate.
+    EXPECT_EQ(doc.agregarGrupo(std::string(49, 'a') + "b"), nullptr);
+    EXPECT_EQ(doc.nGrupos, 1);
+}
+
+TEST_F(Empresa, LookupsReturnTheFirstInListOrder) {
+    TGrupo* a = doc.agregarGrupo("A");
+    TGrupo* b = doc.agregarGrupo("B");
+    b->id = a->id;  // as a hand-edited file could have it
+    EXPECT_EQ(doc.buscarGrupoPorId(a->id), a);
+    EXPECT_EQ(doc.buscarGrupoPorId(999), nullptr);
+    EXPECT_EQ(doc.buscarCuestionario("A"), nullptr);
+}
+
+TEST_F(Empresa, DeletingAGroupUnlinksItEverywhere) {
+    TGrupo* g = doc.agregarGrupo("G");
+    TGrupo* h = doc.agregarGrupo("H");
+    TCuestionario* q = doc.agregarCuestionario("Q");
+    TPerfil* p = doc.agregarPerfil("P");
+    enlazar(*q, *g);
+    enlazar(*q, *h);
+    p->grupos = {h, g};
+    p->nSujetos = 7;
+    doc.borrarGrupo(g);
+    EXPECT_EQ(q->grupos, std::vector<TGrupo*>{h});
+    EXPECT_EQ(p->grupos, std::vector<TGrupo*>{h});
+    EXPECT_EQ(p->nSujetos, 7);  // stale until computed again
+    EXPECT_EQ(doc.nGrupos, 1);
+    ASSERT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.grupos[0].get(), h);
+    EXPECT_EQ(dlg.mensajes.size(), 0u);
+}
+
+TEST_F(Empresa, DeletingAQuestionnaireUnlinksItFromItsGroups) {
+    TGrupo* g = doc.agregarGrupo("G");
+    TCuestionario* q1 = doc.agregarCuestionario("Q1");
+    TCuestionario* q2 = doc.agregarCuestionario("Q2");
+    enlazar(*q1, *g);
+    enlazar(*q2, *g);
+    doc.borrarCuestionario(q1);
+    EXPECT_EQ(g->cuestionarios, std::vector<TCuestionario*>{q2});
+    EXPECT_EQ(doc.nCuestionarios, 1);
+    EXPECT_TRUE(dlg.mensajes.empty());
+}
+
+TEST_F(Empresa, DeletingAQuestionnaireMissingFromAGroupSaysSoAndFinishes) {
+    TGrupo* g = doc.agregarGrupo("G");
+    TGrupo* h = doc.agregarGrupo("H");
+    TCuestionario* q = doc.agregarCuestionario("Q");
+    enlazar(*q, *g);
+    enlazar(*q, *h);
+    g->cuestionarios.clear();  // one side of the link lost
+    doc.borrarCuestionario(q);
+    EXPECT_EQ(dlg.mensajes, std::vector<std::string>{"Error en lista Cuestionarios"});
+    EXPECT_TRUE(h->cuestionarios.empty());
+    EXPECT_TRUE(doc.cuestionarios.empty());
+}
+
+TEST_F(Empresa, DeletingARecordOfAnotherDocumentReportsAndLowersTheCount) {
+    TKoral otro;
+    TGrupo ajeno;
+    TCuestionario ajenoQ;
+    TPerfil ajenoP;
+    doc.agregarGrupo("G");
+    doc.borrarGrupo(&ajeno);
+    doc.borrarCuestionario(&ajenoQ);
+    doc.borrarPerfil(&ajenoP);
+    EXPECT_EQ(dlg.mensajes, (std::vector<std::string>{"Ha ocurrido un error en lista Grupos",
+                                                      "Ha ocurrido un error en lista Cuestionarios",
+                                                      "Ha ocurrido un error en lista Perfiles"}));
+    EXPECT_EQ(doc.nGrupos, 0);
+    EXPECT_EQ(doc.grupos.size(), 1u);
+}
+
+TEST_F(Empresa, DeletingOneOfTwoRecordsSharingAnIdentifierRemovesThatOne) {
+    TGrupo* a = doc.agregarGrupo("A");
+    TGrupo* b = doc.agregarGrupo("B");
+    TCuestionario* q = doc.agregarCuestionario("Q");
+    b->id = a->id;
+    enlazar(*q, *a);
+    enlazar(*q, *b);
+    doc.borrarGrupo(a);
+    ASSERT_EQ(doc.grupos.size(), 1u);
+    EXPECT_EQ(doc.grupos[0].get(), b);
+    EXPECT_EQ(q->grupos, std::vector<TGrupo*>{b});
+}
+
+TEST_F(Empresa, IdentifiersRunOutWithANoticeNotAnOverflow) {
+    doc.ultimoId = 2147483647;
+    EXPECT_EQ(doc.agregarGrupo("G"), nullptr);
+    EXPECT_EQ(doc.nGrupos, 0);
+    EXPECT_EQ(doc.ultimoId, 2147483647);
+    EXPECT_EQ(dlg.mensajes.size(), 1u);
+}
+
+TEST_F(Empresa, LinksAreKeptOnBothSidesAndNeverTwice) {
+    TGrupo* g = doc.agregarGrupo("G");
+    TCuestionario* q = doc.agregarCuestionario("Q");
+    EXPECT_TRUE(enlazar(*q, *g));
+    EXPECT_FALSE(enlazar(*q, *g));
+    EXPECT_EQ(g->cuestionarios.size(), 1u);
+    EXPECT_TRUE(desenlazar(*q, *g));
+    EXPECT_TRUE(q->grupos.empty());
+    EXPECT_TRUE(g->cuestionarios.empty());
+    EXPECT_FALSE(desenlazar(*q, *g));
+}
+
+TEST(CerrarEmpresa, NeverSavedCompanyWritesNothing) {
+    TKoral doc;
+    doc.modificado = true;
+    doc.agregarGrupo("G");
+    doc.cerrarEmpresa();  // no archivo: nothing to write, nothing thrown
+    EXPECT_TRUE(doc.grupos.empty());
+}
+
+TEST(SiguientePalabra, TakesWordsOffTheFront) {
+    std::string t = "  uno dos  tres ";
+    std::string w;
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "uno");
+    EXPECT_EQ(t, "dos  tres ");
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "dos");
+    EXPECT_EQ(t, " tres ");
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "tres");
+    EXPECT_EQ(t, "");
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "");
+    t = "\tsolo";  // only blanks separate words
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "\tsolo");
+    t = "   ";
+    siguientePalabra(t, w);
+    EXPECT_EQ(w, "");
+    EXPECT_EQ(t, "");
+}
+
+TEST(RellenarCeros, PadsButNeverCuts) {
+    EXPECT_EQ(rellenarCeros(1, 3), "001");
+    EXPECT_EQ(rellenarCeros(12, 6), "000012");
+    EXPECT_EQ(rellenarCeros(1234, 3), "1234");
+    EXPECT_EQ(rellenarCeros(0, 0), "0");
+}
+
+TEST(NormalizarSaltos, EveryBreakBecomesCrLf) {
+    EXPECT_EQ(normalizarSaltos("a\nb\r\nc\rd\n\n"), "a\r\nb\r\nc\r\nd\r\n\r\n");
+    EXPECT_EQ(normalizarSaltos("sin saltos"), "sin saltos");
+}
