@@ -4,10 +4,9 @@
 #include <limits>
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "document/ArchivoEmpresa.h"
+#include "document/IndiceHash.h"
 #include "document/UData.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
@@ -77,6 +76,42 @@ bool convertirReal(std::string_view t, double& v) {
     return true;
 }
 
+// The form the writer uses, "d.ddddddddddddddE+dddd" after the sign: its 15
+// digits are an exact integer, and scaling by a power of ten that is itself
+// exact rounds once, as from_chars would. Others take the general road.
+bool realFijo(std::string_view t, double& v) {
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    bool negativo = false;
+    if (!t.empty() && t[0] == '-') {
+        negativo = true;
+        t.remove_prefix(1);
+    }
+    if (t.size() != 22 || t[1] != '.' || t[16] != 'E' || (t[17] != '+' && t[17] != '-'))
+        return false;
+    std::int64_t mantisa = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 1) continue;
+        const unsigned d = static_cast<unsigned char>(t[i]) - '0';
+        if (d > 9) return false;
+        mantisa = mantisa * 10 + d;
+    }
+    int exponente = 0;
+    for (int i = 18; i < 22; ++i) {
+        const unsigned d = static_cast<unsigned char>(t[i]) - '0';
+        if (d > 9) return false;
+        exponente = exponente * 10 + static_cast<int>(d);
+    }
+    if (t[17] == '-') exponente = -exponente;
+    const int escala = exponente - 14;
+    if (escala < -22 || escala > 22) return false;
+    const double m = static_cast<double>(mantisa);
+    const double x = escala >= 0 ? m * kPotencias[escala] : m / kPotencias[-escala];
+    v = negativo ? -x : x;
+    return true;
+}
+
 // Reads the bytes of a company file the way the format defines fields.
 // A Ctrl-Z ends the file wherever it stands.
 class Cursor {
@@ -106,8 +141,16 @@ public:
     double real() {
         double v = 0;
         const std::string_view t = token(64);
-        if (!t.empty() && !convertirReal(t, v)) throw ErrorNumerico();
+        if (!t.empty() && !realFijo(t, v) && !convertirReal(t, v)) throw ErrorNumerico();
         return v;
+    }
+
+    // Up to 75 answer characters straight from the buffer; fewer at the end.
+    std::string_view bloque(std::size_t n) {
+        const std::size_t hay = std::min<std::size_t>(n, static_cast<std::size_t>(fin_ - p_));
+        const char* inicio = p_;
+        p_ += hay;
+        return {inicio, hay};
     }
 
     // The rest of the line, without its end.
@@ -218,6 +261,11 @@ private:
         reservar(doc_.grupos, doc_.nGrupos, tope_);
         reservar(doc_.cuestionarios, doc_.nCuestionarios, tope_);
         reservar(doc_.perfiles, doc_.nPerfiles, tope_);
+        const auto previstos = [this](std::int32_t n) {
+            return std::min<std::size_t>(n > 0 ? static_cast<std::size_t>(n) : 0, tope_);
+        };
+        cuestionariosPorId_ = IndiceHash<TCuestionario>(previstos(doc_.nCuestionarios));
+        cuestionariosPorNombre_ = IndiceHash<TCuestionario>(previstos(doc_.nCuestionarios));
     }
 
     void grupo() {
@@ -229,20 +277,20 @@ private:
         g->nombre = cortarNombre(c_.resto());
         c_.siguienteLinea();
         notarId(g->id);
-        if (!nombresGrupo_.insert(g->nombre).second) return;  // duplicate: dropped silently
-        gruposPorId_.emplace(g->id, g.get());
+        if (!registrar(g.get(), gruposPorNombre_, gruposPorId_)) return;  // duplicate: dropped silently
         doc_.grupos.push_back(std::move(g));
-        // The set holds views of the stored names, so re-point it at the kept record.
-        fijarVista(nombresGrupo_, doc_.grupos.back()->nombre);
     }
 
     void cuestionario() {
         auto q = std::make_unique<TCuestionario>();
         q->id = c_.entero();
         c_.separador();
+        // Read as characters, line ends included; past the end of the file
+        // the missing answers are no answer.
+        const std::string_view leidas = c_.bloque(kNumItems);
         int ceros = 0;
-        for (int i = 0; i < kNumItems; ++i) {
-            char ch = c_.alFinal() ? '0' : c_.caracter();
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kNumItems); ++i) {
+            char ch = i < leidas.size() ? leidas[i] : '0';
             // Digits above the item's option count are no answer; characters
             // below '0' are kept as they are.
             if (ch - '0' > maximoRespuesta[i + 1]) ch = '0';
@@ -260,10 +308,8 @@ private:
         c_.siguienteLinea();
         q->sinRespuesta = ceros;
         notarId(q->id);
-        if (!nombresCuestionario_.insert(q->nombre).second) return;
-        cuestionariosPorId_.emplace(q->id, q.get());
+        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_)) return;
         doc_.cuestionarios.push_back(std::move(q));
-        fijarVista(nombresCuestionario_, doc_.cuestionarios.back()->nombre);
     }
 
     void perfil() {
@@ -278,11 +324,9 @@ private:
         // The description lines after a dropped duplicate have no profile of
         // their own: they are reported as lines without a current profile.
         actual_ = nullptr;
-        if (!nombresPerfil_.insert(p->nombre).second) return;
-        perfilesPorId_.emplace(p->id, p.get());
+        if (!registrar(p.get(), perfilesPorNombre_, perfilesPorId_)) return;
+        actual_ = p.get();
         doc_.perfiles.push_back(std::move(p));
-        actual_ = doc_.perfiles.back().get();
-        fijarVista(nombresPerfil_, actual_->nombre);
     }
 
     void enlace() {
@@ -326,17 +370,23 @@ private:
             Mensaje(operator""_cp(mensaje, std::strlen(mensaje)));
     }
 
+    // Indexes a new record by name and identifier; false when its name is
+    // taken. The identifier index keeps the first record with each identifier.
     template <typename T>
-    static T* buscar(const std::unordered_map<std::int32_t, T*>& indice, std::int32_t id) {
-        const auto it = indice.find(id);
-        return it == indice.end() ? nullptr : it->second;
+    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId) {
+        const std::string_view n = r->nombre;
+        if (!porNombre.insertarSiNuevo(IndiceHash<T>::hashTexto(n), r,
+                                       [n](const T* o) { return o->nombre == n; }))
+            return false;
+        const std::int32_t id = r->id;
+        porId.insertarSiNuevo(IndiceHash<T>::hashEntero(id), r,
+                              [id](const T* o) { return o->id == id; });
+        return true;
     }
 
-    // Replaces the just-inserted view (of a record's temporary name) by one of
-    // the stored name; both hold the same bytes.
-    static void fijarVista(std::unordered_set<std::string_view>& s, const std::string& nombre) {
-        s.erase(nombre);
-        s.insert(nombre);
+    template <typename T>
+    static T* buscar(const IndiceHash<T>& indice, std::int32_t id) {
+        return indice.buscar(IndiceHash<T>::hashEntero(id), [id](const T* o) { return o->id == id; });
     }
 
     TKoral& doc_;
@@ -344,10 +394,9 @@ private:
     std::size_t tope_;  // bounds reservations made from header counts
     TPerfil* actual_ = nullptr;
     std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
-    std::unordered_map<std::int32_t, TGrupo*> gruposPorId_;
-    std::unordered_map<std::int32_t, TCuestionario*> cuestionariosPorId_;
-    std::unordered_map<std::int32_t, TPerfil*> perfilesPorId_;
-    std::unordered_set<std::string_view> nombresGrupo_, nombresCuestionario_, nombresPerfil_;
+    IndiceHash<TGrupo> gruposPorId_, gruposPorNombre_;
+    IndiceHash<TCuestionario> cuestionariosPorId_, cuestionariosPorNombre_;
+    IndiceHash<TPerfil> perfilesPorId_, perfilesPorNombre_;
 };
 
 // --- writing ---

@@ -120,3 +120,17 @@ TEST_F(Cli, BadUsageExitsTwo) {
     EXPECT_EQ(r.codigo, 2);
     EXPECT_NE(r.err.find("Uso:"), std::string::npos);
 }
+
+TEST_F(Cli, ScorePrintsSevenScoresAndTheUnanswered) {
+    const auto r = correr({"score"}, std::string(75, '0') + "\n" + std::string(75, '1') + "\r\n");
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.out,
+              "4.050000 4.000000 4.800000 5.000000 4.042857 4.750000 5.000000 75\n"
+              "6.900000 0.000000 9.100000 9.000000 4.000000 2.000000 4.000000 0\n");
+}
+
+TEST_F(Cli, ScoreRefusesALineOfTheWrongLength) {
+    const auto r = correr({"score"}, std::string(75, '0') + "\n" + std::string(74, '0') + "\n");
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err.rfind("Error: línea 2", 0), 0u) << r.err;
+}

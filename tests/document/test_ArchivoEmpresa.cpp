@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cmath>
+#include <cstring>
 #include <random>
 
 #include "document/ArchivoEmpresa.h"
@@ -551,4 +553,40 @@ TEST(DiscoReal, SavesAndReadsThroughTheFileSystem) {
     TKoral carpeta;
     EXPECT_THROW(carpeta.leerArchivo(dir.string()), ErrorArchivo);
     std::filesystem::remove_all(dir);
+}
+
+TEST_F(Lectura, WrittenRealsReadBackAsTheirTextSays) {
+    // The reader's quick path for the writer's own form must agree with a
+    // general decimal conversion on every value.
+    std::mt19937_64 azar(99);
+    TKoral origen;
+    origen.nCuestionarios = 2000;
+    for (int i = 0; i < 2000; ++i) {
+        auto q = std::make_unique<TCuestionario>();
+        q->id = i + 2;
+        q->nombre = "Q" + std::to_string(i);
+        for (double& s : q->puntuaciones) {
+            const auto bits = azar();
+            double v;
+            std::memcpy(&v, &bits, sizeof v);
+            s = std::isfinite(v) ? v : (azar() % 1'000'000) / 997.0;
+        }
+        q->fecha = static_cast<double>(azar() % 80000);
+        origen.cuestionarios.push_back(std::move(q));
+    }
+    const std::string s = escribir(origen);
+    EXPECT_TRUE(leer(s).empty());
+    ASSERT_EQ(doc.cuestionarios.size(), 2000u);
+    std::size_t pos = 0;
+    for (const auto& q : doc.cuestionarios) {
+        pos = s.find("\r\nC", pos) + 2;
+        const char* p = s.c_str() + pos + s.substr(pos).find(' ') + 1 + 75;
+        for (double leido : q->puntuaciones) {
+            char* fin;
+            const double esperado = std::strtod(p, &fin);
+            ASSERT_EQ(leido, esperado) << std::string(p, static_cast<std::size_t>(fin - p));
+            p = fin + 1;
+        }
+        EXPECT_EQ(q->fecha, std::strtod(p, nullptr));
+    }
 }

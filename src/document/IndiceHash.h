@@ -1,0 +1,82 @@
+// A flat, open-addressing index of record pointers by a key the caller
+// hashes and compares. The company file reader keeps one per lookup it makes
+// per line; node-based maps cost it more in allocation than in lookups.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace koral {
+
+template <typename R>
+class IndiceHash {
+public:
+    explicit IndiceHash(std::size_t previstos = 0) { redimensionar(capacidadPara(previstos)); }
+
+    // The record stored under `h` for which `igual(r)` holds, or null.
+    template <typename Igual>
+    R* buscar(std::uint64_t h, Igual igual) const {
+        h = marcar(h);
+        for (std::size_t i = h & mascara_;; i = (i + 1) & mascara_) {
+            const Celda& c = celdas_[i];
+            if (c.h == 0) return nullptr;
+            if (c.h == h && igual(c.r)) return c.r;
+        }
+    }
+
+    // Stores `r` under `h` unless a record `igual` to it is there; false then.
+    template <typename Igual>
+    bool insertarSiNuevo(std::uint64_t h, R* r, Igual igual) {
+        if (buscar(h, igual)) return false;
+        if ((n_ + 1) * 2 > celdas_.size()) redimensionar(celdas_.size() * 2);
+        colocar(marcar(h), r);
+        ++n_;
+        return true;
+    }
+
+    static std::uint64_t hashEntero(std::int64_t v) {
+        auto x = static_cast<std::uint64_t>(v) + 0x9E3779B97F4A7C15ull;
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        return x ^ (x >> 31);
+    }
+    static std::uint64_t hashTexto(std::string_view t) {
+        std::uint64_t h = 0xCBF29CE484222325ull;  // FNV-1a, then mixed
+        for (char c : t) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+        return hashEntero(static_cast<std::int64_t>(h));
+    }
+
+private:
+    struct Celda {
+        std::uint64_t h = 0;  // 0: empty
+        R* r = nullptr;
+    };
+
+    static std::uint64_t marcar(std::uint64_t h) { return h | 1; }
+    static std::size_t capacidadPara(std::size_t n) {
+        std::size_t c = 16;
+        while (c < n * 2) c *= 2;
+        return c;
+    }
+
+    void colocar(std::uint64_t h, R* r) {
+        std::size_t i = h & mascara_;
+        while (celdas_[i].h != 0) i = (i + 1) & mascara_;
+        celdas_[i] = {h, r};
+    }
+
+    void redimensionar(std::size_t capacidad) {
+        std::vector<Celda> viejas(capacidad);
+        viejas.swap(celdas_);
+        mascara_ = capacidad - 1;
+        for (const Celda& c : viejas)
+            if (c.h != 0) colocar(c.h, c.r);
+    }
+
+    std::vector<Celda> celdas_;
+    std::size_t mascara_ = 0;
+    std::size_t n_ = 0;
+};
+
+}  // namespace koral
