@@ -309,6 +309,9 @@ private:
         q->sinRespuesta = ceros;
         notarId(q->id);
         if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_)) return;
+        // Its link lines follow it: remember it when it is the record its
+        // identifier resolves to, to spare them the index.
+        ultimoCuestionario_ = buscar(cuestionariosPorId_, q->id) == q.get() ? q.get() : nullptr;
         doc_.cuestionarios.push_back(std::move(q));
     }
 
@@ -335,7 +338,9 @@ private:
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
         if (s != ' ') Mensaje("separador no válido"_cp);
-        TCuestionario* q = buscar(cuestionariosPorId_, a);
+        TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
+                               ? ultimoCuestionario_
+                               : buscar(cuestionariosPorId_, a);
         TGrupo* g = buscar(gruposPorId_, b);
         if (q && g)
             enlazar(*q, *g);  // a repeated line makes no second membership
@@ -393,6 +398,7 @@ private:
     Cursor c_;
     std::size_t tope_;  // bounds reservations made from header counts
     TPerfil* actual_ = nullptr;
+    TCuestionario* ultimoCuestionario_ = nullptr;
     std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
     IndiceHash<TGrupo> gruposPorId_, gruposPorNombre_;
     IndiceHash<TCuestionario> cuestionariosPorId_, cuestionariosPorNombre_;
