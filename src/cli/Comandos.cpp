@@ -49,9 +49,9 @@ private:
     Dialogos* anterior_;
 };
 
-void json(std::ostream& o, std::string_view cp) {
+void jsonUtf8(std::ostream& o, std::string_view utf8) {
     o << '"';
-    for (char c : cp1252AUtf8(cp)) {
+    for (char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
             case '"': o << "\\\""; break;
@@ -70,6 +70,8 @@ void json(std::ostream& o, std::string_view cp) {
     }
     o << '"';
 }
+
+void json(std::ostream& o, std::string_view cp) { jsonUtf8(o, cp1252AUtf8(cp)); }
 
 // Shortest text that reads back to the same double.
 void jsonReal(std::ostream& o, double v) {
@@ -103,8 +105,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
     out << "{\"nombre\":";
     json(out, doc.nombre);
     out << ",\"archivo\":";
-    std::string archivoCp;
-    json(out, utf8ACp1252(doc.archivo, archivoCp) ? archivoCp : std::string());
+    jsonUtf8(out, doc.archivo);  // a path: the file system's own bytes
     out << ",\"ultimoId\":" << doc.ultimoId << ",\"nGrupos\":" << doc.nGrupos
         << ",\"nCuestionarios\":" << doc.nCuestionarios << ",\"nPerfiles\":" << doc.nPerfiles
         << ",\"modificado\":" << (doc.modificado ? "true" : "false") << ",\"grupos\":[";
