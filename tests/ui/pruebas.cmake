@@ -1,0 +1,1 @@
+# Qt Test executables for the windows; included by tests/CMakeLists.txt.
