@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "document/UData.h"
+#include "method/Formato.h"
+#include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
@@ -18,7 +20,9 @@ constexpr const char* kUso =
     "Uso: koral20-cli COMANDO ...\n"
     "  dump ARCHIVO.kr2               la empresa como JSON\n"
     "  save ARCHIVO.kr2 [SALIDA.kr2]  lee y vuelve a escribir la empresa\n"
-    "  score                          puntúa cadenas de respuestas (entrada estándar)\n";
+    "  score                          puntúa cadenas de respuestas (entrada estándar)\n"
+    "  profile ARCHIVO.kr2 PERFIL [--chart GRAFICO.png]\n"
+    "                                 calcula un perfil: medias, niveles y respuestas\n";
 
 // A failure that ends the command: "Error: " + message, exit 1.
 struct ErrorComando {
@@ -168,10 +172,50 @@ int save(const std::vector<std::string>& args) {
     return 0;
 }
 
+// A name given on the command line, in the document's encoding.
+std::string nombreArgumento(const std::string& utf8) {
+    std::string cp;
+    if (!utf8ACp1252(utf8, cp))
+        throw ErrorComando{"el nombre \"" + utf8 + "\" tiene caracteres que no admite el programa"};
+    return cp;
+}
+
+int profile(const std::vector<std::string>& args, std::ostream& out, const Servicios& servicios) {
+    std::string grafico;
+    std::vector<std::string> resto;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--chart" && i + 1 < args.size())
+            grafico = args[++i];
+        else
+            resto.push_back(args[i]);
+    }
+    if (resto.size() != 2) return 2;
+    TKoral doc;
+    leerExistente(doc, resto[0]);
+    TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
+    if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
+    calcularPerfil(doc, *p);
+    out << "Nº Sujetos: " << p->nSujetos << '\n';
+    for (int f = 1; f <= kNumFactores; ++f) {
+        out << kAbreviaturas[f - 1] << '\t' << formatoReal(mediaFactor(*p, f), 5, 2, '.');
+        for (int b = 1; b <= 3; ++b) out << '\t' << porcentajeBanda(*p, f, b, '.');
+        out << '\n';
+    }
+    out << "Sin respuesta:\t" << porcentajeSinRespuesta(*p) << '\n';
+    std::vector<std::string> lineas;
+    llenarDescriptivo(*p, lineas, '.');
+    for (const auto& l : lineas) out << cp1252AUtf8(l) << '\n';
+    if (!grafico.empty()) {
+        if (!servicios.guardarGrafico) throw ErrorComando{"no se pueden dibujar gráficos aquí"};
+        const std::string error = servicios.guardarGrafico(*p, grafico);
+        if (!error.empty()) throw ErrorComando{error};
+    }
+    return 0;
+}
+
 int score(std::istream& in, std::ostream& out) {
     std::string linea;
     long n = 0;
-    char tmp[32];
     while (std::getline(in, linea)) {
         ++n;
         if (!linea.empty() && linea.back() == '\r') linea.pop_back();
@@ -181,11 +225,7 @@ int score(std::istream& in, std::ostream& out) {
                                std::to_string(linea.size()) + " caracteres"};
         Puntuaciones p{};
         const int sin = puntuarRespuestas(linea.data(), p);
-        for (double s : p) {
-            const auto r = std::to_chars(tmp, tmp + sizeof tmp, s, std::chars_format::fixed, 6);
-            out.write(tmp, r.ptr - tmp);
-            out << ' ';
-        }
+        for (double s : p) out << formatoReal(s, 0, 6, '.') << ' ';
         out << sin << '\n';
     }
     return 0;
@@ -194,7 +234,7 @@ int score(std::istream& in, std::ostream& out) {
 }  // namespace
 
 int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::ostream& salida,
-             std::ostream& errores) {
+             std::ostream& errores, const Servicios& servicios) {
     DialogosCli dialogos(errores);
     InstalacionDialogos instalacion(&dialogos);
     int codigo = 2;
@@ -204,6 +244,8 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = dump(args, salida);
         else if (comando == "save")
             codigo = save(args);
+        else if (comando == "profile")
+            codigo = profile(args, salida, servicios);
         else if (comando == "score" && args.size() == 1)
             codigo = score(entrada, salida);
     } catch (const ErrorComando& e) {

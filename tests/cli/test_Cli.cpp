@@ -134,3 +134,30 @@ TEST_F(Cli, ScoreRefusesALineOfTheWrongLength) {
     EXPECT_EQ(r.codigo, 1);
     EXPECT_EQ(r.err.rfind("Error: línea 2", 0), 0u) << r.err;
 }
+
+TEST_F(Cli, ProfilePrintsFiguresAndTheDistribution) {
+    const auto r = correr({"profile", poner("t.kr2", kEjemplo), "Mañanas"});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    std::vector<std::string> lineas;
+    std::istringstream in(r.out);
+    for (std::string l; std::getline(in, l);) lineas.push_back(l);
+    ASSERT_EQ(lineas.size(), 1u + 7 + 1 + 439);
+    EXPECT_EQ(lineas[0], "Nº Sujetos: 1");
+    EXPECT_EQ(lineas[1], "CM\t 0.00\t100.00 %\t 0.00 %\t 0.00 %");
+    EXPECT_EQ(lineas[7], "RP\t 0.00\t100.00 %\t 0.00 %\t 0.00 %");
+    EXPECT_EQ(lineas[8], "Sin respuesta:\t  100 %");
+    EXPECT_EQ(lineas[9], " 1. TIEMPO DE ATENCIÓN");
+    EXPECT_EQ(lineas[10], "    0.00%   1  casi todo el tiempo");
+    EXPECT_EQ(lineas[15], "  100.00%   sin respuesta");
+}
+
+TEST_F(Cli, ProfileNeedsAnExistingProfileAndAStorableName) {
+    const auto ruta = poner("t.kr2", kEjemplo);
+    auto r = correr({"profile", ruta, "mañanas"});  // names are exact
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err.rfind("Error: ", 0), 0u);
+    r = correr({"profile", ruta, "Mañanas 中"});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("Error: "), std::string::npos);
+    EXPECT_EQ(correr({"profile", ruta}).codigo, 2);
+}

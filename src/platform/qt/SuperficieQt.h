@@ -1,0 +1,57 @@
+// The drawing surface on Qt's painter: an image for the chart, a printer or
+// PDF writer for reports.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <memory>
+
+#include "platform/Superficie.h"
+
+class QImage;
+class QPagedPaintDevice;
+
+namespace koral {
+
+class SuperficieQt : public Superficie {
+public:
+    // Paints on `imagen` at once, in the face `familia`.
+    SuperficieQt(QImage& imagen, const QString& familia);
+    // Paints on a printer or PDF writer between empezarDocumento and terminarDocumento.
+    SuperficieQt(QPagedPaintDevice& paginas, const QString& familia);
+    ~SuperficieQt() override;
+
+    int ancho() const override;
+    int alto() const override;
+    void fuente(int puntos, Estilo estilo) override;
+    int puntosFuente() const override { return puntos_; }
+    Estilo estiloFuente() const override { return estilo_; }
+    void colorTexto(Color c) override;
+    void pluma(Color c, int grosor) override;
+    void texto(int x, int y, const std::string& t) override;
+    int anchoTexto(const std::string& t) override;
+    int altoTexto(const std::string& t) override;
+    void linea(int x1, int y1, int x2, int y2) override;
+    void rectangulo(int x1, int y1, int x2, int y2) override;
+    void rellenar(int x1, int y1, int x2, int y2, Color c) override;
+    void polilinea(const std::vector<Punto>& puntos) override;
+    void empezarDocumento(const std::string& titulo) override;
+    void nuevaPagina() override;
+    void terminarDocumento() override;
+
+private:
+    void aplicar();
+    QPainter& pintor();
+
+    QPaintDevice* dispositivo_;
+    QPagedPaintDevice* paginas_ = nullptr;
+    QPainter pintor_;
+    QFont fuente_;
+    int puntos_ = 8;
+    Estilo estilo_ = Estilo::Normal;
+    QColor colorTexto_ = Qt::black;
+    QPen pluma_;
+};
+
+}  // namespace koral
