@@ -1,5 +1,8 @@
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <iostream>
 #include <memory>
 
@@ -40,6 +43,27 @@ std::string guardarGrafico(const koral::TPerfil& p, const std::string& ruta) {
     return {};
 }
 
+// The PDF writer lives as long as the surface that paints on it.
+class SuperficiePdf : public koral::SuperficieQt {
+public:
+    SuperficiePdf(std::unique_ptr<QPdfWriter> pdf, const QString& familia)
+        : koral::SuperficieQt(*pdf, familia), pdf_(std::move(pdf)) {}
+    ~SuperficiePdf() override { terminarDocumento(); }
+
+private:
+    std::unique_ptr<QPdfWriter> pdf_;
+};
+
+std::unique_ptr<koral::Superficie> superficiePdf(const std::string& ruta) {
+    asegurarAplicacionQt();
+    auto pdf = std::make_unique<QPdfWriter>(QString::fromUtf8(ruta.c_str()));
+    pdf->setResolution(600);
+    // A printer's printable area: A4 less the 5 mm a printer cannot reach.
+    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                   QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    return std::make_unique<SuperficiePdf>(std::move(pdf), koral::kFuenteInformes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +71,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     koral::cli::Servicios servicios;
     servicios.guardarGrafico = guardarGrafico;
+    servicios.superficiePdf = superficiePdf;
     const int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
     std::cout.flush();
     gAplicacion.reset();

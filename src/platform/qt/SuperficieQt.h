@@ -14,6 +14,10 @@ class QPagedPaintDevice;
 
 namespace koral {
 
+// The face of printed reports: metric-compatible with the classic office
+// sans face, shipped by Debian's fonts-liberation.
+inline const QString kFuenteInformes = QStringLiteral("Liberation Sans");
+
 class SuperficieQt : public Superficie {
 public:
     // Paints on `imagen` at once, in the face `familia`.
