@@ -92,7 +92,15 @@ public:
         return datos;
     }
     std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) override {
-        const int fd = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return abrir(ruta, O_EXCL);
+    }
+    std::unique_ptr<SalidaArchivo> crearOVaciar(const std::string& ruta) override {
+        return abrir(ruta, O_TRUNC);
+    }
+
+private:
+    static std::unique_ptr<SalidaArchivo> abrir(const std::string& ruta, int modo) {
+        const int fd = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | modo, 0666);
         if (fd < 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
         return std::make_unique<SalidaPosix>(fd, ruta);
     }

@@ -36,6 +36,9 @@ public:
     virtual std::string leerTodo(const std::string& ruta) = 0;
     // Creates a new file that must not exist yet; throws ErrorArchivo.
     virtual std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) = 0;
+    // Creates the file, emptying one that exists (print and export files);
+    // throws ErrorArchivo.
+    virtual std::unique_ptr<SalidaArchivo> crearOVaciar(const std::string& ruta) = 0;
 };
 
 SistemaArchivos& archivos();

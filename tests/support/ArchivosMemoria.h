@@ -42,6 +42,11 @@ public:
         archivos[ruta];
         return std::make_unique<Salida>(*this, ruta);
     }
+    std::unique_ptr<SalidaArchivo> crearOVaciar(const std::string& ruta) override {
+        if (fallarAlCrear) throw ErrorArchivo("Permission denied: " + ruta);
+        archivos[ruta].clear();
+        return std::make_unique<Salida>(*this, ruta);
+    }
 
 private:
     class Salida : public SalidaArchivo {
