@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "document/UData.h"
+#include "exchange/Exportar.h"
+#include "exchange/Importar.h"
 #include "method/Formato.h"
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
@@ -22,7 +24,10 @@ constexpr const char* kUso =
     "  save ARCHIVO.kr2 [SALIDA.kr2]  lee y vuelve a escribir la empresa\n"
     "  score                          puntúa cadenas de respuestas (entrada estándar)\n"
     "  profile ARCHIVO.kr2 PERFIL [--chart GRAFICO.png]\n"
-    "                                 calcula un perfil: medias, niveles y respuestas\n";
+    "                                 calcula un perfil: medias, niveles y respuestas\n"
+    "  export ARCHIVO.kr2 SALIDA.txt  exporta los cuestionarios a un archivo de texto\n"
+    "  import ARCHIVO.kr2 ENTRADA.txt [...]\n"
+    "                                 importa archivos de texto y guarda la empresa\n";
 
 // A failure that ends the command: "Error: " + message, exit 1.
 struct ErrorComando {
@@ -213,6 +218,29 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
     return 0;
 }
 
+int exportar(const std::vector<std::string>& args) {
+    if (args.size() != 3) return 2;
+    TKoral doc;
+    leerExistente(doc, args[1]);
+    exportarDatos(doc, args[2]);
+    return 0;
+}
+
+int importar(const std::vector<std::string>& args, std::ostream& out) {
+    if (args.size() < 3) return 2;
+    TKoral doc;
+    if (archivos().existe(args[1])) {
+        doc.leerArchivo(args[1]);
+    } else {
+        doc.iniciarEmpresa();  // the prompt is not answered: its initial name stays
+        doc.archivo = args[1];
+    }
+    const auto anota = [&out](const std::string& linea) { out << cp1252AUtf8(linea) << '\n'; };
+    for (std::size_t i = 2; i < args.size(); ++i) ProcesaArchivo(doc, args[i], anota);
+    doc.guardarArchivo();
+    return 0;
+}
+
 int score(std::istream& in, std::ostream& out) {
     std::string linea;
     long n = 0;
@@ -244,6 +272,10 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = dump(args, salida);
         else if (comando == "save")
             codigo = save(args);
+        else if (comando == "export")
+            codigo = exportar(args);
+        else if (comando == "import")
+            codigo = importar(args, salida);
         else if (comando == "profile")
             codigo = profile(args, salida, servicios);
         else if (comando == "score" && args.size() == 1)

@@ -107,6 +107,10 @@ bool TKoral::siguienteId(std::int32_t& id) {
 TGrupo* TKoral::agregarGrupo(std::string_view texto) {
     std::string n = cortarNombre(texto);
     if (buscarGrupo(n)) return nullptr;
+    return crearGrupo(std::move(n));
+}
+
+TGrupo* TKoral::crearGrupo(std::string n) {
     auto g = std::make_unique<TGrupo>();
     if (!siguienteId(g->id)) return nullptr;
     g->nombre = std::move(n);
@@ -119,6 +123,10 @@ TGrupo* TKoral::agregarGrupo(std::string_view texto) {
 TCuestionario* TKoral::agregarCuestionario(std::string_view texto) {
     std::string n = cortarNombre(texto);
     if (buscarCuestionario(n)) return nullptr;
+    return crearCuestionario(std::move(n));
+}
+
+TCuestionario* TKoral::crearCuestionario(std::string n) {
     auto q = std::make_unique<TCuestionario>();
     if (!siguienteId(q->id)) return nullptr;
     q->nombre = std::move(n);

@@ -94,6 +94,12 @@ public:
     TCuestionario* agregarCuestionario(std::string_view texto);
     TPerfil* agregarPerfil(std::string_view texto);
 
+    // For bulk work (the import) that keeps its own index of names and has
+    // already made sure that `nombre` (at most 49 characters) is not in use:
+    // the same as agregarGrupo / agregarCuestionario without their linear search.
+    TGrupo* crearGrupo(std::string nombre);
+    TCuestionario* crearCuestionario(std::string nombre);
+
     // Each releases its record; the pointer must not be used afterwards.
     void borrarGrupo(TGrupo* g);
     void borrarCuestionario(TCuestionario* q);

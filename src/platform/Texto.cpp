@@ -1,5 +1,6 @@
 #include "platform/Texto.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -94,6 +95,26 @@ bool utf8ACp1252(std::string_view texto, std::string& salida) {
         i += largo;
     }
     return true;
+}
+
+std::string textoMostrable(std::string_view utf8) {
+    std::string s;
+    if (utf8ACp1252(utf8, s)) return s;
+    // Character by character: keep what converts, mark what does not.
+    s.clear();
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t largo = 1;
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b >= 0xF0) largo = 4;
+        else if (b >= 0xE0) largo = 3;
+        else if (b >= 0xC0) largo = 2;
+        largo = std::min(largo, utf8.size() - i);
+        std::string uno;
+        s += utf8ACp1252(utf8.substr(i, largo), uno) ? uno : std::string("?");
+        i += largo;
+    }
+    return s;
 }
 
 std::string operator""_cp(const char* texto, std::size_t n) {

@@ -17,6 +17,10 @@ std::string cp1252AUtf8(std::string_view texto);
 // Windows-1252 form; `salida` is then left unspecified.
 bool utf8ACp1252(std::string_view texto, std::string& salida);
 
+// A UTF-8 text (a path, say) for a notice or a log line: characters with no
+// Windows-1252 form show as '?'.
+std::string textoMostrable(std::string_view utf8);
+
 // For literals in our own sources (UTF-8): "Atención"_cp is Windows-1252.
 std::string operator""_cp(const char* texto, std::size_t n);
 

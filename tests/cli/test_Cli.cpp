@@ -161,3 +161,29 @@ TEST_F(Cli, ProfileNeedsAnExistingProfileAndAStorableName) {
     EXPECT_NE(r.err.find("Error: "), std::string::npos);
     EXPECT_EQ(correr({"profile", ruta}).codigo, 2);
 }
+
+TEST_F(Cli, ExportWritesTheQuestionnaireLines) {
+    const auto salida = (dir / "e.txt").string();
+    EXPECT_EQ(correr({"export", poner("t.kr2", kEjemplo), salida}).codigo, 0);
+    std::string esperado = "\"Operario 1\",\"Taller\"";
+    for (int i = 0; i < 75; ++i) esperado += ",0";
+    EXPECT_EQ(leer(salida), esperado + "\r\n");
+    EXPECT_EQ(correr({"export", (dir / "no.kr2").string(), salida}).codigo, 1);
+}
+
+TEST_F(Cli, ImportIntoANewCompanyLogsAndSaves) {
+    const auto entrada = poner("d.txt", "\"Ana\",\"Turno de ma\xF1" "ana\",1,2\r\nmal\r\n");
+    const auto empresa = (dir / "nueva.kr2").string();
+    const auto r = correr({"import", empresa, entrada});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(r.out, "Procesando el archivo " + entrada + "\nError en línea\nArchivo " + entrada +
+                         " procesado\n");
+    const auto d = correr({"dump", empresa});
+    EXPECT_NE(d.out.find("\"nombre\":\"Nombre de la Empresa\""), std::string::npos);
+    EXPECT_NE(d.out.find("\"nombre\":\"Turno de mañana\""), std::string::npos);
+    EXPECT_NE(d.out.find("\"respuestas\":\"12000"), std::string::npos);
+    // A second import into the saved company keeps its backup.
+    EXPECT_EQ(correr({"import", empresa, entrada}).codigo, 0);
+    EXPECT_TRUE(fs::exists(dir / "nueva.BAK"));
+    EXPECT_EQ(correr({"import", empresa}).codigo, 2);
+}

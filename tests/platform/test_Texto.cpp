@@ -36,3 +36,9 @@ TEST(Texto, RefusesWhatHasNoWindowsForm) {
     EXPECT_TRUE(utf8ACp1252("", s));
     EXPECT_EQ(s, "");
 }
+
+TEST(Texto, ShowableTextMarksWhatCannotBeShown) {
+    EXPECT_EQ(textoMostrable("/home/ana/año.txt"), "/home/ana/a\xF1o.txt");
+    EXPECT_EQ(textoMostrable("/datos/中/x"), "/datos/?/x");
+    EXPECT_EQ(textoMostrable("ab\xFF"), "ab?");
+}

@@ -1,0 +1,44 @@
+#include "exchange/Exportar.h"
+
+#include "platform/Archivos.h"
+
+namespace koral {
+
+std::string nombreExportacion(const std::string& archivo) {
+    const auto barra = archivo.find_last_of('/');
+    std::string nombre = barra == std::string::npos ? archivo : archivo.substr(barra + 1);
+    const auto punto = nombre.find_last_of('.');
+    if (punto != std::string::npos) nombre.resize(punto);
+    return nombre + ".TXT";
+}
+
+void exportarDatos(const TKoral& doc, const std::string& ruta) {
+    auto salida = archivos().crearOVaciar(ruta);
+    std::string buf;
+    constexpr std::size_t kBloque = 1 << 20;
+    buf.reserve(kBloque + 1024);
+    for (const auto& q : doc.cuestionarios) {
+        // Names go out exactly as stored: no escaping, as the import expects.
+        buf += '"';
+        buf += q->nombre;
+        buf += '"';
+        for (const TGrupo* g : q->grupos) {
+            buf += ",\"";
+            buf += g->nombre;
+            buf += '"';
+        }
+        for (char c : q->respuestas) {
+            buf += ',';
+            buf += c;
+        }
+        buf += "\r\n";
+        if (buf.size() >= kBloque) {
+            salida->escribir(buf.data(), buf.size());
+            buf.clear();
+        }
+    }
+    if (!buf.empty()) salida->escribir(buf.data(), buf.size());
+    salida->terminar();
+}
+
+}  // namespace koral

@@ -1,0 +1,19 @@
+// The export: one text line per questionnaire with its identifier, its
+// groups and its 75 answers, the layout the import reads back.
+#pragma once
+
+#include <string>
+
+#include "document/UData.h"
+
+namespace koral {
+
+// The file name to propose: the company file's name without its folder, its
+// extension replaced by ".TXT" (".TXT" alone for a company never saved).
+std::string nombreExportacion(const std::string& archivo);
+
+// Writes every questionnaire of `doc`, in list order, to `ruta` (created or
+// emptied). Throws ErrorArchivo; the lines written before a failure stay.
+void exportarDatos(const TKoral& doc, const std::string& ruta);
+
+}  // namespace koral

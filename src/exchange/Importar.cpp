@@ -1,0 +1,143 @@
+#include "exchange/Importar.h"
+
+#include <cstring>
+
+#include "document/IndiceHash.h"
+#include "method/Puntuacion.h"
+#include "platform/Archivos.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+
+namespace koral {
+
+Elemento LeeElemento(std::string_view linea, std::size_t& pos) {
+    std::size_t p = pos;
+    while (p < linea.size() && (linea[p] == ' ' || linea[p] == ',')) ++p;
+    if (p >= linea.size()) return {};
+    const char c = linea[p];
+    if (c == '"') {
+        const std::size_t inicio = p + 1;
+        std::size_t fin = linea.find('"', inicio);
+        // An unterminated quote takes the rest of the line.
+        if (fin == std::string_view::npos) fin = linea.size();
+        pos = std::min(fin + 1, linea.size());
+        return {Elemento::Texto, linea.substr(inicio, fin - inicio)};
+    }
+    if (c >= '0' && c <= '9') {
+        pos = p + 1;
+        return {Elemento::Digito, linea.substr(p, 1)};
+    }
+    return {};
+}
+
+namespace {
+
+class Importacion {
+public:
+    Importacion(TKoral& doc, const std::function<void(const std::string&)>& anota)
+        : doc_(doc), anota_(anota), cuestionarios_(doc.cuestionarios.size()),
+          grupos_(doc.grupos.size()) {
+        // Names are looked up once per line: index what the company has.
+        for (const auto& q : doc.cuestionarios) indexar(cuestionarios_, q.get());
+        for (const auto& g : doc.grupos) indexar(grupos_, g.get());
+    }
+
+    void linea(std::string_view l) {
+        // An empty line (a blank line at the end of a file, say) is passed
+        // over; it is no questionnaire and no error worth a log line.
+        if (l.empty()) return;
+        std::size_t pos = 0;
+        Elemento e = LeeElemento(l, pos);
+        if (e.tipo != Elemento::Texto) {
+            anota_("Error en línea"_cp);
+            return;
+        }
+        std::string nombre = cortarNombre(e.texto);
+        if (buscar(cuestionarios_, nombre)) {
+            anota_("Error en línea. Cuestionario ya existe"_cp);
+            return;
+        }
+        TCuestionario* q = doc_.crearCuestionario(std::move(nombre));
+        if (!q) return;  // no identifiers left; the document said so
+        indexar(cuestionarios_, q);
+
+        e = LeeElemento(l, pos);
+        while (e.tipo == Elemento::Texto) {
+            if (!e.texto.empty()) {
+                if (TGrupo* g = grupo(e.texto)) enlazar(*q, *g);  // a repeated name links once
+            }
+            e = LeeElemento(l, pos);
+        }
+        for (int i = 0; i < kNumItems; ++i) {
+            if (e.tipo == Elemento::Digito) {
+                // A digit above the item's options would turn into '0' the next
+                // time the company file is read: store what will be kept.
+                const char c = e.texto[0];
+                q->respuestas[i] = c - '0' <= maximoRespuesta[i + 1] ? c : '0';
+            }
+            e = LeeElemento(l, pos);
+        }
+        puntuarCuestionario(*q);
+    }
+
+private:
+    template <typename T>
+    static void indexar(IndiceHash<T>& indice, T* r) {
+        const std::string_view n = r->nombre;
+        indice.insertarSiNuevo(IndiceHash<T>::hashTexto(n), r,
+                               [n](const T* o) { return o->nombre == n; });
+    }
+    template <typename T>
+    static T* buscar(const IndiceHash<T>& indice, std::string_view n) {
+        return indice.buscar(IndiceHash<T>::hashTexto(n), [n](const T* o) { return o->nombre == n; });
+    }
+
+    // The group of that name, made when the company has none. Names longer
+    // than a record keeps are looked up as they would be stored.
+    TGrupo* grupo(std::string_view texto) {
+        std::string n = cortarNombre(texto);
+        if (TGrupo* g = buscar(grupos_, n)) return g;
+        TGrupo* g = doc_.crearGrupo(std::move(n));
+        if (g) indexar(grupos_, g);
+        return g;
+    }
+
+    TKoral& doc_;
+    const std::function<void(const std::string&)>& anota_;
+    IndiceHash<TCuestionario> cuestionarios_;
+    IndiceHash<TGrupo> grupos_;
+};
+
+}  // namespace
+
+void ProcesaArchivo(TKoral& doc, const std::string& ruta,
+                    const std::function<void(const std::string&)>& anota) {
+    SistemaArchivos& fs = archivos();
+    const std::string mostrable = textoMostrable(ruta);
+    if (!fs.existe(ruta)) {
+        Mensaje("No existe " + mostrable);
+        return;
+    }
+    const std::string datos = fs.leerTodo(ruta);
+    anota("Procesando el archivo " + mostrable);
+    Importacion imp(doc, anota);
+    std::string linea;
+    std::size_t p = 0;
+    const std::size_t n = datos.size();
+    while (p < n) {
+        if (datos[p] == 26) break;  // Ctrl-Z at a line's start ends the file
+        const char* inicio = datos.data() + p;
+        const void* lf = std::memchr(inicio, '\n', n - p);
+        const std::size_t fin = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - datos.data()) : n;
+        // The line's text: a Ctrl-Z ends it, and every CR is dropped (a CR
+        // before the LF ends the line with it; a lone one is no character).
+        linea.clear();
+        for (std::size_t i = p; i < fin && datos[i] != 26; ++i)
+            if (datos[i] != '\r') linea += datos[i];
+        imp.linea(linea);
+        p = fin + 1;
+    }
+    anota("Archivo " + mostrable + " procesado");
+}
+
+}  // namespace koral

@@ -1,0 +1,29 @@
+// The import of questionnaires kept as text lines: the earlier version's
+// files and our own export files.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "document/UData.h"
+
+namespace koral {
+
+// One element of a line: a quoted text, one digit, or none.
+struct Elemento {
+    enum Tipo { Ninguno, Texto, Digito } tipo = Ninguno;
+    std::string_view texto;  // the text's content, or the digit
+};
+
+// Takes the next element off `linea` at `pos`, after any run of blanks and
+// commas. Finding none consumes nothing, so asking again gives none again.
+Elemento LeeElemento(std::string_view linea, std::size_t& pos);
+
+// Imports the file at `ruta` into `doc`, writing the log lines through `anota`
+// (Windows-1252). A missing file is a notice, not a log line. Throws
+// ErrorArchivo when the file cannot be read.
+void ProcesaArchivo(TKoral& doc, const std::string& ruta,
+                    const std::function<void(const std::string&)>& anota);
+
+}  // namespace koral
