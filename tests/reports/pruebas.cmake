@@ -1,1 +1,2 @@
 # Tests of the reports; included by tests/CMakeLists.txt (koral_test is defined there).
+koral_test(test_Escritores reports/test_Escritores.cpp koral_reports)

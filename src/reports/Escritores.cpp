@@ -1,0 +1,160 @@
+#include "reports/Escritores.h"
+
+#include <algorithm>
+
+#include "document/UData.h"
+#include "reports/Impresion.h"
+
+namespace koral {
+
+void EstiloNormal(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Normal); }
+void EstiloNegrita(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Negrita); }
+void EstiloCursiva(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Cursiva); }
+
+TEscritorColumnas::TEscritorColumnas(Superficie& superficie, Variante v)
+    : s(superficie), variante(v) {
+    altoLinea = s.altoTexto("W") + 4;
+    sangria = s.anchoTexto("WWW");
+    const int ancho = s.ancho();
+    const int alto = s.alto();
+    const int mitad = ancho / 2;
+    marco = {10, 2 * altoLinea, ancho - 20, alto - 2 * altoLinea};
+    if (variante == Variante::Perfil) {
+        const int limite = alto - 2 * altoLinea - 50;
+        columnas[0] = {30, 40, mitad - 20, limite};
+        columnas[1] = {mitad + 20, 40, ancho - 40, limite};
+    } else {
+        const int limite = alto - 4 * altoLinea;
+        columnas[0] = {30, 40, mitad - 30, limite};
+        columnas[1] = {mitad + 30, 40, ancho - 30, limite};
+    }
+    for (const auto& c : columnas)
+        if (c.derecha <= c.izquierda) throw ErrorImpresion(mensajePaginaPequena());
+}
+
+void TEscritorColumnas::comprobarOrigen(int origen) const {
+    // A column that cannot hold its first line would send every line to the
+    // next column: pages by the thousand, each nearly empty.
+    for (const auto& c : columnas)
+        if (origen + c.margenSuperior > c.limite) throw ErrorImpresion(mensajePaginaPequena());
+}
+
+void TEscritorColumnas::EmpezarColumnas(int origen) {
+    origenColumnas = origen;
+    if (variante == Variante::Cuestionario) s.linea(marco.x1, origen, marco.x2, origen);
+    const int mitad = s.ancho() / 2;
+    s.linea(mitad, origen, mitad, marco.y2);
+    columnaActual = 1;
+    xTexto = columnas[0].izquierda;
+    yTexto = origen + columnas[0].margenSuperior;
+}
+
+void TEscritorColumnas::SiguienteRenglon() {
+    yTexto += altoLinea;
+    if (yTexto > actual().limite) {
+        if (columnaActual == 1) {
+            columnaActual = 2;
+            xColgante += desplazamientoColumnas();
+            yTexto = origenColumnas + actual().margenSuperior;
+        } else {
+            s.nuevaPagina();
+            if (CabeceraPagina) CabeceraPagina();
+            EmpezarColumnas(yTexto);
+            xColgante -= desplazamientoColumnas();
+        }
+    }
+    xTexto = actual().izquierda;
+}
+
+void TEscritorColumnas::EscribirTexto(std::string_view texto) {
+    if (texto.empty()) {
+        SiguienteRenglon();
+        return;
+    }
+    std::string linea(texto);
+    colgante = false;
+    if (linea[0] == '\t') {
+        xTexto += sangria;
+        linea.erase(0, 1);
+        std::size_t largoNumero = 0;
+        const char* avance = "WWWW";
+        if (variante == Variante::Perfil) {
+            largoNumero = 8;
+        } else if (!linea.empty() && linea[0] >= '0' && linea[0] <= '9') {
+            largoNumero = 2;
+            avance = "WW";
+        }
+        if (largoNumero > 0) {
+            largoNumero = std::min(largoNumero, linea.size());
+            EstiloNegrita(s);
+            s.texto(xTexto, yTexto, linea.substr(0, largoNumero));
+            xTexto += s.anchoTexto(avance);
+            EstiloNormal(s);
+            linea.erase(0, largoNumero);
+            xColgante = xTexto;
+            colgante = true;
+        }
+    }
+    std::string palabra;
+    while (!linea.empty()) {
+        siguientePalabra(linea, palabra);
+        if (palabra.empty()) break;
+        if (palabra[0] == '<') {
+            if (palabra.size() > 1) {
+                switch (palabra[1]) {
+                    case 'C': EstiloCursiva(s); break;
+                    case 'N': EstiloNegrita(s); break;
+                    case 'n': EstiloNormal(s); break;
+                    default: break;
+                }
+            }
+            palabra.erase(0, std::min<std::size_t>(3, palabra.size()));
+        }
+        palabra += ' ';
+        const int w = s.anchoTexto(palabra);
+        // Moved to a new line once: a word wider than the column runs past its edge.
+        if (xTexto + w > actual().derecha) {
+            SiguienteRenglon();
+            if (colgante) xTexto = xColgante;
+        }
+        s.texto(xTexto, yTexto, palabra);
+        xTexto += w;
+    }
+    SiguienteRenglon();
+}
+
+TEscritorRejilla::TEscritorRejilla(Superficie& superficie) : s(superficie) {
+    pasoLinea = s.alto() / 66;
+    limiteDerecho = s.ancho() - 80;
+}
+
+void TEscritorRejilla::EscribirParrafo(std::string_view texto) {
+    int x = margenTexto;
+    std::size_t inicio = 0;
+    while (inicio < texto.size()) {
+        const std::size_t blanco = texto.find(' ', inicio);
+        const std::size_t fin = blanco == std::string_view::npos ? texto.size() : blanco + 1;
+        const std::string pieza(texto.substr(inicio, fin - inicio));
+        inicio = fin;
+        const int w = s.anchoTexto(pieza);
+        if (x + w > limiteDerecho) {
+            x = margenTexto;
+            ++numLinea;
+        }
+        s.texto(x, LineaY(numLinea), pieza);
+        x += w;
+    }
+    ++numLinea;
+}
+
+void TEscritorRejilla::EscribirMultilinea(std::string_view texto) {
+    for (;;) {
+        const std::size_t salto = texto.find("\r\n");
+        if (salto == std::string_view::npos) break;
+        EscribirParrafo(texto.substr(0, salto));
+        texto.remove_prefix(salto + 2);
+    }
+    EscribirParrafo(texto);
+}
+
+}  // namespace koral

@@ -1,0 +1,93 @@
+// The two page-layout engines of the framed reports: text poured word by
+// word into two columns (with "<C>", "<N>", "<n>" style tags and numbered
+// tab lines), and paragraphs laid on a grid of 66 lines per page.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/Superficie.h"
+
+namespace koral {
+
+struct Rectangulo {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+struct Columna {
+    int izquierda = 0;
+    int margenSuperior = 0;  // below origenColumnas
+    int derecha = 0;
+    int limite = 0;          // bottom limit of a line's top
+};
+
+// The two-column flowing writer. The state is public: the reports set up
+// their first page with it and their page header moves yTexto.
+class TEscritorColumnas {
+public:
+    enum class Variante { Perfil, Cuestionario };
+
+    // Measures altoLinea and sangria in the surface's current font and lays
+    // out the frame and the columns of the variant. Throws ErrorImpresion when
+    // a column has no width or cannot hold a line below `origenSiguientes`,
+    // the top of the columns on every page after the first.
+    TEscritorColumnas(Superficie& s, Variante v);
+
+    // Checks that the columns hold at least one line below `origen`; throws
+    // ErrorImpresion otherwise.
+    void comprobarOrigen(int origen) const;
+
+    // Columns begin at `origen` on the current page: the variant's rule, the
+    // divider, and the writing position at the top of column 1.
+    void EmpezarColumnas(int origen);
+
+    void EscribirTexto(std::string_view linea);
+    void SiguienteRenglon();
+
+    Superficie& s;
+    const Variante variante;
+    int altoLinea = 0;
+    int sangria = 0;
+    Rectangulo marco;
+    std::array<Columna, 2> columnas{};
+    int columnaActual = 1;
+    int origenColumnas = 0;
+    int xTexto = 0;
+    int yTexto = 0;
+    int xColgante = 0;
+    bool colgante = false;
+    // Draws the frame and the page heading on a new page and sets yTexto
+    // below it, leaving the style regular.
+    std::function<void()> CabeceraPagina;
+
+private:
+    Columna& actual() { return columnas[static_cast<std::size_t>(columnaActual - 1)]; }
+    int desplazamientoColumnas() const { return columnas[1].izquierda - columnas[0].izquierda; }
+};
+
+// The line-grid writer: 66 grid lines per page, no page break.
+class TEscritorRejilla {
+public:
+    explicit TEscritorRejilla(Superficie& s);
+
+    int LineaY(int n) const { return 30 + n * pasoLinea; }
+    // One paragraph from the left margin; pieces keep their blank.
+    void EscribirParrafo(std::string_view texto);
+    // Paragraphs separated by CR LF.
+    void EscribirMultilinea(std::string_view texto);
+
+    Superficie& s;
+    int pasoLinea = 0;
+    int numLinea = 0;
+    int margenTexto = 40;
+    int limiteDerecho = 0;
+};
+
+// Style setters: exactly one style at a time, at the current size.
+void EstiloNormal(Superficie& s);
+void EstiloNegrita(Superficie& s);
+void EstiloCursiva(Superficie& s);
+
+}  // namespace koral

@@ -1,0 +1,71 @@
+#include "reports/Impresion.h"
+
+#include <stdexcept>
+
+#include "platform/Archivos.h"
+#include "platform/Texto.h"
+
+namespace koral {
+
+namespace {
+constexpr int kPrimeraLinea = 100;
+}
+
+std::string mensajePaginaPequena() {
+    return "La página es demasiado pequeña para este informe."_cp;
+}
+
+void TImpresora::EmpezarDocumento(Superficie& s) { s.empezarDocumento(tituloTrabajo); }
+
+Superficie& TImpresora::superficie() {
+    if (!superficie_) throw std::logic_error("listado sin empezar");
+    return *superficie_;
+}
+
+void TImpresora::EmpezarListado(Superficie& s) {
+    const int alto = s.altoTexto("W") + 4;
+    const int limite = s.alto() - 20;
+    // Otherwise every line would start a page of its own, below the page's end.
+    if (limite < kPrimeraLinea) throw ErrorImpresion(mensajePaginaPequena());
+    altoLinea = alto;
+    limiteListado = limite;
+    superficie_ = &s;
+    EmpezarDocumento(s);
+    yListado = kPrimeraLinea;
+}
+
+void TImpresora::ImprimirLinea(const std::string& texto, double nivel) {
+    Superficie& s = superficie();
+    xListado = static_cast<int>(unidadSangria * nivel);
+    s.texto(xListado, yListado, texto);
+    AvanzarLinea();
+}
+
+void TImpresora::AvanzarLinea() {
+    yListado += altoLinea;
+    if (yListado > limiteListado) NuevaPagina();
+}
+
+void TImpresora::NuevaPagina() {
+    superficie().nuevaPagina();
+    yListado = kPrimeraLinea;
+}
+
+void TImpresora::TerminarListado() {
+    superficie().terminarDocumento();
+    superficie_ = nullptr;
+}
+
+void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::string>& lineas) {
+    auto salida = archivos().crearOVaciar(ruta);
+    // One write per line, so that a failure keeps every line before it whole.
+    std::string renglon;
+    for (const auto& l : lineas) {
+        renglon.assign(l);
+        renglon += "\r\n";
+        salida->escribir(renglon.data(), renglon.size());
+    }
+    salida->terminar();
+}
+
+}  // namespace koral
