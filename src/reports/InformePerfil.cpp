@@ -1,0 +1,141 @@
+// The profile report: the first page on the line grid (description, chart of
+// the seven factor means, observations), then the answers to the 75 items in
+// two flowing columns.
+#include <cmath>
+
+#include "method/Formato.h"
+#include "method/Perfil.h"
+#include "method/Textos.h"
+#include "platform/Texto.h"
+#include "reports/Escritores.h"
+#include "reports/Informes.h"
+
+namespace koral {
+
+namespace {
+
+std::string cortada(std::string linea, std::size_t n) {
+    if (linea.size() > n) linea.resize(n);
+    return linea;
+}
+
+// x of a mean on the scale from 30u (0) to 70u (10). Stored scores come from
+// the company file unchecked: outside 0-10 (or not a number) they are held to
+// the scale, and the conversion to int stays defined.
+int xMedia(double media, int u) {
+    if (!(media > 0)) media = 0;
+    if (media > 10) media = 10;
+    return 30 * u + static_cast<int>(media * 40 * u / 10);
+}
+
+// Line L of the item catalogue; past its end (never, with the built-in
+// texts) an empty line rather than a read out of bounds.
+const std::string& lineaCatalogo(std::size_t l) {
+    static const std::string vacia;
+    const auto& c = lineasCatalogo();
+    return l < c.size() ? c[l] : vacia;
+}
+
+}  // namespace
+
+std::vector<std::string> TextoPerfil(const TPerfil& perfil) {
+    return {cortada("Perfil " + perfil.nombre, 56)};
+}
+
+void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpresora& impresora) {
+    TEscritorColumnas columnas(s, TEscritorColumnas::Variante::Perfil);
+    TEscritorRejilla rejilla(s);
+    const int ancho = s.ancho();
+    const int u = (ancho - 10) / 80;
+    const int altoLinea = columnas.altoLinea;
+    if (rejilla.pasoLinea < 1 || u < 1) throw ErrorImpresion(mensajePaginaPequena());
+    columnas.comprobarOrigen(rejilla.LineaY(9));
+
+    columnas.CabeceraPagina = [&] {
+        const Rectangulo& m = columnas.marco;
+        s.rectangulo(m.x1, m.y1, m.x2, m.y2);
+        EstiloNegrita(s);
+        s.texto(30, 2 * altoLinea + 20,
+                "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp);
+        EstiloNormal(s);
+        s.texto(40, rejilla.LineaY(4), cortada("Perfil: " + perfil.nombre, 57));
+        s.texto(40, rejilla.LineaY(7), "Población: "_cp + formatoEntero(perfil.nSujetos));
+        s.linea(20, rejilla.LineaY(9), ancho - 30, rejilla.LineaY(9));
+        columnas.yTexto = rejilla.LineaY(9);
+    };
+
+    // The frame, rules and axes are 1 unit wide whatever the previous job left.
+    s.pluma(kNegro, 1);
+    impresora.tituloTrabajo = "Imp. Perfiles";
+    impresora.EmpezarDocumento(s);
+    columnas.CabeceraPagina();
+
+    // First page, on the grid.
+    s.texto(40, rejilla.LineaY(10), "DESCRIPCIÓN DEL GRUPO:"_cp);
+    rejilla.numLinea = 12;
+    rejilla.EscribirMultilinea(perfil.descripcion);
+    rejilla.numLinea += 3;
+    s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
+    rejilla.numLinea += 2;
+
+    EstiloNegrita(s);
+    std::vector<Punto> puntos;
+    int ejePrimero = 0, ejeUltimo = 0;
+    for (int f = 1; f <= kNumFactores; ++f) {
+        const int y1 = rejilla.numLinea * rejilla.pasoLinea;
+        s.texto(40, y1, nombresFactor[static_cast<std::size_t>(f - 1)]);
+        const int y2 = y1 + s.altoTexto("W");
+        s.texto(40 + 10 * u, y2, "media=" + formatoReal(mediaFactor(perfil, f), 5, 2, separador));
+        s.texto(34 * u, y2, porcentajeBanda(perfil, f, 1, separador));
+        s.texto(50 * u, y2, porcentajeBanda(perfil, f, 2, separador));
+        s.texto(62 * u, y2, porcentajeBanda(perfil, f, 3, separador));
+        const int y3 = y2 + s.altoTexto("W") + 4;
+        s.linea(30 * u, y3, 70 * u, y3);
+        puntos.emplace_back(xMedia(mediaFactor(perfil, f), u), y3);
+        if (f == 1) ejePrimero = y3;
+        ejeUltimo = y3;
+        const int puntosPrevios = s.puntosFuente();
+        s.fuente(6, s.estiloFuente());
+        for (int k = 0; k <= 10; ++k) s.texto(30 * u + 4 * u * k, y3 + 4, std::to_string(k));
+        s.fuente(puntosPrevios, s.estiloFuente());
+        rejilla.numLinea += 4;
+    }
+    for (int limite : {30, 46, 58, 70}) s.linea(limite * u, ejePrimero, limite * u, ejeUltimo);
+    s.pluma(kNegro, 6);
+    s.polilinea(puntos);
+    s.pluma(kNegro, 1);
+
+    EstiloNormal(s);
+    rejilla.numLinea += 2;
+    s.texto(40, rejilla.LineaY(rejilla.numLinea),
+            "PORCENTAJE SIN RESPUESTA: " + porcentajeSinRespuesta(perfil));
+    rejilla.numLinea += 2;
+    s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
+    rejilla.numLinea += 2;
+    s.texto(40, rejilla.LineaY(rejilla.numLinea), "OBSERVACIONES:");
+    rejilla.numLinea += 2;
+    rejilla.EscribirMultilinea(perfil.observaciones);
+
+    // Item pages, in two columns.
+    s.nuevaPagina();
+    columnas.CabeceraPagina();
+    columnas.EmpezarColumnas(columnas.yTexto);
+    std::size_t l = 0;
+    for (int i = 1; i <= kNumItems; ++i) {
+        columnas.EscribirTexto(lineaCatalogo(l++));
+        for (int j = 1; j <= opcionesItem(i); ++j) {
+            const std::string& opcion = lineaCatalogo(l++);
+            const std::string_view etiqueta =
+                opcion.empty() ? std::string_view() : std::string_view(opcion).substr(1);
+            std::string linea = "\t" + formatoReal(porcentajeRespuesta(perfil, i, j), 8, 2, separador);
+            linea += "% ";
+            linea += etiqueta;
+            columnas.EscribirTexto(linea);
+        }
+        columnas.EscribirTexto("\t" + formatoReal(porcentajeRespuesta(perfil, i, 0), 8, 2, separador) +
+                               "% sin respuesta");
+    }
+    s.terminarDocumento();
+}
+
+}  // namespace koral
