@@ -1,7 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs every test.
+# Builds and runs every test; then builds the core again with AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs its tests there too. With
+# KORAL_FUZZ_SEGUNDOS=N (CI sets 60) each fuzzer then runs N seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/compilar.sh
-cd build
-ctest --output-on-failure -j2
+(cd build && ctest --output-on-failure -j2)
+
+echo "== Núcleo con AddressSanitizer y UndefinedBehaviorSanitizer"
+cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORAL_QT=OFF \
+  -DKORAL_BENCH=OFF -DKORAL_SANITIZAR=address,undefined >/dev/null
+cmake --build build-san
+(cd build-san && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j2)
+
+if [ "${KORAL_FUZZ_SEGUNDOS:-0}" -gt 0 ]; then
+  bash scripts/fuzz.sh "$KORAL_FUZZ_SEGUNDOS"
+fi

@@ -264,8 +264,9 @@ private:
         const auto previstos = [this](std::int32_t n) {
             return std::min<std::size_t>(n > 0 ? static_cast<std::size_t>(n) : 0, tope_);
         };
-        cuestionariosPorId_ = IndiceHash<TCuestionario>(previstos(doc_.nCuestionarios));
-        cuestionariosPorNombre_ = IndiceHash<TCuestionario>(previstos(doc_.nCuestionarios));
+        // A file may hold more than one header line: keep what is indexed.
+        cuestionariosPorId_.reservar(previstos(doc_.nCuestionarios));
+        cuestionariosPorNombre_.reservar(previstos(doc_.nCuestionarios));
     }
 
     void grupo() {

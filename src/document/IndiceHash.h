@@ -14,6 +14,12 @@ class IndiceHash {
 public:
     explicit IndiceHash(std::size_t previstos = 0) { redimensionar(capacidadPara(previstos)); }
 
+    // Room for `previstos` records without growing; keeps what is stored.
+    void reservar(std::size_t previstos) {
+        const std::size_t c = capacidadPara(previstos);
+        if (c > celdas_.size()) redimensionar(c);
+    }
+
     // The record stored under `h` for which `igual(r)` holds, or null.
     template <typename Igual>
     R* buscar(std::uint64_t h, Igual igual) const {

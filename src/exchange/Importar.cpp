@@ -120,6 +120,12 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
     }
     const std::string datos = fs.leerTodo(ruta);
     anota("Procesando el archivo " + mostrable);
+    importarContenido(doc, datos, anota);
+    anota("Archivo " + mostrable + " procesado");
+}
+
+void importarContenido(TKoral& doc, std::string_view datos,
+                       const std::function<void(const std::string&)>& anota) {
     Importacion imp(doc, anota);
     std::string linea;
     std::size_t p = 0;
@@ -137,7 +143,6 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
         imp.linea(linea);
         p = fin + 1;
     }
-    anota("Archivo " + mostrable + " procesado");
 }
 
 }  // namespace koral

@@ -26,4 +26,8 @@ Elemento LeeElemento(std::string_view linea, std::size_t& pos);
 void ProcesaArchivo(TKoral& doc, const std::string& ruta,
                     const std::function<void(const std::string&)>& anota);
 
+// The lines of an import file already in memory; logs only line errors.
+void importarContenido(TKoral& doc, std::string_view datos,
+                       const std::function<void(const std::string&)>& anota);
+
 }  // namespace koral

@@ -590,3 +590,32 @@ TEST_F(Lectura, WrittenRealsReadBackAsTheirTextSays) {
         EXPECT_EQ(q->fecha, std::strtod(p, nullptr));
     }
 }
+
+TEST_F(Lectura, SecondHeaderLineKeepsTheRecordsReadBeforeIt) {
+    std::string s = ejemplo();
+    s += "E9 1 1 2 Otra\r\nC8 " + kCeros + " ";
+    for (int i = 0; i < 8; ++i) s += kCero + " ";
+    s += "Operario 1\r\nc3 2\r\n";  // same name as the first: dropped
+    leer(s);
+    EXPECT_EQ(doc.nombre, "Otra");
+    ASSERT_EQ(doc.cuestionarios.size(), 1u);
+    EXPECT_EQ(doc.cuestionarios[0]->grupos.size(), 1u);
+}
+
+// Inputs that once broke the reader: each must read, write and read back alike.
+TEST_F(Lectura, FuzzFindingsStayMended) {
+    for (const auto& f : std::filesystem::directory_iterator(std::string(KORAL_FIXTURES) + "/fuzz")) {
+        if (f.path().extension() != ".kr2") continue;
+        std::ifstream in(f.path(), std::ios::binary);
+        const std::string datos{std::istreambuf_iterator<char>(in), {}};
+        TKoral d;
+        try {
+            leerEmpresa(d, datos);
+        } catch (const ErrorArchivo&) {
+        }
+        const std::string escrito = escribir(d);
+        TKoral otra;
+        leerEmpresa(otra, escrito);
+        EXPECT_EQ(escribir(otra), escrito) << f.path();
+    }
+}
