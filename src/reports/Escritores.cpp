@@ -50,6 +50,12 @@ void TEscritorColumnas::EmpezarColumnas(int origen) {
 }
 
 void TEscritorColumnas::SiguienteRenglon() {
+    empezarPaginaPendiente();
+    avanzar();
+    empezarPaginaPendiente();
+}
+
+void TEscritorColumnas::avanzar() {
     yTexto += altoLinea;
     if (yTexto > actual().limite) {
         if (columnaActual == 1) {
@@ -57,20 +63,35 @@ void TEscritorColumnas::SiguienteRenglon() {
             xColgante += desplazamientoColumnas();
             yTexto = origenColumnas + actual().margenSuperior;
         } else {
-            s.nuevaPagina();
-            if (CabeceraPagina) CabeceraPagina();
-            EmpezarColumnas(yTexto);
-            xColgante -= desplazamientoColumnas();
+            paginaPendiente_ = true;
         }
     }
     xTexto = actual().izquierda;
 }
 
+void TEscritorColumnas::empezarPaginaPendiente() {
+    while (paginaPendiente_) {
+        paginaPendiente_ = false;
+        s.nuevaPagina();
+        if (CabeceraPagina) CabeceraPagina();
+        EmpezarColumnas(yTexto);
+        xColgante -= desplazamientoColumnas();
+        while (renglonesPendientes_ > 0 && !paginaPendiente_) {
+            --renglonesPendientes_;
+            avanzar();
+        }
+    }
+}
+
 void TEscritorColumnas::EscribirTexto(std::string_view texto) {
     if (texto.empty()) {
-        SiguienteRenglon();
+        if (paginaPendiente_)
+            ++renglonesPendientes_;
+        else
+            avanzar();
         return;
     }
+    empezarPaginaPendiente();
     std::string linea(texto);
     colgante = false;
     if (linea[0] == '\t') {
@@ -120,7 +141,7 @@ void TEscritorColumnas::EscribirTexto(std::string_view texto) {
         s.texto(xTexto, yTexto, palabra);
         xTexto += w;
     }
-    SiguienteRenglon();
+    avanzar();
 }
 
 TEscritorRejilla::TEscritorRejilla(Superficie& superficie) : s(superficie) {

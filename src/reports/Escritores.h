@@ -63,6 +63,14 @@ public:
     std::function<void()> CabeceraPagina;
 
 private:
+    // The advance after a line: a page it would start is left pending, with
+    // the blank lines that follow, until something is drawn, so that a text
+    // ending on the last line of a page leaves no empty page behind.
+    void avanzar();
+    void empezarPaginaPendiente();
+    bool paginaPendiente_ = false;
+    int renglonesPendientes_ = 0;
+
     Columna& actual() { return columnas[static_cast<std::size_t>(columnaActual - 1)]; }
     int desplazamientoColumnas() const { return columnas[1].izquierda - columnas[0].izquierda; }
 };

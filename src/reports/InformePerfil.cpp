@@ -25,7 +25,7 @@ std::string cortada(std::string linea, std::size_t n) {
 int xMedia(double media, int u) {
     if (!(media > 0)) media = 0;
     if (media > 10) media = 10;
-    return 30 * u + static_cast<int>(media * 40 * u / 10);
+    return 30 * u + static_cast<int>(media * (40 * u) / 10);
 }
 
 // Line L of the item catalogue; past its end (never, with the built-in

@@ -163,6 +163,30 @@ TEST_F(Columnas, AFullSecondColumnStartsAPageWithHeaderRuleAndDivider) {
     EXPECT_EQ(e->columnaActual, 1);
 }
 
+TEST_F(Columnas, ALastLineOnThePagesEndStartsNoPageUntilMoreIsWritten) {
+    preparar(440, 300, TEscritorColumnas::Variante::Cuestionario, 100);
+    for (int i = 1; i <= 10; ++i) e->EscribirTexto("l" + std::to_string(i));
+    e->EscribirTexto("");
+    EXPECT_TRUE(s->filtrar("pagina").empty());  // the report may end here
+    e->EscribirTexto("a");  // the blank line takes the new page's first line
+    EXPECT_EQ(V(s->llamadas.end() - 5, s->llamadas.end()),
+              (V{"pagina", "cabecera", "linea 10,60 420,60 #000000/1",
+                 "linea 220,60 220,260 #000000/1", t(30, 120, "a ")}));
+    // Blank lines kept while the page waited are laid out on it as they came.
+    preparar(440, 300, TEscritorColumnas::Variante::Cuestionario, 100);
+    for (int i = 1; i <= 10; ++i) e->EscribirTexto("l" + std::to_string(i));
+    for (int i = 0; i < 7; ++i) e->EscribirTexto("");
+    e->EscribirTexto("b");
+    EXPECT_EQ(s->llamadas.back(), t(250, 100, "b "));
+    EXPECT_EQ(s->filtrar("pagina").size(), 1u);
+    // Asked for directly, the advance starts the page at once.
+    preparar(440, 300, TEscritorColumnas::Variante::Cuestionario, 100);
+    for (int i = 1; i <= 10; ++i) e->EscribirTexto("l" + std::to_string(i));
+    e->SiguienteRenglon();
+    EXPECT_EQ(s->filtrar("pagina").size(), 1u);
+    EXPECT_EQ(e->yTexto, 120);
+}
+
 TEST_F(Columnas, AnEmptyLineIsABlankLine) {
     preparar(440, 600, TEscritorColumnas::Variante::Cuestionario, 100);
     e->EscribirTexto("");
