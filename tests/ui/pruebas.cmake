@@ -1,1 +1,4 @@
 # Qt Test executables for the windows; included by tests/CMakeLists.txt.
+koral_qtest(test_UChild ui/test_UChild.cpp)
+koral_qtest(test_UMain ui/test_UMain.cpp)
+koral_qtest(test_about ui/test_about.cpp)

@@ -1,0 +1,611 @@
+#include "ui/UChild.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/Archivos.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+#include "platform/qt/Escritorio.h"
+#include "platform/qt/TextoQt.h"
+#include "ui/AvisosLectura.h"
+#include "ui/Iconos.h"
+#include "ui/ListaRegistros.h"
+#include "ui/UMain.h"
+
+namespace koral {
+
+namespace {
+
+// List rows 16 pixels high, whatever the style would make of the font.
+class FilaFija : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+        return {QStyledItemDelegate::sizeHint(o, i).width(), 16};
+    }
+};
+
+// A column heading in a large bold face; the face shrinks when a large count
+// would not fit the column.
+class Cabecera : public QLabel {
+public:
+    explicit Cabecera(QWidget* padre) : QLabel(padre) {
+        setAlignment(Qt::AlignCenter);
+        setTextFormat(Qt::PlainText);
+        setMinimumWidth(40);
+        QFont f = font();
+        f.setBold(true);
+        f.setPixelSize(kAlto);
+        setFont(f);
+        setFixedHeight(kAlto + 8);
+    }
+    void poner(const QString& texto) {
+        setText(texto);
+        ajustar();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QLabel::resizeEvent(e);
+        ajustar();
+    }
+
+private:
+    static constexpr int kAlto = 24;
+    void ajustar() {
+        QFont f = font();
+        const int disponible = contentsRect().width() - 4;
+        for (int alto = kAlto; alto >= 10; --alto) {
+            f.setPixelSize(alto);
+            if (QFontMetrics(f).horizontalAdvance(text()) <= disponible) break;
+        }
+        setFont(f);
+    }
+};
+
+QString numero(std::int32_t n) { return QString::number(n); }
+
+// A path (file system's UTF-8) for a message; characters with no
+// Windows-1252 form show as '?'.
+std::string rutaParaMensaje(const std::string& ruta) {
+    std::string cp;
+    if (utf8ACp1252(ruta, cp)) return cp;
+    QString visible;
+    for (const QChar c : QString::fromUtf8(ruta)) visible += esCp1252(QString(c)) ? c : QChar('?');
+    deQString(visible, cp);
+    return cp;
+}
+
+}  // namespace
+
+TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
+    setObjectName("ChildWin");
+    setAttribute(Qt::WA_DeleteOnClose, false);  // the sub-window owns and deletes us
+    crearMenus();
+
+    auto* fila = new QHBoxLayout(this);
+    fila->setContentsMargins(2, 2, 2, 2);
+    fila->setSpacing(2);
+
+    QWidget* tira = nullptr;
+    fila->addWidget(crearColumna(lblGrupos, lstGrupos, modeloGrupos_, tira), 1);
+    lblGrupos->setObjectName("lblGrupos");
+    lstGrupos->setObjectName("lstGrupos");
+    GNewButton = crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::GNewButtonClick);
+    GModifyButton = crearBoton(tira, 40, "GModifyButton", "Modificar", int(Dibujo::Modificar),
+                               &TChildWin::GModifyButtonClick);
+    GVerButton = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo", int(Dibujo::Estructura),
+                            &TChildWin::GVerButtonClick);
+    GDeleteButton = crearBoton(tira, 128, "GDeleteButton", "Eliminar", int(Dibujo::Eliminar),
+                               &TChildWin::GDeleteButtonClick);
+    GPrintButton = crearBoton(tira, 168, "GPrintButton", "Imprimir", int(Dibujo::Imprimir),
+                              &TChildWin::ImpGrupos1Click);
+
+    fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira), 1);
+    lblCuestionarios->setObjectName("lblCuestionarios");
+    lstCuestionarios->setObjectName("lstCuestionarios");
+    CNewButton = crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::CNewButtonClick);
+    CModifyButton = crearBoton(tira, 40, "CModifyButton", "Modificar", int(Dibujo::Modificar),
+                               &TChildWin::CModifyButtonClick);
+    CImportButton = crearBoton(tira, 72, "CImportButton", "Importar datos", int(Dibujo::Importar),
+                               &TChildWin::Importardatosanteriores1Click);
+    CExportButton = crearBoton(tira, 104, "CExportButton", "Exportar datos", int(Dibujo::Exportar),
+                               &TChildWin::Exportardatos1Click);
+    CDeleteButton = crearBoton(tira, 136, "CDeleteButton", "Eliminar", int(Dibujo::Eliminar),
+                               &TChildWin::CDeleteButtonClick);
+    CPrintButton = crearBoton(tira, 168, "CPrintButton", "Imprimir", int(Dibujo::Imprimir),
+                              &TChildWin::ImpCuestionario1Click);
+
+    fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
+    lblPerfiles->setObjectName("lblPerfiles");
+    lstPerfiles->setObjectName("lstPerfiles");
+    PNewButton = crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::PNewButtonClick);
+    PModifyButton = crearBoton(tira, 40, "PModifyButton", "Modificar", int(Dibujo::Modificar),
+                               &TChildWin::PModifyButtonClick);
+    PDeleteButton = crearBoton(tira, 128, "PDeleteButton", "Eliminar", int(Dibujo::Eliminar),
+                               &TChildWin::PDeleteButtonClick);
+    PPrintButton = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
+                              &TChildWin::Impperfil1Click);
+
+    connect(lstGrupos, &QListView::doubleClicked, this, &TChildWin::GModifyButtonClick);
+    connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::CModifyButtonClick);
+    connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::PModifyButtonClick);
+
+    // Commands whose windows or reports come from elsewhere work once they are there.
+    const TOrdenesExternas& o = frame_.ordenes;
+    GVerButton->setEnabled(bool(o.verGrupo));
+    CNewButton->setEnabled(bool(o.editarCuestionario));
+    CModifyButton->setEnabled(bool(o.editarCuestionario));
+    PNewButton->setEnabled(bool(o.editarPerfil));
+    PModifyButton->setEnabled(bool(o.editarPerfil));
+    CImportButton->setEnabled(bool(o.importaDatos));
+    Importardatosanteriores1->setEnabled(bool(o.importaDatos));
+    CExportButton->setEnabled(bool(o.exportarDatos));
+    Exportardatos1->setEnabled(bool(o.exportarDatos));
+    GPrintButton->setEnabled(bool(o.imprimirGrupos));
+    ImpGrupos1->setEnabled(bool(o.imprimirGrupos));
+    CPrintButton->setEnabled(bool(o.imprimirCuestionario));
+    ImpCuestionario1->setEnabled(bool(o.imprimirCuestionario));
+    PPrintButton->setEnabled(bool(o.imprimirPerfil));
+    Impperfil1->setEnabled(bool(o.imprimirPerfil));
+    Imprimirinforme1->setEnabled(bool(o.imprimirInforme));
+    Impcuestvacio1->setEnabled(bool(o.imprimirCuestVacio));
+
+    refrescarCabeceras();
+}
+
+TChildWin::~TChildWin() = default;
+
+void TChildWin::crearMenus() {
+    mnuArchivo = new QMenu("&Archivo", this);
+    Nuevo1 = mnuArchivo->addAction("&Nuevo", this, &TChildWin::Nuevo1Click);
+    Abrir1 = mnuArchivo->addAction("&Abrir ...", this, &TChildWin::Abrir1Click);
+    Guardar1 = mnuArchivo->addAction("&Guardar", this, &TChildWin::Guardar1Click);
+    Guardarcomo1 = mnuArchivo->addAction("Guardar &como ...", this, &TChildWin::Guardarcomo1Click);
+    Cambiarnombreempresa1 =
+        mnuArchivo->addAction("Cambiar nombre &Empresa", this, &TChildWin::Cambiarnombreempresa1Click);
+    mnuArchivo->addSeparator();
+    Cerrar1 = mnuArchivo->addAction("Cerrar", this, &TChildWin::Cerrar1Click);
+    mnuArchivo->addSeparator();
+    Importardatosanteriores1 = mnuArchivo->addAction("Importar datos anteriores", this,
+                                                     &TChildWin::Importardatosanteriores1Click);
+    Impcuestvacio1 = mnuArchivo->addAction("Imp. cuest. vacio", this, &TChildWin::Impcuestvacio1Click);
+    Exportardatos1 = mnuArchivo->addAction("Exportar datos", this, &TChildWin::Exportardatos1Click);
+    mnuArchivo->addSeparator();
+    Salir1 = mnuArchivo->addAction("&Salir", this, &TChildWin::Salir1Click);
+
+    mnuInformes = new QMenu("&Informes", this);
+    Imprimirinforme1 = mnuInformes->addAction("&Imprimir informe", this, &TChildWin::Imprimirinforme1Click);
+    ImpGrupos1 = mnuInformes->addAction("Imp. Grupos", this, &TChildWin::ImpGrupos1Click);
+    ImpCuestionario1 = mnuInformes->addAction("Imp. Cuestionario", this, &TChildWin::ImpCuestionario1Click);
+    Impperfil1 = mnuInformes->addAction("Imp. Perfil", this, &TChildWin::Impperfil1Click);
+}
+
+QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaRegistros*& modelo,
+                                 QWidget*& botones) {
+    auto* marco = new QFrame(this);
+    marco->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* columna = new QVBoxLayout(marco);
+    columna->setContentsMargins(3, 3, 3, 3);
+    columna->setSpacing(3);
+
+    titulo = new Cabecera(marco);
+    columna->addWidget(titulo);
+
+    botones = new QWidget(marco);
+    botones->setFixedHeight(25);
+    botones->setMinimumWidth(193);
+    columna->addWidget(botones);
+
+    lista = new QListView(marco);
+    modelo = new TListaRegistros(lista);
+    lista->setModel(modelo);
+    lista->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lista->setUniformItemSizes(true);
+    lista->setItemDelegate(new FilaFija(lista));
+    QFont f = lista->font();
+    f.setPixelSize(13);
+    lista->setFont(f);
+    columna->addWidget(lista, 1);
+    return marco;
+}
+
+QToolButton* TChildWin::crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda,
+                                   int dibujo, void (TChildWin::*manejador)()) {
+    auto* b = new QToolButton(tira);
+    b->setObjectName(nombre);
+    b->setGeometry(x, 0, 25, 25);
+    b->setIcon(iconoHerramienta(static_cast<Dibujo>(dibujo)));
+    b->setIconSize(QSize(20, 20));
+    b->setAutoRaise(true);
+    b->setToolTip(QString::fromUtf8(ayuda));
+    connect(b, &QToolButton::clicked, this, manejador);
+    return b;
+}
+
+// --- Setting up ---
+
+void TChildWin::nuevoDocumento() {
+    doc_ = std::make_unique<TKoral>();
+    doc_->modificado = false;
+}
+
+void TChildWin::aplicarAnchoMinimo() {
+    QWidget* ventana = parentWidget() ? parentWidget() : this;
+    if (ventana->width() < kAnchoMinimo) ventana->resize(kAnchoMinimo, ventana->height());
+}
+
+void TChildWin::NuevaEmpresa() {
+    nuevoDocumento();
+    aplicarAnchoMinimo();
+    doc_->iniciarEmpresa();
+    refrescarTodo();
+}
+
+void TChildWin::AbreEmpresa(const std::string& ruta) {
+    if (!archivos().existe(ruta)) {
+        Mensaje("Lo siento. No encuentro el archivo");
+        NuevaEmpresa();
+        return;
+    }
+    nuevoDocumento();
+    aplicarAnchoMinimo();
+    try {
+        TAvisosLectura::Lectura lectura;
+        doc_->leerArchivo(ruta);
+    } catch (const std::exception& e) {
+        // What was read stays on view, but it is not the whole company: with
+        // the path forgotten, saving must ask for a new name and cannot put
+        // the part over the original.
+        doc_->archivo.clear();
+        doc_->modificado = true;
+        refrescarTodo();
+        Mensaje(std::string(e.what()) +
+                "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
+        return;
+    }
+    refrescarTodo();
+}
+
+// --- Refreshing ---
+
+void TChildWin::refrescarTitulo() {
+    const QString titulo = aQString(doc_->nombre) + "<" + QString::fromUtf8(doc_->archivo) + ">";
+    setWindowTitle(titulo);
+    if (parentWidget()) parentWidget()->setWindowTitle(titulo);
+}
+
+void TChildWin::refrescarCabeceras() {
+    const std::int32_t g = doc_ ? doc_->nGrupos : 0;
+    const std::int32_t c = doc_ ? doc_->nCuestionarios : 0;
+    const std::int32_t p = doc_ ? doc_->nPerfiles : 0;
+    static_cast<Cabecera*>(lblGrupos)->poner(numero(g) + " Grupos");
+    static_cast<Cabecera*>(lblCuestionarios)->poner(numero(c) + " Cuestionarios");
+    static_cast<Cabecera*>(lblPerfiles)->poner(numero(p) + " Perfiles");
+}
+
+template <typename T>
+static std::vector<std::pair<QString, void*>> entradas(const std::vector<std::unique_ptr<T>>& v) {
+    std::vector<std::pair<QString, void*>> e;
+    e.reserve(v.size());
+    for (const auto& r : v) e.emplace_back(aQString(r->nombre), r.get());
+    return e;
+}
+
+void TChildWin::refrescarTodo() {
+    modeloGrupos_->llenar(entradas(doc_->grupos));
+    modeloCuestionarios_->llenar(entradas(doc_->cuestionarios));
+    modeloPerfiles_->llenar(entradas(doc_->perfiles));
+    refrescarTitulo();
+    refrescarCabeceras();
+}
+
+int TChildWin::filaActual(const QListView* lista) {
+    const QModelIndex i = lista->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void TChildWin::hacerActual(QListView* lista, int fila) {
+    const QModelIndex i = lista->model()->index(fila, 0);
+    lista->setCurrentIndex(i);
+    lista->scrollTo(i);
+}
+
+// --- Groups ---
+
+void TChildWin::GNewButtonClick() {
+    if (!doc_) return;
+    std::string nombre = "Grupo " + rellenarCeros(static_cast<long long>(doc_->nGrupos) + 1, 3);
+    if (!PideCampo("Nuevo Grupo", "Indique nombre para el nuevo grupo", nombre)) return;
+    TGrupo* g = modeloGrupos_->contiene(aQString(nombre)) ? nullptr : doc_->agregarGrupo(nombre);
+    if (!g) {
+        // In use as typed, or (a longer name) once cut to the length kept.
+        CajaMensaje(kTituloPrograma, "El grupo " + nombre + " ya existe");
+        return;
+    }
+    hacerActual(lstGrupos, modeloGrupos_->agregar(aQString(g->nombre), g));
+    refrescarCabeceras();
+    doc_->modificado = true;
+}
+
+void TChildWin::GModifyButtonClick() {
+    const int fila = filaActual(lstGrupos);
+    if (!doc_ || fila < 0) return;
+    auto* g = static_cast<TGrupo*>(modeloGrupos_->registro(fila));
+    std::string actual;
+    deQString(modeloGrupos_->texto(fila), actual);
+    std::string nombre = actual;
+    if (!PideCampo("Modificar Grupo", "Indique nuevo nombre para el grupo", nombre) || nombre == actual)
+        return;
+    const std::string guardado = cortarNombre(nombre);
+    // A long answer that cuts back to the present name changes nothing.
+    if (guardado == actual) return;
+    if (modeloGrupos_->contiene(aQString(nombre)) || modeloGrupos_->contiene(aQString(guardado))) {
+        Mensaje("El grupo " + nombre + " ya existe");
+        return;
+    }
+    g->nombre = guardado;
+    hacerActual(lstGrupos, modeloGrupos_->cambiarTexto(fila, aQString(guardado)));
+    doc_->modificado = true;
+}
+
+void TChildWin::GVerButtonClick() {
+    const int fila = filaActual(lstGrupos);
+    if (!doc_ || fila < 0 || !frame_.ordenes.verGrupo) return;
+    frame_.ordenes.verGrupo(*doc_, *static_cast<TGrupo*>(modeloGrupos_->registro(fila)));
+    doc_->modificado = true;
+}
+
+void TChildWin::GDeleteButtonClick() {
+    const int fila = filaActual(lstGrupos);
+    if (!doc_ || fila < 0) return;
+    auto* g = static_cast<TGrupo*>(modeloGrupos_->registro(fila));
+    std::string nombre;
+    deQString(modeloGrupos_->texto(fila), nombre);
+    if (Pregunta("Borrar Grupos", "Desea borrar el grupo " + nombre + "?") != Respuesta::Si) return;
+    doc_->borrarGrupo(g);
+    refrescarTitulo();
+    refrescarCabeceras();
+    modeloGrupos_->quitar(fila);
+    doc_->modificado = true;
+}
+
+void TChildWin::ImpGrupos1Click() {
+    if (doc_ && frame_.ordenes.imprimirGrupos) frame_.ordenes.imprimirGrupos(*doc_);
+}
+
+// --- Questionnaires ---
+
+void TChildWin::CNewButtonClick() {
+    if (!doc_ || !frame_.ordenes.editarCuestionario) return;
+    std::string nombre = "C" + rellenarCeros(static_cast<long long>(doc_->nCuestionarios) + 1, 6);
+    if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
+    TCuestionario* q =
+        modeloCuestionarios_->contiene(aQString(nombre)) ? nullptr : doc_->agregarCuestionario(nombre);
+    if (!q) {
+        Mensaje("El Cuestionario " + nombre + " ya existe");
+        return;
+    }
+    hacerActual(lstCuestionarios, modeloCuestionarios_->agregar(aQString(q->nombre), q));
+    refrescarCabeceras();
+    CModifyButtonClick();
+}
+
+void TChildWin::CModifyButtonClick() {
+    const int fila = filaActual(lstCuestionarios);
+    if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return;
+    auto* q = static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila));
+    if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return;
+    const QString texto = aQString(q->nombre);
+    if (texto != modeloCuestionarios_->texto(fila))
+        hacerActual(lstCuestionarios, modeloCuestionarios_->cambiarTexto(fila, texto));
+    doc_->modificado = true;
+}
+
+void TChildWin::CDeleteButtonClick() {
+    const int fila = filaActual(lstCuestionarios);
+    if (!doc_ || fila < 0) return;
+    auto* q = static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila));
+    std::string nombre;
+    deQString(modeloCuestionarios_->texto(fila), nombre);
+    if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") != Respuesta::Si)
+        return;
+    doc_->borrarCuestionario(q);
+    refrescarTitulo();
+    refrescarCabeceras();
+    modeloCuestionarios_->quitar(fila);
+    doc_->modificado = true;
+}
+
+void TChildWin::ImpCuestionario1Click() {
+    const int fila = filaActual(lstCuestionarios);
+    if (!doc_ || fila < 0 || !frame_.ordenes.imprimirCuestionario) return;
+    frame_.ordenes.imprimirCuestionario(*static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila)));
+}
+
+void TChildWin::Importardatosanteriores1Click() {
+    if (!doc_ || !frame_.ordenes.importaDatos) return;
+    frame_.ordenes.importaDatos(*doc_);
+    refrescarTodo();
+    doc_->modificado = true;
+}
+
+void TChildWin::Exportardatos1Click() {
+    if (doc_ && frame_.ordenes.exportarDatos) frame_.ordenes.exportarDatos(*doc_);
+}
+
+// --- Profiles ---
+
+void TChildWin::PNewButtonClick() {
+    if (!doc_ || !frame_.ordenes.editarPerfil) return;
+    std::string nombre = "P" + rellenarCeros(static_cast<long long>(doc_->nPerfiles) + 1, 6);
+    if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
+    TPerfil* p = modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
+    if (!p) {
+        CajaMensaje(kTituloPrograma, "El Perfil " + nombre + " ya existe");
+        return;
+    }
+    hacerActual(lstPerfiles, modeloPerfiles_->agregar(aQString(p->nombre), p));
+    refrescarCabeceras();
+    PModifyButtonClick();
+}
+
+void TChildWin::PModifyButtonClick() {
+    const int fila = filaActual(lstPerfiles);
+    if (!doc_ || fila < 0 || !frame_.ordenes.editarPerfil) return;
+    auto* p = static_cast<TPerfil*>(modeloPerfiles_->registro(fila));
+    if (!frame_.ordenes.editarPerfil(*doc_, *p)) return;
+    const QString texto = aQString(p->nombre);
+    if (texto != modeloPerfiles_->texto(fila))
+        hacerActual(lstPerfiles, modeloPerfiles_->cambiarTexto(fila, texto));
+    doc_->modificado = true;
+}
+
+void TChildWin::PDeleteButtonClick() {
+    const int fila = filaActual(lstPerfiles);
+    if (!doc_ || fila < 0) return;
+    auto* p = static_cast<TPerfil*>(modeloPerfiles_->registro(fila));
+    std::string nombre;
+    deQString(modeloPerfiles_->texto(fila), nombre);
+    if (Pregunta("Borrar Perfiles", "Desea borrar el Perfil " + nombre + "?") != Respuesta::Si) return;
+    doc_->borrarPerfil(p);
+    refrescarTitulo();
+    refrescarCabeceras();
+    modeloPerfiles_->quitar(fila);
+    doc_->modificado = true;
+}
+
+void TChildWin::Impperfil1Click() {
+    const int fila = filaActual(lstPerfiles);
+    if (!doc_ || fila < 0 || !frame_.ordenes.imprimirPerfil) return;
+    frame_.ordenes.imprimirPerfil(*static_cast<TPerfil*>(modeloPerfiles_->registro(fila)));
+}
+
+// --- Company ---
+
+void TChildWin::Imprimirinforme1Click() {
+    if (doc_ && frame_.ordenes.imprimirInforme) frame_.ordenes.imprimirInforme(*doc_);
+}
+
+void TChildWin::Impcuestvacio1Click() {
+    if (frame_.ordenes.imprimirCuestVacio) frame_.ordenes.imprimirCuestVacio();
+}
+
+void TChildWin::Nuevo1Click() { frame_.Nuevo1Click(); }
+void TChildWin::Abrir1Click() { frame_.Abrir1Click(); }
+void TChildWin::Salir1Click() { frame_.Salir1Click(); }
+
+bool TChildWin::guardar() {
+    if (doc_->archivo.empty()) return guardarComo();
+    try {
+        doc_->guardarArchivo();
+    } catch (const ErrorArchivo& e) {
+        Mensaje(e.what());
+        return false;
+    }
+    return true;
+}
+
+bool TChildWin::guardarComo() {
+    Prestado<TDialogoArchivo> dialogo(frame_.SaveDialog);
+    dialogo->filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
+    dialogo->extensionDefecto = "kr2";
+    dialogo->nombreArchivo = "NEMPRESA";
+    dialogo->preguntarReemplazo = false;  // the previous file is kept as the backup
+    if (!ejecutorDialogos().guardar(*dialogo)) return false;
+    const std::string anterior = doc_->archivo;
+    doc_->archivo = dialogo->nombreArchivo;
+    try {
+        doc_->guardarArchivo();
+    } catch (const ErrorArchivo& e) {
+        // The caption must keep naming a file that holds this company.
+        doc_->archivo = anterior;
+        Mensaje(e.what());
+        return false;
+    }
+    refrescarTitulo();
+    return true;
+}
+
+void TChildWin::Guardar1Click() {
+    if (doc_) guardar();
+}
+
+void TChildWin::Guardarcomo1Click() {
+    if (doc_) guardarComo();
+}
+
+void TChildWin::Cambiarnombreempresa1Click() {
+    if (!doc_) return;
+    std::string nombre = doc_->nombre;
+    if (!PideCampo("Cambio nombre Empresa", "Indique el nuevo nombre de la empresa (max. 49)", nombre))
+        return;
+    doc_->nombre = cortarNombre(nombre);
+    refrescarTitulo();
+    doc_->modificado = true;
+}
+
+void TChildWin::Cerrar1Click() {
+    if (parentWidget())
+        parentWidget()->close();
+    else
+        close();
+}
+
+bool TChildWin::FormCloseQuery() {
+    if (!doc_ || !doc_->modificado) return true;
+    switch (Pregunta("Atención"_cp, "Guardar cambios en el archivo " + rutaParaMensaje(doc_->archivo) + "?")) {
+        case Respuesta::Si:
+            // A save that did not happen (cancelled or failed) keeps the window open:
+            // closing would lose the company.
+            return guardar();
+        case Respuesta::No:
+            doc_->modificado = false;
+            return true;
+        case Respuesta::Cancelar:
+            break;
+    }
+    return false;
+}
+
+void TChildWin::cerrarConsultado() {
+    consultado_ = true;
+    Cerrar1Click();
+    consultado_ = false;
+}
+
+void TChildWin::closeEvent(QCloseEvent* e) {
+    if (!consultado_ && !FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+    frame_.actualizarMenus();
+}
+
+void TChildWin::FormClose() {
+    cerrada_ = true;
+    if (!doc_) return;
+    try {
+        doc_->cerrarEmpresa();
+    } catch (const ErrorArchivo& e) {
+        Mensaje(e.what());
+    }
+    doc_.reset();
+    modeloGrupos_->llenar({});
+    modeloCuestionarios_->llenar({});
+    modeloPerfiles_->llenar({});
+}
+
+}  // namespace koral

@@ -1,0 +1,163 @@
+// The company window: one open company, its groups, questionnaires and
+// profiles in three sorted lists, and every command on that company.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/UData.h"
+
+class QAction;
+class QLabel;
+class QListView;
+class QMenu;
+class QToolButton;
+
+namespace koral {
+
+class TfrmMain;
+class TListaRegistros;
+
+// What the company window asks of windows and reports built elsewhere (the
+// editors, printing, export and import). A command whose entry is empty
+// stays disabled.
+struct TOrdenesExternas {
+    std::function<bool(TKoral&, TCuestionario&)> editarCuestionario;  // true: confirmed
+    std::function<bool(TKoral&, TPerfil&)> editarPerfil;              // true: confirmed
+    std::function<void(TKoral&, TGrupo&)> verGrupo;
+    std::function<void(TKoral&)> importaDatos;
+    std::function<void(TKoral&)> exportarDatos;
+    std::function<void(TKoral&)> imprimirInforme;
+    std::function<void(TKoral&)> imprimirGrupos;
+    std::function<void(TCuestionario&)> imprimirCuestionario;
+    std::function<void(TPerfil&)> imprimirPerfil;
+    std::function<void()> imprimirCuestVacio;
+};
+
+class TChildWin : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChildWin(TfrmMain& frame, QWidget* parent = nullptr);
+    ~TChildWin() override;
+
+    // Set the window up on a new, empty company or on the company file at
+    // `ruta` (UTF-8 path).
+    void NuevaEmpresa();
+    void AbreEmpresa(const std::string& ruta);
+
+    // Asks about unsaved changes; true when the window may close.
+    bool FormCloseQuery();
+    // Closes without asking again: the frame has already had every company
+    // window's answer.
+    void cerrarConsultado();
+
+    TKoral* documento() const { return doc_.get(); }
+    // True once the window has closed (it is deleted a moment later).
+    bool cerrada() const { return cerrada_; }
+
+    QMenu* mnuArchivo;
+    QMenu* mnuInformes;
+    QAction* Nuevo1;
+    QAction* Abrir1;
+    QAction* Guardar1;
+    QAction* Guardarcomo1;
+    QAction* Cambiarnombreempresa1;
+    QAction* Cerrar1;
+    QAction* Importardatosanteriores1;
+    QAction* Impcuestvacio1;
+    QAction* Exportardatos1;
+    QAction* Salir1;
+    QAction* Imprimirinforme1;
+    QAction* ImpGrupos1;
+    QAction* ImpCuestionario1;
+    QAction* Impperfil1;
+
+    QLabel* lblGrupos;
+    QLabel* lblCuestionarios;
+    QLabel* lblPerfiles;
+    QListView* lstGrupos;
+    QListView* lstCuestionarios;
+    QListView* lstPerfiles;
+    QToolButton* GNewButton;
+    QToolButton* GModifyButton;
+    QToolButton* GVerButton;
+    QToolButton* GDeleteButton;
+    QToolButton* GPrintButton;
+    QToolButton* CNewButton;
+    QToolButton* CModifyButton;
+    QToolButton* CImportButton;
+    QToolButton* CExportButton;
+    QToolButton* CDeleteButton;
+    QToolButton* CPrintButton;
+    QToolButton* PNewButton;
+    QToolButton* PModifyButton;
+    QToolButton* PDeleteButton;
+    QToolButton* PPrintButton;
+
+    static constexpr int kAnchoMinimo = 612;
+    static constexpr int kAltoInicial = 369;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void crearMenus();
+    QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaRegistros*& modelo,
+                          QWidget*& botones);
+    QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda,
+                            int dibujo, void (TChildWin::*manejador)());
+
+    void GNewButtonClick();
+    void GModifyButtonClick();
+    void GVerButtonClick();
+    void GDeleteButtonClick();
+    void ImpGrupos1Click();
+    void CNewButtonClick();
+    void CModifyButtonClick();
+    void CDeleteButtonClick();
+    void ImpCuestionario1Click();
+    void Importardatosanteriores1Click();
+    void Exportardatos1Click();
+    void PNewButtonClick();
+    void PModifyButtonClick();
+    void PDeleteButtonClick();
+    void Impperfil1Click();
+    void Imprimirinforme1Click();
+    void Impcuestvacio1Click();
+    void Nuevo1Click();
+    void Abrir1Click();
+    void Salir1Click();
+    void Guardar1Click();
+    void Guardarcomo1Click();
+    void Cambiarnombreempresa1Click();
+    void Cerrar1Click();
+    void FormClose();
+
+    // Save and Save as: true when the company was written.
+    bool guardar();
+    bool guardarComo();
+    void nuevoDocumento();
+    void aplicarAnchoMinimo();
+    void refrescarTodo();
+    void refrescarTitulo();
+    void refrescarCabeceras();
+    // Current entry of a list, or -1.
+    static int filaActual(const QListView* lista);
+    void hacerActual(QListView* lista, int fila);
+    // Name of a new record from the document's count, ask for it, and refuse
+    // a name in use. Empty optional-like result: false.
+    bool pedirNombreNuevo(const std::string& prefijo, int ancho, std::int32_t cuenta,
+                          const char* titulo, const char* indicacion, std::string& nombre);
+
+    TfrmMain& frame_;
+    std::unique_ptr<TKoral> doc_;
+    TListaRegistros* modeloGrupos_;
+    TListaRegistros* modeloCuestionarios_;
+    TListaRegistros* modeloPerfiles_;
+    bool consultado_ = false;
+    bool cerrada_ = false;
+};
+
+}  // namespace koral

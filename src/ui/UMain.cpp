@@ -1,0 +1,263 @@
+#include "ui/UMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include "platform/Archivos.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+#include "platform/qt/Escritorio.h"
+#include "platform/qt/TextoQt.h"
+#include "ui/about.h"
+
+namespace koral {
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    setWindowTitle("O.R.V.E.N. QAR Factores Psicosociales 2.0");
+    setGeometry(210, 211, 647, 480);
+
+    OpenDialog.filtro = "Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt";
+    OpenDialog.extensionDefecto = ".kr2";
+    SaveDialog.filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
+    SaveDialog.extensionDefecto = "kr2";
+    PrintDialog.permitirArchivo = true;
+    PrintDialog.copias = 1;
+
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName("mdiArea");
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea);
+
+    Archivo1 = new QMenu("Archivo", this);
+    Nuevo1 = Archivo1->addAction("Nuevo", this, &TfrmMain::Nuevo1Click);
+    Abrir1 = Archivo1->addAction("Abrir ...", this, &TfrmMain::Abrir1Click);
+    Archivo1->addSeparator();
+    ImpVacio1 = Archivo1->addAction("Imp. Vacio", this, &TfrmMain::ImpVacio1Click);
+    Archivo1->addSeparator();
+    Salir1 = Archivo1->addAction("&Salir", this, &TfrmMain::Salir1Click);
+
+    Ventana1 = new QMenu("Ventana", this);
+    Mosaico1 = Ventana1->addAction("Mosaico", this, &TfrmMain::Mosaico1Click);
+    Cascada1 = Ventana1->addAction("Cascada", this, &TfrmMain::Cascada1Click);
+    connect(Ventana1, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
+
+    Ayuda1 = new QMenu("Ayuda", this);
+    Manual1 = Ayuda1->addAction("Manual", this, &TfrmMain::Manual1Click);
+    Ayuda1->addSeparator();
+    Acercade1 = Ayuda1->addAction("Acerca de ...", this, &TfrmMain::Acercade1Click);
+
+    connect(Archivo1, &QMenu::aboutToShow, this, &TfrmMain::actualizarOrdenes);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::alActivarse);
+    actualizarOrdenes();
+    actualizarMenus();
+}
+
+TfrmMain::~TfrmMain() {
+    // The area and its windows outlive this part of the frame while QWidget
+    // tears them down: they must not call back into it.
+    QObject::disconnect(mdiArea, nullptr, this, nullptr);
+    // Closed ones are no longer in the area's list but may still exist.
+    for (QMdiSubWindow* s : mdiArea->findChildren<QMdiSubWindow*>())
+        QObject::disconnect(s, nullptr, this, nullptr);
+}
+
+void TfrmMain::actualizarOrdenes() { ImpVacio1->setEnabled(bool(ordenes.imprimirCuestVacio)); }
+
+std::vector<TChildWin*> TfrmMain::companias() const {
+    std::vector<TChildWin*> lista;
+    for (QMdiSubWindow* s : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        auto* hijo = qobject_cast<TChildWin*>(s->widget());
+        // A window that has closed stays in the list until it is deleted.
+        if (hijo && !hijo->cerrada()) lista.push_back(hijo);
+    }
+    return lista;
+}
+
+TChildWin* TfrmMain::companiaActiva() const {
+    for (TChildWin* hijo : companias())
+        if (hijo->parentWidget() == activa_) return hijo;
+    return nullptr;
+}
+
+void TfrmMain::alActivarse(QMdiSubWindow* sub) {
+    if (sub) {
+        activa_ = sub;
+    } else if (!companiaActiva()) {
+        // The active one has gone: the area's current one, if any, follows.
+        activa_ = mdiArea->currentSubWindow();
+    }
+    actualizarMenus();
+}
+
+// With a company window active its "&Archivo" and "&Informes" stand in place
+// of the frame's "Archivo"; "Ventana" and "Ayuda" always stay.
+void TfrmMain::actualizarMenus() {
+    QMenuBar* barra = menuBar();
+    barra->clear();
+    if (TChildWin* hijo = companiaActiva()) {
+        barra->addMenu(hijo->mnuArchivo);
+        barra->addMenu(hijo->mnuInformes);
+    } else {
+        barra->addMenu(Archivo1);
+    }
+    barra->addMenu(Ventana1);
+    barra->addMenu(Ayuda1);
+}
+
+void TfrmMain::llenarVentana() {
+    for (QAction* a : listaVentanas_) {
+        Ventana1->removeAction(a);
+        delete a;
+    }
+    listaVentanas_.clear();
+    const auto hijos = companias();
+    if (hijos.empty()) return;
+    listaVentanas_ << Ventana1->addSeparator();
+    TChildWin* activa = companiaActiva();
+    int n = 0;
+    for (TChildWin* hijo : hijos) {
+        QString texto = hijo->windowTitle();
+        texto.replace('&', "&&");
+        ++n;
+        QAction* a = Ventana1->addAction((n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + texto);
+        a->setCheckable(true);
+        a->setChecked(hijo == activa);
+        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(hijo->parentWidget());
+        connect(a, &QAction::triggered, this, [this, sub] {
+            if (mdiArea->subWindowList().contains(sub)) mdiArea->setActiveSubWindow(sub);
+        });
+        listaVentanas_ << a;
+    }
+}
+
+TChildWin* TfrmMain::crearCompania() {
+    auto* hijo = new TChildWin(*this);
+    QMdiSubWindow* sub = mdiArea->addSubWindow(hijo);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(TChildWin::kAnchoMinimo, TChildWin::kAltoInicial);
+    connect(sub, &QObject::destroyed, this, [this, sub] {
+        if (activa_ == sub) activa_ = nullptr;
+        alActivarse(nullptr);
+    });
+    sub->show();
+    mdiArea->setActiveSubWindow(sub);
+    alActivarse(sub);
+    return hijo;
+}
+
+void TfrmMain::Nuevo1Click() { crearCompania()->NuevaEmpresa(); }
+
+void TfrmMain::Abrir1Click() {
+    if (!ejecutorDialogos().abrir(OpenDialog)) return;
+    const std::string ruta = OpenDialog.nombreArchivo;
+    const QString elegida = QString::fromUtf8(ruta);
+    for (TChildWin* hijo : companias()) {
+        if (rutaDeTitulo(hijo->windowTitle()) == elegida) {
+            auto* sub = qobject_cast<QMdiSubWindow*>(hijo->parentWidget());
+            if (sub) {
+                if (sub->isMinimized()) sub->showNormal();
+                mdiArea->setActiveSubWindow(sub);
+            }
+            return;
+        }
+    }
+    crearCompania()->AbreEmpresa(ruta);
+}
+
+void TfrmMain::ImpVacio1Click() {
+    if (ordenes.imprimirCuestVacio) ordenes.imprimirCuestVacio();
+}
+
+void TfrmMain::Salir1Click() { close(); }
+
+// Horizontal tiling: each window as wide as the frame, one above the other.
+void TfrmMain::Mosaico1Click() {
+    QList<QMdiSubWindow*> ventanas;
+    for (QMdiSubWindow* s : mdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (!s->isHidden() && !s->isMinimized()) ventanas << s;
+    if (ventanas.isEmpty()) return;
+    const QRect area = mdiArea->viewport()->rect();
+    const int n = static_cast<int>(ventanas.size());
+    const int alto = std::max(1, area.height() / n);
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* s = ventanas[i];
+        if (s->isMaximized()) s->showNormal();
+        const int y = i * alto;
+        s->setGeometry(0, y, area.width(), i == n - 1 ? area.height() - y : alto);
+    }
+}
+
+void TfrmMain::Cascada1Click() { mdiArea->cascadeSubWindows(); }
+
+void TfrmMain::Manual1Click() {
+    const QString nombre = QString::fromUtf8(ArchivoAyuda);
+    QString ruta = QDir::current().absoluteFilePath(nombre);
+    if (!QFileInfo::exists(ruta))
+        ruta = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(nombre);
+    if (!QFileInfo::exists(ruta)) {
+        std::string texto;
+        if (!deQString("No se encuentra el archivo " + nombre, texto))
+            texto = "No se encuentra el archivo";
+        Mensaje(texto);
+        return;
+    }
+    if (!AbrirConSistema(ruta.toUtf8().toStdString()))
+        Mensaje("No se pudo ejecutar la aplicación"_cp);
+}
+
+void TfrmMain::Acercade1Click() {
+    if (!AboutBox) AboutBox = new TAboutBox(this);
+    AboutBox->exec();
+}
+
+std::string TfrmMain::unirArgumentos(const std::vector<std::string>& argumentos) {
+    std::string ruta;
+    for (std::size_t i = 0; i < argumentos.size(); ++i) {
+        if (i > 0) ruta += ' ';
+        ruta += argumentos[i];
+    }
+    return ruta;
+}
+
+QString TfrmMain::rutaDeTitulo(const QString& titulo) {
+    const qsizetype menor = titulo.indexOf('<');
+    if (menor < 0) return {};
+    return titulo.mid(menor + 1, titulo.size() - 1 - (menor + 1));
+}
+
+void TfrmMain::FormShow() {
+    if (argumentos.empty()) return;
+    const std::string ruta = unirArgumentos(argumentos);
+    // A name that is not there is ignored without a word.
+    if (ruta.empty() || !archivos().existe(ruta)) return;
+    crearCompania()->AbreEmpresa(ruta);
+}
+
+void TfrmMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (mostrado_) return;
+    mostrado_ = true;
+    FormShow();
+}
+
+// Every company window is asked first, in order; only when all agree do they close.
+void TfrmMain::closeEvent(QCloseEvent* e) {
+    const auto hijos = companias();
+    for (TChildWin* hijo : hijos) {
+        if (!hijo->FormCloseQuery()) {
+            e->ignore();
+            return;
+        }
+    }
+    for (TChildWin* hijo : hijos) hijo->cerrarConsultado();
+    e->accept();
+}
+
+}  // namespace koral

@@ -1,0 +1,96 @@
+// The frame window: a multiple-document frame holding one company window per
+// open company, the menus that work without a company, and the open, save
+// and print dialogs that the company windows borrow.
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+#include <vector>
+
+#include "platform/qt/DialogosArchivo.h"
+#include "ui/UChild.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace koral {
+
+class TAboutBox;
+
+// The program's title, the name it goes by on the desktop and in plain message boxes.
+inline constexpr const char* kTituloPrograma = "ORVEN - QAR Factores Psicosociales 2.0";
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    TDialogoArchivo OpenDialog;
+    TDialogoArchivo SaveDialog;
+    TDialogoImpresion PrintDialog;
+    TOrdenesExternas ordenes;
+
+    // The about box of the run; created on first use when start-up did not.
+    TAboutBox* AboutBox = nullptr;
+    // The manual, looked for in the current folder, then beside the program.
+    std::string ArchivoAyuda = "KORAL.chm";
+    // The command line's arguments, as the system gave them; read on first show.
+    std::vector<std::string> argumentos;
+
+    QMdiArea* mdiArea;
+    QMenu* Archivo1;
+    QMenu* Ventana1;
+    QMenu* Ayuda1;
+    QAction* Nuevo1;
+    QAction* Abrir1;
+    QAction* ImpVacio1;
+    QAction* Salir1;
+    QAction* Mosaico1;
+    QAction* Cascada1;
+    QAction* Manual1;
+    QAction* Acercade1;
+
+    void Nuevo1Click();
+    void Abrir1Click();
+    void ImpVacio1Click();
+    void Salir1Click();
+    void Mosaico1Click();
+    void Cascada1Click();
+    void Manual1Click();
+    void Acercade1Click();
+    void FormShow();
+
+    // The open company windows in the frame's order (the order of creation).
+    std::vector<TChildWin*> companias() const;
+    TChildWin* companiaActiva() const;
+
+    // The arguments joined with one blank: a path split at its blanks is whole again.
+    static std::string unirArgumentos(const std::vector<std::string>& argumentos);
+    // The file path a company window's caption names: from just after its
+    // first '<' up to, not including, its last character.
+    static QString rutaDeTitulo(const QString& titulo);
+
+    // The menu bar for the active company window, or the frame's own menus.
+    void actualizarMenus();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    TChildWin* crearCompania();
+    void llenarVentana();
+    void actualizarOrdenes();
+
+    void alActivarse(QMdiSubWindow* sub);
+
+    QList<QAction*> listaVentanas_;
+    // The company window last activated. The area reports no active window
+    // whenever the frame itself loses the focus (a modal dialog, another
+    // program), which must not take the company's menus away.
+    QMdiSubWindow* activa_ = nullptr;
+    bool mostrado_ = false;
+};
+
+}  // namespace koral

@@ -1,0 +1,583 @@
+// The company window driven as a user would: buttons clicked, entries picked
+// with the mouse, every dialog answered through its seam.
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "DoblesVentanas.h"
+#include "document/UData.h"
+#include "platform/Texto.h"
+#include "platform/qt/TextoQt.h"
+#include "support/DialogosGuion.h"
+#include "ui/AvisosLectura.h"
+#include "ui/UChild.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+using prueba::EjecutorGuion;
+using prueba::EscritorioGuion;
+
+namespace {
+
+QStringList textos(const QListView* lista) {
+    QStringList t;
+    for (int i = 0; i < lista->model()->rowCount(); ++i)
+        t << lista->model()->index(i, 0).data().toString();
+    return t;
+}
+
+std::string leer(const QString& ruta) {
+    std::ifstream f(ruta.toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void escribir(const QString& ruta, const std::string& datos) {
+    std::ofstream f(ruta.toStdString(), std::ios::binary);
+    f << datos;
+}
+
+}  // namespace
+
+class TestUChild : public QObject {
+    Q_OBJECT
+
+    // Fresh doubles and frame for every test.
+    struct Banco {
+        DialogosGuion dlg;
+        EjecutorGuion ejecutor;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        QTemporaryDir dir;
+
+        Banco() {
+            frm.show();
+            if (!QTest::qWaitForWindowExposed(&frm)) qWarning("frame not exposed");
+        }
+        QString ruta(const char* nombre) const { return dir.filePath(nombre); }
+        // A copy of the fixture company "Talleres" in the temporary folder.
+        QString talleres() {
+            const QString r = ruta("talleres.kr2");
+            QFile::remove(r);
+            QFile::copy(QString(KORAL_FIXTURES) + "/talleres.kr2", r);
+            return r;
+        }
+        TChildWin* nueva(const std::string& nombre = "Empresa") {
+            dlg.campos.push_back({true, nombre});
+            frm.Nuevo1Click();
+            return frm.companias().back();
+        }
+        TChildWin* abrir(const QString& r) {
+            ejecutor.rutas.push_back(r.toStdString());
+            frm.Abrir1Click();
+            return frm.companias().back();
+        }
+    };
+
+    static void elegir(QListView* lista, int fila, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, mod, r.center());
+    }
+
+    static void clic(QToolButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+    static std::string ultimoMensaje(const DialogosGuion& d) {
+        return d.mensajes.empty() ? std::string() : d.mensajes.back();
+    }
+
+private slots:
+    void defaultNamesComeFromTheCountsAndNamesInUseAreRefused() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        b.dlg.campos.push_back({true, "Grupo 001"});
+        clic(w->GNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 001"));
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Grupo"));
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Indique nombre para el nuevo grupo"));
+        b.dlg.campos.push_back({true, "Grupo 002"});
+        clic(w->GNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 002"));
+        QCOMPARE(textos(w->lstGrupos), QStringList({"Grupo 001", "Grupo 002"}));
+        QCOMPARE(w->lblGrupos->text(), QString("2 Grupos"));
+
+        // After deleting Grupo 001 the count proposes Grupo 002 again, which is in use.
+        elegir(w->lstGrupos, 0);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(w->GDeleteButton);
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Borrar Grupos"));
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el grupo Grupo 001?"));
+        QCOMPARE(textos(w->lstGrupos), QStringList({"Grupo 002"}));
+        b.dlg.campos.push_back({true, "Grupo 002"});
+        clic(w->GNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 002"));
+        QCOMPARE(b.escritorio.cajas, std::vector<std::string>{"El grupo Grupo 002 ya existe"});
+        QCOMPARE(b.escritorio.titulos.back(), std::string(kTituloPrograma));
+        QCOMPARE(w->documento()->grupos.size(), std::size_t(1));
+        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
+
+        // Case counts; an empty name is a name; a long one keeps 49 characters.
+        b.dlg.campos.push_back({true, "grupo 002"});
+        clic(w->GNewButton);
+        b.dlg.campos.push_back({true, ""});
+        clic(w->GNewButton);
+        b.dlg.campos.push_back({true, std::string(60, 'x')});
+        clic(w->GNewButton);
+        QCOMPARE(w->documento()->nGrupos, 4);
+        QVERIFY(w->documento()->buscarGrupo("grupo 002"));
+        QVERIFY(w->documento()->buscarGrupo(""));
+        QVERIFY(w->documento()->buscarGrupo(std::string(49, 'x')));
+        QVERIFY(textos(w->lstGrupos).contains(QString(49, 'x')));
+        // Cancelling adds nothing.
+        b.dlg.campos.push_back({false, "otro"});
+        clic(w->GNewButton);
+        QCOMPARE(w->documento()->nGrupos, 4);
+    }
+
+    void manyGroupsProposeAWiderNumber() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        for (int i = 0; i < 999; ++i) w->documento()->agregarGrupo("g" + std::to_string(i));
+        clic(w->GNewButton);  // cancelled: no answer queued
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 1000"));
+    }
+
+    void newQuestionnaireAndProfileRunTheirEditors() {
+        Banco b;
+        int ediciones = 0;
+        b.frm.ordenes.editarCuestionario = [&](TKoral&, TCuestionario& q) {
+            ++ediciones;
+            return q.nombre == "Renombrar" ? (q.nombre = "A primero", true) : false;
+        };
+        b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil&) { return true; };
+        TChildWin* w = b.nueva();
+        w->documento()->modificado = false;
+
+        b.dlg.campos.push_back({true, "C000001"});
+        clic(w->CNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000001"));
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Cuestionario Nuevo"));
+        QCOMPARE(ediciones, 1);
+        // The editor was cancelled: the questionnaire stays, unanswered, and unmarked.
+        QCOMPARE(textos(w->lstCuestionarios), QStringList({"C000001"}));
+        QCOMPARE(std::string(w->documento()->cuestionarios[0]->respuestas.data(), kNumItems),
+                 std::string(kNumItems, '0'));
+        QVERIFY(!w->documento()->modificado);
+        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
+
+        // Confirmed with a new name: the entry moves to its sorted place.
+        b.dlg.campos.push_back({true, "Renombrar"});
+        clic(w->CNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000002"));
+        QCOMPARE(textos(w->lstCuestionarios), QStringList({"A primero", "C000001"}));
+        QCOMPARE(w->lstCuestionarios->currentIndex().row(), 0);
+        QVERIFY(w->documento()->modificado);
+
+        b.dlg.campos.push_back({true, "C000001"});
+        clic(w->CNewButton);
+        QCOMPARE(ultimoMensaje(b.dlg), std::string("El Cuestionario C000001 ya existe"));
+        QCOMPARE(ediciones, 2);
+
+        b.dlg.campos.push_back({true, "P000001"});
+        clic(w->PNewButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("P000001"));
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Perfil"));
+        b.dlg.campos.push_back({true, "P000001"});
+        clic(w->PNewButton);
+        QCOMPARE(b.escritorio.cajas.back(), std::string("El Perfil P000001 ya existe"));
+        QCOMPARE(w->lblPerfiles->text(), QString("1 Perfiles"));
+    }
+
+    void renameGroup() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        b.dlg.campos.push_back({true, "Taller"});
+        clic(w->GNewButton);
+        b.dlg.campos.push_back({true, "Oficina"});
+        clic(w->GNewButton);
+        w->documento()->modificado = false;
+
+        // To its own name: nothing, not even the mark.
+        elegir(w->lstGrupos, 1);
+        b.dlg.campos.push_back({true, "Taller"});
+        clic(w->GModifyButton);
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Taller"));
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Modificar Grupo"));
+        QVERIFY(!w->documento()->modificado);
+
+        b.dlg.campos.push_back({true, "Oficina"});
+        clic(w->GModifyButton);
+        QCOMPARE(ultimoMensaje(b.dlg), std::string("El grupo Oficina ya existe"));
+        QVERIFY(!w->documento()->modificado);
+
+        // A double-click renames too; the list sorts again.
+        TGrupo* taller = w->documento()->buscarGrupo("Taller");
+        b.dlg.campos.push_back({true, "Almacén"_cp});
+        const QRect r = w->lstGrupos->visualRect(w->lstGrupos->model()->index(1, 0));
+        QTest::mouseDClick(w->lstGrupos->viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(taller->nombre, "Almacén"_cp);
+        QCOMPARE(textos(w->lstGrupos), QStringList({QString::fromUtf8("Almacén"), "Oficina"}));
+        QVERIFY(w->documento()->modificado);
+    }
+
+    void deleteActsOnTheCurrentEntryAloneAndUnlinksBothSides() {
+        Banco b;
+        // An import that brings nothing refreshes every list from the document.
+        b.frm.ordenes.importaDatos = [](TKoral&) {};
+        TChildWin* w = b.nueva();
+        TKoral& doc = *w->documento();
+        doc.agregarGrupo("G0");
+        TGrupo* g1 = doc.agregarGrupo("G1");
+        TGrupo* g2 = doc.agregarGrupo("G2");
+        TCuestionario* q1 = doc.agregarCuestionario("Q1");
+        TCuestionario* q2 = doc.agregarCuestionario("Q2");
+        TPerfil* p = doc.agregarPerfil("P");
+        enlazar(*q1, *g1);
+        enlazar(*q1, *g2);
+        enlazar(*q2, *g2);
+        p->grupos = {g1, g2};
+        w->Importardatosanteriores1->trigger();
+        QCOMPARE(textos(w->lstGrupos), QStringList({"G0", "G1", "G2"}));
+        QCOMPARE(textos(w->lstCuestionarios), QStringList({"Q1", "Q2"}));
+
+        // All three groups selected, G1 current.
+        elegir(w->lstGrupos, 0);
+        elegir(w->lstGrupos, 2, Qt::ControlModifier);
+        elegir(w->lstGrupos, 1, Qt::ControlModifier);
+        QCOMPARE(w->lstGrupos->selectionModel()->selectedIndexes().size(), 3);
+        QCOMPARE(w->lstGrupos->currentIndex().row(), 1);
+        doc.modificado = false;
+        b.dlg.respuestas.push_back(Respuesta::No);
+        clic(w->GDeleteButton);
+        QCOMPARE(doc.nGrupos, 3);
+        QVERIFY(!doc.modificado);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(w->GDeleteButton);
+        QCOMPARE(textos(w->lstGrupos), QStringList({"G0", "G2"}));
+        QCOMPARE(doc.nGrupos, 2);
+        QVERIFY(!doc.buscarGrupo("G1"));
+        QVERIFY(q1->grupos == std::vector<TGrupo*>{g2});
+        QVERIFY(p->grupos == std::vector<TGrupo*>{g2});
+        QCOMPARE(w->lblGrupos->text(), QString("2 Grupos"));
+        QVERIFY(doc.modificado);
+
+        // Deleting a questionnaire takes it out of its groups.
+        elegir(w->lstCuestionarios, 1);
+        elegir(w->lstCuestionarios, 0, Qt::ControlModifier);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(w->CDeleteButton);
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el Cuestionario Q1?"));
+        QCOMPARE(textos(w->lstCuestionarios), QStringList({"Q2"}));
+        QVERIFY(g2->cuestionarios == std::vector<TCuestionario*>{q2});
+        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
+    }
+
+    void deleteQuestionnaireAndProfileFromAnOpenedCompany() {
+        Banco b;
+        TChildWin* w = b.abrir(b.talleres());
+        TKoral& doc = *w->documento();
+        TGrupo* g = doc.buscarGrupo("Taller");
+        QCOMPARE(g->cuestionarios.size(), std::size_t(1));
+        elegir(w->lstCuestionarios, 0);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(w->CDeleteButton);
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Borrar Cuestionarios"));
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el Cuestionario Operario 1?"));
+        QVERIFY(g->cuestionarios.empty());
+        QCOMPARE(w->lblCuestionarios->text(), QString("0 Cuestionarios"));
+        QVERIFY(doc.modificado);
+
+        elegir(w->lstPerfiles, 0);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(w->PDeleteButton);
+        QCOMPARE(b.dlg.llamadas.back().texto, "Desea borrar el Perfil Mañanas?"_cp);
+        QVERIFY(doc.perfiles.empty());
+        QCOMPARE(textos(w->lstPerfiles), QStringList());
+        // With the lists empty the record commands do nothing.
+        const auto llamadas = b.dlg.llamadas.size();
+        clic(w->PDeleteButton);
+        clic(w->CDeleteButton);
+        QCOMPARE(b.dlg.llamadas.size(), llamadas);
+    }
+
+    void captionAndHeadingsFollowTheCompany() {
+        Banco b;
+        const QString ruta = b.talleres();
+        TChildWin* w = b.abrir(ruta);
+        QCOMPARE(w->windowTitle(), "Talleres<" + ruta + ">");
+        QCOMPARE(w->parentWidget()->windowTitle(), "Talleres<" + ruta + ">");
+        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
+        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
+        QCOMPARE(w->lblPerfiles->text(), QString("1 Perfiles"));
+        QVERIFY(!w->documento()->modificado);
+        QVERIFY(w->parentWidget()->width() >= TChildWin::kAnchoMinimo);
+
+        b.dlg.campos.push_back({true, std::string(60, 'N')});
+        w->Cambiarnombreempresa1->trigger();
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Cambio nombre Empresa"));
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Talleres"));
+        QCOMPARE(w->windowTitle(), QString(49, 'N') + "<" + ruta + ">");
+        QVERIFY(w->documento()->modificado);
+        b.dlg.campos.push_back({true, ""});
+        w->Cambiarnombreempresa1->trigger();
+        QCOMPARE(w->windowTitle(), "<" + ruta + ">");
+
+        // A new company: its name asked for, no file.
+        TChildWin* n = b.nueva("Nueva S.L.");
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nueva Empresa"));
+        QCOMPARE(n->windowTitle(), QString("Nueva S.L.<>"));
+        QCOMPARE(n->lblCuestionarios->text(), QString("0 Cuestionarios"));
+        QVERIFY(n->documento()->modificado);
+    }
+
+    void aMissingFileGivesANewCompany() {
+        Banco b;
+        TChildWin* w = b.abrir(b.ruta("no_existe.kr2"));
+        QCOMPARE(b.dlg.mensajes.front(), std::string("Lo siento. No encuentro el archivo"));
+        QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nueva Empresa"));
+        QCOMPARE(w->windowTitle(), QString("Nombre de la Empresa<>"));
+        QVERIFY(!QFile::exists(b.ruta("no_existe.kr2")));
+    }
+
+    void saveWritesTheFileAndItsBackup() {
+        Banco b;
+        const QString ruta = b.talleres();
+        const std::string original = leer(ruta);
+        TChildWin* w = b.abrir(ruta);
+        b.dlg.campos.push_back({true, "Pintura"});
+        clic(w->GNewButton);
+        w->Guardar1->trigger();
+        QVERIFY(b.ejecutor.llamadas.size() == 1);  // only the open
+        QVERIFY(!w->documento()->modificado);
+        QCOMPARE(leer(b.ruta("talleres.BAK")), original);
+        QVERIFY(leer(ruta).find("Pintura\r\n") != std::string::npos);
+
+        // Save as proposes NEMPRESA and gives the frame's dialog back as it was.
+        const TDialogoArchivo antes = b.frm.SaveDialog;
+        b.ejecutor.rutas.push_back(b.ruta("otra.kr2").toStdString());
+        w->Guardarcomo1->trigger();
+        const TDialogoArchivo& usado = b.ejecutor.llamadas.back().dialogo;
+        QCOMPARE(usado.nombreArchivo, std::string("NEMPRESA"));
+        QCOMPARE(usado.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(usado.extensionDefecto, std::string("kr2"));
+        QVERIFY(!usado.preguntarReemplazo);
+        QCOMPARE(b.frm.SaveDialog.nombreArchivo, antes.nombreArchivo);
+        QCOMPARE(b.frm.SaveDialog.filtro, antes.filtro);
+        QCOMPARE(w->windowTitle(), "Talleres<" + b.ruta("otra.kr2") + ">");
+        QCOMPARE(leer(b.ruta("otra.kr2")), leer(ruta));
+
+        // A save that fails says why and keeps the mark and the caption.
+        w->documento()->modificado = true;
+        b.ejecutor.rutas.push_back(b.ruta("falta/x.kr2").toStdString());
+        w->Guardarcomo1->trigger();
+        QVERIFY(!b.dlg.mensajes.empty());
+        QVERIFY(w->documento()->modificado);
+        QCOMPARE(w->windowTitle(), "Talleres<" + b.ruta("otra.kr2") + ">");
+    }
+
+    void closeQueryAnswers() {
+        Banco b;
+        const QString ruta = b.talleres();
+        const std::string original = leer(ruta);
+        TChildWin* w = b.abrir(ruta);
+        b.dlg.campos.push_back({true, "Nuevo"});
+        clic(w->GNewButton);
+
+        // Cancelar: stays open, nothing written.
+        b.dlg.respuestas.push_back(Respuesta::Cancelar);
+        w->Cerrar1->trigger();
+        QCOMPARE(b.dlg.llamadas.back().titulo, "Atención"_cp);
+        QCOMPARE(b.dlg.llamadas.back().texto, "Guardar cambios en el archivo " + ruta.toStdString() + "?");
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+        QCOMPARE(leer(ruta), original);
+
+        // No: closes without writing.
+        b.dlg.respuestas.push_back(Respuesta::No);
+        w->Cerrar1->trigger();
+        QVERIFY(b.frm.companias().empty());
+        QCOMPARE(leer(ruta), original);
+
+        // Si: writes, then closes.
+        w = b.abrir(ruta);
+        b.dlg.campos.push_back({true, "Nuevo"});
+        clic(w->GNewButton);
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        w->Cerrar1->trigger();
+        QVERIFY(b.frm.companias().empty());
+        QVERIFY(leer(ruta).find("Nuevo\r\n") != std::string::npos);
+
+        // An unmodified company closes without a question.
+        w = b.abrir(ruta);
+        const auto preguntas = b.dlg.llamadas.size();
+        w->Cerrar1->trigger();
+        QVERIFY(b.frm.companias().empty());
+        QCOMPARE(b.dlg.llamadas.size(), preguntas);
+    }
+
+    void closingANeverSavedCompanyKeepsItWhenTheSaveIsCancelled() {
+        Banco b;
+        TChildWin* w = b.nueva("Sin archivo");
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        b.ejecutor.rutas.push_back(std::nullopt);  // save-as cancelled
+        w->Cerrar1->trigger();
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Guardar cambios en el archivo ?"));
+        QCOMPARE(b.ejecutor.llamadas.back().tipo, std::string("guardar"));
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+        QVERIFY(w->documento()->modificado);
+
+        // Answered this time: written there, then closed.
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        b.ejecutor.rutas.push_back(b.ruta("sin.kr2").toStdString());
+        w->Cerrar1->trigger();
+        QVERIFY(b.frm.companias().empty());
+        QVERIFY(leer(b.ruta("sin.kr2")).find("Sin archivo") != std::string::npos);
+    }
+
+    void aFailedReadingKeepsWhatWasReadAndForgetsThePath() {
+        Banco b;
+        const QString ruta = b.ruta("roto.kr2");
+        const std::string contenido = "E9 2 0 0 Rota\r\nG2  3.84120000000000E+0004 Taller\r\n"
+                                      "Gxx  3.84120000000000E+0004 Otro\r\n";
+        escribir(ruta, contenido);
+        TChildWin* w = b.abrir(ruta);
+        QCOMPARE(w->windowTitle(), QString("Rota<>"));
+        QCOMPARE(textos(w->lstGrupos), QStringList({"Taller"}));
+        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
+        const std::string aviso = ultimoMensaje(b.dlg);
+        QVERIFY2(aviso.find("Invalid numeric input") == 0, aviso.c_str());
+        QVERIFY2(aviso.find("nombre nuevo") != std::string::npos, aviso.c_str());
+        QVERIFY(w->documento()->modificado);
+
+        // Saving asks for a name; cancelled, the original is untouched.
+        b.ejecutor.rutas.push_back(std::nullopt);
+        w->Guardar1->trigger();
+        QCOMPARE(b.ejecutor.llamadas.back().tipo, std::string("guardar"));
+        QCOMPARE(leer(ruta), contenido);
+        QVERIFY(!QFile::exists(b.ruta("roto.BAK")));
+    }
+
+    void noticesOfOneReadingAreSummedUpBeyondTheFirstFew() {
+        Banco b;
+        const QString ruta = b.ruta("texto.kr2");
+        std::string contenido = "E1 0 0 0 Texto\r\n";
+        for (int i = 0; i < 12; ++i) contenido += "\"C01\",\"A\",1,2,3\r\n";
+        escribir(ruta, contenido);
+
+        // Without the window program's gatherer (the tests, koral20-cli) every notice is seen.
+        b.abrir(ruta);
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(12));
+
+        b.dlg.mensajes.clear();
+        QFile::copy(ruta, b.ruta("texto2.kr2"));
+        {
+            TAvisosLectura avisos(b.dlg);
+            Dialogos* anterior = instalarDialogos(&avisos);
+            b.abrir(b.ruta("texto2.kr2"));
+            // Notices after the reading are shown again.
+            Mensaje("despues");
+            instalarDialogos(anterior);
+        }
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(7));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(b.dlg.mensajes[i], std::string("Línea errónea en archivo. Posible corrupción"));
+        QCOMPARE(b.dlg.mensajes[5],
+                 std::string("Hay otros 7 avisos de lectura de este archivo que no se muestran."));
+        QCOMPARE(b.dlg.mensajes[6], std::string("despues"));
+    }
+
+    void commandsOfLaterWindowsWaitForThem() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        for (QToolButton* x : {w->GVerButton, w->GPrintButton, w->CNewButton, w->CModifyButton,
+                               w->CImportButton, w->CExportButton, w->CPrintButton, w->PNewButton,
+                               w->PModifyButton, w->PPrintButton})
+            QVERIFY2(!x->isEnabled(), qPrintable(x->objectName()));
+        for (QAction* a : {w->Importardatosanteriores1, w->Exportardatos1, w->Impcuestvacio1,
+                           w->Imprimirinforme1, w->ImpGrupos1, w->ImpCuestionario1, w->Impperfil1})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+        for (QToolButton* x : {w->GNewButton, w->GModifyButton, w->GDeleteButton, w->CDeleteButton,
+                               w->PDeleteButton})
+            QVERIFY(x->isEnabled());
+        QCOMPARE(w->GVerButton->toolTip(), QString("Ver estructura del grupo"));
+        QCOMPARE(w->CImportButton->geometry(), QRect(72, 0, 25, 25));
+        QCOMPARE(w->PDeleteButton->geometry(), QRect(128, 0, 25, 25));
+
+        // Wired in, they run on the current record; the structure marks the company.
+        int vistos = 0, impresos = 0, importados = 0;
+        b.frm.ordenes.verGrupo = [&](TKoral&, TGrupo& g) { vistos += g.nombre == "G" ? 1 : 100; };
+        b.frm.ordenes.imprimirCuestionario = [&](TCuestionario&) { ++impresos; };
+        b.frm.ordenes.importaDatos = [&](TKoral& d) { ++importados; d.agregarCuestionario("Importado"); };
+        TChildWin* x = b.nueva();
+        QVERIFY(x->GVerButton->isEnabled());
+        x->documento()->modificado = false;
+        clic(x->GVerButton);  // no current entry
+        clic(x->CPrintButton);
+        QCOMPARE(vistos + impresos, 0);
+        b.dlg.campos.push_back({true, "G"});
+        clic(x->GNewButton);
+        x->documento()->modificado = false;
+        clic(x->GVerButton);
+        QCOMPARE(vistos, 1);
+        QVERIFY(x->documento()->modificado);
+        x->documento()->modificado = false;
+        clic(x->CImportButton);
+        QCOMPARE(importados, 1);
+        QCOMPARE(textos(x->lstCuestionarios), QStringList({"Importado"}));
+        QCOMPARE(x->lblCuestionarios->text(), QString("1 Cuestionarios"));
+        QVERIFY(x->documento()->modificado);
+        elegir(x->lstCuestionarios, 0);
+        clic(x->CPrintButton);
+        QCOMPARE(impresos, 1);
+    }
+
+    void menusOfTheCompanyWindow() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        QStringList archivo;
+        for (QAction* a : w->mnuArchivo->actions()) archivo << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
+                                       "Cambiar nombre &Empresa", "-", "Cerrar", "-",
+                                       "Importar datos anteriores", "Imp. cuest. vacio",
+                                       "Exportar datos", "-", "&Salir"}));
+        QStringList informes;
+        for (QAction* a : w->mnuInformes->actions()) informes << a->text();
+        QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. Grupos", "Imp. Cuestionario",
+                                        "Imp. Perfil"}));
+        // "&Nuevo" is the frame's command.
+        b.dlg.campos.push_back({true, "Otra"});
+        w->Nuevo1->trigger();
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));
+        QCOMPARE(b.frm.companias().back()->windowTitle(), QString("Otra<>"));
+    }
+
+    void aLargeCompanyFillsItsListsSorted() {
+        Banco b;
+        TChildWin* w = b.nueva();
+        b.dlg.campos.push_back({true, "Álava"_cp});
+        b.dlg.campos.push_back({true, "alba"});
+        b.dlg.campos.push_back({true, "Zamora"});
+        b.dlg.campos.push_back({true, "Burgos"});
+        for (int i = 0; i < 4; ++i) clic(w->GNewButton);
+        QCOMPARE(textos(w->lstGrupos),
+                 QStringList({QString::fromUtf8("Álava"), "alba", "Burgos", "Zamora"}));
+        // A refresh of everything (as after an import) sorts the questionnaires too.
+        b.frm.ordenes.importaDatos = [](TKoral&) {};
+        TChildWin* x = b.nueva();
+        for (int i = 20000; i > 0; --i) x->documento()->agregarCuestionario("Q" + rellenarCeros(i, 6));
+        x->Importardatosanteriores1->trigger();
+        QCOMPARE(x->lstCuestionarios->model()->rowCount(), 20000);
+        QCOMPARE(x->lstCuestionarios->model()->index(0, 0).data().toString(), QString("Q000001"));
+        QCOMPARE(x->lstCuestionarios->model()->index(19999, 0).data().toString(), QString("Q020000"));
+    }
+};
+
+QTEST_MAIN(TestUChild)
+#include "test_UChild.moc"

@@ -1,0 +1,271 @@
+// The frame window: its menus and their merging, opening files, the command
+// line, the manual, window arrangement and closing with several companies.
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "DoblesVentanas.h"
+#include "platform/Texto.h"
+#include "support/DialogosGuion.h"
+#include "ui/UChild.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+using prueba::EjecutorGuion;
+using prueba::EscritorioGuion;
+
+namespace {
+
+QStringList barra(TfrmMain& frm) {
+    QStringList t;
+    for (QAction* a : frm.menuBar()->actions()) t << a->text();
+    return t;
+}
+
+QStringList elementos(QMenu* m) {
+    QStringList t;
+    for (QAction* a : m->actions()) t << (a->isSeparator() ? "-" : a->text());
+    return t;
+}
+
+}  // namespace
+
+class TestUMain : public QObject {
+    Q_OBJECT
+
+    struct Banco {
+        DialogosGuion dlg;
+        EjecutorGuion ejecutor;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        QTemporaryDir dir;
+
+        void mostrar() {
+            frm.show();
+            if (!QTest::qWaitForWindowExposed(&frm)) qWarning("frame not exposed");
+        }
+        QString talleres(const char* nombre = "talleres.kr2") {
+            const QString r = dir.filePath(nombre);
+            QFile::copy(QString(KORAL_FIXTURES) + "/talleres.kr2", r);
+            return r;
+        }
+        void abrir(const QString& r) {
+            ejecutor.rutas.push_back(r.toStdString());
+            frm.Abrir1Click();
+        }
+    };
+
+private slots:
+    void captionBoundsAndMenus() {
+        Banco b;
+        QCOMPARE(b.frm.windowTitle(), QString("O.R.V.E.N. QAR Factores Psicosociales 2.0"));
+        QCOMPARE(b.frm.geometry(), QRect(210, 211, 647, 480));
+        QCOMPARE(elementos(b.frm.Archivo1),
+                 QStringList({"Nuevo", "Abrir ...", "-", "Imp. Vacio", "-", "&Salir"}));
+        QCOMPARE(elementos(b.frm.Ventana1), QStringList({"Mosaico", "Cascada"}));
+        QCOMPARE(elementos(b.frm.Ayuda1), QStringList({"Manual", "-", "Acerca de ..."}));
+        // Printing comes with the reports.
+        QVERIFY(!b.frm.ImpVacio1->isEnabled());
+        b.frm.ordenes.imprimirCuestVacio = [] {};
+        emit b.frm.Archivo1->aboutToShow();
+        QVERIFY(b.frm.ImpVacio1->isEnabled());
+    }
+
+    void openDialogSettings() {
+        Banco b;
+        b.ejecutor.rutas.push_back(std::nullopt);
+        b.frm.Abrir1->trigger();
+        QCOMPARE(b.ejecutor.llamadas.size(), std::size_t(1));
+        const TDialogoArchivo& d = b.ejecutor.llamadas[0].dialogo;
+        QCOMPARE(d.filtro, std::string("Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt"));
+        QCOMPARE(d.extensionDefecto, std::string(".kr2"));
+        QVERIFY(b.frm.companias().empty());
+        QCOMPARE(b.frm.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(b.frm.SaveDialog.extensionDefecto, std::string("kr2"));
+        QCOMPARE(b.frm.PrintDialog.copias, 1);
+        QVERIFY(b.frm.PrintDialog.permitirArchivo);
+    }
+
+    void menuBarMergesWithTheActiveCompany() {
+        Banco b;
+        b.mostrar();
+        QCOMPARE(barra(b.frm), QStringList({"Archivo", "Ventana", "Ayuda"}));
+        b.dlg.campos.push_back({true, "Una"});
+        b.frm.Nuevo1->trigger();
+        QCOMPARE(barra(b.frm), QStringList({"&Archivo", "&Informes", "Ventana", "Ayuda"}));
+        TChildWin* una = b.frm.companias().back();
+        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), una->mnuArchivo);
+
+        b.dlg.campos.push_back({true, "Otra"});
+        b.frm.Nuevo1->trigger();
+        TChildWin* otra = b.frm.companias().back();
+        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), otra->mnuArchivo);
+
+        una->Cerrar1->trigger();
+        b.dlg.respuestas.push_back(Respuesta::No);
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));  // "Una" is modified: Cancelar kept it
+        b.dlg.respuestas.push_back(Respuesta::No);
+        una->Cerrar1->trigger();
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+        QCOMPARE(barra(b.frm), QStringList({"&Archivo", "&Informes", "Ventana", "Ayuda"}));
+        b.dlg.respuestas.push_back(Respuesta::No);
+        otra->Cerrar1->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(b.frm.companias().empty());
+        QCOMPARE(barra(b.frm), QStringList({"Archivo", "Ventana", "Ayuda"}));
+    }
+
+    void openingTheSameFileTwiceGivesOneWindow() {
+        Banco b;
+        b.mostrar();
+        const QString ruta = b.talleres();
+        const QString otraCaja = b.talleres("TALLERES.kr2");
+        b.abrir(ruta);
+        b.abrir(b.dir.filePath("otra.kr2"));  // missing: a new company, after a notice
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));
+        QCOMPARE(b.frm.companiaActiva()->windowTitle(), QString("Nombre de la Empresa<>"));
+        // Already open: brought forward, not read again, even with unsaved changes.
+        b.frm.companias()[0]->documento()->modificado = true;
+        const auto mensajes = b.dlg.mensajes.size();
+        b.abrir(ruta);
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));
+        QCOMPARE(b.frm.companiaActiva(), b.frm.companias()[0]);
+        QVERIFY(b.frm.companias()[0]->documento()->modificado);
+        QCOMPARE(b.dlg.mensajes.size(), mensajes);
+        // Letters of another case name another file.
+        b.abrir(otraCaja);
+        QCOMPARE(b.frm.companias().size(), std::size_t(3));
+        QCOMPARE(b.frm.companias()[2]->windowTitle(), "Talleres<" + otraCaja + ">");
+    }
+
+    void captionPathAndArgumentJoin() {
+        QCOMPARE(TfrmMain::rutaDeTitulo("Talleres</d/t.kr2>"), QString("/d/t.kr2"));
+        QCOMPARE(TfrmMain::rutaDeTitulo("Nueva<>"), QString());
+        QCOMPARE(TfrmMain::rutaDeTitulo("Sin marca"), QString());
+        QCOMPARE(TfrmMain::rutaDeTitulo("A<b<c>"), QString("b<c"));
+        QCOMPARE(TfrmMain::unirArgumentos({}), std::string());
+        QCOMPARE(TfrmMain::unirArgumentos({"/a/mis", "datos/x.kr2"}), std::string("/a/mis datos/x.kr2"));
+        QCOMPARE(TfrmMain::unirArgumentos({"a", "", "b"}), std::string("a  b"));
+    }
+
+    void commandLineFileIsOpenedWhenItExists() {
+        Banco b;
+        QDir(b.dir.path()).mkdir("mis datos");
+        const QString ruta = b.dir.filePath("mis datos/Talleres 2.kr2");
+        QFile::copy(QString(KORAL_FIXTURES) + "/talleres.kr2", ruta);
+        const QString mitad = b.dir.filePath("mis");
+        b.frm.argumentos = {mitad.toStdString(), "datos/Talleres", "2.kr2"};
+        b.mostrar();
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+        QCOMPARE(b.frm.companias()[0]->windowTitle(), "Talleres<" + ruta + ">");
+        // Shown again (restored from minimised, say): not opened a second time.
+        b.frm.hide();
+        b.mostrar();
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+    }
+
+    void commandLineFileThatDoesNotExistIsIgnoredSilently() {
+        Banco b;
+        b.frm.argumentos = {b.dir.filePath("no").toStdString(), "existe.kr2"};
+        b.mostrar();
+        QVERIFY(b.frm.companias().empty());
+        QVERIFY(b.dlg.llamadas.empty());
+        Banco sin;
+        sin.mostrar();
+        QVERIFY(sin.frm.companias().empty());
+    }
+
+    void manual() {
+        Banco b;
+        const QString antes = QDir::currentPath();
+        QDir::setCurrent(b.dir.path());
+        b.frm.ArchivoAyuda = "KORAL_prueba_que_no_existe.chm";
+        b.frm.Manual1->trigger();
+        QCOMPARE(b.dlg.mensajes.back(), std::string("No se encuentra el archivo KORAL_prueba_que_no_existe.chm"));
+        QVERIFY(b.escritorio.abiertos.empty());
+
+        b.frm.ArchivoAyuda = "KORAL.chm";
+        QFile f(b.dir.filePath("KORAL.chm"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        b.frm.Manual1->trigger();
+        QCOMPARE(b.escritorio.abiertos, std::vector<std::string>{b.dir.filePath("KORAL.chm").toStdString()});
+        b.escritorio.abrirFunciona = false;
+        b.frm.Manual1->trigger();
+        QCOMPARE(b.dlg.mensajes.back(), std::string("No se pudo ejecutar la aplicación"));
+        QDir::setCurrent(antes);
+    }
+
+    void windowMenuListsCompaniesAndTilingStacksThem() {
+        Banco b;
+        b.mostrar();
+        b.dlg.campos.push_back({true, "A & B"});
+        b.frm.Nuevo1->trigger();
+        b.dlg.campos.push_back({true, "Segunda"});
+        b.frm.Nuevo1->trigger();
+        emit b.frm.Ventana1->aboutToShow();
+        QCOMPARE(elementos(b.frm.Ventana1),
+                 QStringList({"Mosaico", "Cascada", "-", "&1 A && B<>", "&2 Segunda<>"}));
+        QVERIFY(b.frm.Ventana1->actions()[4]->isChecked());
+        b.frm.Ventana1->actions()[3]->trigger();
+        QCOMPARE(b.frm.companiaActiva(), b.frm.companias()[0]);
+        emit b.frm.Ventana1->aboutToShow();  // rebuilt, not appended to
+        QCOMPARE(b.frm.Ventana1->actions().size(), 5);
+
+        b.frm.Mosaico1->trigger();
+        const QRect area = b.frm.mdiArea->viewport()->rect();
+        const QRect r1 = b.frm.companias()[0]->parentWidget()->geometry();
+        const QRect r2 = b.frm.companias()[1]->parentWidget()->geometry();
+        QCOMPARE(r1.width(), area.width());
+        QCOMPARE(r2.width(), area.width());
+        QCOMPARE(r1.top(), 0);
+        QCOMPARE(r2.top(), r1.bottom() + 1);
+        QCOMPARE(r2.bottom(), area.bottom());
+
+        b.frm.Cascada1->trigger();
+        const QRect c1 = b.frm.companias()[0]->parentWidget()->geometry();
+        const QRect c2 = b.frm.companias()[1]->parentWidget()->geometry();
+        QVERIFY(c2.top() > c1.top());
+        QVERIFY(c2.left() > c1.left());
+    }
+
+    void closingTheFrameAsksEveryCompanyInTurn() {
+        Banco b;
+        b.mostrar();
+        b.dlg.campos.push_back({true, "Primera"});
+        b.frm.Nuevo1->trigger();
+        b.dlg.campos.push_back({true, "Segunda"});
+        b.frm.Nuevo1->trigger();
+        const auto antes = b.dlg.llamadas.size();
+
+        // Cancelar on the first: both stay, and so does the program.
+        b.dlg.respuestas.push_back(Respuesta::Cancelar);
+        QVERIFY(!b.frm.close());
+        QCOMPARE(b.dlg.llamadas.size(), antes + 1);
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));
+        QVERIFY(b.frm.isVisible());
+
+        // "No" on the first, Cancelar on the second: still both open.
+        b.dlg.respuestas.push_back(Respuesta::No);
+        b.dlg.respuestas.push_back(Respuesta::Cancelar);
+        b.frm.Salir1->trigger();
+        QCOMPARE(b.frm.companias().size(), std::size_t(2));
+        QVERIFY(b.frm.isVisible());
+        QVERIFY(!b.frm.companias()[0]->documento()->modificado);
+
+        // Now only the second asks; "No" lets everything close, without asking twice.
+        b.dlg.respuestas.push_back(Respuesta::No);
+        const auto preguntas = b.dlg.llamadas.size();
+        QVERIFY(b.frm.close());
+        QCOMPARE(b.dlg.llamadas.size(), preguntas + 1);
+        QVERIFY(b.frm.companias().empty());
+    }
+};
+
+QTEST_MAIN(TestUMain)
+#include "test_UMain.moc"
