@@ -23,7 +23,7 @@ std::string formatoReal(double valor, int ancho, int decimales, char separador) 
         digitos.insert(0, static_cast<std::size_t>(1 - enteros), '0');
         enteros = 1;
     }
-    const std::size_t corte = static_cast<std::size_t>(enteros + decimales);
+    const std::size_t corte = static_cast<std::size_t>(enteros) + static_cast<std::size_t>(decimales);
     if (digitos.size() < corte + 1) digitos.append(corte + 1 - digitos.size(), '0');
     const bool subir = digitos[corte] >= '5';
     digitos.resize(corte);

@@ -15,21 +15,18 @@ QColor aQColor(Color c) { return QColor(c.r, c.g, c.b); }
 }  // namespace
 
 SuperficieQt::SuperficieQt(QImage& imagen, const QString& familia)
-    : dispositivo_(&imagen), fuente_(familia) {
+    : dispositivo_(&imagen), fuente_(familia), pluma_(Qt::black, 1) {
     // Point sizes mean screen pixels at 96 per inch, as on the editor's page.
     if (imagen.dotsPerMeterX() != 3780) {
         imagen.setDotsPerMeterX(3780);
         imagen.setDotsPerMeterY(3780);
     }
-    pluma_ = QPen(Qt::black, 1);
     pintor_.begin(&imagen);
     aplicar();
 }
 
 SuperficieQt::SuperficieQt(QPagedPaintDevice& paginas, const QString& familia)
-    : dispositivo_(&paginas), paginas_(&paginas), fuente_(familia) {
-    pluma_ = QPen(Qt::black, 1);
-}
+    : dispositivo_(&paginas), paginas_(&paginas), fuente_(familia), pluma_(Qt::black, 1) {}
 
 SuperficieQt::~SuperficieQt() {
     if (pintor_.isActive()) pintor_.end();
