@@ -1,6 +1,7 @@
 // The profile report: the first page on the line grid (description, chart of
 // the seven factor means, observations), then the answers to the 75 items in
 // two flowing columns.
+#include <array>
 #include <cmath>
 
 #include "method/Formato.h"
@@ -78,32 +79,43 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
     rejilla.numLinea += 2;
 
+    // The chart's lines go first and its texts over them: the texts' opaque
+    // ground keeps the percentages and the scale digits readable where the
+    // profile line or a band-limit line crosses them.
     EstiloNegrita(s);
+    const int altoW = s.altoTexto("W");
+    struct Bloque {
+        int y1, y2, y3;
+    };
+    std::array<Bloque, kNumFactores> bloques{};
     std::vector<Punto> puntos;
-    int ejePrimero = 0, ejeUltimo = 0;
     for (int f = 1; f <= kNumFactores; ++f) {
         const int y1 = rejilla.numLinea * rejilla.pasoLinea;
-        s.texto(40, y1, nombresFactor[static_cast<std::size_t>(f - 1)]);
-        const int y2 = y1 + s.altoTexto("W");
-        s.texto(40 + 10 * u, y2, "media=" + formatoReal(mediaFactor(perfil, f), 5, 2, separador));
-        s.texto(34 * u, y2, porcentajeBanda(perfil, f, 1, separador));
-        s.texto(50 * u, y2, porcentajeBanda(perfil, f, 2, separador));
-        s.texto(62 * u, y2, porcentajeBanda(perfil, f, 3, separador));
-        const int y3 = y2 + s.altoTexto("W") + 4;
+        const int y2 = y1 + altoW;
+        const int y3 = y2 + altoW + 4;
+        bloques[static_cast<std::size_t>(f - 1)] = {y1, y2, y3};
         s.linea(30 * u, y3, 70 * u, y3);
         puntos.emplace_back(xMedia(mediaFactor(perfil, f), u), y3);
-        if (f == 1) ejePrimero = y3;
-        ejeUltimo = y3;
-        const int puntosPrevios = s.puntosFuente();
-        s.fuente(6, s.estiloFuente());
-        for (int k = 0; k <= 10; ++k) s.texto(30 * u + 4 * u * k, y3 + 4, std::to_string(k));
-        s.fuente(puntosPrevios, s.estiloFuente());
         rejilla.numLinea += 4;
     }
-    for (int limite : {30, 46, 58, 70}) s.linea(limite * u, ejePrimero, limite * u, ejeUltimo);
+    for (int limite : {30, 46, 58, 70})
+        s.linea(limite * u, bloques.front().y3, limite * u, bloques.back().y3);
     s.pluma(kNegro, 6);
     s.polilinea(puntos);
     s.pluma(kNegro, 1);
+
+    for (int f = 1; f <= kNumFactores; ++f) {
+        const Bloque& b = bloques[static_cast<std::size_t>(f - 1)];
+        s.texto(40, b.y1, nombresFactor[static_cast<std::size_t>(f - 1)]);
+        s.texto(40 + 10 * u, b.y2, "media=" + formatoReal(mediaFactor(perfil, f), 5, 2, separador));
+        s.texto(34 * u, b.y2, porcentajeBanda(perfil, f, 1, separador));
+        s.texto(50 * u, b.y2, porcentajeBanda(perfil, f, 2, separador));
+        s.texto(62 * u, b.y2, porcentajeBanda(perfil, f, 3, separador));
+        const int puntosPrevios = s.puntosFuente();
+        s.fuente(6, s.estiloFuente());
+        for (int k = 0; k <= 10; ++k) s.texto(30 * u + 4 * u * k, b.y3 + 4, std::to_string(k));
+        s.fuente(puntosPrevios, s.estiloFuente());
+    }
 
     EstiloNormal(s);
     rejilla.numLinea += 2;

@@ -110,6 +110,14 @@ TEST_F(Perfil, ChartPointsBandLinesAndTheProfileLine) {
     EXPECT_TRUE(contiene(l, "polilinea 300,1836 460,2236 700,2636 400,3036 580,3436 699,3836 "
                             "520,4236 #000000/6"));
     EXPECT_EQ(s.filtrar("polilinea").size(), 1u);
+    // Texts come over the lines, so that the lines do not strike them through.
+    const auto poli = std::find_if(l.begin(), l.end(),
+                                   [](const std::string& c) { return c.rfind("polilinea", 0) == 0; });
+    const auto nombre = std::find(l.begin(), l.end(), t(40, 1800, "CARGA MENTAL", "N"));
+    const auto linea = std::find(l.begin(), l.end(), "linea 700,1836 700,4236 #000000/1");
+    EXPECT_LT(linea, poli);
+    EXPECT_LT(poli, nombre);
+    EXPECT_NE(nombre, l.end());
 }
 
 TEST_F(Perfil, MeansOffTheScaleStayOnTheAxis) {
