@@ -4,6 +4,8 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/ComandoReport.h"
+#include "cli/Comun.h"
 #include "document/UData.h"
 #include "exchange/Exportar.h"
 #include "exchange/Importar.h"
@@ -27,12 +29,10 @@ constexpr const char* kUso =
     "                                 calcula un perfil: medias, niveles y respuestas\n"
     "  export ARCHIVO.kr2 SALIDA.txt  exporta los cuestionarios a un archivo de texto\n"
     "  import ARCHIVO.kr2 ENTRADA.txt [...]\n"
-    "                                 importa archivos de texto y guarda la empresa\n";
-
-// A failure that ends the command: "Error: " + message, exit 1.
-struct ErrorComando {
-    std::string mensaje;  // UTF-8
-};
+    "                                 importa archivos de texto y guarda la empresa\n"
+    "  report TIPO [ARCHIVO.kr2] [NOMBRE] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "                                 imprime un informe: informe, grupos, cuestionario,\n"
+    "                                 perfil o vacio (sin archivo, solo --pdf)\n";
 
 // Notices go to stderr one per line; questions and prompts take the answer
 // that changes nothing.
@@ -99,12 +99,6 @@ void jsonIds(std::ostream& o, const L& lista) {
         o << r->id;
     }
     o << ']';
-}
-
-void leerExistente(TKoral& doc, const std::string& ruta) {
-    // Reading creates a missing file; inspecting one must not.
-    if (!archivos().existe(ruta)) throw ErrorComando{"no existe el archivo " + ruta};
-    doc.leerArchivo(ruta);
 }
 
 int dump(const std::vector<std::string>& args, std::ostream& out) {
@@ -175,14 +169,6 @@ int save(const std::vector<std::string>& args) {
     if (args.size() == 3) doc.archivo = args[2];
     doc.guardarArchivo();
     return 0;
-}
-
-// A name given on the command line, in the document's encoding.
-std::string nombreArgumento(const std::string& utf8) {
-    std::string cp;
-    if (!utf8ACp1252(utf8, cp))
-        throw ErrorComando{"el nombre \"" + utf8 + "\" tiene caracteres que no admite el programa"};
-    return cp;
 }
 
 int profile(const std::vector<std::string>& args, std::ostream& out, const Servicios& servicios) {
@@ -276,6 +262,8 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = exportar(args);
         else if (comando == "import")
             codigo = importar(args, salida);
+        else if (comando == "report")
+            codigo = comandoReport(args, errores, servicios);
         else if (comando == "profile")
             codigo = profile(args, salida, servicios);
         else if (comando == "score" && args.size() == 1)

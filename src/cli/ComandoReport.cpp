@@ -1,0 +1,134 @@
+#include "cli/ComandoReport.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "cli/Comun.h"
+#include "document/UData.h"
+#include "method/Perfil.h"
+#include "platform/Archivos.h"
+#include "platform/Superficie.h"
+#include "platform/Texto.h"
+#include "reports/Informes.h"
+
+namespace koral::cli {
+
+namespace {
+
+// Paper shows the user's decimal separator; the command line's is '.',
+// as on stdout and in the chart.
+constexpr char kSeparador = '.';
+
+struct Salida {
+    std::optional<std::string> prn, pdf;
+};
+
+// Writing over the company being read would lose it.
+void comprobarDistinta(const std::string& salida, const std::string& empresa) {
+    std::error_code e;
+    if (salida == empresa || std::filesystem::equivalent(salida, empresa, e))
+        throw ErrorComando{"la salida " + salida + " es el archivo de la empresa"};
+}
+
+// Draws through a PDF surface and makes sure the file came out: the painter
+// does not say when it could not write.
+template <typename Dibujo>
+void imprimirPdf(const std::string& ruta, const Servicios& servicios, Dibujo dibujar) {
+    if (!servicios.superficiePdf) throw ErrorComando{"no se pueden imprimir páginas aquí"};
+    archivos().borrar(ruta);
+    {
+        std::unique_ptr<Superficie> s = servicios.superficiePdf(ruta);
+        if (!s) throw ErrorComando{"no se pudo crear el archivo " + ruta};
+        TImpresora impresora;
+        try {
+            dibujar(*s, impresora);
+        } catch (const ErrorImpresion& e) {
+            throw ErrorComando{cp1252AUtf8(e.what())};
+        }
+    }
+    if (!archivos().existe(ruta)) throw ErrorComando{"no se pudo escribir el archivo " + ruta};
+}
+
+}  // namespace
+
+int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*/,
+                  const Servicios& servicios) {
+    if (args.size() < 2) return 2;
+    const std::string& tipo = args[1];
+    Salida salida;
+    std::vector<std::string> resto;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const bool prn = args[i] == "--prn", pdf = args[i] == "--pdf";
+        if ((prn || pdf) && i + 1 < args.size()) {
+            if (salida.prn || salida.pdf || args[i + 1].empty()) return 2;
+            (prn ? salida.prn : salida.pdf) = args[++i];
+        } else {
+            resto.push_back(args[i]);
+        }
+    }
+    if (salida.prn.has_value() == salida.pdf.has_value()) return 2;
+    const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
+
+    if (tipo == "vacio") {
+        if (!resto.empty() || salida.prn) return 2;
+        imprimirPdf(destino, servicios,
+                    [](Superficie& s, TImpresora& imp) { DibujarCuestVacio(s, imp); });
+        return 0;
+    }
+
+    std::size_t argumentos;
+    if (tipo == "informe" || tipo == "grupos")
+        argumentos = 1;
+    else if (tipo == "cuestionario" || tipo == "perfil")
+        argumentos = 2;
+    else
+        return 2;
+    if (resto.size() != argumentos) return 2;
+
+    TKoral doc;
+    leerExistente(doc, resto[0]);
+    comprobarDistinta(destino, resto[0]);
+
+    std::vector<std::string> lineas;
+    std::function<void(Superficie&, TImpresora&)> dibujar;
+    if (tipo == "informe") {
+        PrepararInforme(doc);
+        if (salida.prn)
+            lineas = TextoInforme(doc);
+        else
+            dibujar = [&](Superficie& s, TImpresora& imp) { DibujarInforme(doc, s, kSeparador, imp); };
+    } else if (tipo == "grupos") {
+        if (salida.prn)
+            lineas = TextoGrupos(doc);
+        else
+            dibujar = [&](Superficie& s, TImpresora& imp) { DibujarGrupos(doc, s, imp); };
+    } else if (tipo == "cuestionario") {
+        const TCuestionario* q = doc.buscarCuestionario(nombreArgumento(resto[1]));
+        if (!q) throw ErrorComando{"no hay ningún cuestionario llamado \"" + resto[1] + "\""};
+        if (salida.prn)
+            lineas = TextoCuestionario(*q);
+        else
+            dibujar = [&, q](Superficie& s, TImpresora& imp) {
+                DibujarCuestionario(*q, s, kSeparador, imp);
+            };
+    } else {
+        TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
+        if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
+        calcularPerfil(doc, *p);
+        if (salida.prn)
+            lineas = TextoPerfil(*p);
+        else
+            dibujar = [&, p](Superficie& s, TImpresora& imp) {
+                DibujarPerfil(*p, s, kSeparador, imp);
+            };
+    }
+    if (salida.prn)
+        EscribirArchivoImpresion(destino, lineas);
+    else
+        imprimirPdf(destino, servicios, dibujar);
+    return 0;
+}
+
+}  // namespace koral::cli
