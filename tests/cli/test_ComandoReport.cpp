@@ -1,0 +1,197 @@
+// koral20-cli report, run in-process: print files byte for byte, pages
+// through a recording surface standing for the PDF writer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unistd.h>
+
+#include "cli/Comandos.h"
+#include "support/SuperficieGrabadora.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using koral::prueba::SuperficieGrabadora;
+
+struct Resultado {
+    int codigo;
+    std::string out, err;
+};
+
+std::string leer(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+// Records on `grabadora` and, like the PDF writer, leaves a file at the path
+// once the document ends (unless `sinArchivo`).
+class SuperficiePrueba : public SuperficieGrabadora {
+public:
+    SuperficiePrueba(std::string ruta, std::shared_ptr<SuperficieGrabadora> grabadora,
+                     bool sinArchivo)
+        : SuperficieGrabadora(4724, 6780),
+          ruta_(std::move(ruta)),
+          grabadora_(std::move(grabadora)),
+          sinArchivo_(sinArchivo) {}
+    ~SuperficiePrueba() override { grabadora_->llamadas = llamadas; }
+    void terminarDocumento() override {
+        SuperficieGrabadora::terminarDocumento();
+        if (!sinArchivo_) std::ofstream(ruta_, std::ios::binary) << "%PDF-prueba";
+    }
+
+private:
+    std::string ruta_;
+    std::shared_ptr<SuperficieGrabadora> grabadora_;
+    bool sinArchivo_;
+};
+
+struct Report : ::testing::Test {
+    Report() {
+        dir = fs::temp_directory_path() / ("koral_report_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        empresa = (dir / "t.kr2").string();
+        fs::copy_file(fs::path(KORAL_FIXTURES) / "talleres.kr2", empresa);
+        servicios.superficiePdf = [this](const std::string& ruta) {
+            return std::make_unique<SuperficiePrueba>(ruta, grabadora, sinArchivo);
+        };
+    }
+    ~Report() override { fs::remove_all(dir); }
+
+    Resultado correr(std::vector<std::string> args) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        const int c = koral::cli::ejecutar(args, in, out, err, servicios);
+        return {c, out.str(), err.str()};
+    }
+    std::string salida(const char* nombre) { return (dir / nombre).string(); }
+    std::vector<std::string> textos() const { return grabadora->filtrar("texto "); }
+
+    fs::path dir;
+    std::string empresa;
+    koral::cli::Servicios servicios;
+    std::shared_ptr<SuperficieGrabadora> grabadora = std::make_shared<SuperficieGrabadora>(1, 1);
+    bool sinArchivo = false;
+};
+
+TEST_F(Report, PrintFilesOfTheListingsByteForByte) {
+    auto r = correr({"report", "grupos", empresa, "--prn", salida("g.prn")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(leer(salida("g.prn")), "Archivo de Talleres\r\nGrupos:\r\n  Taller\r\n");
+
+    // The group means are computed again first; profile totals are memory
+    // only, so a company just read has none.
+    r = correr({"report", "informe", empresa, "--prn", salida("i.prn")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(leer(salida("i.prn")),
+              "Archivo de Talleres\r\nGrupos:\r\n  Taller\r\n"
+              "        4.05    4.00    4.80    5.00    4.04    4.75    5.00\r\n"
+              "Cuestionarios:\r\n  Operario 1\r\n  " +
+                  std::string(75, '0') +
+                  "\r\nPerfiles:\r\nMa\xF1"
+                  "anas\r\n"
+                  "      0.00    0.00    0.00    0.00    0.00    0.00    0.00\r\n");
+}
+
+TEST_F(Report, PrintFilesOfAQuestionnaireAndAProfile) {
+    auto r = correr({"report", "cuestionario", empresa, "Operario 1", "--prn", salida("c.prn")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    std::string esperado = "Cuestionario:Operario 1\r\n  Grupos a los que pertenece:\r\n  Taller\r\n"
+                           "  Respuestas:\r\n";
+    for (int i = 1; i <= 75; ++i)
+        esperado += (i < 10 ? "    " : "   ") + std::to_string(i) + ":0\r\n";
+    esperado +=
+        "CARGA MENTAL:    0.00\r\nAUTONOMIA TEMPORAL:    0.00\r\nCONTENIDO DEL TRABAJO:    0.00\r\n"
+        "SUPERVISI\xD3N-PARTICIPACI\xD3N:    0.00\r\nDEFINICI\xD3N DE ROL:    0.00\r\n"
+        "INTER\xC9S POR EL TRABAJADOR:    0.00\r\nRELACIONES PERSONALES:    0.00\r\n";
+    EXPECT_EQ(leer(salida("c.prn")), esperado);
+
+    r = correr({"report", "perfil", empresa, "Mañanas", "--prn", salida("p.prn")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(leer(salida("p.prn")), "Perfil Ma\xF1" "anas\r\n");
+}
+
+TEST_F(Report, PagesGoThroughThePdfSurface) {
+    auto r = correr({"report", "cuestionario", empresa, "Operario 1", "--pdf", salida("c.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(textos().size(), 1u + 1 + 1 + 1 + 75 + 7);
+    EXPECT_EQ(grabadora->llamadas.back(), "fin");
+    EXPECT_EQ(leer(salida("c.pdf")), "%PDF-prueba");
+
+    // The profile is computed before it is printed.
+    r = correr({"report", "perfil", empresa, "Mañanas", "--pdf", salida("p.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(grabadora->llamadas.front(), "documento \"Imp. Perfiles\"");
+    const auto v = textos();
+    EXPECT_NE(std::find_if(v.begin(), v.end(),
+                           [](const std::string& l) {
+                               return l.find("\"Población: 1\"") != std::string::npos;
+                           }),
+              v.end());
+
+    r = correr({"report", "vacio", "--pdf", salida("v.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(grabadora->llamadas.front(), "documento \"Imp. Cuestionarios\"");
+
+    r = correr({"report", "informe", empresa, "--pdf", salida("i.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    // The fourth line, with the command line's '.' as decimal point.
+    EXPECT_EQ(textos()[3],
+              "texto 0,160 \"    4.05    4.00    4.80    5.00    4.04    4.75    5.00\" 8 #000000");
+}
+
+TEST_F(Report, BadUsageExitsTwoAndWritesNothing) {
+    const std::string prn = salida("x.prn");
+    const std::vector<std::vector<std::string>> malos = {
+        {"report"},
+        {"report", "informe", empresa},
+        {"report", "informe", empresa, "--prn"},
+        {"report", "informe", empresa, "--prn", prn, "--pdf", salida("x.pdf")},
+        {"report", "informe", empresa, "--prn", prn, "--prn", prn},
+        {"report", "informe", empresa, "otro", "--prn", prn},
+        {"report", "informe", "--prn", prn},
+        {"report", "listado", empresa, "--prn", prn},
+        {"report", "cuestionario", empresa, "--prn", prn},
+        {"report", "perfil", empresa, "Mañanas", "más", "--prn", prn},
+        {"report", "vacio", "--prn", prn},
+        {"report", "vacio", empresa, "--pdf", salida("x.pdf")},
+        {"report", "grupos", empresa, "--prn", ""},
+    };
+    for (const auto& args : malos) {
+        const auto r = correr(args);
+        EXPECT_EQ(r.codigo, 2) << args.size() << " " << args[1];
+        EXPECT_NE(r.err.find("report TIPO"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(prn));
+    EXPECT_FALSE(fs::exists(salida("x.pdf")));
+}
+
+TEST_F(Report, FailuresExitOneWithAnError) {
+    const auto error = [](const Resultado& r) {
+        return r.codigo == 1 && r.err.rfind("Error: ", 0) == 0;
+    };
+    EXPECT_TRUE(error(correr({"report", "grupos", salida("no.kr2"), "--prn", salida("a.prn")})));
+    EXPECT_FALSE(fs::exists(salida("no.kr2")));
+    EXPECT_TRUE(error(correr({"report", "cuestionario", empresa, "Nadie", "--prn", salida("a.prn")})));
+    EXPECT_TRUE(error(correr({"report", "perfil", empresa, "mañanas", "--prn", salida("a.prn")})));
+    EXPECT_TRUE(error(correr({"report", "perfil", empresa, "Mañanas 中", "--prn", salida("a.prn")})));
+    EXPECT_FALSE(fs::exists(salida("a.prn")));
+    // A print file that cannot be created.
+    EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--prn", (dir / "no" / "a.prn").string()})));
+    // Writing over the company file would lose it.
+    const std::string antes = leer(empresa);
+    EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--prn", empresa})));
+    EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--pdf", (dir / "." / "t.kr2").string()})));
+    EXPECT_EQ(leer(empresa), antes);
+    // A PDF that did not come out is not a success.
+    sinArchivo = true;
+    EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", salida("v.pdf")})));
+    servicios.superficiePdf = nullptr;
+    EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", salida("v.pdf")})));
+}
+
+}  // namespace
