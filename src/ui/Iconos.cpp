@@ -62,8 +62,8 @@ QIcon iconoHerramienta(Dibujo d) {
             p.drawLine(QPointF(18, 4), QPointF(9, 13));
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(60, 60, 60));
-            p.drawPolygon(QPolygonF() << QPointF(7.5, 11.5) << QPointF(10.5, 14.5)
-                                      << QPointF(6, 16));
+            p.drawPolygon(QPolygonF()
+                          << QPointF(7.5, 11.5) << QPointF(10.5, 14.5) << QPointF(6, 16));
             break;
         case Dibujo::Estructura:
             p.setPen(QPen(QColor(70, 70, 70), 1.5));

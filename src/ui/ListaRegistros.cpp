@@ -28,8 +28,8 @@ bool TListaRegistros::antes(const Entrada& a, const Entrada& b) {
 }
 
 std::size_t TListaRegistros::posicion(const Entrada& e) const {
-    return static_cast<std::size_t>(
-        std::upper_bound(entradas_.begin(), entradas_.end(), e, antes) - entradas_.begin());
+    return static_cast<std::size_t>(std::upper_bound(entradas_.begin(), entradas_.end(), e, antes) -
+                                    entradas_.begin());
 }
 
 void TListaRegistros::llenar(std::vector<std::pair<QString, void*>> entradas) {
@@ -76,7 +76,9 @@ int TListaRegistros::filaDe(const void* registro) const {
 bool TListaRegistros::contiene(const QString& texto) const {
     // Equal texts have equal keys: search the run of equal keys only.
     const Entrada e{texto, collator_.sortKey(texto), nullptr};
-    auto igualClave = [](const Entrada& a, const Entrada& b) { return a.clave.compare(b.clave) < 0; };
+    auto igualClave = [](const Entrada& a, const Entrada& b) {
+        return a.clave.compare(b.clave) < 0;
+    };
     auto [desde, hasta] = std::equal_range(entradas_.begin(), entradas_.end(), e, igualClave);
     return std::any_of(desde, hasta, [&](const Entrada& x) { return x.texto == texto; });
 }

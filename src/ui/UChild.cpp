@@ -72,7 +72,9 @@ private:
     }
 };
 
-QString numero(std::int32_t n) { return QString::number(n); }
+QString numero(std::int32_t n) {
+    return QString::number(n);
+}
 
 // A path (file system's UTF-8) for a message; characters with no
 // Windows-1252 form show as '?'.
@@ -100,20 +102,23 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     fila->addWidget(crearColumna(lblGrupos, lstGrupos, modeloGrupos_, tira), 1);
     lblGrupos->setObjectName("lblGrupos");
     lstGrupos->setObjectName("lstGrupos");
-    GNewButton = crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::GNewButtonClick);
+    GNewButton =
+        crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::GNewButtonClick);
     GModifyButton = crearBoton(tira, 40, "GModifyButton", "Modificar", int(Dibujo::Modificar),
                                &TChildWin::GModifyButtonClick);
-    GVerButton = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo", int(Dibujo::Estructura),
-                            &TChildWin::GVerButtonClick);
+    GVerButton = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo",
+                            int(Dibujo::Estructura), &TChildWin::GVerButtonClick);
     GDeleteButton = crearBoton(tira, 128, "GDeleteButton", "Eliminar", int(Dibujo::Eliminar),
                                &TChildWin::GDeleteButtonClick);
     GPrintButton = crearBoton(tira, 168, "GPrintButton", "Imprimir", int(Dibujo::Imprimir),
                               &TChildWin::ImpGrupos1Click);
 
-    fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira), 1);
+    fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira),
+                    1);
     lblCuestionarios->setObjectName("lblCuestionarios");
     lstCuestionarios->setObjectName("lstCuestionarios");
-    CNewButton = crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::CNewButtonClick);
+    CNewButton =
+        crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::CNewButtonClick);
     CModifyButton = crearBoton(tira, 40, "CModifyButton", "Modificar", int(Dibujo::Modificar),
                                &TChildWin::CModifyButtonClick);
     CImportButton = crearBoton(tira, 72, "CImportButton", "Importar datos", int(Dibujo::Importar),
@@ -128,7 +133,8 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
     lblPerfiles->setObjectName("lblPerfiles");
     lstPerfiles->setObjectName("lstPerfiles");
-    PNewButton = crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::PNewButtonClick);
+    PNewButton =
+        crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::PNewButtonClick);
     PModifyButton = crearBoton(tira, 40, "PModifyButton", "Modificar", int(Dibujo::Modificar),
                                &TChildWin::PModifyButtonClick);
     PDeleteButton = crearBoton(tira, 128, "PDeleteButton", "Eliminar", int(Dibujo::Eliminar),
@@ -171,22 +177,25 @@ void TChildWin::crearMenus() {
     Abrir1 = mnuArchivo->addAction("&Abrir ...", this, &TChildWin::Abrir1Click);
     Guardar1 = mnuArchivo->addAction("&Guardar", this, &TChildWin::Guardar1Click);
     Guardarcomo1 = mnuArchivo->addAction("Guardar &como ...", this, &TChildWin::Guardarcomo1Click);
-    Cambiarnombreempresa1 =
-        mnuArchivo->addAction("Cambiar nombre &Empresa", this, &TChildWin::Cambiarnombreempresa1Click);
+    Cambiarnombreempresa1 = mnuArchivo->addAction("Cambiar nombre &Empresa", this,
+                                                  &TChildWin::Cambiarnombreempresa1Click);
     mnuArchivo->addSeparator();
     Cerrar1 = mnuArchivo->addAction("Cerrar", this, &TChildWin::Cerrar1Click);
     mnuArchivo->addSeparator();
     Importardatosanteriores1 = mnuArchivo->addAction("Importar datos anteriores", this,
                                                      &TChildWin::Importardatosanteriores1Click);
-    Impcuestvacio1 = mnuArchivo->addAction("Imp. cuest. vacio", this, &TChildWin::Impcuestvacio1Click);
+    Impcuestvacio1 =
+        mnuArchivo->addAction("Imp. cuest. vacio", this, &TChildWin::Impcuestvacio1Click);
     Exportardatos1 = mnuArchivo->addAction("Exportar datos", this, &TChildWin::Exportardatos1Click);
     mnuArchivo->addSeparator();
     Salir1 = mnuArchivo->addAction("&Salir", this, &TChildWin::Salir1Click);
 
     mnuInformes = new QMenu("&Informes", this);
-    Imprimirinforme1 = mnuInformes->addAction("&Imprimir informe", this, &TChildWin::Imprimirinforme1Click);
+    Imprimirinforme1 =
+        mnuInformes->addAction("&Imprimir informe", this, &TChildWin::Imprimirinforme1Click);
     ImpGrupos1 = mnuInformes->addAction("Imp. Grupos", this, &TChildWin::ImpGrupos1Click);
-    ImpCuestionario1 = mnuInformes->addAction("Imp. Cuestionario", this, &TChildWin::ImpCuestionario1Click);
+    ImpCuestionario1 =
+        mnuInformes->addAction("Imp. Cuestionario", this, &TChildWin::ImpCuestionario1Click);
     Impperfil1 = mnuInformes->addAction("Imp. Perfil", this, &TChildWin::Impperfil1Click);
 }
 
@@ -270,8 +279,9 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
         doc_->archivo.clear();
         doc_->modificado = true;
         refrescarTodo();
-        Mensaje(std::string(e.what()) +
-                "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
+        Mensaje(
+            std::string(e.what()) +
+            "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
         return;
     }
     refrescarTodo();
@@ -345,7 +355,8 @@ void TChildWin::GModifyButtonClick() {
     std::string actual;
     deQString(modeloGrupos_->texto(fila), actual);
     std::string nombre = actual;
-    if (!PideCampo("Modificar Grupo", "Indique nuevo nombre para el grupo", nombre) || nombre == actual)
+    if (!PideCampo("Modificar Grupo", "Indique nuevo nombre para el grupo", nombre) ||
+        nombre == actual)
         return;
     const std::string guardado = cortarNombre(nombre);
     // A long answer that cuts back to the present name changes nothing.
@@ -390,8 +401,9 @@ void TChildWin::CNewButtonClick() {
     if (!doc_ || !frame_.ordenes.editarCuestionario) return;
     std::string nombre = "C" + rellenarCeros(static_cast<long long>(doc_->nCuestionarios) + 1, 6);
     if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
-    TCuestionario* q =
-        modeloCuestionarios_->contiene(aQString(nombre)) ? nullptr : doc_->agregarCuestionario(nombre);
+    TCuestionario* q = modeloCuestionarios_->contiene(aQString(nombre))
+                           ? nullptr
+                           : doc_->agregarCuestionario(nombre);
     if (!q) {
         Mensaje("El Cuestionario " + nombre + " ya existe");
         return;
@@ -418,7 +430,8 @@ void TChildWin::CDeleteButtonClick() {
     auto* q = static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila));
     std::string nombre;
     deQString(modeloCuestionarios_->texto(fila), nombre);
-    if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") != Respuesta::Si)
+    if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") !=
+        Respuesta::Si)
         return;
     doc_->borrarCuestionario(q);
     refrescarTitulo();
@@ -430,7 +443,8 @@ void TChildWin::CDeleteButtonClick() {
 void TChildWin::ImpCuestionario1Click() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirCuestionario) return;
-    frame_.ordenes.imprimirCuestionario(*static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila)));
+    frame_.ordenes.imprimirCuestionario(
+        *static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila)));
 }
 
 void TChildWin::Importardatosanteriores1Click() {
@@ -450,7 +464,8 @@ void TChildWin::PNewButtonClick() {
     if (!doc_ || !frame_.ordenes.editarPerfil) return;
     std::string nombre = "P" + rellenarCeros(static_cast<long long>(doc_->nPerfiles) + 1, 6);
     if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
-    TPerfil* p = modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
+    TPerfil* p =
+        modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
     if (!p) {
         CajaMensaje(kTituloPrograma, "El Perfil " + nombre + " ya existe");
         return;
@@ -477,7 +492,8 @@ void TChildWin::PDeleteButtonClick() {
     auto* p = static_cast<TPerfil*>(modeloPerfiles_->registro(fila));
     std::string nombre;
     deQString(modeloPerfiles_->texto(fila), nombre);
-    if (Pregunta("Borrar Perfiles", "Desea borrar el Perfil " + nombre + "?") != Respuesta::Si) return;
+    if (Pregunta("Borrar Perfiles", "Desea borrar el Perfil " + nombre + "?") != Respuesta::Si)
+        return;
     doc_->borrarPerfil(p);
     refrescarTitulo();
     refrescarCabeceras();
@@ -501,9 +517,15 @@ void TChildWin::Impcuestvacio1Click() {
     if (frame_.ordenes.imprimirCuestVacio) frame_.ordenes.imprimirCuestVacio();
 }
 
-void TChildWin::Nuevo1Click() { frame_.Nuevo1Click(); }
-void TChildWin::Abrir1Click() { frame_.Abrir1Click(); }
-void TChildWin::Salir1Click() { frame_.Salir1Click(); }
+void TChildWin::Nuevo1Click() {
+    frame_.Nuevo1Click();
+}
+void TChildWin::Abrir1Click() {
+    frame_.Abrir1Click();
+}
+void TChildWin::Salir1Click() {
+    frame_.Salir1Click();
+}
 
 bool TChildWin::guardar() {
     if (doc_->archivo.empty()) return guardarComo();
@@ -548,7 +570,8 @@ void TChildWin::Guardarcomo1Click() {
 void TChildWin::Cambiarnombreempresa1Click() {
     if (!doc_) return;
     std::string nombre = doc_->nombre;
-    if (!PideCampo("Cambio nombre Empresa", "Indique el nuevo nombre de la empresa (max. 49)", nombre))
+    if (!PideCampo("Cambio nombre Empresa", "Indique el nuevo nombre de la empresa (max. 49)",
+                   nombre))
         return;
     doc_->nombre = cortarNombre(nombre);
     refrescarTitulo();
@@ -564,7 +587,8 @@ void TChildWin::Cerrar1Click() {
 
 bool TChildWin::FormCloseQuery() {
     if (!doc_ || !doc_->modificado) return true;
-    switch (Pregunta("Atención"_cp, "Guardar cambios en el archivo " + rutaParaMensaje(doc_->archivo) + "?")) {
+    switch (Pregunta("Atención"_cp,
+                     "Guardar cambios en el archivo " + rutaParaMensaje(doc_->archivo) + "?")) {
         case Respuesta::Si:
             // A save that did not happen (cancelled or failed) keeps the window open:
             // closing would lose the company.

@@ -106,8 +106,8 @@ private:
     void crearMenus();
     QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaRegistros*& modelo,
                           QWidget*& botones);
-    QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda,
-                            int dibujo, void (TChildWin::*manejador)());
+    QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
+                            void (TChildWin::*manejador)());
 
     void GNewButtonClick();
     void GModifyButtonClick();
@@ -146,11 +146,6 @@ private:
     // Current entry of a list, or -1.
     static int filaActual(const QListView* lista);
     void hacerActual(QListView* lista, int fila);
-    // Name of a new record from the document's count, ask for it, and refuse
-    // a name in use. Empty optional-like result: false.
-    bool pedirNombreNuevo(const std::string& prefijo, int ancho, std::int32_t cuenta,
-                          const char* titulo, const char* indicacion, std::string& nombre);
-
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
     TListaRegistros* modeloGrupos_;

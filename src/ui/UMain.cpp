@@ -68,7 +68,9 @@ TfrmMain::~TfrmMain() {
         QObject::disconnect(s, nullptr, this, nullptr);
 }
 
-void TfrmMain::actualizarOrdenes() { ImpVacio1->setEnabled(bool(ordenes.imprimirCuestVacio)); }
+void TfrmMain::actualizarOrdenes() {
+    ImpVacio1->setEnabled(bool(ordenes.imprimirCuestVacio));
+}
 
 std::vector<TChildWin*> TfrmMain::companias() const {
     std::vector<TChildWin*> lista;
@@ -126,7 +128,8 @@ void TfrmMain::llenarVentana() {
         QString texto = hijo->windowTitle();
         texto.replace('&', "&&");
         ++n;
-        QAction* a = Ventana1->addAction((n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + texto);
+        QAction* a =
+            Ventana1->addAction((n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + texto);
         a->setCheckable(true);
         a->setChecked(hijo == activa);
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(hijo->parentWidget());
@@ -152,7 +155,9 @@ TChildWin* TfrmMain::crearCompania() {
     return hijo;
 }
 
-void TfrmMain::Nuevo1Click() { crearCompania()->NuevaEmpresa(); }
+void TfrmMain::Nuevo1Click() {
+    crearCompania()->NuevaEmpresa();
+}
 
 void TfrmMain::Abrir1Click() {
     if (!ejecutorDialogos().abrir(OpenDialog)) return;
@@ -175,7 +180,9 @@ void TfrmMain::ImpVacio1Click() {
     if (ordenes.imprimirCuestVacio) ordenes.imprimirCuestVacio();
 }
 
-void TfrmMain::Salir1Click() { close(); }
+void TfrmMain::Salir1Click() {
+    close();
+}
 
 // Horizontal tiling: each window as wide as the frame, one above the other.
 void TfrmMain::Mosaico1Click() {
@@ -194,7 +201,9 @@ void TfrmMain::Mosaico1Click() {
     }
 }
 
-void TfrmMain::Cascada1Click() { mdiArea->cascadeSubWindows(); }
+void TfrmMain::Cascada1Click() {
+    mdiArea->cascadeSubWindows();
+}
 
 void TfrmMain::Manual1Click() {
     const QString nombre = QString::fromUtf8(ArchivoAyuda);

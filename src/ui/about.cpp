@@ -17,7 +17,9 @@ extern const std::size_t AcercaDeTam;
 
 namespace koral {
 
-QImage imagenAcercaDe() { return decodificarJpeg(recursos::AcercaDe, recursos::AcercaDeTam); }
+QImage imagenAcercaDe() {
+    return decodificarJpeg(recursos::AcercaDe, recursos::AcercaDeTam);
+}
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutBox");
@@ -59,6 +61,8 @@ void TAboutBox::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
-void TAboutBox::OKButtonClick() { accept(); }
+void TAboutBox::OKButtonClick() {
+    accept();
+}
 
 }  // namespace koral

@@ -290,7 +290,8 @@ private slots:
         b.dlg.respuestas.push_back(Respuesta::Si);
         clic(w->CDeleteButton);
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Borrar Cuestionarios"));
-        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el Cuestionario Operario 1?"));
+        QCOMPARE(b.dlg.llamadas.back().texto,
+                 std::string("Desea borrar el Cuestionario Operario 1?"));
         QVERIFY(g->cuestionarios.empty());
         QCOMPARE(w->lblCuestionarios->text(), QString("0 Cuestionarios"));
         QVERIFY(doc.modificado);
@@ -395,7 +396,8 @@ private slots:
         b.dlg.respuestas.push_back(Respuesta::Cancelar);
         w->Cerrar1->trigger();
         QCOMPARE(b.dlg.llamadas.back().titulo, "Atención"_cp);
-        QCOMPARE(b.dlg.llamadas.back().texto, "Guardar cambios en el archivo " + ruta.toStdString() + "?");
+        QCOMPARE(b.dlg.llamadas.back().texto,
+                 "Guardar cambios en el archivo " + ruta.toStdString() + "?");
         QCOMPARE(b.frm.companias().size(), std::size_t(1));
         QCOMPARE(leer(ruta), original);
 
@@ -444,8 +446,9 @@ private slots:
     void aFailedReadingKeepsWhatWasReadAndForgetsThePath() {
         Banco b;
         const QString ruta = b.ruta("roto.kr2");
-        const std::string contenido = "E9 2 0 0 Rota\r\nG2  3.84120000000000E+0004 Taller\r\n"
-                                      "Gxx  3.84120000000000E+0004 Otro\r\n";
+        const std::string contenido =
+            "E9 2 0 0 Rota\r\nG2  3.84120000000000E+0004 Taller\r\n"
+            "Gxx  3.84120000000000E+0004 Otro\r\n";
         escribir(ruta, contenido);
         TChildWin* w = b.abrir(ruta);
         QCOMPARE(w->windowTitle(), QString("Rota<>"));
@@ -487,7 +490,8 @@ private slots:
         }
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(7));
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(b.dlg.mensajes[i], std::string("Línea errónea en archivo. Posible corrupción"));
+            QCOMPARE(b.dlg.mensajes[i],
+                     std::string("Línea errónea en archivo. Posible corrupción"));
         QCOMPARE(b.dlg.mensajes[5],
                  std::string("Hay otros 7 avisos de lectura de este archivo que no se muestran."));
         QCOMPARE(b.dlg.mensajes[6], std::string("despues"));
@@ -496,9 +500,9 @@ private slots:
     void commandsOfLaterWindowsWaitForThem() {
         Banco b;
         TChildWin* w = b.nueva();
-        for (QToolButton* x : {w->GVerButton, w->GPrintButton, w->CNewButton, w->CModifyButton,
-                               w->CImportButton, w->CExportButton, w->CPrintButton, w->PNewButton,
-                               w->PModifyButton, w->PPrintButton})
+        for (QToolButton* x :
+             {w->GVerButton, w->GPrintButton, w->CNewButton, w->CModifyButton, w->CImportButton,
+              w->CExportButton, w->CPrintButton, w->PNewButton, w->PModifyButton, w->PPrintButton})
             QVERIFY2(!x->isEnabled(), qPrintable(x->objectName()));
         for (QAction* a : {w->Importardatosanteriores1, w->Exportardatos1, w->Impcuestvacio1,
                            w->Imprimirinforme1, w->ImpGrupos1, w->ImpCuestionario1, w->Impperfil1})
@@ -514,7 +518,10 @@ private slots:
         int vistos = 0, impresos = 0, importados = 0;
         b.frm.ordenes.verGrupo = [&](TKoral&, TGrupo& g) { vistos += g.nombre == "G" ? 1 : 100; };
         b.frm.ordenes.imprimirCuestionario = [&](TCuestionario&) { ++impresos; };
-        b.frm.ordenes.importaDatos = [&](TKoral& d) { ++importados; d.agregarCuestionario("Importado"); };
+        b.frm.ordenes.importaDatos = [&](TKoral& d) {
+            ++importados;
+            d.agregarCuestionario("Importado");
+        };
         TChildWin* x = b.nueva();
         QVERIFY(x->GVerButton->isEnabled());
         x->documento()->modificado = false;
@@ -571,11 +578,13 @@ private slots:
         // A refresh of everything (as after an import) sorts the questionnaires too.
         b.frm.ordenes.importaDatos = [](TKoral&) {};
         TChildWin* x = b.nueva();
-        for (int i = 20000; i > 0; --i) x->documento()->agregarCuestionario("Q" + rellenarCeros(i, 6));
+        for (int i = 20000; i > 0; --i)
+            x->documento()->agregarCuestionario("Q" + rellenarCeros(i, 6));
         x->Importardatosanteriores1->trigger();
         QCOMPARE(x->lstCuestionarios->model()->rowCount(), 20000);
         QCOMPARE(x->lstCuestionarios->model()->index(0, 0).data().toString(), QString("Q000001"));
-        QCOMPARE(x->lstCuestionarios->model()->index(19999, 0).data().toString(), QString("Q020000"));
+        QCOMPARE(x->lstCuestionarios->model()->index(19999, 0).data().toString(),
+                 QString("Q020000"));
     }
 };
 

@@ -85,7 +85,8 @@ private slots:
         QCOMPARE(d.filtro, std::string("Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt"));
         QCOMPARE(d.extensionDefecto, std::string(".kr2"));
         QVERIFY(b.frm.companias().empty());
-        QCOMPARE(b.frm.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(b.frm.SaveDialog.filtro,
+                 std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
         QCOMPARE(b.frm.SaveDialog.extensionDefecto, std::string("kr2"));
         QCOMPARE(b.frm.PrintDialog.copias, 1);
         QVERIFY(b.frm.PrintDialog.permitirArchivo);
@@ -149,7 +150,8 @@ private slots:
         QCOMPARE(TfrmMain::rutaDeTitulo("Sin marca"), QString());
         QCOMPARE(TfrmMain::rutaDeTitulo("A<b<c>"), QString("b<c"));
         QCOMPARE(TfrmMain::unirArgumentos({}), std::string());
-        QCOMPARE(TfrmMain::unirArgumentos({"/a/mis", "datos/x.kr2"}), std::string("/a/mis datos/x.kr2"));
+        QCOMPARE(TfrmMain::unirArgumentos({"/a/mis", "datos/x.kr2"}),
+                 std::string("/a/mis datos/x.kr2"));
         QCOMPARE(TfrmMain::unirArgumentos({"a", "", "b"}), std::string("a  b"));
     }
 
@@ -186,7 +188,8 @@ private slots:
         QDir::setCurrent(b.dir.path());
         b.frm.ArchivoAyuda = "KORAL_prueba_que_no_existe.chm";
         b.frm.Manual1->trigger();
-        QCOMPARE(b.dlg.mensajes.back(), std::string("No se encuentra el archivo KORAL_prueba_que_no_existe.chm"));
+        QCOMPARE(b.dlg.mensajes.back(),
+                 std::string("No se encuentra el archivo KORAL_prueba_que_no_existe.chm"));
         QVERIFY(b.escritorio.abiertos.empty());
 
         b.frm.ArchivoAyuda = "KORAL.chm";
@@ -194,7 +197,8 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         b.frm.Manual1->trigger();
-        QCOMPARE(b.escritorio.abiertos, std::vector<std::string>{b.dir.filePath("KORAL.chm").toStdString()});
+        QCOMPARE(b.escritorio.abiertos,
+                 std::vector<std::string>{b.dir.filePath("KORAL.chm").toStdString()});
         b.escritorio.abrirFunciona = false;
         b.frm.Manual1->trigger();
         QCOMPARE(b.dlg.mensajes.back(), std::string("No se pudo ejecutar la aplicación"));

@@ -61,7 +61,8 @@ private:
             dlg.selectNameFilter(filtros[d.indiceFiltro - 1]);
         const QFileInfo propuesto(QString::fromUtf8(d.nombreArchivo));
         if (!d.nombreArchivo.empty()) {
-            if (d.nombreArchivo.find('/') != std::string::npos) dlg.setDirectory(propuesto.absolutePath());
+            if (d.nombreArchivo.find('/') != std::string::npos)
+                dlg.setDirectory(propuesto.absolutePath());
             dlg.selectFile(propuesto.fileName());
         }
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
@@ -83,6 +84,8 @@ EjecutorDialogos* instalarEjecutorDialogos(EjecutorDialogos* e) {
     return anterior;
 }
 
-EjecutorDialogos& ejecutorDialogos() { return *gEjecutor; }
+EjecutorDialogos& ejecutorDialogos() {
+    return *gEjecutor;
+}
 
 }  // namespace koral

@@ -13,9 +13,9 @@ struct TDialogoArchivo {
     std::string titulo;
     // Pairs "description|pattern", joined with '|'; ';' separates patterns.
     std::string filtro;
-    int indiceFiltro = 1;           // 1-based; the chosen one after a run
-    std::string extensionDefecto;   // added to a typed name that has none
-    std::string nombreArchivo;      // proposal in, chosen full path out
+    int indiceFiltro = 1;          // 1-based; the chosen one after a run
+    std::string extensionDefecto;  // added to a typed name that has none
+    std::string nombreArchivo;     // proposal in, chosen full path out
     bool preguntarReemplazo = false;
 };
 
@@ -23,7 +23,7 @@ struct TDialogoImpresion {
     bool permitirArchivo = true;  // offers "print to file"
     bool aArchivo = false;
     int copias = 1;
-    std::string impresora;        // chosen printer, after a run
+    std::string impresora;  // chosen printer, after a run
 };
 
 class EjecutorDialogos {

@@ -39,6 +39,8 @@ void CajaMensaje(const std::string& titulo, const std::string& texto) {
     gEscritorio->cajaMensaje(titulo, texto);
 }
 
-bool AbrirConSistema(const std::string& ruta) { return gEscritorio->abrirConSistema(ruta); }
+bool AbrirConSistema(const std::string& ruta) {
+    return gEscritorio->abrirConSistema(ruta);
+}
 
 }  // namespace koral
