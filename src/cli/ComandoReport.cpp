@@ -98,7 +98,9 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
         if (salida.prn)
             lineas = TextoInforme(doc);
         else
-            dibujar = [&](Superficie& s, TImpresora& imp) { DibujarInforme(doc, s, kSeparador, imp); };
+            dibujar = [&](Superficie& s, TImpresora& imp) {
+                DibujarInforme(doc, s, kSeparador, imp);
+            };
     } else if (tipo == "grupos") {
         if (salida.prn)
             lineas = TextoGrupos(doc);

@@ -7,9 +7,15 @@
 
 namespace koral {
 
-void EstiloNormal(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Normal); }
-void EstiloNegrita(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Negrita); }
-void EstiloCursiva(Superficie& s) { s.fuente(s.puntosFuente(), Estilo::Cursiva); }
+void EstiloNormal(Superficie& s) {
+    s.fuente(s.puntosFuente(), Estilo::Normal);
+}
+void EstiloNegrita(Superficie& s) {
+    s.fuente(s.puntosFuente(), Estilo::Negrita);
+}
+void EstiloCursiva(Superficie& s) {
+    s.fuente(s.puntosFuente(), Estilo::Cursiva);
+}
 
 TEscritorColumnas::TEscritorColumnas(Superficie& superficie, Variante v)
     : s(superficie), variante(v) {
@@ -123,10 +129,17 @@ void TEscritorColumnas::EscribirTexto(std::string_view texto) {
         if (palabra[0] == '<') {
             if (palabra.size() > 1) {
                 switch (palabra[1]) {
-                    case 'C': EstiloCursiva(s); break;
-                    case 'N': EstiloNegrita(s); break;
-                    case 'n': EstiloNormal(s); break;
-                    default: break;
+                    case 'C':
+                        EstiloCursiva(s);
+                        break;
+                    case 'N':
+                        EstiloNegrita(s);
+                        break;
+                    case 'n':
+                        EstiloNormal(s);
+                        break;
+                    default:
+                        break;
                 }
             }
             palabra.erase(0, std::min<std::size_t>(3, palabra.size()));

@@ -20,7 +20,7 @@ struct Columna {
     int izquierda = 0;
     int margenSuperior = 0;  // below origenColumnas
     int derecha = 0;
-    int limite = 0;          // bottom limit of a line's top
+    int limite = 0;  // bottom limit of a line's top
 };
 
 // The two-column flowing writer. The state is public: the reports set up

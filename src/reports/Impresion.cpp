@@ -15,7 +15,9 @@ std::string mensajePaginaPequena() {
     return "La página es demasiado pequeña para este informe."_cp;
 }
 
-void TImpresora::EmpezarDocumento(Superficie& s) { s.empezarDocumento(tituloTrabajo); }
+void TImpresora::EmpezarDocumento(Superficie& s) {
+    s.empezarDocumento(tituloTrabajo);
+}
 
 Superficie& TImpresora::superficie() {
     if (!superficie_) throw std::logic_error("listado sin empezar");

@@ -139,12 +139,14 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
             const std::string& opcion = lineaCatalogo(l++);
             const std::string_view etiqueta =
                 opcion.empty() ? std::string_view() : std::string_view(opcion).substr(1);
-            std::string linea = "\t" + formatoReal(porcentajeRespuesta(perfil, i, j), 8, 2, separador);
+            std::string linea =
+                "\t" + formatoReal(porcentajeRespuesta(perfil, i, j), 8, 2, separador);
             linea += "% ";
             linea += etiqueta;
             columnas.EscribirTexto(linea);
         }
-        columnas.EscribirTexto("\t" + formatoReal(porcentajeRespuesta(perfil, i, 0), 8, 2, separador) +
+        columnas.EscribirTexto("\t" +
+                               formatoReal(porcentajeRespuesta(perfil, i, 0), 8, 2, separador) +
                                "% sin respuesta");
     }
     s.terminarDocumento();

@@ -18,12 +18,9 @@ namespace koral {
 
 // Factor names as the reports print them, factor 1 first (Windows-1252).
 inline constexpr std::array<const char*, kNumFactores> nombresFactor = {
-    "CARGA MENTAL",
-    "AUTONOMIA TEMPORAL",
-    "CONTENIDO DEL TRABAJO",
-    "SUPERVISI\xD3N-PARTICIPACI\xD3N",
-    "DEFINICI\xD3N DE ROL",
-    "INTER\xC9S POR EL TRABAJADOR",
+    "CARGA MENTAL",          "AUTONOMIA TEMPORAL",
+    "CONTENIDO DEL TRABAJO", "SUPERVISI\xD3N-PARTICIPACI\xD3N",
+    "DEFINICI\xD3N DE ROL",  "INTER\xC9S POR EL TRABAJADOR",
     "RELACIONES PERSONALES"};
 
 // Company report. PrepararInforme recomputes every group's means; the caller

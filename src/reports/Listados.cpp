@@ -91,7 +91,8 @@ void DibujarGrupos(const TKoral& empresa, Superficie& s, TImpresora& impresora) 
     impresora.EmpezarListado(s);
     impresora.ImprimirLinea(cortada("Archivo empresa " + empresa.nombre, 65), kTitulo);
     impresora.ImprimirLinea("Grupos:", kTitulo);
-    for (const auto& g : empresa.grupos) impresora.ImprimirLinea(cortada("  " + g->nombre, 51), kRegistro);
+    for (const auto& g : empresa.grupos)
+        impresora.ImprimirLinea(cortada("  " + g->nombre, 51), kRegistro);
     impresora.TerminarListado();
 }
 
@@ -102,7 +103,8 @@ std::vector<std::string> TextoCuestionario(const TCuestionario& q) {
     for (const TGrupo* g : q.grupos) l.push_back("  " + g->nombre);
     l.push_back("  Respuestas:");
     for (int i = 1; i <= kNumItems; ++i)
-        l.push_back("   " + formatoEntero(i, 2) + ":" + q.respuestas[static_cast<std::size_t>(i - 1)]);
+        l.push_back("   " + formatoEntero(i, 2) + ":" +
+                    q.respuestas[static_cast<std::size_t>(i - 1)]);
     for (int f = 0; f < kNumFactores; ++f)
         l.push_back(std::string(nombresFactor[static_cast<std::size_t>(f)]) + ":" +
                     formatoReal(q.puntuaciones[static_cast<std::size_t>(f)], 8, 2, '.'));

@@ -1,12 +1,12 @@
 // koral20-cli report, run in-process: print files byte for byte, pages
 // through a recording surface standing for the PDF writer.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <unistd.h>
 
 #include "cli/Comandos.h"
 #include "support/SuperficieGrabadora.h"
@@ -100,8 +100,9 @@ TEST_F(Report, PrintFilesOfTheListingsByteForByte) {
 TEST_F(Report, PrintFilesOfAQuestionnaireAndAProfile) {
     auto r = correr({"report", "cuestionario", empresa, "Operario 1", "--prn", salida("c.prn")});
     EXPECT_EQ(r.codigo, 0) << r.err;
-    std::string esperado = "Cuestionario:Operario 1\r\n  Grupos a los que pertenece:\r\n  Taller\r\n"
-                           "  Respuestas:\r\n";
+    std::string esperado =
+        "Cuestionario:Operario 1\r\n  Grupos a los que pertenece:\r\n  Taller\r\n"
+        "  Respuestas:\r\n";
     for (int i = 1; i <= 75; ++i)
         esperado += (i < 10 ? "    " : "   ") + std::to_string(i) + ":0\r\n";
     esperado +=
@@ -112,7 +113,9 @@ TEST_F(Report, PrintFilesOfAQuestionnaireAndAProfile) {
 
     r = correr({"report", "perfil", empresa, "Mañanas", "--prn", salida("p.prn")});
     EXPECT_EQ(r.codigo, 0) << r.err;
-    EXPECT_EQ(leer(salida("p.prn")), "Perfil Ma\xF1" "anas\r\n");
+    EXPECT_EQ(leer(salida("p.prn")),
+              "Perfil Ma\xF1"
+              "anas\r\n");
 }
 
 TEST_F(Report, PagesGoThroughThePdfSurface) {
@@ -176,16 +179,20 @@ TEST_F(Report, FailuresExitOneWithAnError) {
     };
     EXPECT_TRUE(error(correr({"report", "grupos", salida("no.kr2"), "--prn", salida("a.prn")})));
     EXPECT_FALSE(fs::exists(salida("no.kr2")));
-    EXPECT_TRUE(error(correr({"report", "cuestionario", empresa, "Nadie", "--prn", salida("a.prn")})));
+    EXPECT_TRUE(
+        error(correr({"report", "cuestionario", empresa, "Nadie", "--prn", salida("a.prn")})));
     EXPECT_TRUE(error(correr({"report", "perfil", empresa, "mañanas", "--prn", salida("a.prn")})));
-    EXPECT_TRUE(error(correr({"report", "perfil", empresa, "Mañanas 中", "--prn", salida("a.prn")})));
+    EXPECT_TRUE(
+        error(correr({"report", "perfil", empresa, "Mañanas 中", "--prn", salida("a.prn")})));
     EXPECT_FALSE(fs::exists(salida("a.prn")));
     // A print file that cannot be created.
-    EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--prn", (dir / "no" / "a.prn").string()})));
+    EXPECT_TRUE(
+        error(correr({"report", "grupos", empresa, "--prn", (dir / "no" / "a.prn").string()})));
     // Writing over the company file would lose it.
     const std::string antes = leer(empresa);
     EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--prn", empresa})));
-    EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--pdf", (dir / "." / "t.kr2").string()})));
+    EXPECT_TRUE(
+        error(correr({"report", "grupos", empresa, "--pdf", (dir / "." / "t.kr2").string()})));
     EXPECT_EQ(leer(empresa), antes);
     // A PDF that did not come out is not a success.
     sinArchivo = true;

@@ -18,7 +18,8 @@ std::string inicio(const fs::path& p, std::size_t n) {
 }
 
 int correr(const std::string& argumentos) {
-    return std::system(("'" + std::string(KORAL_CLI) + "' report " + argumentos + " 2>/dev/null").c_str());
+    return std::system(
+        ("'" + std::string(KORAL_CLI) + "' report " + argumentos + " 2>/dev/null").c_str());
 }
 
 TEST(ComandoReportPdf, EveryReportComesOutAsAPdfFile) {

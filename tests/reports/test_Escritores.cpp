@@ -5,9 +5,9 @@
 
 #include <stdexcept>
 
-#include "support/SuperficieGrabadora.h"
 #include "reports/Escritores.h"
 #include "reports/Impresion.h"
+#include "support/SuperficieGrabadora.h"
 
 namespace koral {
 namespace {
@@ -30,11 +30,10 @@ TEST(Listado, LineTopsRunFrom100ToTheLimitInclusiveOnEveryPage) {
     EXPECT_EQ(imp.limiteListado, 180);
     for (int i = 0; i < 11; ++i) imp.ImprimirLinea("L" + std::to_string(i), 1);
     imp.TerminarListado();
-    EXPECT_EQ(s.llamadas,
-              (V{"documento \"\"", t(0, 100, "L0"), t(0, 120, "L1"), t(0, 140, "L2"),
-                 t(0, 160, "L3"), t(0, 180, "L4"), "pagina", t(0, 100, "L5"), t(0, 120, "L6"),
-                 t(0, 140, "L7"), t(0, 160, "L8"), t(0, 180, "L9"), "pagina", t(0, 100, "L10"),
-                 "fin"}));
+    EXPECT_EQ(s.llamadas, (V{"documento \"\"", t(0, 100, "L0"), t(0, 120, "L1"), t(0, 140, "L2"),
+                             t(0, 160, "L3"), t(0, 180, "L4"), "pagina", t(0, 100, "L5"),
+                             t(0, 120, "L6"), t(0, 140, "L7"), t(0, 160, "L8"), t(0, 180, "L9"),
+                             "pagina", t(0, 100, "L10"), "fin"}));
 }
 
 TEST(Listado, IndentIsUnitTimesLevelTruncatedAndTheStateOutlivesTheJob) {
@@ -127,8 +126,8 @@ TEST_F(Columnas, ColumnsStartWithTheVariantsRuleAndTheDivider) {
 TEST_F(Columnas, AWordEndingExactlyOnTheEdgeStaysOnlyAGreaterOneWraps) {
     preparar(440, 600, TEscritorColumnas::Variante::Cuestionario, 100);
     e->EscribirTexto("aaaaaaaaa   bbbbbbbbb c");  // 30 + 80 + 80 = 190, the edge
-    EXPECT_EQ(s->llamadas, (V{t(30, 140, "aaaaaaaaa "), t(110, 140, "bbbbbbbbb "),
-                              t(30, 160, "c ")}));
+    EXPECT_EQ(s->llamadas,
+              (V{t(30, 140, "aaaaaaaaa "), t(110, 140, "bbbbbbbbb "), t(30, 160, "c ")}));
     EXPECT_EQ(e->yTexto, 180);
     EXPECT_EQ(e->xTexto, 30);
 }
@@ -136,8 +135,8 @@ TEST_F(Columnas, AWordEndingExactlyOnTheEdgeStaysOnlyAGreaterOneWraps) {
 TEST_F(Columnas, AWordWiderThanTheColumnMovesOnceAndRunsPastTheEdge) {
     preparar(440, 600, TEscritorColumnas::Variante::Cuestionario, 100);
     e->EscribirTexto("a " + std::string(30, 'x') + " b");
-    EXPECT_EQ(s->llamadas, (V{t(30, 140, "a "), t(30, 160, std::string(30, 'x') + " "),
-                              t(30, 180, "b ")}));
+    EXPECT_EQ(s->llamadas,
+              (V{t(30, 140, "a "), t(30, 160, std::string(30, 'x') + " "), t(30, 180, "b ")}));
     // At the very start of a line the wide word still moves down one line, once.
     s->llamadas.clear();
     e->EscribirTexto(std::string(30, 'y'));
@@ -168,7 +167,7 @@ TEST_F(Columnas, ALastLineOnThePagesEndStartsNoPageUntilMoreIsWritten) {
     for (int i = 1; i <= 10; ++i) e->EscribirTexto("l" + std::to_string(i));
     e->EscribirTexto("");
     EXPECT_TRUE(s->filtrar("pagina").empty());  // the report may end here
-    e->EscribirTexto("a");  // the blank line takes the new page's first line
+    e->EscribirTexto("a");                      // the blank line takes the new page's first line
     EXPECT_EQ(V(s->llamadas.end() - 5, s->llamadas.end()),
               (V{"pagina", "cabecera", "linea 10,60 420,60 #000000/1",
                  "linea 220,60 220,260 #000000/1", t(30, 120, "a ")}));
@@ -198,9 +197,8 @@ TEST_F(Columnas, TagsSwitchTheStyleAndAreRemoved) {
     preparar(440, 600, TEscritorColumnas::Variante::Cuestionario, 100);
     e->EscribirTexto("<C>(de x <n> y a<b <Nz w");
     EXPECT_EQ(s->llamadas,
-              (V{t(30, 140, "(de ", "C"), t(62, 140, "x ", "C"), t(78, 140, " "),
-                 t(86, 140, "y "), t(102, 140, "a<b "), t(134, 140, " ", "N"),
-                 t(143, 140, "w ", "N")}));
+              (V{t(30, 140, "(de ", "C"), t(62, 140, "x ", "C"), t(78, 140, " "), t(86, 140, "y "),
+                 t(102, 140, "a<b "), t(134, 140, " ", "N"), t(143, 140, "w ", "N")}));
     // The style stays in force on the next line until another tag.
     e->EscribirTexto("<X>q <n>");
     EXPECT_EQ(s->llamadas[7], t(30, 160, "q ", "N"));
@@ -247,17 +245,16 @@ TEST_F(Columnas, HangingIndentMovesWithAColumnChangeAndWithAPageChange) {
     for (int i = 0; i < 4; ++i) e->EscribirTexto("x");
     s->llamadas.clear();
     e->EscribirTexto("\t2 aaaaaaaaaaaa bbbb");  // the label fills what is left
-    EXPECT_EQ(s->llamadas, (V{t(54, 220, "2 ", "N"), t(72, 220, "aaaaaaaaaaaa "),
-                              t(72 + 220, 140, "bbbb ")}));
+    EXPECT_EQ(s->llamadas,
+              (V{t(54, 220, "2 ", "N"), t(72, 220, "aaaaaaaaaaaa "), t(72 + 220, 140, "bbbb ")}));
     EXPECT_EQ(e->xColgante, 292);
     // Column 2 down to its last line, then an option wrapping onto a new page.
     for (int i = 0; i < 3; ++i) e->EscribirTexto("y");
     s->llamadas.clear();
     e->EscribirTexto("\t3 aaaaaaaaaaaa bbbb");
-    EXPECT_EQ(s->llamadas,
-              (V{t(274, 220, "3 ", "N"), t(292, 220, "aaaaaaaaaaaa "), "pagina", "cabecera",
-                 "linea 10,60 420,60 #000000/1", "linea 220,60 220,260 #000000/1",
-                 t(72, 100, "bbbb ")}));
+    EXPECT_EQ(s->llamadas, (V{t(274, 220, "3 ", "N"), t(292, 220, "aaaaaaaaaaaa "), "pagina",
+                              "cabecera", "linea 10,60 420,60 #000000/1",
+                              "linea 220,60 220,260 #000000/1", t(72, 100, "bbbb ")}));
     EXPECT_EQ(e->xColgante, 72);
 }
 

@@ -18,13 +18,14 @@ namespace {
 using prueba::SuperficieGrabadora;
 using V = std::vector<std::string>;
 
-std::string t(int x, int y, const std::string& texto, const char* estilo = "",
-              int puntos = 8) {
+std::string t(int x, int y, const std::string& texto, const char* estilo = "", int puntos = 8) {
     return "texto " + std::to_string(x) + "," + std::to_string(y) + " \"" + texto + "\" " +
            std::to_string(puntos) + estilo + " #000000";
 }
 
-bool contiene(const V& v, const std::string& s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+bool contiene(const V& v, const std::string& s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
 
 std::size_t cuenta(const V& v, const std::regex& patron) {
     return static_cast<std::size_t>(std::count_if(
@@ -53,7 +54,8 @@ struct Perfil : ::testing::Test {
 };
 
 TEST_F(Perfil, TextFormIsOneLineCutTo56) {
-    EXPECT_EQ(TextoPerfil(p), V{"Perfil Ma\xF1" "anas"});
+    EXPECT_EQ(TextoPerfil(p), V{"Perfil Ma\xF1"
+                                "anas"});
     p.nombre = std::string(60, 'x');
     EXPECT_EQ(TextoPerfil(p), V{"Perfil " + std::string(49, 'x')});
 }
@@ -103,16 +105,17 @@ TEST_F(Perfil, ChartPointsBandLinesAndTheProfileLine) {
     DibujarPerfil(p, s, '.', imp);
     const V& l = s.llamadas;
     for (int x : {300, 460, 580, 700})
-        EXPECT_TRUE(contiene(l, "linea " + std::to_string(x) + ",1836 " + std::to_string(x) +
-                                    ",4236 #000000/1"))
+        EXPECT_TRUE(contiene(
+            l, "linea " + std::to_string(x) + ",1836 " + std::to_string(x) + ",4236 #000000/1"))
             << x;
     // Means 0, 4, 10, 2.5, 7, 9.99, 5.5: the axis ends, the first inner band line.
-    EXPECT_TRUE(contiene(l, "polilinea 300,1836 460,2236 700,2636 400,3036 580,3436 699,3836 "
-                            "520,4236 #000000/6"));
+    EXPECT_TRUE(contiene(l,
+                         "polilinea 300,1836 460,2236 700,2636 400,3036 580,3436 699,3836 "
+                         "520,4236 #000000/6"));
     EXPECT_EQ(s.filtrar("polilinea").size(), 1u);
     // Texts come over the lines, so that the lines do not strike them through.
-    const auto poli = std::find_if(l.begin(), l.end(),
-                                   [](const std::string& c) { return c.rfind("polilinea", 0) == 0; });
+    const auto poli = std::find_if(
+        l.begin(), l.end(), [](const std::string& c) { return c.rfind("polilinea", 0) == 0; });
     const auto nombre = std::find(l.begin(), l.end(), t(40, 1800, "CARGA MENTAL", "N"));
     const auto linea = std::find(l.begin(), l.end(), "linea 700,1836 700,4236 #000000/1");
     EXPECT_LT(linea, poli);

@@ -64,8 +64,8 @@ TEST_F(Empresa, CompanyReportTextForm) {
     EXPECT_EQ(utf8(TextoInforme(doc)),
               (V{"Archivo de Talleres Pérez", "Grupos:", "  Taller",
                  "        6.90    0.00    9.10    9.00    4.00    2.00    4.00", "  Vacío",
-                 "        0.00    0.00    0.00    0.00    0.00    0.00    0.00", "Cuestionarios:",
-                 "  Operario 1", "  " + std::string(75, '1'), "  Operario 2",
+                 "        0.00    0.00    0.00    0.00    0.00    0.00    0.00",
+                 "Cuestionarios:", "  Operario 1", "  " + std::string(75, '1'), "  Operario 2",
                  "  0000300000" + std::string(65, '0'), "Perfiles:", "Mañanas",
                  "     12.35    0.00    1.00    2.00    3.00    4.00  100.00"}));
 }
@@ -100,8 +100,8 @@ TEST_F(Empresa, CompanyReportPageFormUsesTheRegionalSeparatorAndCuts) {
     EXPECT_EQ(textos(s),
               (V{"Archivo empresa Talleres Pérez", "Grupos:", "  Taller",
                  "    6,90    0,00    9,10    9,00    4,00    2,00    4,00", "  Vacío",
-                 "    0,00    0,00    0,00    0,00    0,00    0,00    0,00", "Cuestionarios:",
-                 "  Operario 1", "Resp:" + std::string(75, '1'), "  Operario 2",
+                 "    0,00    0,00    0,00    0,00    0,00    0,00    0,00",
+                 "Cuestionarios:", "  Operario 1", "Resp:" + std::string(75, '1'), "  Operario 2",
                  "Resp:0000300000" + std::string(65, '0'), "Perfiles:", "  Mañanas",
                  "   12,35    0,00    1,00    2,00    3,00    4,00  100,00"}));
     EXPECT_EQ(s.llamadas[1], t(0, 100, "Archivo empresa Talleres Pérez"));
@@ -147,11 +147,11 @@ TEST_F(Empresa, QuestionnaireListingTextForm) {
     EXPECT_EQ(v[13], "    9:1");
     EXPECT_EQ(v[14], "   10:1");
     EXPECT_EQ(v[79], "   75:1");
-    EXPECT_EQ(V(v.begin() + 80, v.end()),
-              (V{"CARGA MENTAL:    6.90", "AUTONOMIA TEMPORAL:    0.00",
-                 "CONTENIDO DEL TRABAJO:    9.13", "SUPERVISIÓN-PARTICIPACIÓN:    9.00",
-                 "DEFINICIÓN DE ROL:    4.00", "INTERÉS POR EL TRABAJADOR:    2.00",
-                 "RELACIONES PERSONALES:    4.00"}));
+    EXPECT_EQ(
+        V(v.begin() + 80, v.end()),
+        (V{"CARGA MENTAL:    6.90", "AUTONOMIA TEMPORAL:    0.00", "CONTENIDO DEL TRABAJO:    9.13",
+           "SUPERVISIÓN-PARTICIPACIÓN:    9.00", "DEFINICIÓN DE ROL:    4.00",
+           "INTERÉS POR EL TRABAJADOR:    2.00", "RELACIONES PERSONALES:    4.00"}));
 }
 
 TEST_F(Empresa, QuestionnaireListingPageFormHasOneLinePerEntry) {
@@ -162,8 +162,8 @@ TEST_F(Empresa, QuestionnaireListingPageFormHasOneLinePerEntry) {
     const V v = textos(s);
     ASSERT_EQ(v.size(), 1u + 1 + 1 + 1 + 75 + 7);
     EXPECT_EQ(V(v.begin(), v.begin() + 5),
-              (V{"Cuestionario:Operario 1", "Grupos a los que pertenece:", "Taller", "Respuestas:",
-                 "1:1"}));
+              (V{"Cuestionario:Operario 1", "Grupos a los que pertenece:", "Taller",
+                 "Respuestas:", "1:1"}));
     EXPECT_EQ(v[78], "75:1");
     EXPECT_EQ(v[79], "CARGA MENTAL:    6,90");
     EXPECT_EQ(v[81], "CONTENIDO DEL TRABAJO:    9,13");
@@ -185,7 +185,9 @@ TEST(ArchivoImpresion, LinesEndWithCrLfInWindows1252AndAnOldFileIsEmptied) {
     prueba::ArchivosMemoria fs;
     fs.archivos["a.prn"] = "contenido anterior, bastante largo";
     EscribirArchivoImpresion("a.prn", {"Perfil Mañanas"_cp, "", "x"});
-    EXPECT_EQ(fs.archivos["a.prn"], "Perfil Ma\xF1" "anas\r\n\r\nx\r\n");
+    EXPECT_EQ(fs.archivos["a.prn"],
+              "Perfil Ma\xF1"
+              "anas\r\n\r\nx\r\n");
     EscribirArchivoImpresion("b.prn", {});
     EXPECT_EQ(fs.archivos["b.prn"], "");
 }
