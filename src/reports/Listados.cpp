@@ -38,17 +38,17 @@ void PrepararInforme(TKoral& empresa) {
 std::vector<std::string> TextoInforme(const TKoral& empresa) {
     std::vector<std::string> l;
     l.push_back(cortada("Archivo de " + empresa.nombre, 60));
-    l.push_back("Grupos:");
+    l.emplace_back("Grupos:");
     for (const auto& g : empresa.grupos) {
         l.push_back("  " + g->nombre);
         l.push_back("    " + cifras(g->medias, '.'));
     }
-    l.push_back("Cuestionarios:");
+    l.emplace_back("Cuestionarios:");
     for (const auto& q : empresa.cuestionarios) {
         l.push_back("  " + q->nombre);
         l.push_back("  " + respuestas(*q));
     }
-    l.push_back("Perfiles:");
+    l.emplace_back("Perfiles:");
     for (const auto& p : empresa.perfiles) {
         l.push_back(p->nombre);
         l.push_back("  " + cifras(p->sumaPuntuaciones, '.'));
@@ -82,7 +82,7 @@ void DibujarInforme(const TKoral& empresa, Superficie& s, char separador, TImpre
 std::vector<std::string> TextoGrupos(const TKoral& empresa) {
     std::vector<std::string> l;
     l.push_back(cortada("Archivo de " + empresa.nombre, 60));
-    l.push_back("Grupos:");
+    l.emplace_back("Grupos:");
     for (const auto& g : empresa.grupos) l.push_back("  " + g->nombre);
     return l;
 }
@@ -99,9 +99,9 @@ void DibujarGrupos(const TKoral& empresa, Superficie& s, TImpresora& impresora) 
 std::vector<std::string> TextoCuestionario(const TCuestionario& q) {
     std::vector<std::string> l;
     l.push_back(cortada("Cuestionario:" + q.nombre, 62));
-    l.push_back("  Grupos a los que pertenece:");
+    l.emplace_back("  Grupos a los que pertenece:");
     for (const TGrupo* g : q.grupos) l.push_back("  " + g->nombre);
-    l.push_back("  Respuestas:");
+    l.emplace_back("  Respuestas:");
     for (int i = 1; i <= kNumItems; ++i)
         l.push_back("   " + formatoEntero(i, 2) + ":" +
                     q.respuestas[static_cast<std::size_t>(i - 1)]);
