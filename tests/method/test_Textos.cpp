@@ -188,6 +188,11 @@ TEST(Cuestionario, MarkupIsBalanced) {
         ASSERT_NE(cierre, std::string::npos);
         EXPECT_GT(it->size(), cierre + 5) << *it;
     }
+    // A tag only counts at the start of a word.
+    for (const auto& x : l)
+        for (const char* tag : {"<C>", "<N>", "<n>"})
+            for (auto p = x.find(tag); p != std::string::npos; p = x.find(tag, p + 1))
+                EXPECT_TRUE(p == 0 || x[p - 1] == ' ') << utf8(x);
     // Every other aside closes its line.
     for (const auto& x : l) {
         const auto c = x.find("<C>");
