@@ -12,6 +12,8 @@
 
 #include "platform/Dialogos.h"
 #include "ui/AvisosLectura.h"
+#include "ui/Impresion.h"
+#include "ui/Intercambio.h"
 #include "ui/UDialogs.h"
 #include "ui/UMain.h"
 #include "ui/about.h"
@@ -47,6 +49,10 @@ int main(int argc, char** argv) {
     TOKBottomDlg OKBottomDlg(&frmMain);
     TAvisosLectura avisos(OKBottomDlg);
     Dialogos* anteriores = instalarDialogos(&avisos);
+
+    TImpresionVentanas impresion(frmMain);
+    impresion.conectar();
+    conectarIntercambio(frmMain, impresion);
 
     frmMain.argumentos = std::move(argumentos);
     frmMain.show();

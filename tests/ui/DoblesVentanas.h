@@ -21,7 +21,12 @@ public:
     bool guardar(TDialogoArchivo& d) override { return responder("guardar", d); }
     bool imprimir(TDialogoImpresion& d) override {
         impresiones.push_back(d);
-        return false;
+        if (aArchivo.empty()) return false;
+        const auto r = aArchivo.front();
+        aArchivo.pop_front();
+        if (!r) return false;
+        d.aArchivo = *r;
+        return true;
     }
 
     struct Llamada {
@@ -29,7 +34,9 @@ public:
         TDialogoArchivo dialogo;  // as the caller handed it over
     };
     std::vector<Llamada> llamadas;
-    std::vector<TDialogoImpresion> impresiones;
+    std::vector<TDialogoImpresion> impresiones;  // as each print dialog was shown
+    // Print dialog answers: the print-to-file box, or cancelled.
+    std::deque<std::optional<bool>> aArchivo;
     std::deque<std::optional<std::string>> rutas;  // chosen path, or cancelled
 
 private:

@@ -1,11 +1,17 @@
 #include "platform/qt/DialogosArchivo.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPrinterInfo>
+#include <QSpinBox>
+#include <QVBoxLayout>
 
 #include "platform/qt/TextoQt.h"
 
@@ -32,15 +38,50 @@ public:
     bool abrir(TDialogoArchivo& d) override { return mostrar(d, QFileDialog::AcceptOpen); }
     bool guardar(TDialogoArchivo& d) override { return mostrar(d, QFileDialog::AcceptSave); }
 
+    // The system's printers, a PDF destination for a machine without any,
+    // the copies and the print-to-file box that asks for the text form.
     bool imprimir(TDialogoImpresion& d) override {
-        QPrinter impresora;
-        impresora.setCopyCount(d.copias);
-        QPrintDialog dlg(&impresora, QApplication::activeWindow());
-        dlg.setOption(QAbstractPrintDialog::PrintToFile, d.permitirArchivo);
+        QDialog dlg(QApplication::activeWindow());
+        dlg.setWindowTitle("Imprimir");
+        auto* impresoras = new QComboBox(&dlg);
+        const QString predeterminada = QPrinterInfo::defaultPrinterName();
+        for (const QString& n : QPrinterInfo::availablePrinterNames()) impresoras->addItem(n, n);
+        impresoras->addItem(QString::fromUtf8("PDF (documento en archivo)"), QString(kDestinoPdf));
+        int elegida = impresoras->findData(QString::fromUtf8(d.impresora));
+        if (elegida < 0) elegida = impresoras->findData(predeterminada);
+        impresoras->setCurrentIndex(elegida < 0 ? 0 : elegida);
+        auto* copias = new QSpinBox(&dlg);
+        copias->setRange(1, 999);
+        copias->setValue(std::max(1, d.copias));
+        auto* archivo = new QCheckBox(QString::fromUtf8("Imprimir a archivo (texto .prn)"), &dlg);
+        archivo->setChecked(d.aArchivo);
+        archivo->setVisible(d.permitirArchivo);
+        auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+        botones->button(QDialogButtonBox::Ok)->setText("Aceptar");
+        botones->button(QDialogButtonBox::Cancel)->setText("Cancelar");
+        QObject::connect(botones, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+        QObject::connect(botones, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+        auto* formulario = new QFormLayout;
+        formulario->addRow("Impresora:", impresoras);
+        formulario->addRow("Copias:", copias);
+        auto* caja = new QVBoxLayout(&dlg);
+        caja->addLayout(formulario);
+        caja->addWidget(archivo);
+        caja->addWidget(botones);
         if (dlg.exec() != QDialog::Accepted) return false;
-        d.copias = impresora.copyCount();
-        d.aArchivo = !impresora.outputFileName().isEmpty();
-        d.impresora = impresora.printerName().toStdString();
+        d.impresora = impresoras->currentData().toString().toUtf8().toStdString();
+        d.copias = copias->value();
+        d.aArchivo = d.permitirArchivo && archivo->isChecked();
+        d.archivoPdf.clear();
+        if (d.impresora == kDestinoPdf && !d.aArchivo) {
+            TDialogoArchivo pdf;
+            pdf.titulo = "Guardar el documento PDF";
+            pdf.filtro = "Documentos PDF|*.pdf";
+            pdf.extensionDefecto = "pdf";
+            pdf.preguntarReemplazo = true;
+            if (!mostrar(pdf, QFileDialog::AcceptSave)) return false;
+            d.archivoPdf = pdf.nombreArchivo;
+        }
         return true;
     }
 

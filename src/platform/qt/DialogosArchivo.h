@@ -19,11 +19,15 @@ struct TDialogoArchivo {
     bool preguntarReemplazo = false;
 };
 
+// The destination that prints into a PDF file, for a machine without printers.
+inline constexpr const char* kDestinoPdf = "PDF";
+
 struct TDialogoImpresion {
-    bool permitirArchivo = true;  // offers "print to file"
+    bool permitirArchivo = true;  // offers "print to file" (the report's text form)
     bool aArchivo = false;
     int copias = 1;
-    std::string impresora;  // chosen printer, after a run
+    std::string impresora;   // chosen printer (UTF-8), or kDestinoPdf; after a run
+    std::string archivoPdf;  // with kDestinoPdf and not aArchivo: the PDF's path
 };
 
 class EjecutorDialogos {

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include "platform/Archivos.h"
+#include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 
 namespace koral {
@@ -108,7 +110,23 @@ void SuperficieQt::empezarDocumento(const std::string& titulo) {
         impresora->setDocName(aQString(titulo));
     else if (auto* pdf = dynamic_cast<QPdfWriter*>(paginas_))
         pdf->setTitle(aQString(titulo));
-    pintor_.begin(paginas_);
+    if (!pintor_.begin(paginas_)) {
+        std::string nombre = "la impresora";
+        if (auto* impresora = dynamic_cast<QPrinter*>(paginas_)) {
+            const QString destino = impresora->outputFileName().isEmpty()
+                                        ? impresora->printerName()
+                                        : impresora->outputFileName();
+            nombre = textoMostrable(destino.toUtf8().toStdString());
+        }
+        throw ErrorArchivo("No se puede imprimir en " + nombre + ".");
+    }
+    aplicar();
+}
+
+void SuperficieQt::restaurar(const Estado& e) {
+    puntos_ = e.puntos;
+    estilo_ = e.estilo;
+    pluma_ = e.pluma;
     aplicar();
 }
 

@@ -40,9 +40,19 @@ public:
     void rectangulo(int x1, int y1, int x2, int y2) override;
     void rellenar(int x1, int y1, int x2, int y2, Color c) override;
     void polilinea(const std::vector<Punto>& puntos) override;
+    // Throws ErrorArchivo when the printer or file cannot be painted on.
     void empezarDocumento(const std::string& titulo) override;
     void nuevaPagina() override;
     void terminarDocumento() override;
+
+    // Font size, style and pen, which a printer keeps from one job to the next.
+    struct Estado {
+        int puntos = 8;
+        Estilo estilo = Estilo::Normal;
+        QPen pluma{Qt::black, 1};
+    };
+    Estado estado() const { return {puntos_, estilo_, pluma_}; }
+    void restaurar(const Estado& e);
 
 private:
     void aplicar();

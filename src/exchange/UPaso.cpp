@@ -1,0 +1,96 @@
+#include "exchange/UPaso.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "exchange/Importar.h"
+#include "platform/Archivos.h"
+#include "platform/qt/Escritorio.h"
+#include "platform/qt/TextoQt.h"
+
+namespace koral {
+
+TfrmPaso::TfrmPaso(TDialogoArchivo& abrir,
+                   std::function<void(const std::vector<std::string>&)> imprimir, QWidget* parent)
+    : QDialog(parent), abrir_(abrir), imprimir_(std::move(imprimir)) {
+    setObjectName("frmPaso");
+    setWindowTitle("Paso de KORAL a KORAL 2.0");
+    setFixedSize(487, 243);
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName("Memo");
+    Memo->setGeometry(0, 0, 487, 169);
+    Memo->setReadOnly(true);
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    bImprimir = new QPushButton("Imp. Operaciones", this);
+    bImprimir->setObjectName("bImprimir");
+    bImprimir->setGeometry(40, 192, 121, 25);
+    bPaso = new QPushButton("Importar", this);
+    bPaso->setObjectName("bPaso");
+    bPaso->setGeometry(183, 192, 121, 25);
+    bSalir = new QPushButton("Salir", this);
+    bSalir->setObjectName("bSalir");
+    bSalir->setGeometry(326, 192, 121, 25);
+    connect(bImprimir, &QPushButton::clicked, this, &TfrmPaso::bImprimirClick);
+    connect(bPaso, &QPushButton::clicked, this, &TfrmPaso::bPasoClick);
+    connect(bSalir, &QPushButton::clicked, this, &TfrmPaso::bSalirClick);
+}
+
+void TfrmPaso::ImportaDatos(TKoral& doc) {
+    lineas_.clear();
+    Memo->clear();
+    doc_ = &doc;
+    exec();
+    doc_ = nullptr;
+}
+
+void TfrmPaso::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Straight to the file choice once the window is up.
+    QTimer::singleShot(0, this, &TfrmPaso::bPasoClick);
+}
+
+void TfrmPaso::bPasoClick() {
+    std::string ruta;
+    {
+        Prestado<TDialogoArchivo> dlg(abrir_);
+        dlg->nombreArchivo.clear();
+        dlg->filtro = "Archivos texto|*.txt";
+        dlg->indiceFiltro = 1;
+        if (ejecutorDialogos().abrir(*dlg)) ruta = dlg->nombreArchivo;
+    }
+    if (ruta.empty()) {
+        close();
+        return;
+    }
+    ProcesaArchivo(ruta);
+}
+
+void TfrmPaso::ProcesaArchivo(const std::string& ruta) {
+    if (!doc_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        koral::ProcesaArchivo(*doc_, ruta, [this](const std::string& l) { Anota(l); });
+        QApplication::restoreOverrideCursor();
+    } catch (const ErrorArchivo& e) {
+        // What was imported before the failure stays; the log shows it.
+        QApplication::restoreOverrideCursor();
+        CajaMensaje("Paso de KORAL a KORAL 2.0", e.what());
+    }
+}
+
+void TfrmPaso::Anota(const std::string& texto) {
+    lineas_.push_back(texto);
+    Memo->appendPlainText(aQString(texto));
+}
+
+void TfrmPaso::bImprimirClick() {
+    if (imprimir_) imprimir_(lineas_);
+}
+
+void TfrmPaso::bSalirClick() { close(); }
+
+}  // namespace koral

@@ -1,0 +1,214 @@
+#include "ui/Impresion.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "platform/Archivos.h"
+#include "platform/Texto.h"
+#include "platform/qt/DialogosArchivo.h"
+#include "platform/qt/Escritorio.h"
+#include "reports/Informes.h"
+#include "ui/UMain.h"
+
+namespace koral {
+
+namespace {
+
+// The busy pointer for as long as a report runs, also when it fails.
+class CursorOcupado {
+public:
+    CursorOcupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CursorOcupado() { QApplication::restoreOverrideCursor(); }
+};
+
+// The normal pointer while a dialog asks the user something in mid-report.
+class CursorNormal {
+public:
+    CursorNormal() : habia_(QApplication::overrideCursor() != nullptr) {
+        if (habia_) QApplication::restoreOverrideCursor();
+    }
+    ~CursorNormal() {
+        if (habia_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+
+private:
+    bool habia_;
+};
+
+// A surface that owns the printer it paints on.
+class SuperficieImpresora : public SuperficieQt {
+public:
+    explicit SuperficieImpresora(std::unique_ptr<QPrinter> p)
+        : SuperficieQt(*p, kFuenteInformes), impresora_(std::move(p)) {}
+    ~SuperficieImpresora() override { terminarDocumento(); }
+
+private:
+    std::unique_ptr<QPrinter> impresora_;
+};
+
+std::unique_ptr<QPrinter> impresoraPdf(const std::string& ruta) {
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    p->setOutputFileName(QString::fromUtf8(ruta.c_str()));
+    // 600 dots per inch, so that the reports' fixed margins mean what they do on a printer.
+    p->setResolution(600);
+    p->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                 QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    return p;
+}
+
+}  // namespace
+
+TImpresionVentanas::TImpresionVentanas(TfrmMain& frame) : frame_(frame) {}
+TImpresionVentanas::~TImpresionVentanas() = default;
+
+void TImpresionVentanas::conectar() {
+    auto& o = frame_.ordenes;
+    o.imprimirInforme = [this](TKoral& e) { ImprimirInforme(e); };
+    o.imprimirGrupos = [this](TKoral& e) { ImprimirGrupos(e); };
+    o.imprimirCuestionario = [this](TCuestionario& q) { ImprimirCuestionario(q); };
+    o.imprimirPerfil = [this](TPerfil& p) { ImprimirPerfil(p); };
+    o.imprimirCuestVacio = [this] { ImprimirCuestVacio(); };
+    frame_.actualizarMenus();
+}
+
+bool TImpresionVentanas::PedirImpresion() {
+    TDialogoImpresion& d = frame_.PrintDialog;
+    d.aArchivo = false;  // unticked before every showing
+    if (d.copias < 1) d.copias = 1;
+    return ejecutorDialogos().imprimir(d);
+}
+
+std::string TImpresionVentanas::PedirArchivoImpresion() {
+    Prestado<TDialogoArchivo> dlg(frame_.SaveDialog);
+    dlg->filtro = "Archivos impresi\xF3n|*.prn";
+    dlg->indiceFiltro = 1;
+    dlg->preguntarReemplazo = true;
+    // A name typed without extension becomes a print file, never a ".kr2"
+    // that a later "Abrir ..." would take for a company.
+    dlg->extensionDefecto = "prn";
+    dlg->nombreArchivo.clear();
+    CursorNormal normal;
+    if (!ejecutorDialogos().guardar(*dlg)) return {};
+    return dlg->nombreArchivo;
+}
+
+char TImpresionVentanas::separador() const {
+    const QString s = QLocale().decimalPoint();
+    return s.size() == 1 && s[0].unicode() < 0x80 ? static_cast<char>(s[0].unicode()) : ',';
+}
+
+std::unique_ptr<Superficie> TImpresionVentanas::superficieElegida() {
+    const TDialogoImpresion& d = frame_.PrintDialog;
+    if (d.impresora == kDestinoPdf) return std::make_unique<SuperficieImpresora>(impresoraPdf(d.archivoPdf));
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!d.impresora.empty()) p->setPrinterName(QString::fromUtf8(d.impresora.c_str()));
+    p->setCopyCount(std::max(1, d.copias));
+    return std::make_unique<SuperficieImpresora>(std::move(p));
+}
+
+void TImpresionVentanas::paginas(const std::function<void(Superficie&)>& dibujar,
+                                 const std::function<std::unique_ptr<Superficie>()>& fabrica) {
+    std::unique_ptr<Superficie> s = fabrica();
+    auto* qt = dynamic_cast<SuperficieQt*>(s.get());
+    if (qt) qt->restaurar(estado_);
+    dibujar(*s);
+    if (qt) estado_ = qt->estado();
+}
+
+void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
+                                  const std::function<std::vector<std::string>()>& texto,
+                                  const std::function<void(Superficie&)>& dibujar) {
+    if (!PedirImpresion()) return;
+    CursorOcupado ocupado;
+    try {
+        if (preparar) preparar();
+        if (frame_.PrintDialog.aArchivo) {
+            if (!texto) return;  // a report without a text form does nothing
+            const std::string ruta = PedirArchivoImpresion();
+            if (!ruta.empty()) EscribirArchivoImpresion(ruta, texto());
+        } else {
+            paginas(dibujar, crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
+        }
+    } catch (const ErrorArchivo& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    } catch (const ErrorImpresion& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
+void TImpresionVentanas::ImprimirInforme(TKoral& empresa) {
+    ejecutar([&] { PrepararInforme(empresa); }, [&] { return TextoInforme(empresa); },
+             [&](Superficie& s) { DibujarInforme(empresa, s, separador(), impresora); });
+}
+
+void TImpresionVentanas::ImprimirGrupos(TKoral& empresa) {
+    ejecutar(nullptr, [&] { return TextoGrupos(empresa); },
+             [&](Superficie& s) { DibujarGrupos(empresa, s, impresora); });
+}
+
+void TImpresionVentanas::ImprimirCuestionario(TCuestionario& cuestionario) {
+    ejecutar(nullptr, [&] { return TextoCuestionario(cuestionario); },
+             [&](Superficie& s) { DibujarCuestionario(cuestionario, s, separador(), impresora); });
+}
+
+void TImpresionVentanas::ImprimirPerfil(TPerfil& perfil) {
+    ejecutar(nullptr, [&] { return TextoPerfil(perfil); },
+             [&](Superficie& s) { DibujarPerfil(perfil, s, separador(), impresora); });
+}
+
+void TImpresionVentanas::ImprimirCuestVacio() {
+    ejecutar(nullptr, nullptr, [&](Superficie& s) { DibujarCuestVacio(s, impresora); });
+}
+
+void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) {
+    const TDialogoImpresion& d = frame_.PrintDialog;
+    std::function<std::unique_ptr<Superficie>()> destino = crearSuperficie;
+    const bool hayImpresora = !d.impresora.empty()
+                                  ? d.impresora != kDestinoPdf
+                                  : !QPrinterInfo::availablePrinterNames().isEmpty();
+    if (!destino && hayImpresora) {
+        destino = [&d]() -> std::unique_ptr<Superficie> {
+            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            if (!d.impresora.empty()) p->setPrinterName(QString::fromUtf8(d.impresora.c_str()));
+            return std::make_unique<SuperficieImpresora>(std::move(p));
+        };
+    } else if (!destino) {
+        // No printer to go to: the lines go to a PDF the user names, each time.
+        TDialogoArchivo pdf;
+        pdf.titulo = "Guardar el documento PDF";
+        pdf.filtro = "Documentos PDF|*.pdf";
+        pdf.extensionDefecto = "pdf";
+        pdf.preguntarReemplazo = true;
+        if (!ejecutorDialogos().guardar(pdf)) return;
+        const std::string ruta = pdf.nombreArchivo;
+        destino = [ruta]() -> std::unique_ptr<Superficie> {
+            return std::make_unique<SuperficieImpresora>(impresoraPdf(ruta));
+        };
+    }
+    CursorOcupado ocupado;
+    try {
+        paginas(
+            [&](Superficie& s) {
+                impresora.EmpezarListado(s);
+                for (const auto& l : lineas) impresora.ImprimirLinea(l, 1);
+                impresora.TerminarListado();
+            },
+            destino);
+    } catch (const ErrorArchivo& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    } catch (const ErrorImpresion& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
+}  // namespace koral

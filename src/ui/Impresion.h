@@ -1,0 +1,62 @@
+// The frame's printing: the print dialog, the print-file name, the busy
+// pointer, and each report's text form or pages on the chosen printer.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/UData.h"
+#include "platform/qt/SuperficieQt.h"
+#include "reports/Impresion.h"
+
+namespace koral {
+
+class TfrmMain;
+
+class TImpresionVentanas {
+public:
+    explicit TImpresionVentanas(TfrmMain& frame);
+    ~TImpresionVentanas();
+
+    // Fills the frame's printing hooks, so that the company windows' print
+    // commands and "Imp. Vacio" work.
+    void conectar();
+
+    bool PedirImpresion();
+    std::string PedirArchivoImpresion();  // empty when cancelled
+
+    void ImprimirInforme(TKoral& empresa);
+    void ImprimirGrupos(TKoral& empresa);
+    void ImprimirCuestionario(TCuestionario& cuestionario);
+    void ImprimirPerfil(TPerfil& perfil);
+    void ImprimirCuestVacio();
+
+    // Plain lines (the import's log) on the printer last chosen, or the
+    // system's default, without the print dialog; a machine without printers
+    // is asked for a PDF file.
+    void ImprimirLineas(const std::vector<std::string>& lineas);
+
+    // Listing printer state, kept for the frame's lifetime.
+    TImpresora impresora;
+
+    // Tests replace where pages go; by default the chosen printer or PDF.
+    std::function<std::unique_ptr<Superficie>()> crearSuperficie;
+
+private:
+    // The common course of a report command.
+    void ejecutar(const std::function<void()>& preparar,
+                  const std::function<std::vector<std::string>()>& texto,
+                  const std::function<void(Superficie&)>& paginas);
+    void paginas(const std::function<void(Superficie&)>& dibujar,
+                 const std::function<std::unique_ptr<Superficie>()>& fabrica);
+    std::unique_ptr<Superficie> superficieElegida();
+    char separador() const;
+
+    TfrmMain& frame_;
+    // What the printer keeps between jobs: font size, style and pen.
+    SuperficieQt::Estado estado_;
+};
+
+}  // namespace koral

@@ -1,0 +1,49 @@
+#include "ui/Intercambio.h"
+
+#include "exchange/Exportar.h"
+#include "exchange/UPaso.h"
+#include "platform/Archivos.h"
+#include "platform/qt/DialogosArchivo.h"
+#include "platform/qt/Escritorio.h"
+#include "ui/Impresion.h"
+#include "ui/UMain.h"
+
+namespace koral {
+
+void Exportardatos(TfrmMain& frame, const TKoral& doc) {
+    std::string ruta;
+    {
+        Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
+        // Proposed beside the company file, under its name with ".TXT".
+        const auto barra = doc.archivo.find_last_of('/');
+        const std::string carpeta = barra == std::string::npos ? "" : doc.archivo.substr(0, barra + 1);
+        dlg->nombreArchivo = carpeta + nombreExportacion(doc.archivo);
+        dlg->filtro = "Archivos texto|*.txt";
+        dlg->indiceFiltro = 1;
+        // A name typed without extension is a text file, never a ".kr2" that
+        // could replace a company file; and replacing any file is asked first.
+        dlg->extensionDefecto = "txt";
+        dlg->preguntarReemplazo = true;
+        if (ejecutorDialogos().guardar(*dlg)) ruta = dlg->nombreArchivo;
+    }
+    frame.SaveDialog.nombreArchivo.clear();
+    if (ruta.empty()) return;
+    try {
+        exportarDatos(doc, ruta);
+    } catch (const ErrorArchivo& e) {
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
+void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion) {
+    frame.ordenes.exportarDatos = [&frame](TKoral& doc) { Exportardatos(frame, doc); };
+    frame.ordenes.importaDatos = [&frame, &impresion](TKoral& doc) {
+        // One window per import, released when it closes.
+        TfrmPaso paso(frame.OpenDialog,
+                      [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
+                      &frame);
+        paso.ImportaDatos(doc);
+    };
+}
+
+}  // namespace koral

@@ -1,0 +1,16 @@
+// The company window's export and import commands.
+#pragma once
+
+namespace koral {
+
+class TfrmMain;
+class TImpresionVentanas;
+class TKoral;
+
+// Writes the company's questionnaires to a text file the user names.
+void Exportardatos(TfrmMain& frame, const TKoral& doc);
+
+// Fills the frame's export and import hooks.
+void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion);
+
+}  // namespace koral

@@ -1,0 +1,114 @@
+// The import window and the export command, driven through the dialog seams.
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "exchange/UPaso.h"
+#include "platform/Texto.h"
+#include "support/ArchivosMemoria.h"
+#include "support/DialogosGuion.h"
+#include "ui/DoblesVentanas.h"
+#include "ui/Intercambio.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using namespace koral::prueba;
+
+class TestUPaso : public QObject {
+    Q_OBJECT
+
+    struct Montaje {
+        Montaje() {
+            abrir.filtro = "Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt";
+            abrir.nombreArchivo = "/d/empresa.kr2";
+            fs.archivos["/d/a.txt"] = "\"Ana\",\"Taller\",1,2,3\r\nmal\r\n\"Ana\",1\r\n";
+            fs.archivos["/d/b.txt"] = "\"Luis\",\"Taller\",4\r\n";
+        }
+        DialogosGuion dlg;
+        EjecutorGuion ejecutor;
+        EscritorioGuion escritorio;
+        ArchivosMemoria fs;
+        TDialogoArchivo abrir;
+        std::vector<std::vector<std::string>> impresos;
+        TKoral doc;
+    };
+
+private slots:
+    void cancellingTheFirstChoiceClosesTheWindow() {
+        Montaje m;
+        TfrmPaso paso(m.abrir, nullptr);
+        m.ejecutor.rutas.push_back(std::nullopt);
+        paso.ImportaDatos(m.doc);  // returns: the window closed itself
+        QCOMPARE(m.ejecutor.llamadas.size(), std::size_t(1));
+        QCOMPARE(m.ejecutor.llamadas[0].dialogo.filtro, std::string("Archivos texto|*.txt"));
+        QCOMPARE(m.ejecutor.llamadas[0].dialogo.nombreArchivo, std::string());
+        QCOMPARE(m.abrir.filtro, std::string("Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt"));
+        QCOMPARE(m.abrir.nombreArchivo, std::string("/d/empresa.kr2"));
+        QVERIFY(paso.lineas().empty());
+    }
+
+    void importsFileAfterFileAndKeepsOneLog() {
+        Montaje m;
+        TfrmPaso paso(m.abrir, [&](const std::vector<std::string>& l) { m.impresos.push_back(l); });
+        QCOMPARE(paso.windowTitle(), QString("Paso de KORAL a KORAL 2.0"));
+        m.ejecutor.rutas.push_back(std::string("/d/a.txt"));
+        m.ejecutor.rutas.push_back(std::string("/d/b.txt"));
+        QTimer::singleShot(0, &paso, [&] {
+            QTRY_COMPARE(paso.lineas().size(), std::size_t(4));
+            QTest::mouseClick(paso.bPaso, Qt::LeftButton);
+            QCOMPARE(paso.lineas().size(), std::size_t(6));
+            QTest::mouseClick(paso.bImprimir, Qt::LeftButton);
+            QTest::mouseClick(paso.bSalir, Qt::LeftButton);
+        });
+        paso.ImportaDatos(m.doc);
+        const std::vector<std::string> esperado = {
+            "Procesando el archivo /d/a.txt", "Error en l\xEDnea",
+            "Error en l\xEDnea. Cuestionario ya existe", "Archivo /d/a.txt procesado",
+            "Procesando el archivo /d/b.txt", "Archivo /d/b.txt procesado"};
+        QCOMPARE(paso.lineas(), esperado);
+        QCOMPARE(paso.Memo->toPlainText().split('\n').size(), 6);
+        QCOMPARE(m.impresos.size(), std::size_t(1));
+        QCOMPARE(m.impresos[0], esperado);
+        QCOMPARE(m.doc.cuestionarios.size(), std::size_t(2));
+        QCOMPARE(m.doc.grupos.size(), std::size_t(1));  // "Taller" made once, then reused
+        QCOMPARE(m.doc.grupos[0]->cuestionarios.size(), std::size_t(2));
+    }
+
+    void exportProposesTheTextNameAndGivesTheDialogBack() {
+        Montaje m;
+        TfrmMain frame;
+        frame.SaveDialog.filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
+        frame.SaveDialog.extensionDefecto = "kr2";
+        frame.SaveDialog.nombreArchivo = "/d/empresa.kr2";
+        m.doc.archivo = "/d/talleres.kr2";
+        m.doc.agregarCuestionario("C1");
+        m.doc.modificado = false;
+        m.ejecutor.rutas.push_back(std::string("/d/salida.txt"));
+        Exportardatos(frame, m.doc);
+        const TDialogoArchivo& usado = m.ejecutor.llamadas.at(0).dialogo;
+        QCOMPARE(usado.nombreArchivo, std::string("/d/talleres.TXT"));
+        QCOMPARE(usado.filtro, std::string("Archivos texto|*.txt"));
+        QCOMPARE(usado.extensionDefecto, std::string("txt"));
+        QCOMPARE(frame.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(frame.SaveDialog.extensionDefecto, std::string("kr2"));
+        QCOMPARE(frame.SaveDialog.nombreArchivo, std::string());
+        QCOMPARE(m.fs.archivos.at("/d/salida.txt").substr(0, 7), std::string("\"C1\",0,"));
+        QVERIFY(!m.doc.modificado);
+    }
+
+    void exportOfANeverSavedCompanyAndAFailure() {
+        Montaje m;
+        TfrmMain frame;
+        m.ejecutor.rutas.push_back(std::nullopt);
+        Exportardatos(frame, m.doc);
+        QCOMPARE(m.ejecutor.llamadas.at(0).dialogo.nombreArchivo, std::string(".TXT"));
+        m.fs.fallarAlCrear = true;
+        m.ejecutor.rutas.push_back(std::string("/d/no.txt"));
+        Exportardatos(frame, m.doc);
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+    }
+};
+
+QTEST_MAIN(TestUPaso)
+#include "test_UPaso.moc"

@@ -1,0 +1,169 @@
+// The frame's printing commands, driven through the dialog seams, with pages
+// going to a recording surface.
+#include <QApplication>
+#include <QtTest>
+
+#include "document/ArchivoEmpresa.h"
+#include "method/Puntuacion.h"
+#include "platform/Texto.h"
+#include "support/ArchivosMemoria.h"
+#include "support/DialogosGuion.h"
+#include "support/SuperficieGrabadora.h"
+#include "ui/DoblesVentanas.h"
+#include "ui/Impresion.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using namespace koral::prueba;
+
+namespace {
+
+// A surface the test keeps after the report is done with it.
+class Prestada : public Superficie {
+public:
+    explicit Prestada(SuperficieGrabadora& s) : s_(s) {}
+    int ancho() const override { return s_.ancho(); }
+    int alto() const override { return s_.alto(); }
+    void fuente(int p, Estilo e) override { s_.fuente(p, e); }
+    int puntosFuente() const override { return s_.puntosFuente(); }
+    Estilo estiloFuente() const override { return s_.estiloFuente(); }
+    void colorTexto(Color c) override { s_.colorTexto(c); }
+    void pluma(Color c, int g) override { s_.pluma(c, g); }
+    void texto(int x, int y, const std::string& t) override { s_.texto(x, y, t); }
+    int anchoTexto(const std::string& t) override { return s_.anchoTexto(t); }
+    int altoTexto(const std::string& t) override { return s_.altoTexto(t); }
+    void linea(int a, int b, int c, int d) override { s_.linea(a, b, c, d); }
+    void rectangulo(int a, int b, int c, int d) override { s_.rectangulo(a, b, c, d); }
+    void rellenar(int a, int b, int c, int d, Color k) override { s_.rellenar(a, b, c, d, k); }
+    void polilinea(const std::vector<Punto>& p) override { s_.polilinea(p); }
+    void empezarDocumento(const std::string& t) override { s_.empezarDocumento(t); }
+    void nuevaPagina() override { s_.nuevaPagina(); }
+    void terminarDocumento() override { s_.terminarDocumento(); }
+
+private:
+    SuperficieGrabadora& s_;
+};
+
+}  // namespace
+
+class TestImpresion : public QObject {
+    Q_OBJECT
+
+    struct Montaje {
+        Montaje() : impresion(frame), hoja(4800, 6600) {
+            impresion.crearSuperficie = [this] { return std::make_unique<Prestada>(hoja); };
+            impresion.conectar();
+            frame.SaveDialog.filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
+            frame.SaveDialog.extensionDefecto = "kr2";
+            TGrupo* g = doc.agregarGrupo("Taller");
+            TCuestionario* q = doc.agregarCuestionario("C000001");
+            q->respuestas.fill('1');
+            enlazar(*q, *g);
+            doc.agregarPerfil("Todos");
+        }
+        DialogosGuion dlg;
+        EjecutorGuion ejecutor;
+        EscritorioGuion escritorio;
+        ArchivosMemoria fs;
+        TfrmMain frame;
+        TImpresionVentanas impresion;
+        SuperficieGrabadora hoja;
+        TKoral doc;
+    };
+
+private slots:
+    void cancelledPrintDialogDoesNothing() {
+        Montaje m;
+        m.frame.PrintDialog.aArchivo = true;  // left ticked by an earlier run
+        m.ejecutor.aArchivo.push_back(std::nullopt);
+        m.frame.ordenes.imprimirInforme(m.doc);
+        QCOMPARE(m.ejecutor.impresiones.size(), std::size_t(1));
+        QVERIFY(!m.ejecutor.impresiones[0].aArchivo);  // unticked before showing
+        QCOMPARE(m.ejecutor.impresiones[0].copias, 1);
+        QVERIFY(m.hoja.llamadas.empty());
+        QVERIFY(m.ejecutor.llamadas.empty());
+        QCOMPARE(m.doc.grupos[0]->medias[0], 0.0);  // no preparation either
+    }
+
+    void printFileIsAskedWithItsFilterAndTheDialogGivenBack() {
+        Montaje m;
+        m.ejecutor.aArchivo.push_back(true);
+        m.ejecutor.rutas.push_back(std::string("/d/grupos.prn"));
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        QCOMPARE(m.ejecutor.llamadas.size(), std::size_t(1));
+        const TDialogoArchivo& usado = m.ejecutor.llamadas[0].dialogo;
+        QCOMPARE(usado.filtro, std::string("Archivos impresi\xF3n|*.prn"));
+        QVERIFY(usado.preguntarReemplazo);
+        QCOMPARE(m.frame.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(m.frame.SaveDialog.extensionDefecto, std::string("kr2"));
+        QVERIFY(!m.frame.SaveDialog.preguntarReemplazo);
+        QCOMPARE(m.fs.archivos.at("/d/grupos.prn"), std::string("Archivo de \r\nGrupos:\r\n  Taller\r\n"));
+        QVERIFY(m.hoja.llamadas.empty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void companyReportPreparesEvenWhenTheFileIsNotChosen() {
+        Montaje m;
+        m.ejecutor.aArchivo.push_back(true);
+        m.ejecutor.rutas.push_back(std::nullopt);
+        m.frame.ordenes.imprimirInforme(m.doc);
+        QCOMPARE(m.doc.grupos[0]->medias[0], 6.9);  // the member scored again
+        QVERIFY(m.fs.archivos.empty());
+    }
+
+    void pagesGoToThePrinterUnderTheJobTitle() {
+        Montaje m;
+        m.ejecutor.aArchivo.push_back(false);
+        m.frame.ordenes.imprimirInforme(m.doc);
+        QVERIFY(!m.hoja.llamadas.empty());
+        QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Archivo\""));
+        QCOMPARE(m.hoja.llamadas.back(), std::string("fin"));
+        // The group listing has no title of its own: it keeps the last one.
+        m.hoja.llamadas.clear();
+        m.ejecutor.aArchivo.push_back(false);
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Archivo\""));
+    }
+
+    void blankFormWithPrintToFileDoesNothingAndAsksNothing() {
+        Montaje m;
+        m.ejecutor.aArchivo.push_back(true);
+        m.frame.ordenes.imprimirCuestVacio();
+        QVERIFY(m.ejecutor.llamadas.empty());
+        QVERIFY(m.hoja.llamadas.empty());
+        m.ejecutor.aArchivo.push_back(false);
+        m.frame.ordenes.imprimirCuestVacio();
+        QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Cuestionarios\""));
+    }
+
+    void failedPrintFileIsShownAndThePointerComesBack() {
+        Montaje m;
+        m.fs.fallarAlCrear = true;
+        m.ejecutor.aArchivo.push_back(true);
+        m.ejecutor.rutas.push_back(std::string("/d/x.prn"));
+        m.frame.ordenes.imprimirCuestionario(*m.doc.cuestionarios[0]);
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+        QVERIFY(m.escritorio.cajas[0].find("Permission denied") != std::string::npos);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void profileTextFormIsOneLine() {
+        Montaje m;
+        m.ejecutor.aArchivo.push_back(true);
+        m.ejecutor.rutas.push_back(std::string("/d/p.prn"));
+        m.frame.ordenes.imprimirPerfil(*m.doc.perfiles[0]);
+        QCOMPARE(m.fs.archivos.at("/d/p.prn"), std::string("Perfil Todos\r\n"));
+    }
+
+    void logLinesPrintWithoutTheDialog() {
+        Montaje m;
+        // The log is printed without the print dialog, as plain lines.
+        m.impresion.ImprimirLineas({"uno", "dos"});
+        const auto textos = m.hoja.filtrar("texto");
+        QCOMPARE(textos.size(), std::size_t(2));
+        QVERIFY(m.ejecutor.impresiones.empty());
+    }
+};
+
+QTEST_MAIN(TestImpresion)
+#include "test_Impresion.moc"
