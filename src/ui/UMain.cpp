@@ -246,7 +246,10 @@ void TfrmMain::FormShow() {
     const std::string ruta = unirArgumentos(argumentos);
     // A name that is not there is ignored without a word.
     if (ruta.empty() || !archivos().existe(ruta)) return;
-    crearCompania()->AbreEmpresa(ruta);
+    // The window keeps the file's full path, as "Abrir ..." gives it, so that
+    // the caption says where the file is and opening it again finds the window.
+    const QString completa = QFileInfo(QString::fromUtf8(ruta.c_str())).absoluteFilePath();
+    crearCompania()->AbreEmpresa(completa.toUtf8().toStdString());
 }
 
 void TfrmMain::showEvent(QShowEvent* e) {

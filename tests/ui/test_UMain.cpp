@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QFileInfo>
 #include <QtTest>
 
 #include "DoblesVentanas.h"
@@ -169,6 +170,19 @@ private slots:
         b.frm.hide();
         b.mostrar();
         QCOMPARE(b.frm.companias().size(), std::size_t(1));
+    }
+
+    void relativeCommandLineFileKeepsItsFullPath() {
+        Banco b;
+        QFile::copy(QString(KORAL_FIXTURES) + "/talleres.kr2", b.dir.filePath("t.kr2"));
+        const QString antes = QDir::currentPath();
+        QDir::setCurrent(b.dir.path());
+        b.frm.argumentos = {"t.kr2"};
+        b.mostrar();
+        QDir::setCurrent(antes);
+        QCOMPARE(b.frm.companias().size(), std::size_t(1));
+        QCOMPARE(b.frm.companias()[0]->windowTitle(),
+                 "Talleres<" + QFileInfo(b.dir.filePath("t.kr2")).absoluteFilePath() + ">");
     }
 
     void commandLineFileThatDoesNotExistIsIgnoredSilently() {
