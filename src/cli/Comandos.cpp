@@ -9,6 +9,7 @@
 #include "document/UData.h"
 #include "exchange/Exportar.h"
 #include "exchange/Importar.h"
+#include "exchange/Puntuaciones.h"
 #include "method/Formato.h"
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
@@ -30,6 +31,8 @@ constexpr const char* kUso =
     "  export ARCHIVO.kr2 SALIDA.txt  exporta los cuestionarios a un archivo de texto\n"
     "  import ARCHIVO.kr2 ENTRADA.txt [...]\n"
     "                                 importa archivos de texto y guarda la empresa\n"
+    "  puntuaciones ARCHIVO.kr2 SALIDA.csv [--separador[=C]] [--decimal[=C]]\n"
+    "                                 respuestas, puntuaciones y bandas en CSV\n"
     "  report TIPO [ARCHIVO.kr2] [NOMBRE] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 imprime un informe: informe, grupos, cuestionario,\n"
     "                                 perfil o vacio (sin archivo, solo --pdf)\n";
@@ -227,6 +230,41 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     return 0;
 }
 
+// puntuaciones FILE OUT [--separador[=C]] [--decimal[=C]]: alone, the options
+// switch to ',' and '.', the form R, PSPP and pandas read.
+int puntuaciones(const std::vector<std::string>& args) {
+    FormatoCsv formato;
+    bool decimalDado = false;
+    std::vector<std::string> rutas;
+    const auto valor = [](const std::string& a, const char* opcion, char porDefecto) {
+        const std::string prefijo = std::string(opcion) + "=";
+        if (a == opcion) return porDefecto;
+        if (a.size() == prefijo.size() + 1 && a.rfind(prefijo, 0) == 0) return a.back();
+        if (a == prefijo + "\\t" || a == prefijo + "tab") return '\t';
+        throw ErrorComando{"opción no válida: " + a};
+    };
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--separador", 0) == 0) {
+            formato.separador = valor(a, "--separador", ',');
+        } else if (a.rfind("--decimal", 0) == 0) {
+            formato.decimal = valor(a, "--decimal", '.');
+            decimalDado = true;
+        } else {
+            rutas.push_back(a);
+        }
+    }
+    if (rutas.size() != 2) return 2;
+    if (formato.separador == ',' && !decimalDado) formato.decimal = '.';
+    if (formato.separador == formato.decimal || formato.separador == '"' ||
+        formato.decimal == '"' || (formato.decimal != '.' && formato.decimal != ','))
+        throw ErrorComando{"separador y coma decimal incompatibles"};
+    TKoral doc;
+    leerExistente(doc, rutas[0]);
+    escribirPuntuacionesCsv(doc, rutas[1], formato);
+    return 0;
+}
+
 int score(std::istream& in, std::ostream& out) {
     std::string linea;
     long n = 0;
@@ -264,6 +302,8 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = importar(args, salida);
         else if (comando == "report")
             codigo = comandoReport(args, errores, servicios);
+        else if (comando == "puntuaciones")
+            codigo = puntuaciones(args);
         else if (comando == "profile")
             codigo = profile(args, salida, servicios);
         else if (comando == "score" && args.size() == 1)

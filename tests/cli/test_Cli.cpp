@@ -187,3 +187,18 @@ TEST_F(Cli, ImportIntoANewCompanyLogsAndSaves) {
     EXPECT_TRUE(fs::exists(dir / "nueva.BAK"));
     EXPECT_EQ(correr({"import", empresa}).codigo, 2);
 }
+
+TEST_F(Cli, ScoresForSpreadsheetsAndStatisticsPrograms) {
+    const auto ruta = poner("t.kr2", kEjemplo);
+    const auto csv = (dir / "p.csv").string();
+    EXPECT_EQ(correr({"puntuaciones", ruta, csv}).codigo, 0);
+    std::string hoja = leer(csv);
+    EXPECT_EQ(hoja.substr(0, 17), "\xEF\xBB\xBFIdentificador;");
+    EXPECT_NE(hoja.find("\r\nOperario 1;Taller;0;"), std::string::npos);
+    EXPECT_EQ(correr({"puntuaciones", ruta, csv, "--separador"}).codigo, 0);
+    hoja = leer(csv);
+    EXPECT_NE(hoja.find("\r\nOperario 1,Taller,0,"), std::string::npos);
+    EXPECT_EQ(correr({"puntuaciones", ruta, csv, "--separador", "--decimal=,"}).codigo, 1);
+    EXPECT_EQ(correr({"puntuaciones", ruta, csv, "--separador=\t"}).codigo, 0);
+    EXPECT_EQ(correr({"puntuaciones", ruta}).codigo, 2);
+}
