@@ -1,5 +1,6 @@
 // The company file: tagged text lines, Windows-1252, CR LF.
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <limits>
 #include <cmath>
@@ -603,6 +604,8 @@ void TKoral::leerArchivo(const std::string& ruta) {
 
 void TKoral::guardarArchivo() {
     SistemaArchivos& fs = archivos();
+    // A folder of that name would be moved aside as the "backup": refuse.
+    if (fs.esCarpeta(archivo)) throw ErrorArchivo(mensajeSistema(EISDIR, archivo));
     const std::string respaldo = nombreRespaldo(archivo);
     // A company file named like its own backup cannot have one: deleting the
     // "old backup" would delete the company file itself.

@@ -61,6 +61,10 @@ public:
         struct stat st {};
         return ::stat(ruta.c_str(), &st) == 0;
     }
+    bool esCarpeta(const std::string& ruta) override {
+        struct stat st {};
+        return ::stat(ruta.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
     bool borrar(const std::string& ruta) override { return ::unlink(ruta.c_str()) == 0; }
     bool renombrar(const std::string& de, const std::string& a) override {
         return ::rename(de.c_str(), a.c_str()) == 0;

@@ -30,6 +30,7 @@ class SistemaArchivos {
 public:
     virtual ~SistemaArchivos() = default;
     virtual bool existe(const std::string& ruta) = 0;
+    virtual bool esCarpeta(const std::string& ruta) = 0;
     virtual bool borrar(const std::string& ruta) = 0;
     virtual bool renombrar(const std::string& de, const std::string& a) = 0;
     // Whole content of a regular file; throws ErrorArchivo.

@@ -619,3 +619,24 @@ TEST_F(Lectura, FuzzFindingsStayMended) {
         EXPECT_EQ(escribir(otra), escrito) << f.path();
     }
 }
+
+TEST(DiscoReal, SavingWhereNoFileCanBeMadeChangesNothing) {
+    DialogosGuion dlg;
+    TKoral doc;
+    doc.nombre = "X";
+    doc.modificado = true;
+    doc.archivo = "/no/existe/esta/carpeta/empresa.kr2";
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    EXPECT_TRUE(doc.modificado);
+    EXPECT_FALSE(std::filesystem::exists("/no/existe/esta/carpeta"));
+    // A folder in the file's place: the old "file" is untouched.
+    const auto dir = std::filesystem::temp_directory_path() / "koral_test_carpeta.kr2";
+    std::filesystem::create_directories(dir);
+    doc.archivo = dir.string();
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+    EXPECT_TRUE(doc.modificado);
+    std::filesystem::remove_all(dir);
+    for (const auto& f : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        EXPECT_EQ(f.path().string().find("koral_test_carpeta.kr2.tmp"), std::string::npos);
+}

@@ -247,3 +247,15 @@ TEST_F(Intercambio, ExportThenImportGivesTheSameQuestionnaires) {
     }
     EXPECT_EQ(otra.grupos.size(), 3u);  // a group without members is not exported
 }
+
+TEST_F(Intercambio, UnreadableFileEndsTheImportKeepingWhatCameBefore) {
+    errores("\"A\",1\n");
+    fs.archivos["/d/otro.txt"] = "\"B\",2\n";
+    fs.fallarAlLeer = true;
+    std::vector<std::string> log;
+    EXPECT_THROW(ProcesaArchivo(doc, "/d/otro.txt", [&](const std::string& l) { log.push_back(l); }),
+                 ErrorArchivo);
+    EXPECT_TRUE(log.empty());
+    ASSERT_EQ(doc.cuestionarios.size(), 1u);
+    EXPECT_EQ(doc.cuestionarios[0]->nombre, "A");
+}

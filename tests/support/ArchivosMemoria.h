@@ -17,13 +17,16 @@ public:
     ~ArchivosMemoria() override { instalarArchivos(anterior_); }
 
     std::map<std::string, std::string> archivos;
+    std::set<std::string> carpetas;
     long fallarTrasBytes = -1;        // writes fail once this many bytes are written
     bool fallarAlTerminar = false;    // flush/close fails
     bool fallarAlCrear = false;
     std::set<std::pair<std::string, std::string>> renombresFallidos;  // (from, to)
     bool fallarTodoRenombre = false;
+    bool fallarAlLeer = false;  // the file is there but cannot be read
 
-    bool existe(const std::string& ruta) override { return archivos.count(ruta) > 0; }
+    bool existe(const std::string& ruta) override { return archivos.count(ruta) > 0 || carpetas.count(ruta) > 0; }
+    bool esCarpeta(const std::string& ruta) override { return carpetas.count(ruta) > 0; }
     bool borrar(const std::string& ruta) override { return archivos.erase(ruta) > 0; }
     bool renombrar(const std::string& de, const std::string& a) override {
         if (fallarTodoRenombre || renombresFallidos.count({de, a}) || !archivos.count(de))
@@ -35,6 +38,7 @@ public:
     std::string leerTodo(const std::string& ruta) override {
         const auto it = archivos.find(ruta);
         if (it == archivos.end()) throw ErrorArchivo("No such file or directory: " + ruta);
+        if (fallarAlLeer) throw ErrorArchivo("Input/output error: " + ruta);
         return it->second;
     }
     std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) override {
