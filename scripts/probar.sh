@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test; then builds the core again with AddressSanitizer
 # and UndefinedBehaviorSanitizer and runs its tests there too. With
-# KORAL_FUZZ_SEGUNDOS=N (CI sets 60) each fuzzer then runs N seconds.
+# KORAL_REVISAR=1 the static checks run too, and with KORAL_FUZZ_SEGUNDOS=N
+# (CI sets both) each fuzzer then runs N seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/compilar.sh
@@ -13,6 +14,10 @@ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORAL_QT=OF
 cmake --build build-san
 (cd build-san && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j2)
+
+if [ "${KORAL_REVISAR:-0}" = 1 ]; then
+  bash scripts/revisar.sh
+fi
 
 if [ "${KORAL_FUZZ_SEGUNDOS:-0}" -gt 0 ]; then
   bash scripts/fuzz.sh "$KORAL_FUZZ_SEGUNDOS"
