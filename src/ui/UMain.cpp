@@ -207,9 +207,20 @@ void TfrmMain::Cascada1Click() {
 
 void TfrmMain::Manual1Click() {
     const QString nombre = QString::fromUtf8(ArchivoAyuda);
-    QString ruta = QDir::current().absoluteFilePath(nombre);
-    if (!QFileInfo::exists(ruta))
-        ruta = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(nombre);
+    // The current folder, then beside the program; last, where an installed
+    // program keeps its data files (<prefix>/share/koral20), since a
+    // program in /usr/bin has no room for a manual beside it.
+    const QDir programa(QCoreApplication::applicationDirPath());
+    const QString lugares[] = {
+        QDir::current().absoluteFilePath(nombre), programa.absoluteFilePath(nombre),
+        QDir::cleanPath(programa.absoluteFilePath("../share/koral20/" + nombre))};
+    QString ruta = lugares[0];
+    for (const QString& l : lugares) {
+        if (QFileInfo::exists(l)) {
+            ruta = l;
+            break;
+        }
+    }
     if (!QFileInfo::exists(ruta)) {
         std::string texto;
         if (!deQString("No se encuentra el archivo " + nombre, texto))

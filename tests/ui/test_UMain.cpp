@@ -219,6 +219,41 @@ private slots:
         QDir::setCurrent(antes);
     }
 
+    // After the current folder and the program's folder, the installed
+    // program's data folder, <prefix>/share/koral20 beside <prefix>/bin.
+    void manualInstalled() {
+        Banco b;
+        const QString antes = QDir::currentPath();
+        QDir::setCurrent(b.dir.path());
+        const QString nombre = "KORAL_prueba_instalado.chm";
+        b.frm.ArchivoAyuda = nombre.toStdString();
+        const QDir programa(QCoreApplication::applicationDirPath());
+        const QString datos = QDir::cleanPath(programa.absoluteFilePath("../share/koral20"));
+        const bool habia = QDir(datos).exists();
+        QVERIFY(QDir().mkpath(datos));
+        auto crear = [](const QString& ruta) {
+            QFile f(ruta);
+            return f.open(QIODevice::WriteOnly);
+        };
+        const QString instalado = datos + "/" + nombre;
+        const QString junto = programa.absoluteFilePath(nombre);
+        const QString actual = b.dir.filePath(nombre);
+        QVERIFY(crear(instalado));
+        b.frm.Manual1->trigger();
+        QVERIFY(crear(junto));
+        b.frm.Manual1->trigger();
+        QVERIFY(crear(actual));
+        b.frm.Manual1->trigger();
+        QFile::remove(instalado);
+        QFile::remove(junto);
+        if (!habia) QDir().rmpath(datos);
+        QDir::setCurrent(antes);
+        QCOMPARE(b.escritorio.abiertos,
+                 (std::vector<std::string>{instalado.toStdString(), junto.toStdString(),
+                                           actual.toStdString()}));
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
     void windowMenuListsCompaniesAndTilingStacksThem() {
         Banco b;
         b.mostrar();
