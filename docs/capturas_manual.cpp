@@ -10,9 +10,9 @@
 #include <QIcon>
 #include <QImage>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -104,8 +104,10 @@ void conModales(const std::function<void()>& orden,
             std::fprintf(stderr, "capturas_manual: ventana modal inesperada \"%s\"\n",
                          qPrintable(w->windowTitle()));
             ++gFallos;
-            if (dlg) dlg->reject();
-            else w->close();
+            if (dlg)
+                dlg->reject();
+            else
+                w->close();
         }
     });
     reloj.start();
@@ -122,8 +124,10 @@ void conModales(const std::function<void()>& orden,
 std::function<void(QWidget*)> foto(const char* nombre) {
     return [nombre](QWidget* w) {
         guardar(w, nombre);
-        if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
-        else w->close();
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+        else
+            w->close();
     };
 }
 
@@ -292,8 +296,7 @@ int main(int argc, char** argv) {
     // The shared dialog in its three forms.
     conModales([&] { hijo->GNewButton->click(); }, {foto("dialogo_campo")});
     conModales([&] { hijo->GDeleteButton->click(); }, {foto("dialogo_pregunta")});
-    conModales([&] { Mensaje("Lo siento. No encuentro el archivo"); },
-               {foto("dialogo_aviso")});
+    conModales([&] { Mensaje("Lo siento. No encuentro el archivo"); }, {foto("dialogo_aviso")});
     conModales([&] { frm.Acercade1Click(); }, {foto("acerca")});
 
     // Printing: the print dialog, and the first page of two reports.
@@ -335,8 +338,7 @@ int main(int argc, char** argv) {
     // Import, into a new company so that the sample stays as it is: the name
     // prompt, the file choice, then the import window with its log.
     if (!importar.isEmpty()) {
-        conModales([&] { frm.Nuevo1Click(); },
-                   {[](QWidget* w) {
+        conModales([&] { frm.Nuevo1Click(); }, {[](QWidget* w) {
                        auto* d = qobject_cast<TOKBottomDlg*>(w);
                        if (!d) return foto("x")(w);
                        d->edCampo->setText("Talleres del Norte");
