@@ -12,6 +12,7 @@
 
 #include "platform/Dialogos.h"
 #include "ui/AvisosLectura.h"
+#include "ui/Editores.h"
 #include "ui/Impresion.h"
 #include "ui/Intercambio.h"
 #include "ui/UDialogs.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     TImpresionVentanas impresion(frmMain);
     impresion.conectar();
     conectarIntercambio(frmMain, impresion);
+    conectarEditores(frmMain);
 
     frmMain.argumentos = std::move(argumentos);
     frmMain.show();

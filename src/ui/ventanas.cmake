@@ -22,10 +22,14 @@ set(KORAL_UI_FUENTES
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/Escritorio.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/Jpeg.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/AvisosLectura.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/Editores.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/Iconos.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/ListaRegistros.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/UChild.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UCuestionario.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UGrupo.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/UMain.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UPerfil.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/about.cpp
   ${KORAL_UI_RECURSOS})
 

@@ -1,0 +1,233 @@
+#include "ui/Editores.h"
+
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QLocale>
+#include <unordered_map>
+
+#include "platform/Dialogos.h"
+#include "platform/qt/TextoQt.h"
+#include "ui/ListaRegistros.h"
+#include "ui/UCuestionario.h"
+#include "ui/UGrupo.h"
+#include "ui/UMain.h"
+#include "ui/UPerfil.h"
+
+namespace koral {
+
+void conectarEditores(TfrmMain& frm) {
+    // Children of the frame: made once, reused for every company window,
+    // released with the frame.
+    auto* cuest = new TfrmCuest(&frm);
+    auto* grupo = new TfrmGrupo(&frm);
+    auto* perfil = new TfrmPerfil(&frm);
+    perfil->ordenes = &frm.ordenes;
+    frm.ordenes.editarCuestionario = [cuest](TKoral& d, TCuestionario& q) {
+        return cuest->editarCuestionario(d, q);
+    };
+    frm.ordenes.verGrupo = [grupo](TKoral& d, TGrupo& g) { grupo->verGrupo(d, g); };
+    frm.ordenes.editarPerfil = [perfil](TKoral& d, TPerfil& p) {
+        return perfil->editarPerfil(d, p);
+    };
+}
+
+char separadorDecimal() {
+    return QLocale().decimalPoint() == QStringLiteral(",") ? ',' : '.';
+}
+
+int filaElegida(const QListView* lista) {
+    if (!lista->selectionModel()) return -1;
+    const QModelIndexList elegidas = lista->selectionModel()->selectedIndexes();
+    return elegidas.isEmpty() ? -1 : elegidas.front().row();
+}
+
+namespace {
+
+std::vector<TCuestionario*>& miembros(TGrupo& g) {
+    return g.cuestionarios;
+}
+std::vector<TGrupo*>& miembros(TCuestionario& q) {
+    return q.grupos;
+}
+
+const std::vector<std::unique_ptr<TGrupo>>& todos(const TKoral& d, const TGrupo*) {
+    return d.grupos;
+}
+const std::vector<std::unique_ptr<TCuestionario>>& todos(const TKoral& d, const TCuestionario*) {
+    return d.cuestionarios;
+}
+
+// Removes the last entry with identifier `id`; false when there is none.
+template <class T>
+bool quitarUltimoId(std::vector<T*>& v, std::int32_t id) {
+    for (std::size_t i = v.size(); i-- > 0;) {
+        if (v[i] && v[i]->id == id) {
+            v.erase(v.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::pair<QString, void*>> entradas(const TListaRegistros& l) {
+    std::vector<std::pair<QString, void*>> e;
+    e.reserve(static_cast<std::size_t>(l.rowCount()));
+    for (int i = 0; i < l.rowCount(); ++i) e.emplace_back(l.texto(i), l.registro(i));
+    return e;
+}
+
+const char* const kError04 = "Error 04 en el tratamiento del archivo";
+const char* const kError05 = "Error 05 en el proceso de este cuestionario";
+
+}  // namespace
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::marcar() {
+    // The links are stored in the company file: a move is a change to save,
+    // whether the editor is then accepted or cancelled.
+    doc_->modificado = true;
+}
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::abrir(TKoral& doc, Propio& propio, const std::string& huerfano) {
+    doc_ = &doc;
+    propio_ = &propio;
+    const auto& lista = todos(doc, static_cast<const Otro*>(nullptr));
+    constexpr std::size_t kNinguno = static_cast<std::size_t>(-1);
+
+    // For each identifier the last record of the document that still counts
+    // as available, chained to the previous one with the same identifier.
+    std::unordered_map<std::int32_t, std::size_t> ultimo;
+    ultimo.reserve(lista.size());
+    std::vector<std::size_t> anterior(lista.size(), kNinguno);
+    for (std::size_t i = 0; i < lista.size(); ++i) {
+        auto [it, nuevo] = ultimo.try_emplace(lista[i]->id, i);
+        if (!nuevo) {
+            anterior[i] = it->second;
+            it->second = i;
+        }
+    }
+
+    std::vector<char> asociado(lista.size(), 0);
+    std::vector<std::pair<QString, void*>> asoc;
+    asoc.reserve(miembros(propio).size());
+    for (Otro* o : miembros(propio)) {
+        if (!o) {
+            Mensaje(huerfano);
+            continue;
+        }
+        asoc.emplace_back(aQString(o->nombre), o);
+        auto it = ultimo.find(o->id);
+        if (it == ultimo.end() || it->second == kNinguno) {
+            Mensaje(kError05);
+            continue;
+        }
+        asociado[it->second] = 1;
+        it->second = anterior[it->second];
+    }
+
+    std::vector<std::pair<QString, void*>> disp;
+    disp.reserve(lista.size());
+    for (std::size_t i = 0; i < lista.size(); ++i)
+        if (!asociado[i]) disp.emplace_back(aQString(lista[i]->nombre), lista[i].get());
+    disponibles_.llenar(std::move(disp));
+    asociados_.llenar(std::move(asoc));
+}
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::agregar(int fila) {
+    if (!propio_ || fila < 0 || fila >= disponibles_.rowCount()) return;
+    auto* o = static_cast<Otro*>(disponibles_.registro(fila));
+    asociados_.agregar(disponibles_.texto(fila), o);
+    miembros(*propio_).push_back(o);
+    miembros(*o).push_back(propio_);
+    disponibles_.quitar(fila);
+    marcar();
+}
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::agregarTodos() {
+    if (!propio_ || disponibles_.rowCount() == 0) return;
+    // The same links, in the same order, as ">" on the first entry until the
+    // list is empty; the list is rebuilt once.
+    std::vector<std::pair<QString, void*>> mover = entradas(disponibles_);
+    auto& propios = miembros(*propio_);
+    propios.reserve(propios.size() + mover.size());
+    for (const auto& [texto, r] : mover) {
+        auto* o = static_cast<Otro*>(r);
+        propios.push_back(o);
+        miembros(*o).push_back(propio_);
+    }
+    std::vector<std::pair<QString, void*>> asoc = entradas(asociados_);
+    asoc.insert(asoc.end(), mover.begin(), mover.end());
+    asociados_.llenar(std::move(asoc));
+    disponibles_.llenar({});
+    marcar();
+}
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::quitar(int fila) {
+    if (!propio_ || fila < 0 || fila >= asociados_.rowCount()) return;
+    auto* o = static_cast<Otro*>(asociados_.registro(fila));
+    disponibles_.agregar(asociados_.texto(fila), o);
+    if (!quitarUltimoId(miembros(*propio_), o->id)) Mensaje(kError04);
+    if (!quitarUltimoId(miembros(*o), propio_->id)) Mensaje(kError04);
+    asociados_.quitar(fila);
+    marcar();
+}
+
+template <class Propio, class Otro>
+void TMiembros<Propio, Otro>::quitarTodos() {
+    if (!propio_ || asociados_.rowCount() == 0) return;
+    std::vector<std::pair<QString, void*>> mover = entradas(asociados_);
+
+    // The record's own list: each entry takes away the last remaining link
+    // with its identifier, as "<" on the first entry until the list is empty.
+    auto& propios = miembros(*propio_);
+    std::unordered_map<std::int32_t, std::size_t> presentes;
+    for (const Otro* o : propios)
+        if (o) ++presentes[o->id];
+    std::unordered_map<std::int32_t, std::size_t> pedidos;
+    std::vector<char> faltaPropio(mover.size(), 0);
+    for (std::size_t k = 0; k < mover.size(); ++k) {
+        const std::int32_t id = static_cast<Otro*>(mover[k].second)->id;
+        auto it = presentes.find(id);
+        if (it == presentes.end() || it->second == 0) {
+            faltaPropio[k] = 1;
+        } else {
+            --it->second;
+            ++pedidos[id];
+        }
+    }
+    std::vector<Otro*> quedan;
+    quedan.reserve(propios.size());
+    for (std::size_t i = propios.size(); i-- > 0;) {
+        Otro* o = propios[i];
+        if (o) {
+            auto it = pedidos.find(o->id);
+            if (it != pedidos.end() && it->second > 0) {
+                --it->second;
+                continue;
+            }
+        }
+        quedan.push_back(o);
+    }
+    propios.assign(quedan.rbegin(), quedan.rend());
+
+    for (std::size_t k = 0; k < mover.size(); ++k) {
+        if (faltaPropio[k]) Mensaje(kError04);
+        if (!quitarUltimoId(miembros(*static_cast<Otro*>(mover[k].second)), propio_->id))
+            Mensaje(kError04);
+    }
+
+    std::vector<std::pair<QString, void*>> disp = entradas(disponibles_);
+    disp.insert(disp.end(), mover.begin(), mover.end());
+    disponibles_.llenar(std::move(disp));
+    asociados_.llenar({});
+    marcar();
+}
+
+template class TMiembros<TCuestionario, TGrupo>;
+template class TMiembros<TGrupo, TCuestionario>;
+
+}  // namespace koral

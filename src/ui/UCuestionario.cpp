@@ -1,0 +1,505 @@
+#include "ui/UCuestionario.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "method/Puntuacion.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+#include "platform/qt/TextoQt.h"
+#include "ui/ListaRegistros.h"
+
+namespace koral {
+
+namespace {
+
+// Cell size of the answer grids: two digits of the header must stay readable.
+constexpr int kAnchoCelda = 20;
+constexpr int kAltoCelda = 18;
+
+const char* const kNombresFactor[kNumFactores] = {
+    "Carga Mental: ",          "Autonomía Temporal:",
+    "Contenido del Trabajo: ", "Supervisión - Participac.: ",
+    "Definición de Rol:",      "Interés por el trabajador: ",
+    "Relaciones Personales:"};
+
+bool admitido(QChar c, int item) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('5') &&
+           c.unicode() - '0' <= opcionesItem(item);
+}
+
+// What a cell may hold: only digits admitted for its item. Pasted text with
+// anything else is refused whole; an emptied cell is allowed (no answer).
+class TValidadorCelda : public QValidator {
+public:
+    TValidadorCelda(int item, QObject* padre) : QValidator(padre), item_(item) {}
+    State validate(QString& texto, int&) const override {
+        for (const QChar c : texto)
+            if (!admitido(c, item_)) return Invalid;
+        return Acceptable;
+    }
+
+private:
+    int item_;
+};
+
+}  // namespace
+
+// One factor's answer grid: a header of item numbers over one row of
+// answers, whose current cell always has its editor open while the grid has
+// the focus.
+class TRejilla : public QTableWidget {
+public:
+    TRejilla(TfrmCuest& form, int factor, QWidget* padre);
+
+    int factor() const { return factor_; }
+    int primerItem() const { return kFactores[static_cast<std::size_t>(factor_ - 1)].primerItem; }
+    int ultimaColumna() const { return columnCount() - 1; }
+
+    QLineEdit* editor() const {
+        return abierta_.isValid() ? qobject_cast<QLineEdit*>(indexWidget(abierta_)) : nullptr;
+    }
+    // Opens the editor on the current cell, gives it the focus and selects its text.
+    void abrirEditor();
+    // Stores the open editor's text in its cell and closes it.
+    void soltarEditor();
+    // Stores the open editor's text in its cell.
+    void confirmar() {
+        if (QLineEdit* e = editor()) commitData(e);
+    }
+    QString texto(int columna) const {
+        if (QLineEdit* e = editor(); e && abierta_.column() == columna) return e->text();
+        const QTableWidgetItem* i = item(0, columna);
+        return i ? i->text() : QString();
+    }
+    bool tecla(QKeyEvent* e) { return form_.SGrid1KeyDown(*this, e); }
+    void irA(int columna) {
+        setCurrentCell(0, columna);
+        abrirEditor();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!tecla(e)) QTableWidget::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QTableWidget::focusInEvent(e);
+        if (currentColumn() < 0) setCurrentCell(0, 0);
+        abrirEditor();
+    }
+    void currentChanged(const QModelIndex& actual, const QModelIndex& previo) override {
+        QTableWidget::currentChanged(actual, previo);
+        if (abierta_.isValid() || hasFocus()) abrirEditor();
+    }
+
+private:
+    void cerrar(const QModelIndex& i);
+
+    TfrmCuest& form_;
+    int factor_;
+    QPersistentModelIndex abierta_;
+};
+
+// The answer cell's editor: a one-line field without frame, centred, that
+// takes only the item's admitted digits. Keys pass the form's rules first.
+class TCeldaRespuesta : public QStyledItemDelegate {
+public:
+    explicit TCeldaRespuesta(TRejilla& rejilla)
+        : QStyledItemDelegate(&rejilla), rejilla_(rejilla) {}
+
+    QWidget* createEditor(QWidget* padre, const QStyleOptionViewItem&,
+                          const QModelIndex& i) const override {
+        auto* e = new QLineEdit(padre);
+        e->setFrame(false);
+        e->setAlignment(Qt::AlignCenter);
+        e->setTextMargins(0, 0, 0, 0);
+        e->setContentsMargins(0, 0, 0, 0);
+        e->setValidator(new TValidadorCelda(rejilla_.primerItem() + i.column(), e));
+        return e;
+    }
+    void setEditorData(QWidget* e, const QModelIndex& i) const override {
+        auto* campo = static_cast<QLineEdit*>(e);
+        campo->setText(i.data().toString());
+        campo->selectAll();
+    }
+    void setModelData(QWidget* e, QAbstractItemModel* m, const QModelIndex& i) const override {
+        m->setData(i, static_cast<QLineEdit*>(e)->text());
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* ev) override {
+        if (ev->type() == QEvent::KeyPress) {
+            if (rejilla_.tecla(static_cast<QKeyEvent*>(ev))) return true;
+            return false;  // the field's own handling: digits, Delete, Home, End...
+        }
+        if (ev->type() == QEvent::FocusOut) {
+            // A context menu keeps the editor; leaving the grid closes it.
+            const auto* f = static_cast<QFocusEvent*>(ev);
+            QWidget* foco = QApplication::focusWidget();
+            if (f->reason() != Qt::PopupFocusReason && !(foco && rejilla_.isAncestorOf(foco)))
+                rejilla_.soltarEditor();
+            else
+                rejilla_.confirmar();
+            return false;
+        }
+        return QStyledItemDelegate::eventFilter(o, ev);
+    }
+
+private:
+    TRejilla& rejilla_;
+};
+
+TRejilla::TRejilla(TfrmCuest& form, int factor, QWidget* padre)
+    : QTableWidget(1, kFactores[static_cast<std::size_t>(factor - 1)].nItems, padre),
+      form_(form),
+      factor_(factor) {
+    setObjectName(QString("SGrid%1").arg(factor));
+    setItemDelegate(new TCeldaRespuesta(*this));
+    setEditTriggers(NoEditTriggers);  // the editor is opened by the grid itself
+    setSelectionMode(SingleSelection);
+    setTabKeyNavigation(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(kAltoCelda);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    // The header row: each column's item number, written once.
+    QHeaderView* cabecera = horizontalHeader();
+    cabecera->setMinimumSectionSize(0);
+    cabecera->setDefaultSectionSize(kAnchoCelda);
+    cabecera->setSectionResizeMode(QHeaderView::Fixed);
+    cabecera->setSectionsClickable(false);
+    cabecera->setHighlightSections(false);
+    cabecera->setFixedHeight(kAltoCelda);
+    cabecera->setStyleSheet("QHeaderView::section { padding: 0px; }");
+    QFont letra = cabecera->font();
+    letra.setPixelSize(11);
+    cabecera->setFont(letra);
+    QStringList numeros;
+    for (int c = 0; c < columnCount(); ++c) numeros << QString::number(primerItem() + c);
+    setHorizontalHeaderLabels(numeros);
+    for (int c = 0; c < columnCount(); ++c) {
+        auto* celda = new QTableWidgetItem;
+        celda->setTextAlignment(Qt::AlignCenter);
+        celda->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+        setItem(0, c, celda);
+    }
+    setFixedSize(columnCount() * kAnchoCelda + 2 * frameWidth(), 2 * kAltoCelda + 2 * frameWidth());
+}
+
+void TRejilla::abrirEditor() {
+    const QModelIndex i = currentIndex();
+    if (!i.isValid()) return;
+    const QPersistentModelIndex anterior = abierta_;
+    if (anterior != i) {
+        openPersistentEditor(item(0, i.column()));
+        abierta_ = i;
+    }
+    if (QLineEdit* e = editor()) {
+        e->setFocus(Qt::OtherFocusReason);
+        e->selectAll();
+    }
+    // Only after the new one has the focus: hiding a focused field would
+    // hand the focus on to the next control.
+    if (anterior.isValid() && anterior != i) cerrar(anterior);
+}
+
+void TRejilla::cerrar(const QModelIndex& i) {
+    if (QWidget* e = indexWidget(i)) commitData(e);
+    closePersistentEditor(item(0, i.column()));
+}
+
+void TRejilla::soltarEditor() {
+    if (!abierta_.isValid()) return;
+    const QModelIndex i = abierta_;
+    abierta_ = QPersistentModelIndex();
+    cerrar(i);
+}
+
+TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmCuest");
+    setWindowTitle("Cuestionario");
+    pitido = [] { QApplication::beep(); };
+
+    Label3 = new QLabel("Identificador: ", this);
+    txtIdentificador = new QLineEdit(this);
+    txtIdentificador->setObjectName("txtIdentificador");
+    txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
+    Label3->setBuddy(txtIdentificador);
+
+    Label1 = new QLabel("Grupos disponibles:", this);
+    Label2 = new QLabel("Grupos asociados:", this);
+    lBox1 = new QListView(this);
+    lBox2 = new QListView(this);
+    lBox1->setObjectName("lBox1");
+    lBox2->setObjectName("lBox2");
+    disponibles_ = new TListaRegistros(lBox1);
+    asociados_ = new TListaRegistros(lBox2);
+    miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(*disponibles_, *asociados_);
+    for (auto [lista, modelo] : {std::pair{lBox1, disponibles_}, std::pair{lBox2, asociados_}}) {
+        lista->setModel(modelo);
+        lista->setSelectionMode(QAbstractItemView::SingleSelection);
+        lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        lista->setUniformItemSizes(true);
+    }
+    connect(lBox1, &QListView::doubleClicked, this, &TfrmCuest::Button1Click);
+    connect(lBox2, &QListView::doubleClicked, this, &TfrmCuest::Button3Click);
+
+    auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(nombre);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, manejador);
+        return b;
+    };
+    Button1 = boton(">", "Button1", &TfrmCuest::Button1Click);
+    Button2 = boton(">>", "Button2", &TfrmCuest::Button2Click);
+    Button3 = boton("<", "Button3", &TfrmCuest::Button3Click);
+    Button4 = boton("<<", "Button4", &TfrmCuest::Button4Click);
+    Button7 = boton("NG", "Button7", &TfrmCuest::Button7Click);
+    Button5 = boton("Aceptar", "Button5", &TfrmCuest::Button5Click);
+    Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
+    for (QPushButton* b : {Button1, Button2, Button3, Button4, Button7}) b->setFixedWidth(36);
+    Button5->setToolTip("Aceptar (Ctrl+Intro)");
+    // The grids keep Tab and Enter: a way to accept from the keyboard.
+    for (QKeySequence tecla :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);
+
+    Label11 = new QLabel("Respuestas a las preguntas:", this);
+    GroupBox2 = new QGroupBox(this);
+    auto* filas = new QGridLayout(GroupBox2);
+    filas->setContentsMargins(8, 6, 8, 6);
+    filas->setHorizontalSpacing(8);
+    filas->setVerticalSpacing(4);
+    for (int f = 1; f <= kNumFactores; ++f) {
+        const auto k = static_cast<std::size_t>(f - 1);
+        auto* etiqueta = new QLabel(QString::fromUtf8(kNombresFactor[k]), GroupBox2);
+        etiqueta->setObjectName(QString("Label%1").arg(f + 3));
+        etiquetas[k] = etiqueta;
+        rejillas_[k] = new TRejilla(*this, f, GroupBox2);
+        filas->addWidget(etiqueta, f - 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        filas->addWidget(rejillas_[k], f - 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    filas->setColumnStretch(2, 1);
+    SGrid1 = rejillas_[0];
+    SGrid2 = rejillas_[1];
+    SGrid3 = rejillas_[2];
+    SGrid4 = rejillas_[3];
+    SGrid5 = rejillas_[4];
+    SGrid6 = rejillas_[5];
+    SGrid7 = rejillas_[6];
+
+    // Left: name and groups; right: the answers; buttons along the bottom.
+    auto* nombre = new QHBoxLayout;
+    nombre->addWidget(Label3);
+    nombre->addWidget(txtIdentificador, 1);
+
+    auto* mover = new QVBoxLayout;
+    mover->addStretch(1);
+    for (QPushButton* b : {Button1, Button2, Button3, Button4}) mover->addWidget(b);
+    mover->addSpacing(12);
+    mover->addWidget(Button7);
+    mover->addStretch(1);
+
+    auto* grupos = new QGridLayout;
+    grupos->addWidget(Label1, 0, 0);
+    grupos->addWidget(Label2, 0, 2);
+    grupos->addWidget(lBox1, 1, 0);
+    grupos->addLayout(mover, 1, 1);
+    grupos->addWidget(lBox2, 1, 2);
+    grupos->setColumnStretch(0, 1);
+    grupos->setColumnStretch(2, 1);
+
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addLayout(nombre);
+    izquierda->addSpacing(6);
+    izquierda->addLayout(grupos, 1);
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(Label11);
+    derecha->addWidget(GroupBox2);
+    derecha->addStretch(1);
+
+    auto* centro = new QHBoxLayout;
+    centro->addLayout(izquierda, 1);
+    centro->addSpacing(6);
+    centro->addLayout(derecha);
+
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(Button5);
+    botones->addWidget(Button6);
+
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(centro, 1);
+    todo->addLayout(botones);
+
+    resize(797, 400);
+}
+
+TfrmCuest::~TfrmCuest() = default;
+
+bool TfrmCuest::editarCuestionario(TKoral& doc, TCuestionario& q) {
+    abrir(doc, q);
+    const bool aceptado = exec() == QDialog::Accepted;
+    doc_ = nullptr;
+    cuest_ = nullptr;
+    return aceptado;
+}
+
+void TfrmCuest::abrir(TKoral& doc, TCuestionario& q) {
+    doc_ = &doc;
+    cuest_ = &q;
+    setResult(QDialog::Rejected);
+    setWindowTitle("Cuestionario <" + aQString(q.nombre) + ">");
+
+    for (TRejilla* r : rejillas_) {
+        r->soltarEditor();
+        for (int c = 0; c < r->columnCount(); ++c) {
+            const char respuesta = q.respuestas[static_cast<std::size_t>(r->primerItem() + c - 1)];
+            r->item(0, c)->setText(aQString(std::string(1, respuesta)));
+        }
+        r->setCurrentCell(0, 0);
+    }
+    txtIdentificador->setText(aQString(q.nombre));
+    miembros_->abrir(doc, q, "Ocurrió un erro 03 en el archivo"_cp);
+
+    SGrid1->setFocus(Qt::OtherFocusReason);
+    rejillas_[0]->irA(0);
+}
+
+QString TfrmCuest::textoItem(int item) const {
+    if (item < 1 || item > kNumItems) return {};
+    const TRejilla* r = rejillas_[static_cast<std::size_t>(factorDeItem(item) - 1)];
+    return r->texto(item - r->primerItem());
+}
+
+char TfrmCuest::respuestaDe(const QString& texto, int item) {
+    if (texto.isEmpty() || !admitido(texto.front(), item)) return '0';
+    return static_cast<char>(texto.front().unicode());
+}
+
+void TfrmCuest::entrar(int factor, int columna) {
+    TRejilla* r = rejillas_[static_cast<std::size_t>(factor - 1)];
+    r->setFocus(Qt::OtherFocusReason);
+    r->irA(columna);
+}
+
+bool TfrmCuest::SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool conOrden = mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    int tecla = e->key();
+    // Shift+Tab goes back, as it does everywhere else.
+    if (!conOrden &&
+        (tecla == Qt::Key_Backtab || (tecla == Qt::Key_Tab && (mods & Qt::ShiftModifier))))
+        tecla = Qt::Key_Left;
+    if (!conOrden && (tecla == Qt::Key_Tab || tecla == Qt::Key_Return || tecla == Qt::Key_Enter))
+        tecla = Qt::Key_Right;
+
+    const int columna = rejilla.currentColumn();
+    if (tecla == Qt::Key_Right && !conOrden) {
+        if (columna < rejilla.ultimaColumna())
+            rejilla.irA(columna + 1);
+        else if (rejilla.factor() < kNumFactores)
+            entrar(rejilla.factor() + 1, 0);
+        else
+            pitido();
+        return true;
+    }
+    if (tecla == Qt::Key_Left && !conOrden) {
+        if (columna > 0)
+            rejilla.irA(columna - 1);
+        else if (rejilla.factor() > 1)
+            entrar(rejilla.factor() - 1,
+                   rejillas_[static_cast<std::size_t>(rejilla.factor() - 2)]->columnCount() - 1);
+        else
+            pitido();
+        return true;
+    }
+    return SGrid1KeyPress(rejilla, e);
+}
+
+bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
+    // Delete is a key, not a character: it keeps its meaning in the field.
+    if (e->key() == Qt::Key_Delete) return false;
+    const QString texto = e->text();
+    if (texto.isEmpty()) return false;  // arrows, Home, End...: the grid's own meaning
+    const int item = rejilla.primerItem() + rejilla.currentColumn();
+    if (texto.size() == 1 && rejilla.currentColumn() >= 0 && admitido(texto.front(), item))
+        return false;  // into the cell, over the selected text
+    return true;       // any other character, blank and Backspace included, is dropped
+}
+
+void TfrmCuest::Button1Click() {
+    miembros_->agregar(filaElegida(lBox1));
+}
+
+void TfrmCuest::Button2Click() {
+    miembros_->agregarTodos();
+}
+
+void TfrmCuest::Button3Click() {
+    miembros_->quitar(filaElegida(lBox2));
+}
+
+void TfrmCuest::Button4Click() {
+    miembros_->quitarTodos();
+}
+
+void TfrmCuest::Button7Click() {
+    Mensaje("Cierre esta ventanta, genere el nuevo grupo, y vuelva");
+}
+
+void TfrmCuest::Button5Click() {
+    if (!doc_ || !cuest_) return;
+    std::string texto;
+    if (deQString(txtIdentificador->text(), texto) && texto != cuest_->nombre) {
+        const std::string guardado = cortarNombre(texto);
+        // A longer name is kept cut: the cut form must be free too.
+        if (guardado != cuest_->nombre) {
+            TCuestionario* otro = doc_->buscarCuestionario(texto);
+            if (!otro) otro = doc_->buscarCuestionario(guardado);
+            if (otro && otro != cuest_)
+                Mensaje("Este identificador ya existe. No se cambia.");
+            else
+                cuest_->nombre = guardado;
+        }
+    }
+    for (int item = 1; item <= kNumItems; ++item)
+        cuest_->respuestas[static_cast<std::size_t>(item - 1)] = respuestaDe(textoItem(item), item);
+    puntuarCuestionario(*cuest_);
+    accept();
+}
+
+void TfrmCuest::Button6Click() {
+    reject();
+}
+
+void TfrmCuest::keyPressEvent(QKeyEvent* e) {
+    // Escape would throw away the answers keyed so far: only "Cancelar" and
+    // the close box cancel.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+}  // namespace koral

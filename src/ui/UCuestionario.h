@@ -1,0 +1,99 @@
+// The questionnaire editor: one respondent's 75 answers keyed into seven
+// small grids, the questionnaire's name and its groups.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "document/UData.h"
+#include "ui/Editores.h"
+
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTableWidget;
+
+namespace koral {
+
+class TListaRegistros;
+class TRejilla;
+
+class TfrmCuest : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCuest(QWidget* parent = nullptr);
+    ~TfrmCuest() override;
+
+    // Opens the editor modally on q; true when it was closed by "Aceptar".
+    bool editarCuestionario(TKoral& doc, TCuestionario& q);
+    // The opening: fills the grids, the lists and the name from q and puts
+    // the cursor on item 1. editarCuestionario does this, then shows the window.
+    void abrir(TKoral& doc, TCuestionario& q);
+
+    // The text of item i's cell (1-75), the open cell editor's included.
+    QString textoItem(int item) const;
+    // The answer a cell's text stands for: its first character when that is
+    // a digit from '0' to the item's option count, otherwise '0' (no answer),
+    // so that an emptied cell, or one holding anything else, is unanswered.
+    static char respuestaDe(const QString& texto, int item);
+
+    // The system beep; tests count it here.
+    std::function<void()> pitido;
+
+    QLabel* Label1;
+    QListView* lBox1;
+    QLabel* Label2;
+    QListView* lBox2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button7;
+    QLabel* Label11;
+    QGroupBox* GroupBox2;
+    std::array<QLabel*, kNumFactores> etiquetas{};  // Label4 ... Label10
+    QTableWidget* SGrid1;
+    QTableWidget* SGrid2;
+    QTableWidget* SGrid3;
+    QTableWidget* SGrid4;
+    QTableWidget* SGrid5;
+    QTableWidget* SGrid6;
+    QTableWidget* SGrid7;
+    QLabel* Label3;
+    QLineEdit* txtIdentificador;
+    QPushButton* Button5;
+    QPushButton* Button6;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    friend class TRejilla;
+    friend class TCeldaRespuesta;
+    // Key-down and character rules of the grids; true when the key is used up.
+    bool SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e);
+    bool SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e);
+    void entrar(int factor, int columna);
+
+    std::array<TRejilla*, kNumFactores> rejillas_{};
+    TListaRegistros* disponibles_;
+    TListaRegistros* asociados_;
+    std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
+    TKoral* doc_ = nullptr;
+    TCuestionario* cuest_ = nullptr;
+};
+
+}  // namespace koral

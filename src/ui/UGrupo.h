@@ -1,0 +1,56 @@
+// The group editor: which questionnaires make up one group. Every move takes
+// effect at once on both sides; the window has no cancel.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "document/UData.h"
+#include "ui/Editores.h"
+
+class QLabel;
+class QListView;
+class QPushButton;
+
+namespace koral {
+
+class TListaRegistros;
+
+class TfrmGrupo : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmGrupo(QWidget* parent = nullptr);
+    ~TfrmGrupo() override;
+
+    // Shows the editor modally on g until the user closes it.
+    void verGrupo(TKoral& doc, TGrupo& g);
+    // The opening: fills both lists and the caption. verGrupo does this,
+    // then shows the window.
+    void abrir(TKoral& doc, TGrupo& g);
+
+    // "Grupo <" + name + ">", at most 57 characters.
+    static QString titulo(const std::string& nombre);
+
+    QLabel* Label1;
+    QListView* lBox1;
+    QLabel* Label2;
+    QListView* lBox2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button5;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+
+private:
+    TListaRegistros* disponibles_;
+    TListaRegistros* asociados_;
+    std::unique_ptr<TMiembros<TGrupo, TCuestionario>> miembros_;
+};
+
+}  // namespace koral

@@ -1,0 +1,419 @@
+#include "ui/UPerfil.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "method/Perfil.h"
+#include "platform/Dialogos.h"
+#include "platform/Texto.h"
+#include "platform/qt/Escritorio.h"
+#include "platform/qt/SuperficieQt.h"
+#include "platform/qt/TextoQt.h"
+#include "ui/Editores.h"
+#include "ui/UChild.h"
+#include "ui/UMain.h"
+
+namespace koral {
+
+namespace {
+
+// The characters of `texto` that Windows-1252 can hold.
+QString soloCp1252(const QString& texto) {
+    QString r;
+    r.reserve(texto.size());
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        // A surrogate pair is one character; none has a Windows-1252 form.
+        if (texto[i].isHighSurrogate() && i + 1 < texto.size()) {
+            ++i;
+            continue;
+        }
+        const QChar c = texto[i];
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || esCp1252(QString(c)))
+            r += c;
+    }
+    return r;
+}
+
+// A multi-line text box that takes only what the profile can store: typed
+// characters with no Windows-1252 form are refused, pasted ones left out.
+class TMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!e->text().isEmpty() && soloCp1252(e->text()) != e->text()) {
+            e->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void inputMethodEvent(QInputMethodEvent* e) override {
+        const QString limpio = soloCp1252(e->commitString());
+        if (limpio != e->commitString()) e->setCommitString(limpio);
+        QPlainTextEdit::inputMethodEvent(e);
+    }
+    void insertFromMimeData(const QMimeData* datos) override {
+        if (datos->hasText()) insertPlainText(soloCp1252(datos->text()));
+    }
+    bool canInsertFromMimeData(const QMimeData* datos) const override { return datos->hasText(); }
+};
+
+QString aCaja(const std::string& texto) {
+    QString t = aQString(texto);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+TGrupo* grupoDe(const QListWidgetItem* i) {
+    return static_cast<TGrupo*>(i->data(Qt::UserRole).value<void*>());
+}
+
+QListWidgetItem* entrada(TGrupo* g) {
+    auto* i = new QListWidgetItem(aQString(g->nombre));
+    i->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(g)));
+    return i;
+}
+
+}  // namespace
+
+TfrmPerfil::TfrmPerfil(QWidget* parent)
+    : QDialog(parent), imagen_(kAnchoGrafico, kAltoGrafico, QImage::Format_RGB32) {
+    setObjectName("frmPerfil");
+    setWindowTitle("Perfil <>");
+    imagen_.fill(Qt::white);
+
+    Label1 = new QLabel("Grupos disponibles:", this);
+    Label2 = new QLabel("Grupos asociados:", this);
+    for (QLabel* l : {Label1, Label2}) {
+        QFont f = l->font();
+        f.setPointSizeF(f.pointSizeF() + 2);
+        l->setFont(f);
+    }
+    lBox1 = new QListWidget(this);
+    lBox2 = new QListWidget(this);
+    lBox1->setObjectName("lBox1");
+    lBox2->setObjectName("lBox2");
+    for (QListWidget* l : {lBox1, lBox2}) {
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setUniformItemSizes(true);
+    }
+    connect(lBox1, &QListWidget::itemDoubleClicked, this, &TfrmPerfil::Button1Click);
+    connect(lBox2, &QListWidget::itemDoubleClicked, this, &TfrmPerfil::Button3Click);
+
+    auto boton = [this](const char* texto, const char* nombre, void (TfrmPerfil::*manejador)()) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(nombre);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, manejador);
+        return b;
+    };
+    Button1 = boton(">", "Button1", &TfrmPerfil::Button1Click);
+    Button2 = boton(">>", "Button2", &TfrmPerfil::Button2Click);
+    Button3 = boton("<", "Button3", &TfrmPerfil::Button3Click);
+    Button4 = boton("<<", "Button4", &TfrmPerfil::Button4Click);
+    btnCalcular = boton("Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
+    btnAceptar = boton("Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
+    btnCancelar = boton("Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
+    Button5 = boton("Imprimir", "Button5", &TfrmPerfil::Button5Click);
+    for (QPushButton* b : {Button1, Button2, Button3, Button4}) b->setFixedWidth(36);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+
+    Image1 = new QLabel;
+    Image1->setObjectName("Image1");
+    Image1->setFixedSize(kAnchoGrafico, kAltoGrafico);
+    Image1->setPixmap(QPixmap::fromImage(imagen_));
+    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* valorativo = new QWidget;
+    auto* capa = new QVBoxLayout(valorativo);
+    capa->setContentsMargins(2, 2, 2, 2);
+    capa->addWidget(Image1, 0, Qt::AlignCenter);
+    PageControl1->addTab(valorativo, "Valorativo");
+
+    mmDes = new QPlainTextEdit;
+    mmDes->setObjectName("mmDes");
+    mmDes->setReadOnly(true);
+    mmDes->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mmDes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmDes->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    PageControl1->addTab(mmDes, "Descriptivo");
+
+    auto* observaciones = new QWidget;
+    Label3 = new QLabel(QString::fromUtf8("Descripción"), observaciones);
+    Label4 = new QLabel("Observaciones", observaciones);
+    mmDescripcion = new TMemo(observaciones);
+    mmObservaciones = new TMemo(observaciones);
+    mmDescripcion->setObjectName("mmDescripcion");
+    mmObservaciones->setObjectName("mmObservaciones");
+    for (QPlainTextEdit* m : {mmDescripcion, mmObservaciones}) {
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        m->setTabChangesFocus(true);
+    }
+    auto* textos = new QVBoxLayout(observaciones);
+    textos->setContentsMargins(4, 4, 4, 4);
+    textos->addWidget(Label3);
+    textos->addWidget(mmDescripcion, 1);
+    textos->addWidget(Label4);
+    textos->addWidget(mmObservaciones, 1);
+    PageControl1->addTab(observaciones, "Observaciones");
+
+    lblNSujetos = new QLabel(QString::fromUtf8("Nº Sujetos: 0"), this);
+    lblNSujetos->setObjectName("lblNSujetos");
+    Label5 = new QLabel("Nombre:", this);
+    txtIdentificador = new QLineEdit(this);
+    txtIdentificador->setObjectName("txtIdentificador");
+    txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
+    Label5->setBuddy(txtIdentificador);
+
+    PopupMenu1 = new QMenu(this);
+    Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
+    Imprimir1 = PopupMenu1->addAction("Imprimir", this, &TfrmPerfil::Button5Click);
+    connect(Image1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
+
+    // Left: name and the two group lists; right: the pages and the subjects.
+    auto* nombre = new QHBoxLayout;
+    nombre->addWidget(Label5);
+    nombre->addWidget(txtIdentificador, 1);
+
+    auto* flechas = new QVBoxLayout;
+    flechas->addStretch(1);
+    for (QPushButton* b : {Button1, Button2, Button3, Button4}) flechas->addWidget(b);
+    flechas->addStretch(1);
+
+    auto* grupos = new QGridLayout;
+    grupos->addWidget(Label1, 0, 0);
+    grupos->addWidget(Label2, 0, 2);
+    grupos->addWidget(lBox1, 1, 0);
+    grupos->addLayout(flechas, 1, 1);
+    grupos->addWidget(lBox2, 1, 2);
+    grupos->setColumnStretch(0, 1);
+    grupos->setColumnStretch(2, 1);
+
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addLayout(nombre);
+    izquierda->addSpacing(6);
+    izquierda->addLayout(grupos, 1);
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(PageControl1, 1);
+    derecha->addWidget(lblNSujetos);
+
+    auto* centro = new QHBoxLayout;
+    centro->addLayout(izquierda, 1);
+    centro->addSpacing(6);
+    centro->addLayout(derecha);
+
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(btnCalcular);
+    botones->addWidget(Button5);
+    botones->addStretch(1);
+    botones->addWidget(btnAceptar);
+    botones->addWidget(btnCancelar);
+
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(centro, 1);
+    todo->addLayout(botones);
+
+    resize(756, 428);
+}
+
+TfrmPerfil::~TfrmPerfil() = default;
+
+bool TfrmPerfil::editarPerfil(TKoral& doc, TPerfil& p) {
+    abrir(doc, p);
+    const bool aceptado = exec() == QDialog::Accepted;
+    doc_ = nullptr;
+    perfil_ = nullptr;
+    return aceptado;
+}
+
+void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
+    doc_ = &doc;
+    perfil_ = &p;
+    setResult(QDialog::Rejected);
+    setWindowTitle("Perfil <" + aQString(p.nombre) + ">");
+    const bool imprime = ordenes && ordenes->imprimirPerfil;
+    Button5->setEnabled(imprime);
+    Imprimir1->setEnabled(imprime);
+
+    lBox1->clear();
+    lBox2->clear();
+    txtIdentificador->setText(aQString(p.nombre));
+    lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(p.nSujetos));
+    mmDescripcion->setPlainText(aCaja(p.descripcion));
+    mmObservaciones->setPlainText(aCaja(p.observaciones));
+
+    for (const auto& g : doc.grupos) lBox1->addItem(entrada(g.get()));
+    for (TGrupo* g : p.grupos) {
+        if (!g) {
+            Mensaje("Ocurrió un error 03 en el archivo"_cp);
+            continue;
+        }
+        lBox2->addItem(entrada(g));
+        int ultima = -1;
+        for (int i = lBox1->count(); i-- > 0;) {
+            if (grupoDe(lBox1->item(i))->id == g->id) {
+                ultima = i;
+                break;
+            }
+        }
+        if (ultima < 0)
+            Mensaje("Error 05 en el proceso de este cuestionario");
+        else
+            delete lBox1->takeItem(ultima);
+    }
+
+    btnCalcularClick();
+    PageControl1->setCurrentIndex(0);
+}
+
+void TfrmPerfil::mover(QListWidget* desde, QListWidget* hacia, int fila) {
+    QListWidgetItem* i = desde->takeItem(fila);
+    hacia->addItem(i);
+    i->setSelected(false);
+}
+
+void TfrmPerfil::Button1Click() {
+    const int fila = filaElegida(lBox1);
+    if (!perfil_ || fila < 0) return;
+    perfil_->grupos.push_back(grupoDe(lBox1->item(fila)));
+    mover(lBox1, lBox2, fila);
+    // The selection is stored in the company file, accepted or not.
+    doc_->modificado = true;
+}
+
+void TfrmPerfil::Button2Click() {
+    while (perfil_ && lBox1->count() > 0) {
+        lBox1->item(0)->setSelected(true);
+        Button1Click();
+    }
+}
+
+void TfrmPerfil::Button3Click() {
+    const int fila = filaElegida(lBox2);
+    if (!perfil_ || fila < 0) return;
+    const TGrupo* g = grupoDe(lBox2->item(fila));
+    auto& grupos = perfil_->grupos;
+    bool quitado = false;
+    for (std::size_t i = grupos.size(); i-- > 0;) {
+        if (grupos[i] && grupos[i]->id == g->id) {
+            grupos.erase(grupos.begin() + static_cast<std::ptrdiff_t>(i));
+            quitado = true;
+            break;
+        }
+    }
+    mover(lBox2, lBox1, fila);
+    doc_->modificado = true;
+    if (!quitado) CajaMensaje(kTituloPrograma, "Error 04 en el tratamiento del archivo");
+}
+
+void TfrmPerfil::Button4Click() {
+    while (perfil_ && lBox2->count() > 0) {
+        lBox2->item(0)->setSelected(true);
+        Button3Click();
+    }
+}
+
+void TfrmPerfil::btnCalcularClick() {
+    if (!doc_ || !perfil_ || !calcularPerfil(*doc_, *perfil_)) return;
+    lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(perfil_->nSujetos));
+    const char separador = separadorDecimal();
+    {
+        SuperficieQt superficie(imagen_, QApplication::font().family());
+        dibujarValorativo(*perfil_, superficie, separador);
+    }
+    Image1->setPixmap(QPixmap::fromImage(imagen_));
+    std::vector<std::string> lineas;
+    llenarDescriptivo(*perfil_, lineas, separador);
+    std::string todo;
+    for (const std::string& l : lineas) {
+        todo += l;
+        todo += '\n';
+    }
+    if (!todo.empty()) todo.pop_back();
+    mmDes->setPlainText(aQString(todo));
+}
+
+std::string TfrmPerfil::textoGuardado(const QPlainTextEdit* caja) {
+    // The raw text keeps no-break spaces, which the plain text would turn into blanks.
+    QString t = soloCp1252(caja->document()->toRawText());
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    std::string cp;
+    deQString(t, cp);
+    return normalizarSaltos(cp);
+}
+
+void TfrmPerfil::btnAceptarClick() {
+    if (!doc_ || !perfil_) return;
+    std::string texto;
+    if (deQString(txtIdentificador->text(), texto) && texto != perfil_->nombre) {
+        const std::string guardado = cortarNombre(texto);
+        if (guardado != perfil_->nombre) {
+            TPerfil* otro = doc_->buscarPerfil(texto);
+            if (!otro) otro = doc_->buscarPerfil(guardado);
+            if (otro && otro != perfil_)
+                Mensaje("Este identificador ya existe. No se cambia");
+            else
+                perfil_->nombre = guardado;
+        }
+    }
+    perfil_->descripcion = textoGuardado(mmDescripcion);
+    perfil_->observaciones = textoGuardado(mmObservaciones);
+    accept();
+}
+
+void TfrmPerfil::btnCancelarClick() {
+    reject();
+}
+
+void TfrmPerfil::Button5Click() {
+    if (!perfil_ || !ordenes || !ordenes->imprimirPerfil) return;
+    // The report shows the texts on screen; the profile keeps its own.
+    struct Guardados {
+        TPerfil& p;
+        std::string descripcion, observaciones;
+        ~Guardados() {
+            p.descripcion = std::move(descripcion);
+            p.observaciones = std::move(observaciones);
+        }
+    } guardados{*perfil_, perfil_->descripcion, perfil_->observaciones};
+    perfil_->descripcion = textoGuardado(mmDescripcion);
+    perfil_->observaciones = textoGuardado(mmObservaciones);
+    ordenes->imprimirPerfil(*perfil_);
+}
+
+void TfrmPerfil::Copiar1Click() {
+    if (PageControl1->currentIndex() != 0) return;
+    QApplication::clipboard()->setImage(imagen_);
+}
+
+void TfrmPerfil::keyPressEvent(QKeyEvent* e) {
+    // Escape would throw away the typed texts: only "Cancelar" and the
+    // close box cancel.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+}  // namespace koral

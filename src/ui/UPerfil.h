@@ -1,0 +1,96 @@
+// The profile editor: which groups a profile covers, its name and texts, and
+// its results: the assessment chart and the answer distribution.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <string>
+
+#include "document/UData.h"
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace koral {
+
+struct TOrdenesExternas;
+
+class TfrmPerfil : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmPerfil(QWidget* parent = nullptr);
+    ~TfrmPerfil() override;
+
+    // Opens the editor modally on p; true when it was closed by "Aceptar".
+    bool editarPerfil(TKoral& doc, TPerfil& p);
+    // The opening: lists, name, texts, a first computation, first page.
+    // editarPerfil does this, then shows the window.
+    void abrir(TKoral& doc, TPerfil& p);
+
+    // The frame's operations; "Imprimir" prints through imprimirPerfil and
+    // is disabled while there is none.
+    const TOrdenesExternas* ordenes = nullptr;
+
+    // The chart as last drawn.
+    const QImage& imagen() const { return imagen_; }
+    static constexpr int kAnchoGrafico = 337;
+    static constexpr int kAltoGrafico = 245;
+
+    QLabel* Label1;
+    QListWidget* lBox1;
+    QLabel* Label2;
+    QListWidget* lBox2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QTabWidget* PageControl1;
+    QLabel* Image1;
+    QPlainTextEdit* mmDes;
+    QLabel* Label3;  // "Descripción"
+    QPlainTextEdit* mmDescripcion;
+    QLabel* Label4;  // "Observaciones"
+    QPlainTextEdit* mmObservaciones;
+    QLabel* lblNSujetos;
+    QLabel* Label5;
+    QLineEdit* txtIdentificador;
+    QPushButton* btnCalcular;
+    QPushButton* btnAceptar;
+    QPushButton* btnCancelar;
+    QPushButton* Button5;
+    QMenu* PopupMenu1;
+    QAction* Copiar1;
+    QAction* Imprimir1;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void btnCalcularClick();
+    void btnAceptarClick();
+    void btnCancelarClick();
+    void Button5Click();
+    void Copiar1Click();
+
+    // A text box's content as a profile keeps it: Windows-1252, CR LF breaks.
+    static std::string textoGuardado(const QPlainTextEdit* caja);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void mover(QListWidget* desde, QListWidget* hacia, int fila);
+
+    TKoral* doc_ = nullptr;
+    TPerfil* perfil_ = nullptr;
+    QImage imagen_;
+};
+
+}  // namespace koral

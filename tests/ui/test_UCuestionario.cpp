@@ -1,0 +1,504 @@
+// The questionnaire editor driven from the keyboard as an assessor keys in a
+// paper questionnaire: real key events to the focused cell, the beep
+// counted, the dialogs answered through their seams.
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "DoblesVentanas.h"
+#include "document/UData.h"
+#include "method/Puntuacion.h"
+#include "platform/Texto.h"
+#include "support/DialogosGuion.h"
+#include "ui/UChild.h"
+#include "ui/UCuestionario.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+using prueba::EscritorioGuion;
+
+namespace {
+
+QStringList textos(const QListView* lista) {
+    QStringList t;
+    for (int i = 0; i < lista->model()->rowCount(); ++i)
+        t << lista->model()->index(i, 0).data().toString();
+    return t;
+}
+
+std::string nombres(const std::vector<TGrupo*>& v) {
+    std::string s;
+    for (const TGrupo* g : v) s += (g ? g->nombre : std::string("?")) + ";";
+    return s;
+}
+
+std::string cadena(const Respuestas& r) {
+    return std::string(r.begin(), r.end());
+}
+
+}  // namespace
+
+class TestUCuestionario : public QObject {
+    Q_OBJECT
+
+    struct Banco {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TKoral doc;
+        TCuestionario* q;
+        TfrmCuest frm;
+        int pitidos = 0;
+
+        Banco() {
+            // Created out of alphabetical order: the lists sort them.
+            for (const std::string& n :
+                 {std::string("Turno"), "Almacén"_cp, std::string("oficina"), "Mañanas"_cp})
+                doc.agregarGrupo(n);
+            q = doc.agregarCuestionario("C000001");
+            doc.modificado = false;
+            frm.pitido = [this] { ++pitidos; };
+        }
+        void abrir(TCuestionario* c = nullptr) {
+            frm.abrir(doc, c ? *c : *q);
+            frm.show();
+            frm.activateWindow();
+            if (!QTest::qWaitForWindowActive(&frm)) qWarning("editor not active");
+        }
+        TGrupo* grupo(const std::string& n) { return doc.buscarGrupo(n); }
+    };
+
+    static QWidget* foco() { return QApplication::focusWidget(); }
+    static void tecla(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(foco(), k, m);
+    }
+    static void escribir(char c) { QTest::keyClick(foco(), c); }
+
+    // The item whose cell editor has the keyboard focus, or 0.
+    static int itemActual(TfrmCuest& f) {
+        const QTableWidget* grids[] = {f.SGrid1, f.SGrid2, f.SGrid3, f.SGrid4,
+                                       f.SGrid5, f.SGrid6, f.SGrid7};
+        QWidget* w = foco();
+        if (!qobject_cast<QLineEdit*>(w)) return 0;
+        for (int k = 0; k < kNumFactores; ++k)
+            if (grids[k]->isAncestorOf(w))
+                return kFactores[static_cast<std::size_t>(k)].primerItem +
+                       grids[k]->currentColumn();
+        return 0;
+    }
+    // Moves the cursor forward from item 1 to `item` with Tab.
+    static void irA(TfrmCuest& f, int item) {
+        while (itemActual(f) < item && itemActual(f) != 0) tecla(Qt::Key_Tab);
+    }
+
+    static void elegir(QListView* lista, int fila) {
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+    static void dobleClic(QListView* lista, int fila) {
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+        QTest::mouseDClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+
+private slots:
+    void opensOnItemOneWithHeadersAndStoredAnswers() {
+        Banco b;
+        b.q->respuestas[4] = '3';
+        b.q->respuestas[74] = '5';
+        b.abrir();
+        QCOMPARE(b.frm.windowTitle(), QString("Cuestionario <C000001>"));
+        QCOMPARE(b.frm.txtIdentificador->text(), QString("C000001"));
+        QCOMPARE(itemActual(b.frm), 1);
+        // The cell's text is selected: a digit replaces it.
+        auto* editor = qobject_cast<QLineEdit*>(foco());
+        QVERIFY(editor);
+        QCOMPARE(editor->selectedText(), QString("0"));
+        QCOMPARE(b.frm.textoItem(5), QString("3"));
+        QCOMPARE(b.frm.textoItem(75), QString("5"));
+        // Header rows: the item numbers of each factor.
+        QCOMPARE(b.frm.SGrid1->columnCount(), 11);
+        QCOMPARE(b.frm.SGrid3->columnCount(), 19);
+        QCOMPARE(b.frm.SGrid4->columnCount(), 17);
+        QCOMPARE(b.frm.SGrid7->columnCount(), 6);
+        QCOMPARE(b.frm.SGrid1->horizontalHeaderItem(0)->text(), QString("1"));
+        QCOMPARE(b.frm.SGrid2->horizontalHeaderItem(0)->text(), QString("12"));
+        QCOMPARE(b.frm.SGrid7->horizontalHeaderItem(5)->text(), QString("75"));
+        QCOMPARE(b.frm.etiquetas[3]->text(), QString::fromUtf8("Supervisión - Participac.: "));
+    }
+
+    void onlyTheItemsDigitsAreAdmitted() {
+        Banco b;
+        b.abrir();
+        // Item 1 has five options: every digit from 0 to 5. Coming back to
+        // the cell selects its text again, so the next digit replaces it.
+        for (char d : {'0', '1', '2', '3', '4', '5'}) {
+            escribir(d);
+            QCOMPARE(b.frm.textoItem(1), QString(QChar(d)));
+            tecla(Qt::Key_Tab);
+            tecla(Qt::Key_Left);
+        }
+        QCOMPARE(b.pitidos, 0);
+        // Anything else is dropped: a 6, letters, the blank, Backspace, Escape.
+        for (char c : {'6', '9', 'a', ' ', '-'}) escribir(c);
+        tecla(Qt::Key_Backspace);
+        tecla(Qt::Key_Escape);
+        QCOMPARE(b.frm.textoItem(1), QString("5"));
+        QVERIFY(b.frm.isVisible());  // Escape does not throw the answers away
+
+        // Item 2 has four: 5 is dropped, 4 admitted.
+        tecla(Qt::Key_Tab);
+        QCOMPARE(itemActual(b.frm), 2);
+        escribir('5');
+        QCOMPARE(b.frm.textoItem(2), QString("0"));
+        escribir('4');
+        QCOMPARE(b.frm.textoItem(2), QString("4"));
+
+        // Item 6 has three: 4 and 5 dropped, 3 admitted.
+        irA(b.frm, 6);
+        escribir('5');
+        escribir('4');
+        QCOMPARE(b.frm.textoItem(6), QString("0"));
+        escribir('3');
+        QCOMPARE(b.frm.textoItem(6), QString("3"));
+
+        // Keypad digits count as digits.
+        tecla(Qt::Key_Tab);
+        QTest::keyClick(foco(), Qt::Key_2, Qt::KeypadModifier);
+        QCOMPARE(b.frm.textoItem(7), QString("2"));
+    }
+
+    void tabEnterAndArrowsCrossTheGridsAndBeepAtTheEnds() {
+        Banco b;
+        b.abrir();
+        irA(b.frm, 11);
+        QCOMPARE(itemActual(b.frm), 11);
+        tecla(Qt::Key_Tab);
+        QCOMPARE(itemActual(b.frm), 12);
+        QVERIFY(b.frm.SGrid2->isAncestorOf(foco()));
+        tecla(Qt::Key_Return);
+        QCOMPARE(itemActual(b.frm), 13);
+        tecla(Qt::Key_Enter);  // the keypad's
+        QCOMPARE(itemActual(b.frm), 14);
+        tecla(Qt::Key_Right);
+        tecla(Qt::Key_Right);
+        QCOMPARE(itemActual(b.frm), 16);
+        // Left on the first cell of grid 3 goes to the last of grid 2.
+        tecla(Qt::Key_Left);
+        QCOMPARE(itemActual(b.frm), 15);
+        tecla(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(itemActual(b.frm), 14);
+        QCOMPARE(b.pitidos, 0);
+
+        irA(b.frm, 75);
+        QCOMPARE(itemActual(b.frm), 75);
+        tecla(Qt::Key_Tab);
+        tecla(Qt::Key_Return);
+        tecla(Qt::Key_Right);
+        QCOMPARE(b.pitidos, 3);
+        QCOMPARE(itemActual(b.frm), 75);
+        QVERIFY(b.frm.SGrid7->isAncestorOf(foco()));
+
+        // All the way back with Left: one beep on item 1.
+        for (int i = 0; i < 74; ++i) tecla(Qt::Key_Left);
+        QCOMPARE(itemActual(b.frm), 1);
+        QCOMPARE(b.pitidos, 3);
+        tecla(Qt::Key_Left);
+        QCOMPARE(b.pitidos, 4);
+        QCOMPARE(itemActual(b.frm), 1);
+
+        // Up, Down and Home keep the cursor in its cell.
+        tecla(Qt::Key_Down);
+        tecla(Qt::Key_Up);
+        QCOMPARE(itemActual(b.frm), 1);
+    }
+
+    void aWholeQuestionnaireKeyedInOneRun() {
+        Banco b;
+        b.abrir();
+        std::string esperadas;
+        for (int item = 1; item <= kNumItems; ++item) {
+            const char d = static_cast<char>('0' + (item * 7) % (opcionesItem(item) + 1));
+            esperadas += d;
+            QCOMPARE(itemActual(b.frm), item);
+            escribir(d);
+            tecla(item % 2 ? Qt::Key_Tab : Qt::Key_Return);
+        }
+        QCOMPARE(b.pitidos, 1);                                        // the Tab after item 75
+        QTest::keyClick(foco(), Qt::Key_Return, Qt::ControlModifier);  // accepts
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        QVERIFY(!b.frm.isVisible());
+        QCOMPARE(cadena(b.q->respuestas), esperadas);
+        Puntuaciones p{};
+        const int sin = puntuarRespuestas(esperadas.data(), p);
+        QCOMPARE(b.q->puntuaciones, p);
+        QCOMPARE(b.q->sinRespuesta, sin);
+    }
+
+    void theFirstCharacterOfACellCounts() {
+        Banco b;
+        b.abrir();
+        escribir('3');
+        escribir('4');
+        QCOMPARE(b.frm.textoItem(1), QString("34"));
+        tecla(Qt::Key_Tab);
+        QCOMPARE(b.frm.textoItem(1), QString("34"));  // stored in the cell on leaving
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.q->respuestas[0], '3');
+    }
+
+    void anUntouchedNewQuestionnaireStoresNoAnswersAndItsScores() {
+        Banco b;
+        b.q->sinRespuesta = 0;
+        b.q->puntuaciones.fill(9.5);
+        b.abrir();
+        for (int item = 1; item <= kNumItems; ++item) QCOMPARE(b.frm.textoItem(item), QString("0"));
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
+        QCOMPARE(b.q->sinRespuesta, 75);
+        Puntuaciones p{};
+        puntuarRespuestas(std::string(75, '0').data(), p);
+        QCOMPARE(b.q->puntuaciones, p);
+    }
+
+    void emptiedPastedAndForeignCellsStoreAnAdmittedAnswer() {
+        QCOMPARE(TfrmCuest::respuestaDe("", 1), '0');
+        QCOMPARE(TfrmCuest::respuestaDe("x3", 1), '0');
+        QCOMPARE(TfrmCuest::respuestaDe("4", 6), '0');  // item 6 has three options
+        QCOMPARE(TfrmCuest::respuestaDe("35", 6), '3');
+        QCOMPARE(TfrmCuest::respuestaDe("5", 1), '5');
+
+        Banco b;
+        b.q->respuestas[1] = '9';  // as a damaged file might hold
+        b.q->respuestas[2] = ' ';
+        b.q->respuestas[3] = '2';
+        b.abrir();
+        QCOMPARE(b.frm.textoItem(2), QString("9"));
+        // Item 1: Delete empties the cell.
+        escribir('4');
+        tecla(Qt::Key_Home);
+        tecla(Qt::Key_Delete);
+        QCOMPARE(b.frm.textoItem(1), QString(""));
+        irA(b.frm, 4);
+        // Item 4: a paste with anything but admitted digits is refused whole.
+        auto* editor = qobject_cast<QLineEdit*>(foco());
+        QVERIFY(editor);
+        QApplication::clipboard()->setText("x");
+        editor->paste();
+        QCOMPARE(b.frm.textoItem(4), QString("2"));
+        QApplication::clipboard()->setText("4");
+        editor->selectAll();
+        editor->paste();
+        QCOMPARE(b.frm.textoItem(4), QString("4"));
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(cadena(b.q->respuestas).substr(0, 5), std::string("00040"));
+    }
+
+    void groupListsAreSortedAndMovesChangeBothSides() {
+        Banco b;
+        b.abrir();
+        const QStringList todos = {QString::fromUtf8("Almacén"), QString::fromUtf8("Mañanas"),
+                                   "oficina", "Turno"};
+        QCOMPARE(textos(b.frm.lBox1), todos);
+        QVERIFY(textos(b.frm.lBox2).isEmpty());
+
+        // ">" without a selection does nothing.
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        QVERIFY(b.q->grupos.empty());
+
+        elegir(b.frm.lBox1, 1);
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        TGrupo* mananas = b.grupo("Mañanas"_cp);
+        QCOMPARE(nombres(b.q->grupos), "Mañanas;"_cp);
+        QCOMPARE(mananas->cuestionarios, std::vector<TCuestionario*>{b.q});
+        QCOMPARE(textos(b.frm.lBox2), QStringList{QString::fromUtf8("Mañanas")});
+        QVERIFY(b.doc.modificado);
+
+        // A double-click moves the entry clicked; the list stays sorted.
+        dobleClic(b.frm.lBox1, 2);  // Turno
+        dobleClic(b.frm.lBox1, 0);  // Almacén
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{QString::fromUtf8("Almacén"),
+                                                   QString::fromUtf8("Mañanas"), "Turno"}));
+        QCOMPARE(nombres(b.q->grupos), "Mañanas;Turno;Almacén;"_cp);
+        QCOMPARE(textos(b.frm.lBox1), QStringList{"oficina"});
+
+        dobleClic(b.frm.lBox2, 1);  // Mañanas back
+        QCOMPARE(nombres(b.q->grupos), "Turno;Almacén;"_cp);
+        QVERIFY(mananas->cuestionarios.empty());
+
+        QTest::mouseClick(b.frm.Button2, Qt::LeftButton);  // ">>"
+        QCOMPARE(textos(b.frm.lBox2), todos);
+        QVERIFY(textos(b.frm.lBox1).isEmpty());
+        QCOMPARE(nombres(b.q->grupos), "Turno;Almacén;Mañanas;oficina;"_cp);
+        for (const auto& g : b.doc.grupos)
+            QCOMPARE(g->cuestionarios, std::vector<TCuestionario*>{b.q});
+
+        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);  // "<<"
+        QCOMPARE(textos(b.frm.lBox1), todos);
+        QVERIFY(b.q->grupos.empty());
+        for (const auto& g : b.doc.grupos) QVERIFY(g->cuestionarios.empty());
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void cancelKeepsTheMovesAndDropsNameAndAnswers() {
+        Banco b;
+        b.abrir();
+        escribir('2');
+        tecla(Qt::Key_Tab);
+        b.frm.txtIdentificador->setText("Otro");
+        elegir(b.frm.lBox1, 3);
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        QTest::mouseClick(b.frm.Button6, Qt::LeftButton);
+        QCOMPARE(b.frm.result(), int(QDialog::Rejected));
+        QCOMPARE(b.q->nombre, std::string("C000001"));
+        QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
+        QCOMPARE(nombres(b.q->grupos), std::string("Turno;"));
+        QCOMPARE(b.grupo("Turno")->cuestionarios, std::vector<TCuestionario*>{b.q});
+        // The move is a change of the company, to be saved.
+        QVERIFY(b.doc.modificado);
+    }
+
+    void acceptRenamesUnlessTheNameIsTaken() {
+        Banco b;
+        TCuestionario* otro = b.doc.agregarCuestionario("C000002");
+        b.abrir();
+        b.frm.txtIdentificador->setText("C000002");
+        escribir('1');
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes,
+                 std::vector<std::string>{"Este identificador ya existe. No se cambia."});
+        QCOMPARE(b.q->nombre, std::string("C000001"));
+        QCOMPARE(b.q->respuestas[0], '1');  // stored all the same
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+
+        // Case counts: "c000002" is another name.
+        b.abrir();
+        b.frm.txtIdentificador->setText("c000002");
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.q->nombre, std::string("c000002"));
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(1));
+
+        // A long name keeps its first 49 characters, unless that cut is taken.
+        b.abrir();
+        b.frm.txtIdentificador->setText(QString(60, 'x'));
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.q->nombre, std::string(49, 'x'));
+        b.abrir(otro);
+        b.frm.txtIdentificador->setText(QString(55, 'x'));
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(otro->nombre, std::string("C000002"));
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(2));
+
+        // Characters without a Windows-1252 form cannot be typed into the name.
+        b.abrir();
+        b.frm.txtIdentificador->setFocus();
+        b.frm.txtIdentificador->setText("Ana");
+        QTest::sendKeyEvent(QTest::Click, b.frm.txtIdentificador, Qt::Key_unknown,
+                            QString(QChar(0x3A9)), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, b.frm.txtIdentificador, Qt::Key_unknown,
+                            QString::fromUtf8("ñ"), Qt::NoModifier);
+        QCOMPARE(b.frm.txtIdentificador->text(), QString::fromUtf8("Anañ"));
+        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QCOMPARE(b.q->nombre, "Anañ"_cp);
+    }
+
+    void brokenLinksAreReportedAndSurvived() {
+        Banco b;
+        TGrupo ajeno;  // a group the document does not hold
+        ajeno.id = 999;
+        ajeno.nombre = "Ajeno";
+        b.q->grupos = {nullptr, &ajeno, b.grupo("Turno")};
+        b.grupo("Turno")->cuestionarios = {b.q};
+        b.abrir();
+        QCOMPARE(b.dlg.mensajes, (std::vector<std::string>{"Ocurrió un erro 03 en el archivo",
+                                                           "Error 05 en el proceso de este "
+                                                           "cuestionario"}));
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Ajeno", "Turno"}));
+        QCOMPARE(textos(b.frm.lBox1).size(), 3);
+
+        // "<" on the foreign group: its member list lacks the questionnaire.
+        elegir(b.frm.lBox2, 0);
+        QTest::mouseClick(b.frm.Button3, Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes.back(), std::string("Error 04 en el tratamiento del archivo"));
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(3));
+        QCOMPARE(textos(b.frm.lBox1).front(), QString("Ajeno"));
+        QCOMPARE(b.q->grupos.size(), std::size_t(2));  // the null entry and Turno
+
+        // "<<" on Turno, whose side was already gone: one notice, the other side removed.
+        b.grupo("Turno")->cuestionarios.clear();
+        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(4));
+        QCOMPARE(b.q->grupos, std::vector<TGrupo*>{nullptr});
+    }
+
+    void newGroupHint() {
+        Banco b;
+        b.abrir();
+        QTest::mouseClick(b.frm.Button7, Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes,
+                 std::vector<std::string>{"Cierre esta ventanta, genere el nuevo grupo, y vuelva"});
+        QVERIFY(b.frm.isVisible());
+    }
+
+    void theCompanyWindowRunsTheEditorModally() {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        conectarEditores(frm);
+        QVERIFY(frm.ordenes.editarCuestionario && frm.ordenes.verGrupo && frm.ordenes.editarPerfil);
+        frm.show();
+        dlg.campos.push_back({true, "Empresa"});
+        frm.Nuevo1Click();
+        TChildWin* w = frm.companias().back();
+        QVERIFY(w->CNewButton->isEnabled() && w->CModifyButton->isEnabled());
+        QVERIFY(w->GVerButton->isEnabled() && w->PNewButton->isEnabled());
+        w->documento()->modificado = false;
+
+        // A new questionnaire: keyed, renamed and accepted in the editor.
+        auto* editor = frm.findChild<TfrmCuest*>();
+        QVERIFY(editor);
+        bool visto = false;
+        QTimer::singleShot(0, editor, [&] {
+            QTRY_VERIFY(editor->isVisible());
+            editor->activateWindow();
+            QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), '2');
+            editor->txtIdentificador->setText("Z1");
+            visto = true;
+            QTest::mouseClick(editor->Button5, Qt::LeftButton);
+        });
+        dlg.campos.push_back({true, "C000001"});
+        QTest::mouseClick(w->CNewButton, Qt::LeftButton);
+        QVERIFY(visto);
+        TKoral& d = *w->documento();
+        QCOMPARE(d.cuestionarios.front()->nombre, std::string("Z1"));
+        QCOMPARE(d.cuestionarios.front()->respuestas[0], '2');
+        QCOMPARE(w->lstCuestionarios->model()->index(0, 0).data().toString(), QString("Z1"));
+        QVERIFY(d.modificado);
+
+        // Cancelled: nothing changes, the company is not marked.
+        d.modificado = false;
+        QTimer::singleShot(0, editor, [&] {
+            QTRY_VERIFY(editor->isVisible());
+            editor->activateWindow();
+            QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), '1');
+            editor->close();  // the close box cancels
+        });
+        QTest::mouseClick(w->CModifyButton, Qt::LeftButton);
+        QCOMPARE(d.cuestionarios.front()->respuestas[0], '2');
+        QVERIFY(!d.modificado);
+        d.modificado = false;
+    }
+};
+
+QTEST_MAIN(TestUCuestionario)
+#include "test_UCuestionario.moc"

@@ -1,0 +1,232 @@
+// The group editor: its two sorted lists, the moves on both sides of the
+// association, and what the questionnaire editor then shows.
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "DoblesVentanas.h"
+#include "document/UData.h"
+#include "platform/Texto.h"
+#include "support/DialogosGuion.h"
+#include "ui/UChild.h"
+#include "ui/UCuestionario.h"
+#include "ui/UGrupo.h"
+#include "ui/UMain.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+using prueba::EscritorioGuion;
+
+namespace {
+
+QStringList textos(const QListView* lista) {
+    QStringList t;
+    for (int i = 0; i < lista->model()->rowCount(); ++i)
+        t << lista->model()->index(i, 0).data().toString();
+    return t;
+}
+
+}  // namespace
+
+class TestUGrupo : public QObject {
+    Q_OBJECT
+
+    struct Banco {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TKoral doc;
+        TGrupo* g;
+        TfrmGrupo frm;
+
+        Banco() {
+            g = doc.agregarGrupo("Taller");
+            for (const char* n : {"C3", "b2", "A1", "c3"}) doc.agregarCuestionario(n);
+            doc.modificado = false;
+        }
+        void abrir(TGrupo* grupo = nullptr) {
+            frm.abrir(doc, grupo ? *grupo : *g);
+            frm.show();
+            if (!QTest::qWaitForWindowExposed(&frm)) qWarning("editor not exposed");
+        }
+        TCuestionario* q(const char* n) { return doc.buscarCuestionario(n); }
+    };
+
+    static void elegir(QListView* lista, int fila) {
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+    static void dobleClic(QListView* lista, int fila) {
+        elegir(lista, fila);
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+        QTest::mouseDClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+
+private slots:
+    void anEmptyGroupOffersEveryQuestionnaireSorted() {
+        Banco b;
+        b.abrir();
+        QCOMPARE(b.frm.windowTitle(), QString("Grupo <Taller>"));
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3", "C3"}));
+        QVERIFY(textos(b.frm.lBox2).isEmpty());
+        QCOMPARE(b.frm.Label1->text(), QString("Cuestionarios disponibles:"));
+        QVERIFY(b.frm.Label1->font().bold());
+        QCOMPARE(b.frm.Button5->text(), QString("Salir"));
+    }
+
+    void theCaptionKeepsAWholeNameAndCutsALongerOne() {
+        QCOMPARE(TfrmGrupo::titulo(std::string(49, 'n')), "Grupo <" + QString(49, 'n') + ">");
+        QCOMPARE(TfrmGrupo::titulo(std::string(60, 'n')).size(), 57);
+        QCOMPARE(TfrmGrupo::titulo(std::string(60, 'n')), "Grupo <" + QString(49, 'n') + ">");
+        QCOMPARE(TfrmGrupo::titulo("Mañanas"_cp), QString::fromUtf8("Grupo <Mañanas>"));
+    }
+
+    void movesChangeBothSides() {
+        Banco b;
+        b.q("b2")->grupos = {b.g};
+        b.g->cuestionarios = {b.q("b2")};
+        b.abrir();
+        QCOMPARE(textos(b.frm.lBox2), QStringList{"b2"});
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "c3", "C3"}));
+
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);  // no selection: nothing
+        QCOMPARE(b.g->cuestionarios.size(), std::size_t(1));
+
+        elegir(b.frm.lBox1, 2);
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        QCOMPARE(b.g->cuestionarios, (std::vector<TCuestionario*>{b.q("b2"), b.q("C3")}));
+        QCOMPARE(b.q("C3")->grupos, std::vector<TGrupo*>{b.g});
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"b2", "C3"}));
+        QVERIFY(b.doc.modificado);
+
+        dobleClic(b.frm.lBox2, 0);  // b2 out
+        QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("C3")});
+        QVERIFY(b.q("b2")->grupos.empty());
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3"}));
+
+        QTest::mouseClick(b.frm.Button2, Qt::LeftButton);  // ">>"
+        QVERIFY(textos(b.frm.lBox1).isEmpty());
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"A1", "b2", "c3", "C3"}));
+        QCOMPARE(b.g->cuestionarios,
+                 (std::vector<TCuestionario*>{b.q("C3"), b.q("A1"), b.q("b2"), b.q("c3")}));
+        for (const auto& q : b.doc.cuestionarios) QCOMPARE(q->grupos, std::vector<TGrupo*>{b.g});
+
+        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);  // "<<"
+        QVERIFY(textos(b.frm.lBox2).isEmpty());
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3", "C3"}));
+        QVERIFY(b.g->cuestionarios.empty());
+        for (const auto& q : b.doc.cuestionarios) QVERIFY(q->grupos.empty());
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void theCloseBoxKeepsEveryMove() {
+        Banco b;
+        b.abrir();
+        elegir(b.frm.lBox1, 0);
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        b.frm.close();
+        QVERIFY(!b.frm.isVisible());
+        QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("A1")});
+        QCOMPARE(b.q("A1")->grupos, std::vector<TGrupo*>{b.g});
+    }
+
+    void brokenLinksAreReportedAndSurvived() {
+        Banco b;
+        TCuestionario ajeno;  // not in the document
+        ajeno.id = 777;
+        ajeno.nombre = "Ajeno";
+        b.g->cuestionarios = {nullptr, &ajeno, b.q("A1"), b.q("A1")};
+        b.q("A1")->grupos = {b.g};
+        b.abrir();
+        QCOMPARE(b.dlg.mensajes,
+                 (std::vector<std::string>{"Ha desaparecido un cuestionario",
+                                           "Error 05 en el proceso de este cuestionario",
+                                           "Error 05 en el proceso de este cuestionario"}));
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"A1", "A1", "Ajeno"}));
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"b2", "c3", "C3"}));
+
+        // "<<": A1 twice in the group but the group once in A1's groups, and
+        // never in Ajeno's: one notice for each missing side.
+        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(5));
+        QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{nullptr});
+        QVERIFY(b.q("A1")->grupos.empty());
+    }
+
+    void membershipIsSharedWithTheQuestionnaireEditor() {
+        Banco b;
+        TfrmCuest cuest;
+        b.abrir();
+        elegir(b.frm.lBox1, 1);  // b2
+        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        b.frm.close();
+
+        cuest.abrir(b.doc, *b.q("b2"));
+        QCOMPARE(textos(cuest.lBox2), QStringList{"Taller"});
+        QVERIFY(textos(cuest.lBox1).isEmpty());
+        cuest.Button3Click();  // no selection
+        cuest.lBox2->setCurrentIndex(cuest.lBox2->model()->index(0, 0));
+        cuest.Button3Click();
+        cuest.Button6Click();  // cancelled: the move stays
+
+        b.abrir();
+        QVERIFY(textos(b.frm.lBox2).isEmpty());
+        QCOMPARE(textos(b.frm.lBox1).size(), 4);
+    }
+
+    void aLargeCompanyOpensAndMovesInBulk() {
+        Banco b;
+        constexpr int n = 20000;
+        for (int i = 0; i < n; ++i) b.doc.crearCuestionario("Q" + std::to_string(n - i));
+        // Every other questionnaire already in the group.
+        for (std::size_t i = 0; i < b.doc.cuestionarios.size(); i += 2)
+            enlazar(*b.doc.cuestionarios[i], *b.g);
+        b.abrir();
+        const int total = static_cast<int>(b.doc.cuestionarios.size());
+        QCOMPARE(b.frm.lBox1->model()->rowCount() + b.frm.lBox2->model()->rowCount(), total);
+        QCOMPARE(b.frm.lBox2->model()->rowCount(), (total + 1) / 2);
+        QCOMPARE(textos(b.frm.lBox2).front(), QString("A1"));
+
+        b.frm.Button2Click();
+        QCOMPARE(b.g->cuestionarios.size(), std::size_t(total));
+        for (const auto& q : b.doc.cuestionarios) QCOMPARE(q->grupos.size(), std::size_t(1));
+        b.frm.Button4Click();
+        QVERIFY(b.g->cuestionarios.empty());
+        for (const auto& q : b.doc.cuestionarios) QVERIFY(q->grupos.empty());
+        QCOMPARE(b.frm.lBox1->model()->rowCount(), total);
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void theCompanyWindowMarksTheCompanyWhenTheEditorCloses() {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        conectarEditores(frm);
+        frm.show();
+        dlg.campos.push_back({true, "Empresa"});
+        frm.Nuevo1Click();
+        TChildWin* w = frm.companias().back();
+        dlg.campos.push_back({true, "G1"});
+        QTest::mouseClick(w->GNewButton, Qt::LeftButton);
+        w->documento()->agregarCuestionario("Q1");
+        w->documento()->modificado = false;
+        auto* editor = frm.findChild<TfrmGrupo*>();
+        QVERIFY(editor);
+        bool visto = false;
+        QTimer::singleShot(0, editor, [&] {
+            QTRY_VERIFY(editor->isVisible());
+            QCOMPARE(textos(editor->lBox1), QStringList{"Q1"});
+            visto = true;
+            editor->close();
+        });
+        QTest::mouseClick(w->GVerButton, Qt::LeftButton);
+        QVERIFY(visto);
+        QVERIFY(w->documento()->modificado);
+        w->documento()->modificado = false;
+    }
+};
+
+QTEST_MAIN(TestUGrupo)
+#include "test_UGrupo.moc"

@@ -1,0 +1,366 @@
+// The profile editor: its unsorted group lists, the computation shown only
+// on "Calcular", the texts, printing with the texts on screen, and the chart
+// on the clipboard.
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <algorithm>
+
+#include "DoblesVentanas.h"
+#include "document/UData.h"
+#include "method/Puntuacion.h"
+#include "platform/Texto.h"
+#include "support/DialogosGuion.h"
+#include "ui/Editores.h"
+#include "ui/UChild.h"
+#include "ui/UMain.h"
+#include "ui/UPerfil.h"
+
+using namespace koral;
+using prueba::DialogosGuion;
+using prueba::EscritorioGuion;
+
+namespace {
+
+QStringList textos(const QListWidget* lista) {
+    QStringList t;
+    for (int i = 0; i < lista->count(); ++i) t << lista->item(i)->text();
+    return t;
+}
+
+std::string nombres(const std::vector<TGrupo*>& v) {
+    std::string s;
+    for (const TGrupo* g : v) s += (g ? g->nombre : std::string("?")) + ";";
+    return s;
+}
+
+}  // namespace
+
+class TestUPerfil : public QObject {
+    Q_OBJECT
+
+    struct Banco {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TKoral doc;
+        TPerfil* p;
+        TfrmPerfil frm;
+        TOrdenesExternas ordenes;
+
+        // Groups in document order Zeta, Alfa, Medio; three questionnaires,
+        // two of them in Alfa.
+        Banco() {
+            for (const char* n : {"Zeta", "Alfa", "Medio"}) doc.agregarGrupo(n);
+            const char* respuestas[] = {
+                "555555555555555555555555555555555555555555555555555555555555555555555555555",
+                "111111111111111111111111111111111111111111111111111111111111111111111111111",
+                "000000000000000000000000000000000000000000000000000000000000000000000000000"};
+            for (int i = 0; i < 3; ++i) {
+                TCuestionario* q = doc.agregarCuestionario("Q" + std::to_string(i + 1));
+                for (int k = 0; k < kNumItems; ++k)
+                    q->respuestas[static_cast<std::size_t>(k)] =
+                        std::min(respuestas[i][k], static_cast<char>('0' + opcionesItem(k + 1)));
+                puntuarCuestionario(*q);
+                if (i < 2) enlazar(*q, *g("Alfa"));
+            }
+            p = doc.agregarPerfil("P000001");
+            doc.modificado = false;
+            frm.ordenes = &ordenes;
+        }
+        void abrir() {
+            frm.abrir(doc, *p);
+            frm.show();
+            if (!QTest::qWaitForWindowExposed(&frm)) qWarning("editor not exposed");
+        }
+        TGrupo* g(const char* n) { return doc.buscarGrupo(n); }
+        int lineasDes() const { return frm.mmDes->document()->blockCount(); }
+    };
+
+    static void elegir(QListWidget* lista, int fila) {
+        const QRect r = lista->visualItemRect(lista->item(fila));
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+    static void clic(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    static QRgb color(const QImage& i, int x, int y) { return i.pixel(x, y) & 0xFFFFFF; }
+
+private slots:
+    void opensComputedOnTheFirstPage() {
+        Banco b;
+        b.frm.PageControl1->setCurrentIndex(2);
+        b.abrir();
+        QCOMPARE(b.frm.windowTitle(), QString("Perfil <P000001>"));
+        QCOMPARE(b.frm.PageControl1->currentIndex(), 0);
+        QCOMPARE(b.frm.PageControl1->tabText(1), QString("Descriptivo"));
+        QCOMPARE(b.frm.PageControl1->tabText(2), QString("Observaciones"));
+        // In document order, all available: no groups counts everyone.
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Alfa", "Medio"}));
+        QCOMPARE(b.frm.lBox2->count(), 0);
+        QCOMPARE(b.p->nSujetos, 3);
+        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
+        QCOMPARE(b.lineasDes(), 439);
+        // Item 1: one subject of three chose option 1, one gave no answer.
+        QVERIFY(b.frm.mmDes->document()->findBlockByNumber(1).text().startsWith("   33.33%   "));
+        QCOMPARE(b.frm.mmDes->document()->findBlockByNumber(6).text(),
+                 QString("   33.33%   sin respuesta"));
+        // The chart: bands green, yellow, red between x = 30, 130, 205, 280.
+        const QImage& i = b.frm.imagen();
+        QCOMPARE(i.size(), QSize(337, 245));
+        QCOMPARE(color(i, 31, 30), QRgb(0x008000));
+        QCOMPARE(color(i, 129, 30), QRgb(0x008000));
+        QCOMPARE(color(i, 131, 30), QRgb(0xFFFF00));
+        QCOMPARE(color(i, 204, 30), QRgb(0xFFFF00));
+        QCOMPARE(color(i, 206, 30), QRgb(0xFF0000));
+        QCOMPARE(color(i, 279, 30), QRgb(0xFF0000));
+        QCOMPARE(color(i, 300, 5), QRgb(0xFFFFFF));
+        QCOMPARE(b.frm.Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+                 i.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void movesShowNothingNewUntilCalcular() {
+        Banco b;
+        b.abrir();
+        const QString des = b.frm.mmDes->toPlainText();
+        const QImage antes = b.frm.imagen();
+        elegir(b.frm.lBox1, 1);  // Alfa
+        clic(b.frm.Button1);
+        QCOMPARE(nombres(b.p->grupos), std::string("Alfa;"));
+        QCOMPARE(textos(b.frm.lBox2), QStringList{"Alfa"});
+        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
+        QCOMPARE(b.frm.mmDes->toPlainText(), des);
+        QCOMPARE(b.frm.imagen(), antes);
+        QCOMPARE(b.p->nSujetos, 3);
+        QVERIFY(b.doc.modificado);
+
+        clic(b.frm.btnCalcular);
+        QCOMPARE(b.p->nSujetos, 2);
+        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 2"));
+        QVERIFY(b.frm.mmDes->toPlainText() != des);
+        QVERIFY(b.frm.imagen() != antes);
+        QCOMPARE(b.lineasDes(), 439);
+    }
+
+    void allInThenAllOutPutsThemBackInTheOrderTheyStood() {
+        Banco b;
+        b.p->grupos = {b.g("Medio")};
+        b.abrir();
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Alfa"}));
+        QCOMPARE(textos(b.frm.lBox2), QStringList{"Medio"});
+        clic(b.frm.Button2);
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Medio", "Zeta", "Alfa"}));
+        QCOMPARE(nombres(b.p->grupos), std::string("Medio;Zeta;Alfa;"));
+        QCOMPARE(b.frm.lBox1->count(), 0);
+        clic(b.frm.Button4);
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Medio", "Zeta", "Alfa"}));
+        QCOMPARE(b.frm.lBox2->count(), 0);
+        QVERIFY(b.p->grupos.empty());
+
+        // A double-click moves one; without a selection a button does nothing.
+        clic(b.frm.Button1);
+        QCOMPARE(b.frm.lBox2->count(), 0);
+        elegir(b.frm.lBox1, 2);
+        QTest::mouseDClick(b.frm.lBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           b.frm.lBox1->visualItemRect(b.frm.lBox1->item(2)).center());
+        QCOMPARE(textos(b.frm.lBox2), QStringList{"Alfa"});
+        QVERIFY(b.escritorio.cajas.empty());
+    }
+
+    void aMissingSelectionEntryIsReportedInThePlainBox() {
+        Banco b;
+        b.p->grupos = {b.g("Zeta")};
+        b.abrir();
+        b.p->grupos.clear();
+        elegir(b.frm.lBox2, 0);
+        clic(b.frm.Button3);
+        QCOMPARE(b.escritorio.cajas,
+                 std::vector<std::string>{"Error 04 en el tratamiento del archivo"});
+        QCOMPARE(b.escritorio.titulos.back(), std::string(kTituloPrograma));
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Alfa", "Medio", "Zeta"}));
+        QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void brokenSelectionsAreReportedOnOpening() {
+        Banco b;
+        TGrupo ajeno;
+        ajeno.id = 500;
+        ajeno.nombre = "Ajeno";
+        b.p->grupos = {&ajeno, b.g("Alfa")};
+        b.abrir();
+        QCOMPARE(b.dlg.mensajes,
+                 std::vector<std::string>{"Error 05 en el proceso de este cuestionario"});
+        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Ajeno", "Alfa"}));
+        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Medio"}));
+    }
+
+    void aFailedComputationKeepsWhatWasShown() {
+        Banco b;
+        b.p->nSujetos = 42;
+        b.doc.nCuestionarios = 7;  // disagrees with the list
+        b.abrir();
+        QCOMPARE(b.dlg.mensajes,
+                 std::vector<std::string>{"Ocurrió error en el nº de Cuestionarios"});
+        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 42"));
+        QCOMPARE(b.p->nSujetos, 0);
+    }
+
+    void acceptStoresNameAndTextsWithCrLf() {
+        Banco b;
+        b.doc.agregarPerfil("Otro");
+        b.p->descripcion = "uno\r\ndos";
+        b.abrir();
+        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString("uno\ndos"));
+        b.frm.mmDescripcion->setPlainText(QString::fromUtf8("línea 1\nlínea\u00A02"));
+        b.frm.mmObservaciones->setPlainText("obs");
+        b.frm.txtIdentificador->setText("Otro");
+        clic(b.frm.btnAceptar);
+        QCOMPARE(b.dlg.mensajes,
+                 std::vector<std::string>{"Este identificador ya existe. No se cambia"});
+        QCOMPARE(b.p->nombre, std::string("P000001"));
+        QCOMPARE(b.p->descripcion, "línea 1\r\nlínea\u00A02"_cp);
+        QCOMPARE(b.p->observaciones, std::string("obs"));
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+
+        b.abrir();
+        b.frm.txtIdentificador->setText(QString(60, 'p'));
+        clic(b.frm.btnAceptar);
+        QCOMPARE(b.p->nombre, std::string(49, 'p'));
+        b.abrir();
+        b.frm.txtIdentificador->clear();
+        clic(b.frm.btnAceptar);
+        QCOMPARE(b.p->nombre, std::string());
+        QCOMPARE(b.dlg.mensajes.size(), std::size_t(1));
+    }
+
+    void theTextBoxesRefuseWhatTheCompanyFileCannotHold() {
+        Banco b;
+        b.abrir();
+        b.frm.PageControl1->setCurrentIndex(2);
+        b.frm.mmDescripcion->setFocus();
+        for (const char* t : {"a", "€", "Ω", "ñ", "😀"})
+            QTest::sendKeyEvent(QTest::Click, b.frm.mmDescripcion, Qt::Key_unknown,
+                                QString::fromUtf8(t), Qt::NoModifier);
+        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString::fromUtf8("a€ñ"));
+        QApplication::clipboard()->setText(QString::fromUtf8("xΩy😀z"));
+        b.frm.mmDescripcion->paste();
+        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString::fromUtf8("a€ñxyz"));
+        QTest::keyClick(b.frm.mmDescripcion, Qt::Key_Return);
+        QTest::keyClicks(b.frm.mmDescripcion, "fin");
+        clic(b.frm.btnAceptar);
+        QCOMPARE(b.p->descripcion, "a€ñxyz\r\nfin"_cp);
+    }
+
+    void cancelKeepsTheMovesAndDropsTheTexts() {
+        Banco b;
+        b.p->descripcion = "antes";
+        b.abrir();
+        elegir(b.frm.lBox1, 0);
+        clic(b.frm.Button1);
+        b.frm.mmDescripcion->setPlainText("nuevo");
+        b.frm.txtIdentificador->setText("Nuevo nombre");
+        clic(b.frm.btnCancelar);
+        QCOMPARE(b.frm.result(), int(QDialog::Rejected));
+        QCOMPARE(b.p->descripcion, std::string("antes"));
+        QCOMPARE(b.p->nombre, std::string("P000001"));
+        QCOMPARE(nombres(b.p->grupos), std::string("Zeta;"));
+        QVERIFY(b.doc.modificado);
+        // Escape does not throw the texts away.
+        b.abrir();
+        QTest::keyClick(&b.frm, Qt::Key_Escape);
+        QVERIFY(b.frm.isVisible());
+    }
+
+    void printShowsTheTextsOnScreenWithoutStoringThem() {
+        Banco b;
+        b.abrir();
+        QVERIFY(!b.frm.Button5->isEnabled());
+        QVERIFY(!b.frm.Imprimir1->isEnabled());
+
+        std::vector<std::string> impresos;
+        b.ordenes.imprimirPerfil = [&](TPerfil& p) {
+            impresos.push_back(p.nombre + "|" + p.descripcion + "|" + p.observaciones);
+        };
+        b.p->descripcion = "guardada";
+        b.p->observaciones = "obs guardada";
+        b.abrir();
+        QVERIFY(b.frm.Button5->isEnabled());
+        b.frm.mmDescripcion->setPlainText("editada\nen pantalla");
+        b.frm.txtIdentificador->setText("Nombre sin aceptar");
+        clic(b.frm.Button5);
+        b.frm.Imprimir1->trigger();
+        QCOMPARE(impresos,
+                 (std::vector<std::string>{"P000001|editada\r\nen pantalla|obs guardada",
+                                           "P000001|editada\r\nen pantalla|obs guardada"}));
+        QCOMPARE(b.p->descripcion, std::string("guardada"));
+        clic(b.frm.btnCancelar);
+        QCOMPARE(b.p->descripcion, std::string("guardada"));
+
+        // A report that fails still leaves the stored texts.
+        b.ordenes.imprimirPerfil = [](TPerfil&) { throw std::runtime_error("sin papel"); };
+        b.abrir();
+        b.frm.mmObservaciones->setPlainText("otra");
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, b.frm.Button5Click());
+        QCOMPARE(b.p->observaciones, std::string("obs guardada"));
+    }
+
+    void copyPutsTheChartOnTheClipboardFromTheFirstPageOnly() {
+        Banco b;
+        b.abrir();
+        QClipboard* portapapeles = QApplication::clipboard();
+        portapapeles->setText("nada");
+        b.frm.PageControl1->setCurrentIndex(1);
+        b.frm.Copiar1->trigger();
+        QCOMPARE(portapapeles->text(), QString("nada"));
+        QVERIFY(portapapeles->image().isNull());
+
+        b.frm.PageControl1->setCurrentIndex(0);
+        b.frm.Copiar1->trigger();
+        const QImage copiada = portapapeles->image();
+        QCOMPARE(copiada.size(), QSize(337, 245));
+        QCOMPARE(copiada.convertToFormat(QImage::Format_RGB32),
+                 b.frm.imagen().convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(b.frm.PopupMenu1->actions().size(), 2);
+        QCOMPARE(b.frm.Copiar1->text(), QString("Copiar"));
+    }
+
+    void theCompanyWindowRunsTheEditorModally() {
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        conectarEditores(frm);
+        frm.show();
+        dlg.campos.push_back({true, "Empresa"});
+        frm.Nuevo1Click();
+        TChildWin* w = frm.companias().back();
+        w->documento()->modificado = false;
+        auto* editor = frm.findChild<TfrmPerfil*>();
+        QVERIFY(editor);
+        bool visto = false;
+        QTimer::singleShot(0, editor, [&] {
+            QTRY_VERIFY(editor->isVisible());
+            QCOMPARE(editor->lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 0"));
+            editor->txtIdentificador->setText("Plantilla");
+            visto = true;
+            editor->btnAceptar->click();
+        });
+        dlg.campos.push_back({true, "P000001"});
+        QTest::mouseClick(w->PNewButton, Qt::LeftButton);
+        QVERIFY(visto);
+        QCOMPARE(w->documento()->perfiles.front()->nombre, std::string("Plantilla"));
+        QCOMPARE(w->lstPerfiles->model()->index(0, 0).data().toString(), QString("Plantilla"));
+        QVERIFY(w->documento()->modificado);
+        w->documento()->modificado = false;
+    }
+};
+
+QTEST_MAIN(TestUPerfil)
+#include "test_UPerfil.moc"
