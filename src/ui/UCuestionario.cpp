@@ -127,6 +127,10 @@ public:
         e->setAlignment(Qt::AlignCenter);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
+        // The cell being keyed stands out from the seventy-four others.
+        QPalette colores = e->palette();
+        colores.setColor(QPalette::Base, QColor(255, 255, 176));
+        e->setPalette(colores);
         e->setValidator(new TValidadorCelda(rejilla_.primerItem() + i.column(), e));
         return e;
     }
@@ -169,7 +173,9 @@ TRejilla::TRejilla(TfrmCuest& form, int factor, QWidget* padre)
     setObjectName(QString("SGrid%1").arg(factor));
     setItemDelegate(new TCeldaRespuesta(*this));
     setEditTriggers(NoEditTriggers);  // the editor is opened by the grid itself
-    setSelectionMode(SingleSelection);
+    // The open editor marks the cell; a selection would stay painted in the
+    // grids the cursor has left.
+    setSelectionMode(NoSelection);
     setTabKeyNavigation(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -257,6 +263,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         lista->setSelectionMode(QAbstractItemView::SingleSelection);
         lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lista->setUniformItemSizes(true);
+        lista->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names: tool tip
     }
     connect(lBox1, &QListView::doubleClicked, this, &TfrmCuest::Button1Click);
     connect(lBox2, &QListView::doubleClicked, this, &TfrmCuest::Button3Click);
@@ -351,7 +358,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     todo->addLayout(centro, 1);
     todo->addLayout(botones);
 
-    resize(797, 400);
+    // Wider than the grids need, so that group names show whole.
+    resize(980, 420);
 }
 
 TfrmCuest::~TfrmCuest() = default;

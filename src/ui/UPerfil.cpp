@@ -144,7 +144,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     auto* valorativo = new QWidget;
     auto* capa = new QVBoxLayout(valorativo);
     capa->setContentsMargins(2, 2, 2, 2);
-    capa->addWidget(Image1, 0, Qt::AlignCenter);
+    capa->addWidget(Image1, 0, Qt::AlignHCenter | Qt::AlignTop);
     PageControl1->addTab(valorativo, "Valorativo");
 
     mmDes = new QPlainTextEdit;
@@ -217,9 +217,9 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     derecha->addWidget(lblNSujetos);
 
     auto* centro = new QHBoxLayout;
-    centro->addLayout(izquierda, 1);
+    centro->addLayout(izquierda, 2);
     centro->addSpacing(6);
-    centro->addLayout(derecha);
+    centro->addLayout(derecha, 3);
 
     auto* botones = new QHBoxLayout;
     botones->addWidget(btnCalcular);
