@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -37,6 +38,7 @@
 #include "reports/Impresion.h"
 #include "reports/Informes.h"
 #include "ui/AvisosLectura.h"
+#include "ui/Editores.h"
 #include "ui/Impresion.h"
 #include "ui/Intercambio.h"
 #include "ui/UChild.h"
@@ -124,6 +126,23 @@ void conModales(const std::function<void()>& orden,
 std::function<void(QWidget*)> foto(const char* nombre) {
     return [nombre](QWidget* w) {
         guardar(w, nombre);
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+        else
+            w->close();
+    };
+}
+
+// A step that pictures the window once per page of its page control, then
+// cancels it.
+std::function<void(QWidget*)> paginas(std::vector<const char*> nombres) {
+    return [nombres](QWidget* w) {
+        auto* pestanas = w->findChild<QTabWidget*>();
+        for (std::size_t i = 0; i < nombres.size(); ++i) {
+            if (pestanas) pestanas->setCurrentIndex(int(i));
+            guardar(w, nombres[i]);
+        }
+        if (pestanas) pestanas->setCurrentIndex(0);
         if (auto* d = qobject_cast<QDialog*>(w))
             d->reject();
         else
@@ -268,6 +287,7 @@ int main(int argc, char** argv) {
     TImpresionVentanas impresion(frm);
     impresion.conectar();
     conectarIntercambio(frm, impresion);
+    conectarEditores(frm);
 
     // The frame alone, then with the sample company open.
     frm.resize(660, 470);
@@ -359,7 +379,13 @@ int main(int argc, char** argv) {
                     foto("importar")});
     }
 
-    // The editors, on records of the sample company.
+    // The editors, on records of the sample company: one line each.
+    elegir(hijo->lstCuestionarios, "C000001");
+    conModales([&] { hijo->CModifyButton->click(); }, {foto("cuestionario")});
+    elegir(hijo->lstGrupos, "Turno de noche");
+    conModales([&] { hijo->GVerButton->click(); }, {foto("grupo")});
+    elegir(hijo->lstPerfiles, "Producción, turno de noche");
+    conModales([&] { hijo->PModifyButton->click(); }, {paginas({"perfil", "perfil_descriptivo"})});
 
     instalarDialogos(anteriores);
     trabajo.removeRecursively();
