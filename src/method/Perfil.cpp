@@ -32,7 +32,7 @@ bool perteneceAGrupos(const std::vector<TGrupo*>& deCuestionario,
     if (deCuestionario.empty()) return false;
     std::size_t pares = 0;
     for (const TGrupo* a : deCuestionario)
-        for (const TGrupo* b : dePerfil) pares += a->id == b->id;
+        for (const TGrupo* b : dePerfil) pares += a && b && a->id == b->id;
     return pares == dePerfil.size();
 }
 

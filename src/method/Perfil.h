@@ -15,6 +15,13 @@ namespace koral {
 inline constexpr const char* kAbreviaturas[kNumFactores] = {"CM", "AT", "CT", "SP",
                                                             "DR", "IT", "RP"};
 
+// Below this many subjects a profile may let individual answers be
+// recognised: the profile editor says so (it hides and refuses nothing).
+inline constexpr int kMinimoSujetosAnonimato = 5;
+constexpr bool poblacionIdentificable(int nSujetos) {
+    return nSujetos >= 1 && nSujetos < kMinimoSujetosAnonimato;
+}
+
 // Band of a factor score: 1 below 4, 2 from 4 to below 7, 3 from 7.
 constexpr int bandaDe(double s) { return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3); }
 

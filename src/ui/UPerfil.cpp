@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,7 +20,9 @@
 
 #include "method/Perfil.h"
 #include "platform/Dialogos.h"
+#include "platform/SuperficieSvg.h"
 #include "platform/Texto.h"
+#include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/Escritorio.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
@@ -176,6 +179,12 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
 
     lblNSujetos = new QLabel(QString::fromUtf8("Nº Sujetos: 0"), this);
     lblNSujetos->setObjectName("lblNSujetos");
+    lblAnonimato = new QLabel(
+        QString::fromUtf8("Atención: con tan pocas personas sus respuestas podrían reconocerse."), this);
+    lblAnonimato->setObjectName("lblAnonimato");
+    lblAnonimato->setWordWrap(true);
+    lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
+    lblAnonimato->hide();
     Label5 = new QLabel("Nombre:", this);
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
@@ -185,6 +194,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     PopupMenu1 = new QMenu(this);
     Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
     Imprimir1 = PopupMenu1->addAction("Imprimir", this, &TfrmPerfil::Button5Click);
+    GuardarImagen1 = PopupMenu1->addAction("Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
     connect(Image1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
 
@@ -214,7 +224,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(PageControl1, 1);
-    derecha->addWidget(lblNSujetos);
+    auto* sujetos = new QHBoxLayout;
+    sujetos->addWidget(lblNSujetos);
+    sujetos->addWidget(lblAnonimato, 1);
+    derecha->addLayout(sujetos);
 
     auto* centro = new QHBoxLayout;
     centro->addLayout(izquierda, 2);
@@ -335,6 +348,7 @@ void TfrmPerfil::Button4Click() {
 void TfrmPerfil::btnCalcularClick() {
     if (!doc_ || !perfil_ || !calcularPerfil(*doc_, *perfil_)) return;
     lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(perfil_->nSujetos));
+    lblAnonimato->setVisible(poblacionIdentificable(perfil_->nSujetos));
     const char separador = separadorDecimal();
     {
         SuperficieQt superficie(imagen_, QApplication::font().family());
@@ -404,6 +418,32 @@ void TfrmPerfil::Button5Click() {
 void TfrmPerfil::Copiar1Click() {
     if (PageControl1->currentIndex() != 0) return;
     QApplication::clipboard()->setImage(imagen_);
+}
+
+void TfrmPerfil::GuardarImagen1Click() {
+    if (!perfil_) return;
+    TDialogoArchivo dlg;
+    dlg.titulo = "Guardar imagen";
+    dlg.filtro = "Imagen PNG|*.png|Imagen SVG|*.svg";
+    dlg.extensionDefecto = "png";
+    dlg.preguntarReemplazo = true;
+    if (!ejecutorDialogos().guardar(dlg)) return;
+    const QString ruta = QString::fromUtf8(dlg.nombreArchivo.c_str());
+    bool bien;
+    if (ruta.endsWith(".svg", Qt::CaseInsensitive)) {
+        // The same drawing calls, on a surface that writes SVG.
+        SuperficieSvg svg(kAnchoGrafico, kAltoGrafico, QApplication::font().family().toStdString());
+        dibujarValorativo(*perfil_, svg, separadorDecimal());
+        const std::string texto = svg.svg();
+        QFile f(ruta);
+        bien = f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               f.write(texto.data(), static_cast<qint64>(texto.size())) ==
+                   static_cast<qint64>(texto.size()) &&
+               f.flush();
+    } else {
+        bien = imagen_.save(ruta, "PNG");
+    }
+    if (!bien) CajaMensaje(kTituloPrograma, "No se pudo guardar la imagen en " + textoMostrable(dlg.nombreArchivo));
 }
 
 void TfrmPerfil::keyPressEvent(QKeyEvent* e) {

@@ -59,6 +59,9 @@ public:
     QLabel* Label4;  // "Observaciones"
     QPlainTextEdit* mmObservaciones;
     QLabel* lblNSujetos;
+    // Shown while the last computation counted so few subjects that their
+    // answers could be recognised.
+    QLabel* lblAnonimato;
     QLabel* Label5;
     QLineEdit* txtIdentificador;
     QPushButton* btnCalcular;
@@ -68,6 +71,7 @@ public:
     QMenu* PopupMenu1;
     QAction* Copiar1;
     QAction* Imprimir1;
+    QAction* GuardarImagen1;
 
     void Button1Click();
     void Button2Click();
@@ -78,6 +82,8 @@ public:
     void btnCancelarClick();
     void Button5Click();
     void Copiar1Click();
+    // Saves the chart as last drawn: PNG as it stands, or SVG drawn again.
+    void GuardarImagen1Click();
 
     // A text box's content as a profile keeps it: Windows-1252, CR LF breaks.
     static std::string textoGuardado(const QPlainTextEdit* caja);

@@ -63,6 +63,9 @@ TEST(PerteneceAGrupos, CountsPairsOfEqualIdentifiers) {
     // A repeated membership counts twice: the pair count then exceeds the
     // profile's groups and the questionnaire drops out.
     EXPECT_FALSE(perteneceAGrupos({&a, &a}, {&a}));
+    // An empty entry in a selection matches nothing rather than being read.
+    EXPECT_FALSE(perteneceAGrupos({&a}, {&a, nullptr}));
+    EXPECT_FALSE(perteneceAGrupos({nullptr}, {&a}));
 }
 
 TEST_F(Empresa, BandsSplitAtFourAndSeven) {

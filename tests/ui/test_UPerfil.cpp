@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -18,6 +19,7 @@
 
 #include "DoblesVentanas.h"
 #include "document/UData.h"
+#include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
@@ -94,6 +96,52 @@ class TestUPerfil : public QObject {
     static QRgb color(const QImage& i, int x, int y) { return i.pixel(x, y) & 0xFFFFFF; }
 
 private slots:
+    void fewSubjectsBringTheConfidentialityNotice() {
+        Banco b;
+        b.abrir();  // three subjects
+        QVERIFY(!b.frm.lblAnonimato->isHidden());
+        elegir(b.frm.lBox1, 2);  // Medio: nobody
+        clic(b.frm.Button1);
+        clic(b.frm.btnCalcular);
+        QCOMPARE(b.p->nSujetos, 0);
+        QVERIFY(b.frm.lblAnonimato->isHidden());
+        elegir(b.frm.lBox2, 0);
+        clic(b.frm.Button3);
+        for (int i = 0; i < 2; ++i) b.doc.agregarCuestionario("Otro " + std::to_string(i));
+        clic(b.frm.btnCalcular);
+        QCOMPARE(b.p->nSujetos, kMinimoSujetosAnonimato);
+        QVERIFY(b.frm.lblAnonimato->isHidden());
+    }
+
+    void theChartIsSavedAsPngOrSvg() {
+        Banco b;
+        prueba::EjecutorGuion ejecutor;
+        b.abrir();
+        const auto acciones = b.frm.PopupMenu1->actions();
+        QCOMPARE(acciones.size(), 3);
+        QCOMPARE(acciones[2]->text(), QString("Guardar imagen ..."));
+        QTemporaryDir dir;
+        const QString png = dir.filePath("grafico.png"), svg = dir.filePath("grafico.svg");
+        ejecutor.rutas.push_back(png.toStdString());
+        ejecutor.rutas.push_back(svg.toStdString());
+        ejecutor.rutas.push_back(std::nullopt);
+        acciones[2]->trigger();
+        QCOMPARE(ejecutor.llamadas.at(0).dialogo.filtro, std::string("Imagen PNG|*.png|Imagen SVG|*.svg"));
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32),
+                 b.frm.imagen().convertToFormat(QImage::Format_RGB32));
+        acciones[2]->trigger();
+        QFile f(svg);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray texto = f.readAll();
+        QVERIFY(texto.startsWith("<?xml"));
+        QVERIFY(texto.contains("width=\"337\" height=\"245\""));
+        QVERIFY(texto.contains("<polyline"));
+        QVERIFY(texto.contains(">CM</text>"));
+        acciones[2]->trigger();  // cancelled: nothing more
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        QVERIFY(b.escritorio.cajas.empty());
+    }
+
     void opensComputedOnTheFirstPage() {
         Banco b;
         b.frm.PageControl1->setCurrentIndex(2);
@@ -328,7 +376,10 @@ private slots:
         QCOMPARE(copiada.size(), QSize(337, 245));
         QCOMPARE(copiada.convertToFormat(QImage::Format_RGB32),
                  b.frm.imagen().convertToFormat(QImage::Format_RGB32));
-        QCOMPARE(b.frm.PopupMenu1->actions().size(), 2);
+        // "Copiar" and "Imprimir", then our "Guardar imagen ...".
+        QCOMPARE(b.frm.PopupMenu1->actions().size(), 3);
+        QCOMPARE(b.frm.PopupMenu1->actions()[0], b.frm.Copiar1);
+        QCOMPARE(b.frm.PopupMenu1->actions()[1], b.frm.Imprimir1);
         QCOMPARE(b.frm.Copiar1->text(), QString("Copiar"));
     }
 
