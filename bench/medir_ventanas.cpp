@@ -1,0 +1,113 @@
+// The window program on a large company, measured with a clock around the
+// real windows (offscreen unless a display is given):
+//   medir_ventanas [N]   (100000 questionnaires by default)
+// Not a test: it prints the figures the README quotes.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "GenerarEmpresa.h"
+#include "platform/Dialogos.h"
+#include "ui/UChild.h"
+#include "ui/UCuestionario.h"
+#include "ui/UGrupo.h"
+#include "ui/UMain.h"
+#include "ui/UPerfil.h"
+
+using namespace koral;
+
+namespace {
+
+// Every question answered "Si", every notice dropped.
+class DialogosSi : public Dialogos {
+public:
+    void mensaje(const std::string&) override {}
+    Respuesta pregunta(const std::string&, const std::string&) override { return Respuesta::Si; }
+    bool pideCampo(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+double ms(QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
+void mostrar(QWidget& w) {
+    w.show();
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
+    DialogosSi dialogos;
+    instalarDialogos(&dialogos);
+
+    QTemporaryDir dir;
+    const std::string ruta = dir.filePath("grande.kr2").toStdString();
+    {
+        TKoral doc;
+        banco::generarEmpresa(doc, n);
+        doc.archivo = ruta;
+        doc.guardarArchivo();
+    }
+    std::printf("%d cuestionarios\n", n);
+
+    TfrmMain frame;
+    QElapsedTimer t;
+    t.start();
+    auto* hijo = new TChildWin(frame);
+    hijo->AbreEmpresa(ruta);
+    mostrar(*hijo);
+    std::printf("abrir la empresa y mostrar sus listas: %8.1f ms\n", ms(t));
+    TKoral& doc = *hijo->documento();
+
+    TfrmCuest cuest;
+    t.restart();
+    cuest.abrir(doc, *doc.cuestionarios[n / 2]);
+    mostrar(cuest);
+    std::printf("abrir el editor de cuestionarios:      %8.1f ms\n", ms(t));
+    cuest.hide();
+
+    TGrupo* mayor = doc.grupos[0].get();
+    for (const auto& g : doc.grupos)
+        if (g->cuestionarios.size() > mayor->cuestionarios.size()) mayor = g.get();
+    TfrmGrupo grupo;
+    t.restart();
+    grupo.abrir(doc, *mayor);
+    mostrar(grupo);
+    std::printf("abrir el editor de grupos (%zu miembros): %8.1f ms\n", mayor->cuestionarios.size(),
+                ms(t));
+    grupo.hide();
+
+    TfrmPerfil perfil;
+    TPerfil todos;
+    todos.nombre = "Todos";
+    t.restart();
+    perfil.abrir(doc, *doc.perfiles[0]);
+    mostrar(perfil);
+    std::printf("abrir el editor de perfiles:           %8.1f ms\n", ms(t));
+    t.restart();
+    perfil.btnCalcular->click();
+    QApplication::processEvents();
+    std::printf("\"Calcular\" en el editor de perfiles:  %8.1f ms\n", ms(t));
+    perfil.hide();
+
+    hijo->lstCuestionarios->setCurrentIndex(hijo->lstCuestionarios->model()->index(n / 2, 0));
+    t.restart();
+    hijo->CDeleteButton->click();
+    QApplication::processEvents();
+    std::printf("eliminar un cuestionario:              %8.1f ms\n", ms(t));
+    hijo->lstGrupos->setCurrentIndex(hijo->lstGrupos->model()->index(0, 0));
+    t.restart();
+    hijo->GDeleteButton->click();
+    QApplication::processEvents();
+    std::printf("eliminar un grupo:                     %8.1f ms\n", ms(t));
+    doc.modificado = false;  // nothing to ask on closing
+    instalarDialogos(nullptr);
+    return 0;
+}
