@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStringList>
 #include <QUrl>
 
 #include "platform/qt/TextoQt.h"
@@ -20,7 +22,27 @@ public:
         caja.exec();
     }
     bool abrirConSistema(const std::string& ruta) override {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(ruta)));
+        const QString archivo = QString::fromUtf8(ruta);
+        // Qt answers "opened" whenever xdg-open starts, even when no program
+        // takes the file's type: ask the desktop database first, when it is there.
+        const QString tipo = preguntar({"query", "filetype", archivo});
+        if (!tipo.isEmpty() && preguntar({"query", "default", tipo}).isEmpty())
+            return false;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(archivo));
+    }
+
+private:
+    // One xdg-mime question; empty when there is no answer (or no xdg-mime).
+    QString preguntar(const QStringList& argumentos) {
+        QProcess p;
+        p.start("xdg-mime", argumentos);
+        if (!p.waitForStarted(2000)) return {};
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(1000);
+            return {};
+        }
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
 };
 
