@@ -2,12 +2,24 @@
 // questionnaire in 1-3 groups, 5 profiles.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <random>
 #include <string>
+#include <vector>
 
 #include "document/UData.h"
 
 namespace koral::banco {
+
+// Opening a company reads bytes that have just come from the disk, not bytes
+// left in the processor's cache by the previous round: between rounds,
+// outside the timing, walk a buffer larger than the cache.
+inline void enfriarCache() {
+    static std::vector<char> barrido(64 << 20);
+    for (std::size_t i = 0; i < barrido.size(); i += 64) barrido[i] = static_cast<char>(barrido[i] + 1);
+    benchmark::DoNotOptimize(barrido.data());
+}
 
 inline void generarEmpresa(TKoral& doc, int nCuestionarios, unsigned semilla = 7) {
     std::mt19937 azar(semilla);

@@ -34,20 +34,12 @@ const std::string& archivoGenerado(int n) {
     return it->second;
 }
 
-// Opening a company reads bytes that have just come from the disk, not
-// bytes left in the processor's cache by the previous round: walk a buffer
-// larger than the cache between rounds, outside the timing.
-void enfriarCache() {
-    static std::vector<char> barrido(64 << 20);
-    for (std::size_t i = 0; i < barrido.size(); i += 64) barrido[i] = static_cast<char>(barrido[i] + 1);
-    benchmark::DoNotOptimize(barrido.data());
-}
 
 void BM_Leer(benchmark::State& state) {
     const std::string& datos = archivoGenerado(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        enfriarCache();
+        banco::enfriarCache();
         state.ResumeTiming();
         auto doc = std::make_unique<TKoral>();
         leerEmpresa(*doc, datos);

@@ -24,13 +24,6 @@ void BM_Exportar(benchmark::State& state) {
     std::filesystem::remove(ruta);
 }
 
-// Between rounds, outside the timing: a buffer larger than the processor's
-// cache, so that no round starts with the previous one's data at hand.
-void enfriarCache() {
-    static std::vector<char> barrido(64 << 20);
-    for (std::size_t i = 0; i < barrido.size(); i += 64) barrido[i] = static_cast<char>(barrido[i] + 1);
-    benchmark::DoNotOptimize(barrido.data());
-}
 
 // Into an empty company: groups made, every questionnaire scored.
 void BM_Importar(benchmark::State& state) {
@@ -42,7 +35,7 @@ void BM_Importar(benchmark::State& state) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        enfriarCache();
+        banco::enfriarCache();
         state.ResumeTiming();
         auto doc = std::make_unique<TKoral>();
         ProcesaArchivo(*doc, ruta, [](const std::string&) {});

@@ -62,6 +62,27 @@ std::unique_ptr<QPrinter> impresoraPdf(const std::string& ruta) {
     return p;
 }
 
+std::unique_ptr<Superficie> superficieImpresora(const std::string& nombre, int copias) {
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!nombre.empty()) p->setPrinterName(QString::fromUtf8(nombre.c_str()));
+    p->setCopyCount(std::max(1, copias));
+    return std::make_unique<SuperficieImpresora>(std::move(p));
+}
+
+// Runs one printing step; a file or printer that fails, or a page too small
+// for the report, is told in the plain message box and ends the command.
+void informandoErrores(const std::function<void()>& paso) {
+    try {
+        paso();
+    } catch (const ErrorArchivo& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    } catch (const ErrorImpresion& e) {
+        CursorNormal normal;
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
 }  // namespace
 
 TImpresionVentanas::TImpresionVentanas(TfrmMain& frame) : frame_(frame) {}
@@ -106,10 +127,7 @@ char TImpresionVentanas::separador() const {
 std::unique_ptr<Superficie> TImpresionVentanas::superficieElegida() {
     const TDialogoImpresion& d = frame_.PrintDialog;
     if (d.impresora == kDestinoPdf) return std::make_unique<SuperficieImpresora>(impresoraPdf(d.archivoPdf));
-    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (!d.impresora.empty()) p->setPrinterName(QString::fromUtf8(d.impresora.c_str()));
-    p->setCopyCount(std::max(1, d.copias));
-    return std::make_unique<SuperficieImpresora>(std::move(p));
+    return superficieImpresora(d.impresora, d.copias);
 }
 
 void TImpresionVentanas::paginas(const std::function<void(Superficie&)>& dibujar,
@@ -126,7 +144,7 @@ void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
                                   const std::function<void(Superficie&)>& dibujar) {
     if (!PedirImpresion()) return;
     CursorOcupado ocupado;
-    try {
+    informandoErrores([&] {
         if (preparar) preparar();
         if (frame_.PrintDialog.aArchivo) {
             if (!texto) return;  // a report without a text form does nothing
@@ -135,13 +153,7 @@ void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
         } else {
             paginas(dibujar, crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
         }
-    } catch (const ErrorArchivo& e) {
-        CursorNormal normal;
-        CajaMensaje(kTituloPrograma, e.what());
-    } catch (const ErrorImpresion& e) {
-        CursorNormal normal;
-        CajaMensaje(kTituloPrograma, e.what());
-    }
+    });
 }
 
 void TImpresionVentanas::ImprimirInforme(TKoral& empresa) {
@@ -175,18 +187,10 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
                                   ? d.impresora != kDestinoPdf
                                   : !QPrinterInfo::availablePrinterNames().isEmpty();
     if (!destino && hayImpresora) {
-        destino = [&d]() -> std::unique_ptr<Superficie> {
-            auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            if (!d.impresora.empty()) p->setPrinterName(QString::fromUtf8(d.impresora.c_str()));
-            return std::make_unique<SuperficieImpresora>(std::move(p));
-        };
+        destino = [&d] { return superficieImpresora(d.impresora, 1); };
     } else if (!destino) {
         // No printer to go to: the lines go to a PDF the user names, each time.
-        TDialogoArchivo pdf;
-        pdf.titulo = "Guardar el documento PDF";
-        pdf.filtro = "Documentos PDF|*.pdf";
-        pdf.extensionDefecto = "pdf";
-        pdf.preguntarReemplazo = true;
+        TDialogoArchivo pdf = dialogoPdf();
         if (!ejecutorDialogos().guardar(pdf)) return;
         const std::string ruta = pdf.nombreArchivo;
         destino = [ruta]() -> std::unique_ptr<Superficie> {
@@ -194,7 +198,7 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
         };
     }
     CursorOcupado ocupado;
-    try {
+    informandoErrores([&] {
         paginas(
             [&](Superficie& s) {
                 impresora.EmpezarListado(s);
@@ -202,13 +206,7 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
                 impresora.TerminarListado();
             },
             destino);
-    } catch (const ErrorArchivo& e) {
-        CursorNormal normal;
-        CajaMensaje(kTituloPrograma, e.what());
-    } catch (const ErrorImpresion& e) {
-        CursorNormal normal;
-        CajaMensaje(kTituloPrograma, e.what());
-    }
+    });
 }
 
 }  // namespace koral

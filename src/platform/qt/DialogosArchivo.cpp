@@ -74,11 +74,7 @@ public:
         d.aArchivo = d.permitirArchivo && archivo->isChecked();
         d.archivoPdf.clear();
         if (d.impresora == kDestinoPdf && !d.aArchivo) {
-            TDialogoArchivo pdf;
-            pdf.titulo = "Guardar el documento PDF";
-            pdf.filtro = "Documentos PDF|*.pdf";
-            pdf.extensionDefecto = "pdf";
-            pdf.preguntarReemplazo = true;
+            TDialogoArchivo pdf = dialogoPdf();
             if (!mostrar(pdf, QFileDialog::AcceptSave)) return false;
             d.archivoPdf = pdf.nombreArchivo;
         }
@@ -118,6 +114,15 @@ EjecutorQt gQt;
 EjecutorDialogos* gEjecutor = &gQt;
 
 }  // namespace
+
+TDialogoArchivo dialogoPdf() {
+    TDialogoArchivo pdf;
+    pdf.titulo = "Guardar el documento PDF";
+    pdf.filtro = "Documentos PDF|*.pdf";
+    pdf.extensionDefecto = "pdf";
+    pdf.preguntarReemplazo = true;
+    return pdf;
+}
 
 EjecutorDialogos* instalarEjecutorDialogos(EjecutorDialogos* e) {
     EjecutorDialogos* anterior = gEjecutor;

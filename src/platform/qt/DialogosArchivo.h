@@ -30,6 +30,9 @@ struct TDialogoImpresion {
     std::string archivoPdf;  // with kDestinoPdf and not aArchivo: the PDF's path
 };
 
+// The save dialog that names a PDF file, asking before it replaces one.
+TDialogoArchivo dialogoPdf();
+
 class EjecutorDialogos {
 public:
     virtual ~EjecutorDialogos() = default;
