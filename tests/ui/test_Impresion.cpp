@@ -6,6 +6,7 @@
 #include "document/ArchivoEmpresa.h"
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
+#include "platform/qt/SuperficieQt.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
 #include "support/SuperficieGrabadora.h"
@@ -153,6 +154,27 @@ private slots:
         m.ejecutor.rutas.push_back(std::string("/d/p.prn"));
         m.frame.ordenes.imprimirPerfil(*m.doc.perfiles[0]);
         QCOMPARE(m.fs.archivos.at("/d/p.prn"), std::string("Perfil Todos\r\n"));
+    }
+
+    void penStyleAndSizeStayWithThePrinterFromJobToJob() {
+        Montaje m;
+        // A printer page as an image: what each job finds when it starts.
+        std::vector<int> grosores;
+        QImage imagen(1240, 1754, QImage::Format_RGB32);
+        struct Pagina : SuperficieQt {
+            Pagina(QImage& i, std::vector<int>& g) : SuperficieQt(i, "Liberation Sans"), grosores(g) {}
+            void empezarDocumento(const std::string& t) override {
+                grosores.push_back(estado().pluma.width());
+                SuperficieQt::empezarDocumento(t);
+            }
+            std::vector<int>& grosores;
+        };
+        m.impresion.crearSuperficie = [&] { return std::make_unique<Pagina>(imagen, grosores); };
+        m.ejecutor.aArchivo = {false, false, false};
+        m.frame.ordenes.imprimirGrupos(m.doc);  // a new printer: pen 1
+        m.frame.ordenes.imprimirCuestVacio();  // sets a pen 2 units wide before it starts
+        m.frame.ordenes.imprimirGrupos(m.doc);  // finds the pen the form left
+        QCOMPARE(grosores, (std::vector<int>{1, 2, 2}));
     }
 
     void logLinesPrintWithoutTheDialog() {
