@@ -313,7 +313,7 @@ private:
         if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_)) return;
         // Its link lines follow it: remember it when it is the record its
         // identifier resolves to, to spare them the index.
-        ultimoCuestionario_ = buscar(cuestionariosPorId_, q->id) == q.get() ? q.get() : nullptr;
+        ultimoCuestionario_ = buscarPorId(cuestionariosPorId_, q->id) == q.get() ? q.get() : nullptr;
         doc_.cuestionarios.push_back(std::move(q));
     }
 
@@ -342,8 +342,8 @@ private:
         if (s != ' ') Mensaje("separador no válido"_cp);
         TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
                                ? ultimoCuestionario_
-                               : buscar(cuestionariosPorId_, a);
-        TGrupo* g = buscar(gruposPorId_, b);
+                               : buscarPorId(cuestionariosPorId_, a);
+        TGrupo* g = buscarPorId(gruposPorId_, b);
         if (q && g)
             enlazar(*q, *g);  // a repeated line makes no second membership
         else
@@ -356,8 +356,8 @@ private:
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
         if (s != ' ') Mensaje("separador no válido"_cp);
-        actual_ = buscar(perfilesPorId_, a);
-        TGrupo* g = buscar(gruposPorId_, b);
+        actual_ = buscarPorId(perfilesPorId_, a);
+        TGrupo* g = buscarPorId(gruposPorId_, b);
         if (actual_ && g) {
             if (std::find(actual_->grupos.begin(), actual_->grupos.end(), g) == actual_->grupos.end())
                 actual_->grupos.push_back(g);
@@ -381,19 +381,9 @@ private:
     // taken. The identifier index keeps the first record with each identifier.
     template <typename T>
     static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId) {
-        const std::string_view n = r->nombre;
-        if (!porNombre.insertarSiNuevo(IndiceHash<T>::hashTexto(n), r,
-                                       [n](const T* o) { return o->nombre == n; }))
-            return false;
-        const std::int32_t id = r->id;
-        porId.insertarSiNuevo(IndiceHash<T>::hashEntero(id), r,
-                              [id](const T* o) { return o->id == id; });
+        if (!indexarPorNombre(porNombre, r)) return false;
+        indexarPorId(porId, r);
         return true;
-    }
-
-    template <typename T>
-    static T* buscar(const IndiceHash<T>& indice, std::int32_t id) {
-        return indice.buscar(IndiceHash<T>::hashEntero(id), [id](const T* o) { return o->id == id; });
     }
 
     TKoral& doc_;

@@ -85,4 +85,30 @@ private:
     std::size_t n_ = 0;
 };
 
+// The two keys records are looked up by: their name and their identifier.
+// Each insert keeps the first record with that key.
+template <typename R>
+bool indexarPorNombre(IndiceHash<R>& indice, R* r) {
+    const std::string_view n = r->nombre;
+    return indice.insertarSiNuevo(IndiceHash<R>::hashTexto(n), r,
+                                  [n](const R* o) { return o->nombre == n; });
+}
+
+template <typename R>
+R* buscarPorNombre(const IndiceHash<R>& indice, std::string_view n) {
+    return indice.buscar(IndiceHash<R>::hashTexto(n), [n](const R* o) { return o->nombre == n; });
+}
+
+template <typename R>
+bool indexarPorId(IndiceHash<R>& indice, R* r) {
+    const auto id = r->id;
+    return indice.insertarSiNuevo(IndiceHash<R>::hashEntero(id), r,
+                                  [id](const R* o) { return o->id == id; });
+}
+
+template <typename R>
+R* buscarPorId(const IndiceHash<R>& indice, std::int32_t id) {
+    return indice.buscar(IndiceHash<R>::hashEntero(id), [id](const R* o) { return o->id == id; });
+}
+
 }  // namespace koral

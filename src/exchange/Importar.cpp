@@ -38,8 +38,8 @@ public:
         : doc_(doc), anota_(anota), cuestionarios_(doc.cuestionarios.size()),
           grupos_(doc.grupos.size()) {
         // Names are looked up once per line: index what the company has.
-        for (const auto& q : doc.cuestionarios) indexar(cuestionarios_, q.get());
-        for (const auto& g : doc.grupos) indexar(grupos_, g.get());
+        for (const auto& q : doc.cuestionarios) indexarPorNombre(cuestionarios_, q.get());
+        for (const auto& g : doc.grupos) indexarPorNombre(grupos_, g.get());
     }
 
     void linea(std::string_view l) {
@@ -53,13 +53,13 @@ public:
             return;
         }
         std::string nombre = cortarNombre(e.texto);
-        if (buscar(cuestionarios_, nombre)) {
+        if (buscarPorNombre(cuestionarios_, nombre)) {
             anota_("Error en línea. Cuestionario ya existe"_cp);
             return;
         }
         TCuestionario* q = doc_.crearCuestionario(std::move(nombre));
         if (!q) return;  // no identifiers left; the document said so
-        indexar(cuestionarios_, q);
+        indexarPorNombre(cuestionarios_, q);
 
         e = LeeElemento(l, pos);
         while (e.tipo == Elemento::Texto) {
@@ -81,24 +81,13 @@ public:
     }
 
 private:
-    template <typename T>
-    static void indexar(IndiceHash<T>& indice, T* r) {
-        const std::string_view n = r->nombre;
-        indice.insertarSiNuevo(IndiceHash<T>::hashTexto(n), r,
-                               [n](const T* o) { return o->nombre == n; });
-    }
-    template <typename T>
-    static T* buscar(const IndiceHash<T>& indice, std::string_view n) {
-        return indice.buscar(IndiceHash<T>::hashTexto(n), [n](const T* o) { return o->nombre == n; });
-    }
-
     // The group of that name, made when the company has none. Names longer
     // than a record keeps are looked up as they would be stored.
     TGrupo* grupo(std::string_view texto) {
         std::string n = cortarNombre(texto);
-        if (TGrupo* g = buscar(grupos_, n)) return g;
+        if (TGrupo* g = buscarPorNombre(grupos_, n)) return g;
         TGrupo* g = doc_.crearGrupo(std::move(n));
-        if (g) indexar(grupos_, g);
+        if (g) indexarPorNombre(grupos_, g);
         return g;
     }
 

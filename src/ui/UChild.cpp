@@ -76,17 +76,6 @@ QString numero(std::int32_t n) {
     return QString::number(n);
 }
 
-// A path (file system's UTF-8) for a message; characters with no
-// Windows-1252 form show as '?'.
-std::string rutaParaMensaje(const std::string& ruta) {
-    std::string cp;
-    if (utf8ACp1252(ruta, cp)) return cp;
-    QString visible;
-    for (const QChar c : QString::fromUtf8(ruta)) visible += esCp1252(QString(c)) ? c : QChar('?');
-    deQString(visible, cp);
-    return cp;
-}
-
 }  // namespace
 
 TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
@@ -588,7 +577,7 @@ void TChildWin::Cerrar1Click() {
 bool TChildWin::FormCloseQuery() {
     if (!doc_ || !doc_->modificado) return true;
     switch (Pregunta("Atención"_cp,
-                     "Guardar cambios en el archivo " + rutaParaMensaje(doc_->archivo) + "?")) {
+                     "Guardar cambios en el archivo " + textoMostrable(doc_->archivo) + "?")) {
         case Respuesta::Si:
             // A save that did not happen (cancelled or failed) keeps the window open:
             // closing would lose the company.
