@@ -310,10 +310,11 @@ private:
         c_.siguienteLinea();
         q->sinRespuesta = ceros;
         notarId(q->id);
-        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_)) return;
+        bool primeroConId = false;
+        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_, &primeroConId)) return;
         // Its link lines follow it: remember it when it is the record its
         // identifier resolves to, to spare them the index.
-        ultimoCuestionario_ = buscarPorId(cuestionariosPorId_, q->id) == q.get() ? q.get() : nullptr;
+        ultimoCuestionario_ = primeroConId ? q.get() : nullptr;
         doc_.cuestionarios.push_back(std::move(q));
     }
 
@@ -379,10 +380,13 @@ private:
 
     // Indexes a new record by name and identifier; false when its name is
     // taken. The identifier index keeps the first record with each identifier.
+    // `primeroConId` tells whether no earlier record holds its identifier.
     template <typename T>
-    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId) {
+    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId,
+                          bool* primeroConId = nullptr) {
         if (!indexarPorNombre(porNombre, r)) return false;
-        indexarPorId(porId, r);
+        const bool primero = indexarPorId(porId, r);
+        if (primeroConId) *primeroConId = primero;
         return true;
     }
 

@@ -640,3 +640,14 @@ TEST(DiscoReal, SavingWhereNoFileCanBeMadeChangesNothing) {
     for (const auto& f : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
         EXPECT_EQ(f.path().string().find("koral_test_carpeta.kr2.tmp"), std::string::npos);
 }
+
+TEST_F(Lectura, LinkToASharedIdentifierGoesToTheFirstRecord) {
+    std::string ceros;
+    for (int i = 0; i < 8; ++i) ceros += kCero + " ";
+    const auto m = leer("E9 1 0 2 X\r\nG2 " + kFecha + " G\r\nC3 " + kCeros + " " + ceros +
+                        "Primero\r\nC3 " + kCeros + " " + ceros + "Segundo\r\nc3 2\r\n");
+    EXPECT_TRUE(m.empty());
+    ASSERT_EQ(doc.cuestionarios.size(), 2u);
+    EXPECT_EQ(doc.cuestionarios[0]->grupos.size(), 1u);
+    EXPECT_TRUE(doc.cuestionarios[1]->grupos.empty());
+}
