@@ -593,45 +593,26 @@ void TKoral::leerArchivo(const std::string& ruta) {
     SistemaArchivos& fs = archivos();
     if (!fs.existe(ruta)) fs.crearNuevo(ruta)->terminar();
     const std::string datos = fs.leerTodo(ruta);
+    // Saves killed on the way left their temporary files here.
+    fs.limpiarTemporales(fs.destinoEnlaces(ruta));
     leerEmpresa(*this, datos);
 }
 
 void TKoral::guardarArchivo() {
     SistemaArchivos& fs = archivos();
-    // A folder of that name would be moved aside as the "backup": refuse.
-    if (fs.esCarpeta(archivo)) throw ErrorArchivo(mensajeSistema(EISDIR, archivo));
-    const std::string respaldo = nombreRespaldo(archivo);
+    // A company reached through a link is saved into the file it points to,
+    // and its backup kept beside that file.
+    const std::string destino = fs.destinoEnlaces(archivo);
+    const std::string respaldo = nombreRespaldo(destino);
     // A company file named like its own backup cannot have one: deleting the
     // "old backup" would delete the company file itself.
-    if (respaldo == archivo) throw ErrorArchivo("No puede crearse archivo de respaldo.");
+    if (respaldo == destino) throw ErrorArchivo("No puede crearse archivo de respaldo.");
 
-    // The new content goes to a temporary file in the same folder first, so
-    // that no failure can leave a half-written company file behind.
-    std::string temporal = archivo + ".tmp";
-    for (int i = 1; fs.existe(temporal); ++i) temporal = archivo + ".tmp" + std::to_string(i);
-    try {
-        auto salida = fs.crearNuevo(temporal);
-        escribirEmpresa(*this, *salida);
-        salida->terminar();
-    } catch (...) {
-        fs.borrar(temporal);
-        throw;
-    }
-
-    const bool habiaArchivo = fs.existe(archivo);
-    if (habiaArchivo) {
-        fs.borrar(respaldo);  // outcome ignored
-        if (!fs.renombrar(archivo, respaldo)) {
-            fs.borrar(temporal);
-            throw ErrorArchivo("No puede crearse archivo de respaldo.");
-        }
-    }
-    if (!fs.renombrar(temporal, archivo)) {
-        const int e = errno;
-        if (habiaArchivo) fs.renombrar(respaldo, archivo);
-        fs.borrar(temporal);
-        throw ErrorArchivo(mensajeSistema(e, archivo));
-    }
+    // The company file stays in place, whole, until the new one, synced,
+    // is renamed over it; the backup is another name for the old file.
+    Reemplazo reemplazo(archivo);
+    escribirEmpresa(*this, reemplazo.salida());
+    reemplazo.confirmar(respaldo);
     modificado = false;
 }
 

@@ -13,7 +13,8 @@ std::string nombreExportacion(const std::string& archivo) {
 }
 
 void exportarDatos(const TKoral& doc, const std::string& ruta) {
-    auto salida = archivos().crearOVaciar(ruta);
+    Reemplazo archivo(ruta);
+    SalidaArchivo* salida = &archivo.salida();
     std::string buf;
     constexpr std::size_t kBloque = 1 << 20;
     buf.reserve(kBloque + 1024);
@@ -38,7 +39,7 @@ void exportarDatos(const TKoral& doc, const std::string& ruta) {
         }
     }
     if (!buf.empty()) salida->escribir(buf.data(), buf.size());
-    salida->terminar();
+    archivo.confirmar();
 }
 
 }  // namespace koral

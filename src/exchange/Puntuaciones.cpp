@@ -84,9 +84,9 @@ std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
 
 void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta, const FormatoCsv& formato) {
     const std::string datos = puntuacionesCsv(doc, formato);
-    auto salida = archivos().crearOVaciar(ruta);
-    salida->escribir(datos.data(), datos.size());
-    salida->terminar();
+    Reemplazo archivo(ruta);
+    archivo.salida().escribir(datos.data(), datos.size());
+    archivo.confirmar();
 }
 
 }  // namespace koral

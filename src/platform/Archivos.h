@@ -26,20 +26,44 @@ public:
     virtual void terminar() = 0;
 };
 
+// What a path names, following symbolic links.
+enum class TipoArchivo { ninguno, regular, carpeta, otro };
+
 class SistemaArchivos {
 public:
     virtual ~SistemaArchivos() = default;
-    virtual bool existe(const std::string& ruta) = 0;
-    virtual bool esCarpeta(const std::string& ruta) = 0;
+    virtual TipoArchivo tipo(const std::string& ruta) = 0;
+    // A regular file nobody may write to (its write permission bits all off).
+    virtual bool soloLectura(const std::string& ruta) = 0;
+    // The file a chain of symbolic links ends at (the path itself when it is
+    // no link); the file need not exist. Throws ErrorArchivo on a link loop.
+    virtual std::string destinoEnlaces(const std::string& ruta) = 0;
     virtual bool borrar(const std::string& ruta) = 0;
+    // Replaces `a` atomically where the system allows it.
     virtual bool renombrar(const std::string& de, const std::string& a) = 0;
-    // Whole content of a regular file; throws ErrorArchivo.
+    // Makes `a` hold `de`'s content without touching `de`: a hard link where
+    // the system allows one, else a synced copy; replaces `a` as a whole.
+    virtual bool respaldar(const std::string& de, const std::string& a) = 0;
+    // Makes the folder holding `ruta` durable (its renames and new names).
+    virtual void sincronizarCarpeta(const std::string& ruta) = 0;
+    // Whole content of a regular file; anything else (a folder, a FIFO, a
+    // device) is refused without blocking. Throws ErrorArchivo.
     virtual std::string leerTodo(const std::string& ruta) = 0;
     // Creates a new file that must not exist yet; throws ErrorArchivo.
     virtual std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) = 0;
-    // Creates the file, emptying one that exists (print and export files);
-    // throws ErrorArchivo.
-    virtual std::unique_ptr<SalidaArchivo> crearOVaciar(const std::string& ruta) = 0;
+    // Creates a uniquely named file in `destino`'s folder, with `destino`'s
+    // permissions (and owner where allowed) when it exists, else the user's
+    // defaults; sets `ruta` to its name. Throws ErrorArchivo.
+    virtual std::unique_ptr<SalidaArchivo> crearTemporal(const std::string& destino,
+                                                         std::string& ruta) = 0;
+    // Removes what killed writes of this program left beside `destino`: only
+    // files of processes of this computer that are gone.
+    virtual void limpiarTemporales(const std::string& destino) = 0;
+    // Whether both paths name one existing file (through links, other names).
+    virtual bool mismoArchivo(const std::string& a, const std::string& b) = 0;
+
+    bool existe(const std::string& ruta) { return tipo(ruta) != TipoArchivo::ninguno; }
+    bool esCarpeta(const std::string& ruta) { return tipo(ruta) == TipoArchivo::carpeta; }
 };
 
 SistemaArchivos& archivos();
@@ -48,5 +72,39 @@ SistemaArchivos* instalarArchivos(SistemaArchivos* s);
 
 // The operating system's message for errno `codigo`, about `ruta`, in Windows-1252.
 std::string mensajeSistema(int codigo, const std::string& ruta);
+
+// A file replaced only as a whole: written to a temporary file beside it and
+// renamed over it by `confirmar`, so that at every instant the file at that
+// path is either the old one or the new one, whole. Symbolic links are kept:
+// their target is replaced. Only a missing or regular file is replaced.
+// Destroyed without `confirmar`, it removes its temporary file.
+class Reemplazo {
+public:
+    // Throws ErrorArchivo when `ruta` names something other than a regular
+    // file (or nothing), or a read-only file.
+    explicit Reemplazo(const std::string& ruta);
+    ~Reemplazo();
+    Reemplazo(const Reemplazo&) = delete;
+    Reemplazo& operator=(const Reemplazo&) = delete;
+
+    SalidaArchivo& salida() { return *salida_; }
+    // The file that will be replaced (the link's target for a link).
+    const std::string& destino() const { return destino_; }
+    // Finishes the new content and puts it in place. With `respaldo`, the file
+    // being replaced is first kept under that name (failing with "No puede
+    // crearse archivo de respaldo."). Throws ErrorArchivo; on failure the old
+    // file is untouched.
+    void confirmar(const std::string& respaldo = {});
+
+private:
+    std::string destino_;
+    std::string temporal_;
+    std::unique_ptr<SalidaArchivo> salida_;
+    bool hecho_ = false;
+};
+
+// Refuses (ErrorArchivo) an output path that names `entrada`, the file being
+// read, directly or through links.
+void comprobarDistintos(const std::string& salida, const std::string& entrada);
 
 }  // namespace koral

@@ -59,7 +59,8 @@ void TImpresora::TerminarListado() {
 }
 
 void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::string>& lineas) {
-    auto salida = archivos().crearOVaciar(ruta);
+    Reemplazo archivo(ruta);
+    SalidaArchivo* salida = &archivo.salida();
     // One write per line, so that a failure keeps every line before it whole.
     std::string renglon;
     for (const auto& l : lineas) {
@@ -67,7 +68,7 @@ void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::st
         renglon += "\r\n";
         salida->escribir(renglon.data(), renglon.size());
     }
-    salida->terminar();
+    archivo.confirmar();
 }
 
 }  // namespace koral

@@ -15,6 +15,7 @@
 using namespace koral;
 using prueba::ArchivosMemoria;
 using prueba::DialogosGuion;
+using prueba::Muerte;
 
 namespace {
 
@@ -434,7 +435,7 @@ struct Guardado : ::testing::Test {
         EXPECT_EQ(fs.archivos.at("/e/empresa.kr2"), ejemplo());
         EXPECT_TRUE(doc.modificado);
         for (const auto& [ruta, contenido] : fs.archivos)
-            EXPECT_EQ(ruta.find(".tmp"), std::string::npos) << ruta << " left behind";
+            EXPECT_EQ(ruta.find(".~tmp"), std::string::npos) << ruta << " left behind";
     }
     DialogosGuion dlg;
     ArchivosMemoria fs;
@@ -461,7 +462,7 @@ TEST_F(Guardado, FirstSaveMakesNoBackup) {
 }
 
 TEST_F(Guardado, RefusedBackupLeavesTheFileAsItWas) {
-    fs.renombresFallidos.insert({"/e/empresa.kr2", "/e/empresa.BAK"});
+    fs.fallarRespaldo = true;
     try {
         doc.guardarArchivo();
         FAIL();
@@ -488,10 +489,67 @@ TEST_F(Guardado, FullDiskAtAnyPointLeavesTheFileAsItWas) {
     esperarIntacto();
 }
 
-TEST_F(Guardado, FailedFinalMovePutsTheOriginalBack) {
-    fs.renombresFallidos.insert({"/e/empresa.kr2.tmp", "/e/empresa.kr2"});
+TEST_F(Guardado, FailedFinalMoveLeavesTheFileAsItWas) {
+    fs.fallarTodoRenombre = true;
     EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
     esperarIntacto();
+}
+
+TEST_F(Guardado, KilledAtAnyStepLeavesTheOldOrTheNewFileWhole) {
+    const std::string nuevo = escribir(doc);
+    int pasos = 0;
+    for (int k = 0;; ++k) {
+        ArchivosMemoria otro;
+        otro.archivos["/e/empresa.kr2"] = ejemplo();
+        otro.archivos["/e/empresa.BAK"] = "antigua";
+        otro.morirEnPaso = k;
+        bool murio = false;
+        try {
+            doc.guardarArchivo();
+        } catch (const Muerte&) {
+            murio = true;
+        }
+        const std::string& queda = otro.archivos.at("/e/empresa.kr2");
+        EXPECT_TRUE(queda == ejemplo() || queda == nuevo) << "killed at step " << k;
+        EXPECT_TRUE(otro.archivos.count("/e/empresa.BAK")) << k;
+        if (!murio) {
+            EXPECT_EQ(queda, nuevo);
+            EXPECT_EQ(otro.archivos.at("/e/empresa.BAK"), ejemplo());
+            pasos = k;
+            break;
+        }
+        doc.modificado = true;
+        // The next run removes what the killed save left.
+        otro.morirEnPaso = -1;
+        ArchivosMemoria despues;
+        despues.archivos = otro.archivos;
+        TKoral leido;
+        leido.leerArchivo("/e/empresa.kr2");
+        EXPECT_EQ(despues.archivos.size(), 2u) << k;
+    }
+    EXPECT_GE(pasos, 5);
+}
+
+TEST_F(Guardado, LinkedCompanyIsSavedIntoItsTargetKeepingTheLink) {
+    fs.archivos["/datos/real.kr2"] = fs.archivos.at("/e/empresa.kr2");
+    fs.archivos.erase("/e/empresa.kr2");
+    fs.enlaces["/e/empresa.kr2"] = "/datos/real.kr2";
+    doc.guardarArchivo();
+    EXPECT_EQ(fs.archivos.count("/e/empresa.kr2"), 0u);
+    EXPECT_EQ(fs.archivos.at("/datos/real.BAK"), ejemplo());
+    EXPECT_EQ(fs.archivos.at("/datos/real.kr2").substr(0, 26), "E4 1 1 1 Talleres Nuevos\r\n");
+    EXPECT_EQ(doc.archivo, "/e/empresa.kr2");
+}
+
+TEST_F(Guardado, WhatIsNoWritableRegularFileIsRefusedAndKept) {
+    fs.soloLecturas.insert("/e/empresa.kr2");
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    esperarIntacto();
+    doc.archivo = "/e/tuberia";
+    fs.otros.insert("/e/tuberia");
+    EXPECT_THROW(doc.guardarArchivo(), ErrorArchivo);
+    EXPECT_TRUE(fs.otros.count("/e/tuberia"));
+    EXPECT_EQ(fs.archivos.size(), 1u);
 }
 
 TEST_F(Guardado, StaleTemporaryFileIsNotTouched) {

@@ -75,11 +75,13 @@ TEST_F(Intercambio, ExportOfNoQuestionnairesIsAnEmptyFileReplacingAnyOther) {
     EXPECT_EQ(fs.archivos.at("/d/salida.txt"), "");
 }
 
-TEST_F(Intercambio, ExportFailureKeepsWhatWasWritten) {
+TEST_F(Intercambio, ExportFailureLeavesTheOldFileAndNoPartOfTheNew) {
     for (int i = 0; i < 3; ++i) doc.agregarCuestionario("Q" + std::to_string(i));
+    fs.archivos["/d/salida.txt"] = "anterior";
     fs.fallarTrasBytes = 10;
     EXPECT_THROW(exportarDatos(doc, "/d/salida.txt"), ErrorArchivo);
-    EXPECT_EQ(fs.archivos.at("/d/salida.txt"), "\"Q0\",0,0,0");
+    EXPECT_EQ(fs.archivos.at("/d/salida.txt"), "anterior");
+    EXPECT_EQ(fs.archivos.size(), 1u);
 }
 
 TEST(NombreExportacion, ProposesTheFileNameWithTxt) {

@@ -192,11 +192,13 @@ TEST(ArchivoImpresion, LinesEndWithCrLfInWindows1252AndAnOldFileIsEmptied) {
     EXPECT_EQ(fs.archivos["b.prn"], "");
 }
 
-TEST(ArchivoImpresion, AFailingWriteKeepsTheLinesWrittenAndPropagates) {
+TEST(ArchivoImpresion, AFailingWriteLeavesTheOldFileAndPropagates) {
     prueba::ArchivosMemoria fs;
+    fs.archivos["a.prn"] = "anterior";
     fs.fallarTrasBytes = 12;
     EXPECT_THROW(EscribirArchivoImpresion("a.prn", {"uno", "dos", "tres"}), ErrorArchivo);
-    EXPECT_EQ(fs.archivos["a.prn"].substr(0, 10), "uno\r\ndos\r\n");
+    EXPECT_EQ(fs.archivos["a.prn"], "anterior");
+    EXPECT_EQ(fs.archivos.size(), 1u);
     fs.fallarTrasBytes = -1;
     fs.fallarAlTerminar = true;
     EXPECT_THROW(EscribirArchivoImpresion("c.prn", {"uno"}), ErrorArchivo);

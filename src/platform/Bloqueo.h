@@ -1,0 +1,44 @@
+// The note, beside a company file, that a program has it open for changes:
+// who, on which computer, since when. Other programs opening the company see
+// it and can warn, as office programs do on shared folders. Real files only.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace koral {
+
+// Who holds a company (Windows-1252 texts, ready for the user).
+struct TitularBloqueo {
+    std::string usuario;
+    std::string equipo;
+    std::string desde;  // "dd/mm/aaaa hh:mm", local time
+};
+
+class BloqueoEmpresa {
+public:
+    // Takes the note of company file `ruta` for this process. When another
+    // live process holds it, returns null and fills `titular`, unless
+    // `forzar`, which takes it over. A holder that is gone from this
+    // computer is taken over silently. Where no note can be written (a
+    // read-only folder) a lock that holds nothing is returned.
+    static std::unique_ptr<BloqueoEmpresa> tomar(const std::string& ruta, bool forzar,
+                                                 TitularBloqueo* titular = nullptr);
+    ~BloqueoEmpresa();
+    BloqueoEmpresa(const BloqueoEmpresa&) = delete;
+    BloqueoEmpresa& operator=(const BloqueoEmpresa&) = delete;
+
+    const std::string& ruta() const { return nota_; }
+
+private:
+    explicit BloqueoEmpresa(std::string nota) : nota_(std::move(nota)) {}
+    std::string nota_;  // empty when nothing could be written
+};
+
+// The note's path for company file `ruta` (beside the file a link points to).
+std::string rutaBloqueo(const std::string& ruta);
+
+// "La empresa ya está abierta por USUARIO en EQUIPO desde FECHA."
+std::string textoBloqueo(const TitularBloqueo& t);
+
+}  // namespace koral
