@@ -167,6 +167,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
 
 int save(const std::vector<std::string>& args) {
     if (args.size() != 2 && args.size() != 3) return 2;
+    const auto bloqueo = bloquearEmpresa(args.back());
     TKoral doc;
     leerExistente(doc, args[1]);
     if (args.size() == 3) doc.archivo = args[2];

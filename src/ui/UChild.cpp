@@ -256,12 +256,17 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
         NuevaEmpresa();
         return;
     }
+    if (!tomarBloqueo(ruta)) {
+        Cerrar1Click();
+        return;
+    }
     nuevoDocumento();
     aplicarAnchoMinimo();
     try {
         TAvisosLectura::Lectura lectura;
         doc_->leerArchivo(ruta);
     } catch (const std::exception& e) {
+        bloqueo_.reset();
         // What was read stays on view, but it is not the whole company: with
         // the path forgotten, saving must ask for a new name and cannot put
         // the part over the original.
@@ -276,10 +281,36 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
     refrescarTodo();
 }
 
+bool TChildWin::tomarBloqueo(const std::string& ruta) {
+    TitularBloqueo titular;
+    auto bloqueo = BloqueoEmpresa::tomar(ruta, false, &titular);
+    soloLectura_ = false;
+    if (!bloqueo) {
+        switch (Pregunta(
+            "Atención"_cp,
+            textoBloqueo(titular) +
+                "\n\n¿Abrirla solo para lectura?\n(«No» la abre igualmente para modificarla; "
+                "los cambios de uno pueden perder los del otro.)"_cp)) {
+            case Respuesta::Si:
+                soloLectura_ = true;
+                break;
+            case Respuesta::No:
+                bloqueo = BloqueoEmpresa::tomar(ruta, true);
+                break;
+            case Respuesta::Cancelar:
+                return false;
+        }
+    }
+    bloqueo_ = std::move(bloqueo);
+    return true;
+}
+
 // --- Refreshing ---
 
 void TChildWin::refrescarTitulo() {
-    const QString titulo = aQString(doc_->nombre) + "<" + QString::fromUtf8(doc_->archivo) + ">";
+    // The path stays last: the frame finds an open company by it.
+    const QString titulo = (soloLectura_ ? QStringLiteral("(Solo lectura) ") : QString()) +
+                           aQString(doc_->nombre) + "<" + QString::fromUtf8(doc_->archivo) + ">";
     setWindowTitle(titulo);
     if (parentWidget()) parentWidget()->setWindowTitle(titulo);
 }
@@ -517,7 +548,7 @@ void TChildWin::Salir1Click() {
 }
 
 bool TChildWin::guardar() {
-    if (doc_->archivo.empty()) return guardarComo();
+    if (doc_->archivo.empty() || soloLectura_) return guardarComo();
     try {
         doc_->guardarArchivo();
     } catch (const ErrorArchivo& e) {
@@ -535,15 +566,31 @@ bool TChildWin::guardarComo() {
     dialogo->preguntarReemplazo = false;  // the previous file is kept as the backup
     if (!ejecutorDialogos().guardar(*dialogo)) return false;
     const std::string anterior = doc_->archivo;
+    // Saving over a company another program has open would lose its work.
+    std::unique_ptr<BloqueoEmpresa> bloqueo;
+    const bool mismo = dialogo->nombreArchivo == anterior && !soloLectura_;
+    if (mismo) {
+        bloqueo = std::move(bloqueo_);
+    } else {
+        TitularBloqueo titular;
+        bloqueo = BloqueoEmpresa::tomar(dialogo->nombreArchivo, false, &titular);
+        if (!bloqueo) {
+            Mensaje(textoBloqueo(titular));
+            return false;
+        }
+    }
     doc_->archivo = dialogo->nombreArchivo;
     try {
         doc_->guardarArchivo();
     } catch (const ErrorArchivo& e) {
         // The caption must keep naming a file that holds this company.
         doc_->archivo = anterior;
+        if (mismo) bloqueo_ = std::move(bloqueo);
         Mensaje(e.what());
         return false;
     }
+    bloqueo_ = std::move(bloqueo);
+    soloLectura_ = false;
     refrescarTitulo();
     return true;
 }
@@ -616,6 +663,7 @@ void TChildWin::FormClose() {
         Mensaje(e.what());
     }
     doc_.reset();
+    bloqueo_.reset();
     modeloGrupos_->llenar({});
     modeloCuestionarios_->llenar({});
     modeloPerfiles_->llenar({});

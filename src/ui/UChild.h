@@ -8,6 +8,7 @@
 #include <string>
 
 #include "document/UData.h"
+#include "platform/Bloqueo.h"
 
 class QAction;
 class QLabel;
@@ -56,6 +57,8 @@ public:
     TKoral* documento() const { return doc_.get(); }
     // True once the window has closed (it is deleted a moment later).
     bool cerrada() const { return cerrada_; }
+    // Opened while another program had it: saving asks for a new name.
+    bool soloLectura() const { return soloLectura_; }
 
     QMenu* mnuArchivo;
     QMenu* mnuInformes;
@@ -142,6 +145,9 @@ private:
     void aplicarAnchoMinimo();
     void refrescarTodo();
     void refrescarTitulo();
+    // Takes the company's lock, asking when another program holds it;
+    // false when the user chose not to open it.
+    bool tomarBloqueo(const std::string& ruta);
     void refrescarCabeceras();
     // Current entry of a list, or -1.
     static int filaActual(const QListView* lista);
@@ -152,6 +158,9 @@ private:
     TListaRegistros* modeloCuestionarios_;
     TListaRegistros* modeloPerfiles_;
     bool consultado_ = false;
+    bool soloLectura_ = false;
+    // The note beside the company file that this window has it open.
+    std::unique_ptr<BloqueoEmpresa> bloqueo_;
     bool cerrada_ = false;
 };
 

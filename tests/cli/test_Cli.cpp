@@ -112,6 +112,24 @@ TEST_F(Cli, SaveDoesNotWriteACompanyThatFailedToRead) {
     EXPECT_FALSE(fs::exists(dir / "m.BAK"));
 }
 
+TEST_F(Cli, SaveRefusesACompanyAnotherProgramHasOpen) {
+    const auto ruta = poner("e.kr2", kEjemplo + "G9  0.00000000000000E+0000 Otro\r\n");
+    char equipo[256] = {};
+    ::gethostname(equipo, sizeof equipo - 1);
+    const auto nota = [&](pid_t pid) {
+        poner(".e.kr2.lock", "KORAL20\nana\n" + std::string(equipo) + "\n" + std::to_string(pid) + "\nhoy\n");
+    };
+    nota(::getppid());  // alive
+    const auto r = correr({"save", ruta});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err, "Error: La empresa ya está abierta por ana en " + std::string(equipo) + " desde hoy.\n");
+    EXPECT_FALSE(fs::exists(dir / "e.BAK"));
+    nota(999999999);  // gone: taken over, and given up at the end
+    EXPECT_EQ(correr({"save", ruta}).codigo, 0);
+    EXPECT_TRUE(fs::exists(dir / "e.BAK"));
+    EXPECT_FALSE(fs::exists(dir / ".e.kr2.lock"));
+}
+
 TEST_F(Cli, BadUsageExitsTwo) {
     EXPECT_EQ(correr({}).codigo, 2);
     EXPECT_EQ(correr({"dump"}).codigo, 2);

@@ -10,9 +10,11 @@
 #include <QtTest>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "DoblesVentanas.h"
 #include "document/UData.h"
+#include "platform/Bloqueo.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 #include "support/DialogosGuion.h"
@@ -382,6 +384,52 @@ private slots:
         QVERIFY(!b.dlg.mensajes.empty());
         QVERIFY(w->documento()->modificado);
         QCOMPARE(w->windowTitle(), "Talleres<" + b.ruta("otra.kr2") + ">");
+    }
+
+    void aCompanyOpenElsewhereIsOpenedReadOnlyAnywayOrNot() {
+        Banco b;
+        const QString ruta = b.talleres();
+        const QString nota = b.ruta(".talleres.kr2.lock");
+        char equipo[256] = {};
+        gethostname(equipo, sizeof equipo - 1);
+        // Our parent process stands for the other program: it is alive.
+        const std::string ajena = "KORAL20\nana\n" + std::string(equipo) + "\n" +
+                                  std::to_string(getppid()) + "\n07/12/2026 10:15\n";
+        escribir(nota, ajena);
+
+        b.dlg.respuestas.push_back(Respuesta::Cancelar);
+        b.ejecutor.rutas.push_back(ruta.toStdString());
+        b.frm.Abrir1Click();
+        QTRY_VERIFY(b.frm.companias().empty());
+        QVERIFY(b.dlg.llamadas.back().texto.find("La empresa ya est\xE1 abierta por ana en ") == 0);
+
+        // Read-only: saving asks for another name and leaves both files alone.
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        TChildWin* w = b.abrir(ruta);
+        QVERIFY(w->soloLectura());
+        QCOMPARE(w->windowTitle(), "(Solo lectura) Talleres<" + ruta + ">");
+        b.dlg.campos.push_back({true, "Pintura"});
+        clic(w->GNewButton);
+        b.ejecutor.rutas.push_back(ruta.toStdString());
+        w->Guardar1->trigger();
+        QCOMPARE(b.ejecutor.llamadas.back().dialogo.nombreArchivo, std::string("NEMPRESA"));
+        QCOMPARE(ultimoMensaje(b.dlg), cp1252AUtf8(textoBloqueo({"ana", equipo, "07/12/2026 10:15"})));
+        QVERIFY(leer(ruta).find("Pintura") == std::string::npos);
+        QCOMPARE(leer(nota), ajena);
+        b.ejecutor.rutas.push_back(b.ruta("mia.kr2").toStdString());
+        w->Guardar1->trigger();
+        QVERIFY(!w->soloLectura());
+        QVERIFY(QFile::exists(b.ruta(".mia.kr2.lock")));
+        w->Cerrar1->trigger();
+        QTRY_VERIFY(!QFile::exists(b.ruta(".mia.kr2.lock")));
+
+        // Anyway: this window takes the note over, and gives it up on closing.
+        b.dlg.respuestas.push_back(Respuesta::No);
+        w = b.abrir(ruta);
+        QVERIFY(!w->soloLectura());
+        QVERIFY(leer(nota).find("\n" + std::to_string(getpid()) + "\n") != std::string::npos);
+        w->Cerrar1->trigger();
+        QTRY_VERIFY(!QFile::exists(nota));
     }
 
     void closeQueryAnswers() {
