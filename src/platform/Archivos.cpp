@@ -31,6 +31,10 @@ std::string mensajeSistema(int codigo, const std::string& ruta) {
     return mensajeRuta(std::strerror(codigo != 0 ? codigo : EIO), ruta);
 }
 
+std::string mensajeNoNormal(const std::string& ruta) {
+    return mensajeRuta("No es un archivo normal", ruta);
+}
+
 namespace {
 
 std::string carpetaDe(const std::string& ruta) {
@@ -209,7 +213,7 @@ public:
         if (::fstat(d.fd, &st) != 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
         // A device or pipe could be endless: only regular files are company files.
         if (S_ISDIR(st.st_mode)) throw ErrorArchivo(mensajeSistema(EISDIR, ruta));
-        if (!S_ISREG(st.st_mode)) throw ErrorArchivo(mensajeRuta("No es un archivo normal", ruta));
+        if (!S_ISREG(st.st_mode)) throw ErrorArchivo(mensajeNoNormal(ruta));
         std::string datos;
         datos.resize(static_cast<std::size_t>(st.st_size));
         std::size_t leidos = 0;
@@ -344,7 +348,7 @@ Reemplazo::Reemplazo(const std::string& ruta) {
         case TipoArchivo::carpeta:
             throw ErrorArchivo(mensajeSistema(EISDIR, ruta));
         case TipoArchivo::otro:
-            throw ErrorArchivo(mensajeRuta("No es un archivo normal", ruta));
+            throw ErrorArchivo(mensajeNoNormal(ruta));
     }
     fs.limpiarTemporales(destino_);
     salida_ = fs.crearTemporal(destino_, temporal_);

@@ -72,6 +72,8 @@ SistemaArchivos* instalarArchivos(SistemaArchivos* s);
 
 // The operating system's message for errno `codigo`, about `ruta`, in Windows-1252.
 std::string mensajeSistema(int codigo, const std::string& ruta);
+// The notice for a path that names no regular file (a FIFO, a device).
+std::string mensajeNoNormal(const std::string& ruta);
 
 // A file replaced only as a whole: written to a temporary file beside it and
 // renamed over it by `confirmar`, so that at every instant the file at that

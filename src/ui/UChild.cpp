@@ -256,6 +256,12 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
         NuevaEmpresa();
         return;
     }
+    // Reading a FIFO or a device could wait for ever, or never end.
+    if (archivos().tipo(ruta) != TipoArchivo::regular) {
+        Mensaje(mensajeNoNormal(ruta));
+        Cerrar1Click();
+        return;
+    }
     if (!tomarBloqueo(ruta)) {
         Cerrar1Click();
         return;

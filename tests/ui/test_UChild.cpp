@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "DoblesVentanas.h"
@@ -430,6 +431,16 @@ private slots:
         QVERIFY(leer(nota).find("\n" + std::to_string(getpid()) + "\n") != std::string::npos);
         w->Cerrar1->trigger();
         QTRY_VERIFY(!QFile::exists(nota));
+    }
+
+    void aFifoIsRefusedWithoutWaiting() {
+        Banco b;
+        const QString fifo = b.ruta("f.kr2");
+        QCOMPARE(mkfifo(fifo.toUtf8().constData(), 0600), 0);
+        b.ejecutor.rutas.push_back(fifo.toStdString());
+        b.frm.Abrir1Click();
+        QCOMPARE(ultimoMensaje(b.dlg), "No es un archivo normal: " + fifo.toStdString());
+        QTRY_VERIFY(b.frm.companias().empty());
     }
 
     void closeQueryAnswers() {
