@@ -6,7 +6,7 @@ set -euo pipefail
 paquetes=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation
           qt6-translations-l10n xvfb xauth xdg-utils clang libclang-rt-14-dev clang-tidy cppcheck
-          fp-utils xchm dpkg-dev)
+          fp-utils xchm dpkg-dev strace)
 
 faltan=()
 for p in "${paquetes[@]}"; do

@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 bash scripts/compilar.sh
 (cd build && ctest --output-on-failure -j2)
 
+echo "== Guardado interrumpido en cada llamada al sistema de archivos"
+bash scripts/matar_guardado.sh build/src/koral20-cli
+
 echo "== Núcleo con AddressSanitizer y UndefinedBehaviorSanitizer"
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORAL_QT=OFF \
   -DKORAL_BENCH=OFF -DKORAL_SANITIZAR=address,undefined >/dev/null
