@@ -26,6 +26,17 @@ endforeach()
 add_custom_target(paginas_man ALL DEPENDS ${paginas_man})
 install(FILES ${paginas_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# Debian's documentation folder: the copyright (required) and the changelog
+# (a native package's, compressed as the policy asks).
+set(carpeta_doc ${CMAKE_INSTALL_DATADIR}/doc/koral20)
+set(registro ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+add_custom_command(OUTPUT ${registro}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/debian
+  COMMAND ${KORAL_GZIP} -9nc ${PROJECT_SOURCE_DIR}/docs/debian/changelog > ${registro}
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/debian/changelog)
+add_custom_target(registro_cambios ALL DEPENDS ${registro})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/debian/copyright ${registro} DESTINATION ${carpeta_doc})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME koral20)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -302,6 +302,11 @@ int main(int argc, char** argv) {
     }
     auto* sub = qobject_cast<QMdiSubWindow*>(hijo->parentWidget());
     sub->setGeometry(4, 4, 640, 390);
+    // The caption names the file as a reader's own would, not the
+    // temporary folder the pictures are taken in.
+    const QString titulo = hijo->windowTitle().replace(trabajo.absolutePath() + "/", QString());
+    hijo->setWindowTitle(titulo);
+    sub->setWindowTitle(titulo);
     elegir(hijo->lstGrupos, "Producción");
     elegir(hijo->lstCuestionarios, "C000001");
     elegir(hijo->lstPerfiles, "Producción, turno de noche");

@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need,
-# only those missing. Works as root or through sudo.
+# Installs the Debian packages that are missing, as root or through sudo.
+#   scripts/dependencias.sh [ejecutar|pruebas|xvfb ...]
+# ejecutar: what building and running the window program needs (with its
+# manual); pruebas (the default): that and what the tests, the static checks,
+# the fuzzers and the package need; xvfb: a virtual screen.
 set -euo pipefail
 
-paquetes=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation
-          qt6-translations-l10n xvfb xauth xdg-utils clang libclang-rt-14-dev clang-tidy cppcheck
-          fp-utils xchm dpkg-dev strace)
+ejecutar=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
+          fonts-dejavu-core fonts-liberation qt6-translations-l10n xdg-utils fp-utils xchm)
+pruebas=("${ejecutar[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+         clang libclang-rt-14-dev clang-tidy clang-format cppcheck dpkg-dev file lintian strace)
+xvfb=(xvfb xauth)
+
+[ $# -eq 0 ] && set -- pruebas
+paquetes=()
+for conjunto in "$@"; do
+  case $conjunto in
+    ejecutar) paquetes+=("${ejecutar[@]}") ;;
+    pruebas) paquetes+=("${pruebas[@]}") ;;
+    xvfb) paquetes+=("${xvfb[@]}") ;;
+    *) echo "Conjunto de paquetes desconocido: $conjunto" >&2; exit 2 ;;
+  esac
+done
 
 faltan=()
 for p in "${paquetes[@]}"; do
