@@ -22,6 +22,18 @@ private slots:
         f.write(QByteArray("\x00\x01\x02 binario", 12));
         f.close();
         QVERIFY(!AbrirConSistema(ruta.toStdString()));
+
+        // A desktop database that gives no answer at all.
+        QFile mudo(dir.filePath("xdg-mime"));
+        QVERIFY(mudo.open(QIODevice::WriteOnly));
+        mudo.write("#!/bin/sh\nexit 0\n");
+        mudo.close();
+        mudo.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray camino = qgetenv("PATH");
+        qputenv("PATH", dir.path().toUtf8() + ":" + camino);
+        const bool abierto = AbrirConSistema(ruta.toStdString());
+        qputenv("PATH", camino);
+        QVERIFY(!abierto);
     }
 };
 

@@ -24,10 +24,10 @@ public:
     bool abrirConSistema(const std::string& ruta) override {
         const QString archivo = QString::fromUtf8(ruta);
         // Qt answers "opened" whenever xdg-open starts, even when no program
-        // takes the file's type: ask the desktop database first, when it is there.
+        // takes the file's type: ask the desktop database first. No answer
+        // (no database, a type it cannot tell) is no program either.
         const QString tipo = preguntar({"query", "filetype", archivo});
-        if (!tipo.isEmpty() && preguntar({"query", "default", tipo}).isEmpty())
-            return false;
+        if (tipo.isEmpty() || preguntar({"query", "default", tipo}).isEmpty()) return false;
         return QDesktopServices::openUrl(QUrl::fromLocalFile(archivo));
     }
 
