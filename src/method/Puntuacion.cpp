@@ -248,6 +248,10 @@ struct Regla {
     double divisor;
 };
 
+// With the weights of items 71 to 74 above, w71, w72 and w73 are never
+// exactly 1 (only w74 is, for answer 3): rules 2, 3, 4, 6 and 7 below never
+// fire, and every questionnaire is scored by rule 1, 5 or the final one.
+// They stay, so that the table reads as the method states it.
 constexpr Regla kReglas[] = {
     {{kSobre, kSobre, kSobre, kSobre}, {1, 1, 1, 1}, 4},
     {{kUno, kSobre, kSobre, kSobre}, {0, 1, 1, 1}, 3},
