@@ -13,6 +13,7 @@ std::string nombreExportacion(const std::string& archivo) {
 }
 
 void exportarDatos(const TKoral& doc, const std::string& ruta) {
+    if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
     Reemplazo archivo(ruta);
     SalidaArchivo* salida = &archivo.salida();
     std::string buf;

@@ -12,8 +12,9 @@ namespace koral {
 // extension replaced by ".TXT" (".TXT" alone for a company never saved).
 std::string nombreExportacion(const std::string& archivo);
 
-// Writes every questionnaire of `doc`, in list order, to `ruta` (created or
-// emptied). Throws ErrorArchivo; the lines written before a failure stay.
+// Writes every questionnaire of `doc`, in list order, to `ruta`, replaced
+// as a whole. Throws ErrorArchivo, leaving the file at `ruta` as it was, also
+// when `ruta` names the company's own file.
 void exportarDatos(const TKoral& doc, const std::string& ruta);
 
 }  // namespace koral

@@ -83,6 +83,7 @@ std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
 }
 
 void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta, const FormatoCsv& formato) {
+    if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
     const std::string datos = puntuacionesCsv(doc, formato);
     Reemplazo archivo(ruta);
     archivo.salida().escribir(datos.data(), datos.size());

@@ -20,7 +20,8 @@ extern const char* const kNombresFactorCsv[kNumFactores];
 // quoted as RFC 4180 asks.
 std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato);
 
-// Writes it to `ruta` (created or emptied); throws ErrorArchivo.
+// Writes it to `ruta`, replaced as a whole; throws ErrorArchivo, leaving the
+// file at `ruta` as it was, also when `ruta` names the company's own file.
 void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta, const FormatoCsv& formato);
 
 }  // namespace koral

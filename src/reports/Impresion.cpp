@@ -60,14 +60,19 @@ void TImpresora::TerminarListado() {
 
 void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::string>& lineas) {
     Reemplazo archivo(ruta);
-    SalidaArchivo* salida = &archivo.salida();
-    // One write per line, so that a failure keeps every line before it whole.
-    std::string renglon;
+    SalidaArchivo& salida = archivo.salida();
+    // Written in large blocks: the file only counts once it is whole.
+    constexpr std::size_t kBloque = 1 << 20;
+    std::string buf;
     for (const auto& l : lineas) {
-        renglon.assign(l);
-        renglon += "\r\n";
-        salida->escribir(renglon.data(), renglon.size());
+        buf += l;
+        buf += "\r\n";
+        if (buf.size() >= kBloque) {
+            salida.escribir(buf.data(), buf.size());
+            buf.clear();
+        }
     }
+    if (!buf.empty()) salida.escribir(buf.data(), buf.size());
     archivo.confirmar();
 }
 

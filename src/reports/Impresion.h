@@ -48,9 +48,9 @@ private:
     Superficie* superficie_ = nullptr;  // between EmpezarListado and TerminarListado
 };
 
-// Writes a report's text form to the print file at `ruta` (created or
-// emptied): every line followed by CR LF. Throws ErrorArchivo; the lines
-// written before the failure stay in the file.
+// Writes a report's text form to the print file at `ruta`, replaced as a
+// whole: every line followed by CR LF. Throws ErrorArchivo, leaving the file
+// at `ruta` as it was.
 void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::string>& lineas);
 
 // The message of ErrorImpresion for a page too small for a report.

@@ -93,10 +93,19 @@ TEST_F(Empresa, FormForStatisticsProgramsUsesCommaAndPoint) {
         EXPECT_EQ(std::strtod(filas[1][77 + k].c_str(), nullptr), doc.cuestionarios[0]->puntuaciones[k]);
 }
 
-TEST_F(Empresa, WrittenToAFile) {
+TEST_F(Empresa, WrittenToAFileWholeAndNeverOverTheCompany) {
     prueba::ArchivosMemoria fs;
     escribirPuntuacionesCsv(doc, "/d/p.csv", {});
-    EXPECT_EQ(fs.archivos.at("/d/p.csv"), puntuacionesCsv(doc, {}));
-    fs.fallarAlCrear = true;
-    EXPECT_THROW(escribirPuntuacionesCsv(doc, "/d/q.csv", {}), ErrorArchivo);
+    const std::string csv = puntuacionesCsv(doc, {});
+    EXPECT_EQ(fs.archivos.at("/d/p.csv"), csv);
+    fs.fallarTrasBytes = 100;
+    EXPECT_THROW(escribirPuntuacionesCsv(doc, "/d/p.csv", {',', '.'}), ErrorArchivo);
+    EXPECT_EQ(fs.archivos.at("/d/p.csv"), csv);
+    fs.fallarTrasBytes = -1;
+    fs.archivos["/d/e.kr2"] = "empresa";
+    fs.enlaces["/d/enlace.csv"] = "/d/e.kr2";
+    doc.archivo = "/d/e.kr2";
+    EXPECT_THROW(escribirPuntuacionesCsv(doc, "/d/enlace.csv", {}), ErrorArchivo);
+    EXPECT_EQ(fs.archivos.at("/d/e.kr2"), "empresa");
+    EXPECT_EQ(fs.archivos.size(), 2u);
 }
