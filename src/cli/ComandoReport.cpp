@@ -1,6 +1,5 @@
 #include "cli/ComandoReport.h"
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,21 +24,14 @@ struct Salida {
     std::optional<std::string> prn, pdf;
 };
 
-// Writing over the company being read would lose it.
-void comprobarDistinta(const std::string& salida, const std::string& empresa) {
-    std::error_code e;
-    if (salida == empresa || std::filesystem::equivalent(salida, empresa, e))
-        throw ErrorComando{"la salida " + salida + " es el archivo de la empresa"};
-}
-
-// Draws through a PDF surface and makes sure the file came out: the painter
-// does not say when it could not write.
+// Draws through a PDF surface into a file that replaces the one at `ruta`
+// only once the whole document is written.
 template <typename Dibujo>
 void imprimirPdf(const std::string& ruta, const Servicios& servicios, Dibujo dibujar) {
     if (!servicios.superficiePdf) throw ErrorComando{"no se pueden imprimir páginas aquí"};
-    archivos().borrar(ruta);
+    Reemplazo archivo(ruta);
     {
-        std::unique_ptr<Superficie> s = servicios.superficiePdf(ruta);
+        std::unique_ptr<Superficie> s = servicios.superficiePdf(archivo.salida());
         if (!s) throw ErrorComando{"no se pudo crear el archivo " + ruta};
         TImpresora impresora;
         try {
@@ -47,8 +39,9 @@ void imprimirPdf(const std::string& ruta, const Servicios& servicios, Dibujo dib
         } catch (const ErrorImpresion& e) {
             throw ErrorComando{cp1252AUtf8(e.what())};
         }
+        s->terminarDocumento();
     }
-    if (!archivos().existe(ruta)) throw ErrorComando{"no se pudo escribir el archivo " + ruta};
+    archivo.confirmar();
 }
 
 }  // namespace
@@ -89,7 +82,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
 
     TKoral doc;
     leerExistente(doc, resto[0]);
-    comprobarDistinta(destino, resto[0]);
+    comprobarDistintos(destino, resto[0]);
 
     std::vector<std::string> lineas;
     std::function<void(Superficie&, TImpresora&)> dibujar;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <istream>
+#include <memory>
 #include <ostream>
 
 #include "cli/ComandoReport.h"
@@ -189,6 +190,13 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
     leerExistente(doc, resto[0]);
     TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
     if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
+    // The chart's path is refused, if it must be, before anything is written.
+    std::unique_ptr<Reemplazo> archivoGrafico;
+    if (!grafico.empty()) {
+        if (!servicios.guardarGrafico) throw ErrorComando{"no se pueden dibujar gráficos aquí"};
+        comprobarDistintos(grafico, resto[0]);
+        archivoGrafico = std::make_unique<Reemplazo>(grafico);
+    }
     calcularPerfil(doc, *p);
     out << "Nº Sujetos: " << p->nSujetos << '\n';
     for (int f = 1; f <= kNumFactores; ++f) {
@@ -200,10 +208,9 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
     std::vector<std::string> lineas;
     llenarDescriptivo(*p, lineas, '.');
     for (const auto& l : lineas) out << cp1252AUtf8(l) << '\n';
-    if (!grafico.empty()) {
-        if (!servicios.guardarGrafico) throw ErrorComando{"no se pueden dibujar gráficos aquí"};
-        const std::string error = servicios.guardarGrafico(*p, grafico);
-        if (!error.empty()) throw ErrorComando{error};
+    if (archivoGrafico) {
+        servicios.guardarGrafico(*p, archivoGrafico->salida());
+        archivoGrafico->confirmar();
     }
     return 0;
 }
@@ -269,7 +276,7 @@ int puntuaciones(const std::vector<std::string>& args) {
 int score(std::istream& in, std::ostream& out) {
     std::string linea;
     long n = 0;
-    while (std::getline(in, linea)) {
+    while (out && std::getline(in, linea)) {
         ++n;
         if (!linea.empty() && linea.back() == '\r') linea.pop_back();
         if (linea.size() != static_cast<std::size_t>(kNumItems))
@@ -320,6 +327,11 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
         return 1;
     }
     if (codigo == 2) errores << kUso;
+    // A full disk or a closed stdout shows only when the text is flushed.
+    if (codigo == 0 && !salida.flush()) {
+        errores << "Error: no se pudo escribir la salida estándar\n";
+        return 1;
+    }
     return codigo;
 }
 

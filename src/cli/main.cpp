@@ -1,13 +1,11 @@
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPdfWriter>
 #include <iostream>
 #include <memory>
 
 #include "cli/Comandos.h"
 #include "method/Perfil.h"
+#include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/SuperficieQt.h"
 
 namespace {
@@ -30,7 +28,7 @@ void asegurarAplicacionQt() {
     gAplicacion = std::make_unique<QGuiApplication>(argc, argv);
 }
 
-std::string guardarGrafico(const koral::TPerfil& p, const std::string& ruta) {
+void guardarGrafico(const koral::TPerfil& p, koral::SalidaArchivo& salida) {
     asegurarAplicacionQt();
     QImage imagen(337, 245, QImage::Format_RGB32);
     imagen.fill(Qt::white);
@@ -38,30 +36,12 @@ std::string guardarGrafico(const koral::TPerfil& p, const std::string& ruta) {
         koral::SuperficieQt s(imagen, QGuiApplication::font().family());
         koral::dibujarValorativo(p, s, '.');
     }
-    if (!imagen.save(QString::fromUtf8(ruta.c_str()), "PNG"))
-        return "no se pudo escribir la imagen " + ruta;
-    return {};
+    koral::escribirPng(imagen, salida);
 }
 
-// The PDF writer lives as long as the surface that paints on it.
-class SuperficiePdf : public koral::SuperficieQt {
-public:
-    SuperficiePdf(std::unique_ptr<QPdfWriter> pdf, const QString& familia)
-        : koral::SuperficieQt(*pdf, familia), pdf_(std::move(pdf)) {}
-    ~SuperficiePdf() override { terminarDocumento(); }
-
-private:
-    std::unique_ptr<QPdfWriter> pdf_;
-};
-
-std::unique_ptr<koral::Superficie> superficiePdf(const std::string& ruta) {
+std::unique_ptr<koral::Superficie> superficiePdf(koral::SalidaArchivo& salida) {
     asegurarAplicacionQt();
-    auto pdf = std::make_unique<QPdfWriter>(QString::fromUtf8(ruta.c_str()));
-    pdf->setResolution(600);
-    // A printer's printable area: A4 less the 5 mm a printer cannot reach.
-    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                   QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    return std::make_unique<SuperficiePdf>(std::move(pdf), koral::kFuenteInformes);
+    return std::make_unique<koral::SuperficiePdf>(salida, koral::kFuenteInformes);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/Comandos.h"
+#include "platform/Archivos.h"
 
 namespace {
 
@@ -16,12 +18,18 @@ struct Resultado {
     std::string out, err;
 };
 
-Resultado correr(std::vector<std::string> args, const std::string& entrada = "") {
+Resultado correr(std::vector<std::string> args, const std::string& entrada = "",
+                 const koral::cli::Servicios& servicios = {}) {
     std::istringstream in(entrada);
     std::ostringstream out, err;
-    const int c = koral::cli::ejecutar(args, in, out, err);
+    const int c = koral::cli::ejecutar(args, in, out, err, servicios);
     return {c, out.str(), err.str()};
 }
+
+// Where every write fails, as stdout on a full disk.
+struct SalidaLlena : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+};
 
 std::string leer(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -219,4 +227,55 @@ TEST_F(Cli, ScoresForSpreadsheetsAndStatisticsPrograms) {
     EXPECT_EQ(correr({"puntuaciones", ruta, csv, "--separador", "--decimal=,"}).codigo, 1);
     EXPECT_EQ(correr({"puntuaciones", ruta, csv, "--separador=\t"}).codigo, 0);
     EXPECT_EQ(correr({"puntuaciones", ruta}).codigo, 2);
+}
+
+TEST_F(Cli, AFailedWriteOnStdoutIsAnError) {
+    const auto ruta = poner("t.kr2", kEjemplo);
+    const std::vector<std::vector<std::string>> ordenes = {
+        {"dump", ruta}, {"profile", ruta, "Mañanas"}, {"score"}};
+    for (const auto& args : ordenes) {
+        SalidaLlena llena;
+        std::ostream out(&llena);
+        std::istringstream in(std::string(75, '0') + "\n");
+        std::ostringstream err;
+        EXPECT_EQ(koral::cli::ejecutar(args, in, out, err), 1) << args[0];
+        EXPECT_EQ(err.str().rfind("Error: ", 0), 0u) << args[0];
+    }
+}
+
+TEST_F(Cli, OutputsNeverReplaceTheCompanyNorAnythingButARegularFile) {
+    const auto empresa = poner("t.kr2", kEjemplo);
+    fs::create_symlink("t.kr2", dir / "enlace.txt");
+    ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
+    fs::create_directory(dir / "carpeta");
+    poner("solo.txt", "solo");
+    fs::permissions(dir / "solo.txt", fs::perms::owner_read);
+    koral::cli::Servicios servicios;
+    servicios.guardarGrafico = [](const koral::TPerfil&, koral::SalidaArchivo& s) {
+        s.escribir("PNG", 3);
+    };
+    for (const std::string& salida :
+         {empresa, (dir / "." / "t.kr2").string(), (dir / "enlace.txt").string(),
+          (dir / "tuberia").string(), (dir / "carpeta").string(), (dir / "solo.txt").string()}) {
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"export", empresa, salida},
+                 {"puntuaciones", empresa, salida},
+                 {"profile", empresa, "Mañanas", "--chart", salida}}) {
+            const auto r = correr(args, "", servicios);
+            EXPECT_EQ(r.codigo, 1) << args[0] << " " << salida;
+            EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
+            EXPECT_EQ(r.out, "");  // refused before anything is written
+        }
+    }
+    EXPECT_EQ(leer(empresa), kEjemplo);
+    EXPECT_TRUE(fs::is_symlink(dir / "enlace.txt"));
+    EXPECT_TRUE(fs::is_fifo(dir / "tuberia"));
+    EXPECT_TRUE(fs::is_directory(dir / "carpeta"));
+    EXPECT_EQ(leer(dir / "solo.txt"), "solo");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+    // The chart itself goes through the same replacement.
+    const auto r =
+        correr({"profile", empresa, "Mañanas", "--chart", (dir / "g.png").string()}, "", servicios);
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(leer(dir / "g.png"), "PNG");
 }

@@ -1,6 +1,7 @@
 // koral20-cli report, run in-process: print files byte for byte, pages
 // through a recording surface standing for the PDF writer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "cli/Comandos.h"
+#include "support/ArchivosMemoria.h"
 #include "support/SuperficieGrabadora.h"
 
 namespace {
@@ -26,26 +28,24 @@ std::string leer(const fs::path& p) {
     return {std::istreambuf_iterator<char>(f), {}};
 }
 
-// Records on `grabadora` and, like the PDF writer, leaves a file at the path
-// once the document ends (unless `sinArchivo`).
+// Records on `grabadora` and, like the PDF writer, writes its document into
+// the output it was given once the document ends.
 class SuperficiePrueba : public SuperficieGrabadora {
 public:
-    SuperficiePrueba(std::string ruta, std::shared_ptr<SuperficieGrabadora> grabadora,
-                     bool sinArchivo)
-        : SuperficieGrabadora(4724, 6780),
-          ruta_(std::move(ruta)),
-          grabadora_(std::move(grabadora)),
-          sinArchivo_(sinArchivo) {}
+    SuperficiePrueba(koral::SalidaArchivo& salida, std::shared_ptr<SuperficieGrabadora> grabadora)
+        : SuperficieGrabadora(4724, 6780), salida_(salida), grabadora_(std::move(grabadora)) {}
     ~SuperficiePrueba() override { grabadora_->llamadas = llamadas; }
     void terminarDocumento() override {
+        if (terminado_) return;
+        terminado_ = true;
         SuperficieGrabadora::terminarDocumento();
-        if (!sinArchivo_) std::ofstream(ruta_, std::ios::binary) << "%PDF-prueba";
+        salida_.escribir("%PDF-prueba", 11);
     }
 
 private:
-    std::string ruta_;
+    koral::SalidaArchivo& salida_;
     std::shared_ptr<SuperficieGrabadora> grabadora_;
-    bool sinArchivo_;
+    bool terminado_ = false;
 };
 
 struct Report : ::testing::Test {
@@ -55,8 +55,8 @@ struct Report : ::testing::Test {
         fs::create_directories(dir);
         empresa = (dir / "t.kr2").string();
         fs::copy_file(fs::path(KORAL_FIXTURES) / "talleres.kr2", empresa);
-        servicios.superficiePdf = [this](const std::string& ruta) {
-            return std::make_unique<SuperficiePrueba>(ruta, grabadora, sinArchivo);
+        servicios.superficiePdf = [this](koral::SalidaArchivo& salida) {
+            return std::make_unique<SuperficiePrueba>(salida, grabadora);
         };
     }
     ~Report() override { fs::remove_all(dir); }
@@ -74,8 +74,11 @@ struct Report : ::testing::Test {
     std::string empresa;
     koral::cli::Servicios servicios;
     std::shared_ptr<SuperficieGrabadora> grabadora = std::make_shared<SuperficieGrabadora>(1, 1);
-    bool sinArchivo = false;
 };
+
+bool error(const Resultado& r) {
+    return r.codigo == 1 && r.err.rfind("Error: ", 0) == 0;
+}
 
 TEST_F(Report, PrintFilesOfTheListingsByteForByte) {
     auto r = correr({"report", "grupos", empresa, "--prn", salida("g.prn")});
@@ -174,9 +177,6 @@ TEST_F(Report, BadUsageExitsTwoAndWritesNothing) {
 }
 
 TEST_F(Report, FailuresExitOneWithAnError) {
-    const auto error = [](const Resultado& r) {
-        return r.codigo == 1 && r.err.rfind("Error: ", 0) == 0;
-    };
     EXPECT_TRUE(error(correr({"report", "grupos", salida("no.kr2"), "--prn", salida("a.prn")})));
     EXPECT_FALSE(fs::exists(salida("no.kr2")));
     EXPECT_TRUE(
@@ -194,11 +194,48 @@ TEST_F(Report, FailuresExitOneWithAnError) {
     EXPECT_TRUE(
         error(correr({"report", "grupos", empresa, "--pdf", (dir / "." / "t.kr2").string()})));
     EXPECT_EQ(leer(empresa), antes);
-    // A PDF that did not come out is not a success.
-    sinArchivo = true;
-    EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", salida("v.pdf")})));
     servicios.superficiePdf = nullptr;
     EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", salida("v.pdf")})));
+}
+
+TEST_F(Report, OnlyAMissingOrRegularFileIsReplacedAndThroughItsLink) {
+    ASSERT_EQ(::mkfifo(salida("tuberia").c_str(), 0600), 0);
+    fs::create_symlink("tuberia", dir / "enlace.pdf");
+    fs::create_directory(dir / "carpeta");
+    std::ofstream(salida("solo.pdf")) << "solo";
+    fs::permissions(salida("solo.pdf"), fs::perms::owner_read | fs::perms::group_read);
+    for (const char* nombre : {"tuberia", "enlace.pdf", "carpeta", "solo.pdf"}) {
+        EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", salida(nombre)}))) << nombre;
+        EXPECT_TRUE(error(correr({"report", "grupos", empresa, "--prn", salida(nombre)})))
+            << nombre;
+    }
+    EXPECT_TRUE(fs::is_fifo(salida("tuberia")));
+    EXPECT_TRUE(fs::is_symlink(dir / "enlace.pdf"));
+    EXPECT_TRUE(fs::is_directory(dir / "carpeta"));
+    EXPECT_EQ(leer(salida("solo.pdf")), "solo");
+
+    // A link to a regular file stays a link; the file it names gets the
+    // pages and keeps its permissions.
+    std::ofstream(salida("real.pdf")) << "viejo";
+    fs::permissions(salida("real.pdf"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real.pdf", dir / "otro.pdf");
+    EXPECT_EQ(correr({"report", "vacio", "--pdf", salida("otro.pdf")}).codigo, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "otro.pdf"));
+    EXPECT_EQ(leer(salida("real.pdf")), "%PDF-prueba");
+    EXPECT_EQ(fs::status(salida("real.pdf")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(Report, APdfThatCannotBeWrittenWholeLeavesTheOldOne) {
+    koral::prueba::ArchivosMemoria memoria;
+    memoria.archivos["/d/v.pdf"] = "viejo";
+    memoria.fallarTrasBytes = 5;
+    EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", "/d/v.pdf"})));
+    EXPECT_EQ(memoria.archivos, (std::map<std::string, std::string>{{"/d/v.pdf", "viejo"}}));
+    memoria.fallarTrasBytes = -1;
+    memoria.fallarAlTerminar = true;
+    EXPECT_TRUE(error(correr({"report", "vacio", "--pdf", "/d/v.pdf"})));
+    EXPECT_EQ(memoria.archivos, (std::map<std::string, std::string>{{"/d/v.pdf", "viejo"}}));
 }
 
 }  // namespace
