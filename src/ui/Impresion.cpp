@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include "platform/Archivos.h"
 #include "platform/Texto.h"
 #include "platform/qt/DialogosArchivo.h"
+#include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/Escritorio.h"
 #include "reports/Informes.h"
 #include "ui/UMain.h"
@@ -50,17 +49,6 @@ public:
 private:
     std::unique_ptr<QPrinter> impresora_;
 };
-
-std::unique_ptr<QPrinter> impresoraPdf(const std::string& ruta) {
-    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    p->setOutputFormat(QPrinter::PdfFormat);
-    p->setOutputFileName(QString::fromUtf8(ruta.c_str()));
-    // 600 dots per inch, so that the reports' fixed margins mean what they do on a printer.
-    p->setResolution(600);
-    p->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                 QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    return p;
-}
 
 std::unique_ptr<Superficie> superficieImpresora(const std::string& nombre, int copias) {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -124,9 +112,20 @@ char TImpresionVentanas::separador() const {
     return s.size() == 1 && s[0].unicode() < 0x80 ? static_cast<char>(s[0].unicode()) : ',';
 }
 
+void TImpresionVentanas::comprobarSalida(const std::string& ruta) const {
+    for (const TChildWin* c : frame_.companias())
+        if (const TKoral* doc = c->documento(); doc && !doc->archivo.empty())
+            comprobarDistintos(ruta, doc->archivo);
+}
+
+std::unique_ptr<Superficie> TImpresionVentanas::superficiePdf(const std::string& ruta) const {
+    comprobarSalida(ruta);
+    return std::make_unique<SuperficiePdf>(ruta, kFuenteInformes);
+}
+
 std::unique_ptr<Superficie> TImpresionVentanas::superficieElegida() {
     const TDialogoImpresion& d = frame_.PrintDialog;
-    if (d.impresora == kDestinoPdf) return std::make_unique<SuperficieImpresora>(impresoraPdf(d.archivoPdf));
+    if (d.impresora == kDestinoPdf) return superficiePdf(d.archivoPdf);
     return superficieImpresora(d.impresora, d.copias);
 }
 
@@ -149,7 +148,9 @@ void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
         if (frame_.PrintDialog.aArchivo) {
             if (!texto) return;  // a report without a text form does nothing
             const std::string ruta = PedirArchivoImpresion();
-            if (!ruta.empty()) EscribirArchivoImpresion(ruta, texto());
+            if (ruta.empty()) return;
+            comprobarSalida(ruta);
+            EscribirArchivoImpresion(ruta, texto());
         } else {
             paginas(dibujar, crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
         }
@@ -192,10 +193,7 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
         // No printer to go to: the lines go to a PDF the user names, each time.
         TDialogoArchivo pdf = dialogoPdf();
         if (!ejecutorDialogos().guardar(pdf)) return;
-        const std::string ruta = pdf.nombreArchivo;
-        destino = [ruta]() -> std::unique_ptr<Superficie> {
-            return std::make_unique<SuperficieImpresora>(impresoraPdf(ruta));
-        };
+        destino = [this, ruta = pdf.nombreArchivo] { return superficiePdf(ruta); };
     }
     CursorOcupado ocupado;
     informandoErrores([&] {

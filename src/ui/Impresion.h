@@ -52,6 +52,10 @@ private:
     void paginas(const std::function<void(Superficie&)>& dibujar,
                  const std::function<std::unique_ptr<Superficie>()>& fabrica);
     std::unique_ptr<Superficie> superficieElegida();
+    // Pages into the PDF file at `ruta`, replaced once the document is whole.
+    std::unique_ptr<Superficie> superficiePdf(const std::string& ruta) const;
+    // Refuses (ErrorArchivo) an output path that names an open company's file.
+    void comprobarSalida(const std::string& ruta) const;
     char separador() const;
 
     TfrmMain& frame_;

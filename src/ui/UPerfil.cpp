@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,6 +22,7 @@
 #include "platform/SuperficieSvg.h"
 #include "platform/Texto.h"
 #include "platform/qt/DialogosArchivo.h"
+#include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/Escritorio.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
@@ -428,22 +428,25 @@ void TfrmPerfil::GuardarImagen1Click() {
     dlg.extensionDefecto = "png";
     dlg.preguntarReemplazo = true;
     if (!ejecutorDialogos().guardar(dlg)) return;
-    const QString ruta = QString::fromUtf8(dlg.nombreArchivo.c_str());
-    bool bien;
-    if (ruta.endsWith(".svg", Qt::CaseInsensitive)) {
-        // The same drawing calls, on a surface that writes SVG.
-        SuperficieSvg svg(kAnchoGrafico, kAltoGrafico, QApplication::font().family().toStdString());
-        dibujarValorativo(*perfil_, svg, separadorDecimal());
-        const std::string texto = svg.svg();
-        QFile f(ruta);
-        bien = f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               f.write(texto.data(), static_cast<qint64>(texto.size())) ==
-                   static_cast<qint64>(texto.size()) &&
-               f.flush();
-    } else {
-        bien = imagen_.save(ruta, "PNG");
+    const std::string& ruta = dlg.nombreArchivo;
+    try {
+        if (doc_ && !doc_->archivo.empty()) comprobarDistintos(ruta, doc_->archivo);
+        Reemplazo archivo(ruta);
+        if (QString::fromUtf8(ruta.c_str()).endsWith(".svg", Qt::CaseInsensitive)) {
+            // The same drawing calls, on a surface that writes SVG.
+            SuperficieSvg svg(kAnchoGrafico, kAltoGrafico,
+                              QApplication::font().family().toStdString());
+            dibujarValorativo(*perfil_, svg, separadorDecimal());
+            const std::string texto = svg.svg();
+            archivo.salida().escribir(texto.data(), texto.size());
+        } else {
+            escribirPng(imagen_, archivo.salida());
+        }
+        archivo.confirmar();
+    } catch (const ErrorArchivo& e) {
+        CajaMensaje(kTituloPrograma,
+                    "No se pudo guardar la imagen en " + textoMostrable(ruta) + ".\n" + e.what());
     }
-    if (!bien) CajaMensaje(kTituloPrograma, "No se pudo guardar la imagen en " + textoMostrable(dlg.nombreArchivo));
 }
 
 void TfrmPerfil::keyPressEvent(QKeyEvent* e) {

@@ -177,6 +177,52 @@ private slots:
         QCOMPARE(grosores, (std::vector<int>{1, 2, 2}));
     }
 
+    void pdfReplacesItsFileOnlyOnceWhole() {
+        Montaje m;
+        m.impresion.crearSuperficie = nullptr;  // the real PDF pages
+        m.frame.PrintDialog.impresora = kDestinoPdf;
+        m.frame.PrintDialog.archivoPdf = "/d/x.pdf";
+        m.fs.archivos["/d/x.pdf"] = "viejo";
+        m.fs.fallarTrasBytes = 2000;  // a disk that fills up half-way
+        m.ejecutor.aArchivo = {false, false};
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+        QVERIFY(m.escritorio.cajas[0].find("No space left") != std::string::npos);
+        QCOMPARE(m.fs.archivos, (std::map<std::string, std::string>{{"/d/x.pdf", "viejo"}}));
+        m.fs.fallarTrasBytes = -1;
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        QCOMPARE(m.fs.archivos.size(), std::size_t(1));
+        const std::string& pdf = m.fs.archivos.at("/d/x.pdf");
+        QVERIFY(pdf.rfind("%PDF-", 0) == 0);
+        QVERIFY(pdf.find("%%EOF") != std::string::npos);
+    }
+
+    void noOutputReplacesAnOpenCompany() {
+        Montaje m;
+        QFile fixture(QString(KORAL_FIXTURES) + "/talleres.kr2");
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        const std::string empresa = fixture.readAll().toStdString();
+        m.fs.archivos["/d/t.kr2"] = empresa;
+        m.fs.enlaces["/d/enlace.prn"] = "/d/t.kr2";
+        m.ejecutor.rutas.push_back(std::string("/d/t.kr2"));
+        m.frame.Abrir1Click();
+        QCOMPARE(m.frame.companias().size(), std::size_t(1));
+        // The print file, named through a link; the PDF; the import log's PDF.
+        m.ejecutor.aArchivo = {true, false};
+        m.ejecutor.rutas.push_back(std::string("/d/enlace.prn"));
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        m.impresion.crearSuperficie = nullptr;
+        m.frame.PrintDialog.impresora = kDestinoPdf;
+        m.frame.PrintDialog.archivoPdf = "/d/t.kr2";
+        m.frame.ordenes.imprimirCuestVacio();
+        m.ejecutor.rutas.push_back(std::string("/d/t.kr2"));
+        m.impresion.ImprimirLineas({"uno"});
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(3));
+        for (const std::string& caja : m.escritorio.cajas)
+            QVERIFY2(caja.find("No puede escribirse sobre el archivo") == 0, caja.c_str());
+        QCOMPARE(m.fs.archivos.at("/d/t.kr2"), empresa);
+    }
+
     void logLinesPrintWithoutTheDialog() {
         Montaje m;
         // The log is printed without the print dialog, as plain lines.

@@ -22,6 +22,7 @@
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
+#include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
 #include "ui/Editores.h"
 #include "ui/UChild.h"
@@ -140,6 +141,26 @@ private slots:
         acciones[2]->trigger();  // cancelled: nothing more
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
         QVERIFY(b.escritorio.cajas.empty());
+    }
+
+    void aChartNeverReplacesTheCompanyNorAnOldFileWithAPart() {
+        Banco b;
+        prueba::EjecutorGuion ejecutor;
+        prueba::ArchivosMemoria fs;
+        const std::map<std::string, std::string> antes = {
+            {"/d/e.kr2", "empresa"}, {"/d/g.png", "viejo"}, {"/d/g.svg", "viejo"}};
+        fs.archivos = antes;
+        b.doc.archivo = "/d/e.kr2";
+        b.abrir();
+        fs.fallarTrasBytes = 100;
+        for (const char* ruta : {"/d/g.png", "/d/g.svg", "/d/e.kr2"}) {
+            ejecutor.rutas.push_back(std::string(ruta));
+            b.frm.PopupMenu1->actions()[2]->trigger();
+        }
+        QCOMPARE(b.escritorio.cajas.size(), std::size_t(3));
+        QVERIFY(b.escritorio.cajas[0].find("No space left") != std::string::npos);
+        QVERIFY(b.escritorio.cajas[2].find("No puede escribirse sobre") != std::string::npos);
+        QCOMPARE(fs.archivos, antes);
     }
 
     void opensComputedOnTheFirstPage() {
