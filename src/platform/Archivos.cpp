@@ -242,7 +242,8 @@ public:
         for (int intento = 0; intento < 100; ++intento) {
             ruta = nombreTemporal(destino);
             const int fd = crearExclusivo(ruta, modo, hay ? &st : nullptr);
-            if (fd >= 0) return std::make_unique<SalidaPosix>(fd, ruta);
+            // Failures are told about the file the user named.
+            if (fd >= 0) return std::make_unique<SalidaPosix>(fd, destino);
             if (errno != EEXIST) break;
         }
         const int e = errno;
