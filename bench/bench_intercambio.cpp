@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GenerarEmpresa.h"
+#include "document/ArchivoEmpresa.h"
 #include "exchange/Exportar.h"
 #include "exchange/Importar.h"
 
@@ -47,8 +48,66 @@ void BM_Importar(benchmark::State& state) {
     std::filesystem::remove(ruta);
 }
 
+// One questionnaire naming N groups on its line: linking must not search
+// the questionnaire's growing group list for each name.
+void BM_ImportarGruposEnUnaLinea(benchmark::State& state) {
+    std::string linea = "\"Trabajador\"";
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        linea += ",\"Grupo " + std::to_string(i) + "\"";
+    linea += ",1,2,3\r\n";
+    for (auto _ : state) {
+        auto doc = std::make_unique<TKoral>();
+        importarContenido(*doc, linea, [](const std::string&) {});
+        benchmark::DoNotOptimize(doc->grupos.data());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
+// The company file of such a questionnaire: N link lines in a row.
+void BM_LeerEnlacesDeUnCuestionario(benchmark::State& state) {
+    class SalidaMemoria : public SalidaArchivo {
+    public:
+        void escribir(const char* d, std::size_t n) override { texto.append(d, n); }
+        void terminar() override {}
+        std::string texto;
+    } archivo;
+    {
+        TKoral doc;
+        auto q = std::make_unique<TCuestionario>();
+        q->id = ++doc.ultimoId;
+        q->nombre = "Trabajador";
+        for (std::int64_t i = 0; i < state.range(0); ++i) {
+            auto g = std::make_unique<TGrupo>();
+            g->id = ++doc.ultimoId;
+            g->nombre = "Grupo " + std::to_string(i);
+            q->grupos.push_back(g.get());  // known distinct: no search while setting up
+            g->cuestionarios.push_back(q.get());
+            doc.grupos.push_back(std::move(g));
+        }
+        doc.cuestionarios.push_back(std::move(q));
+        doc.nGrupos = static_cast<std::int32_t>(doc.grupos.size());
+        doc.nCuestionarios = 1;
+        escribirEmpresa(doc, archivo);
+    }
+    for (auto _ : state) {
+        auto doc = std::make_unique<TKoral>();
+        leerEmpresa(*doc, archivo.texto);
+        benchmark::DoNotOptimize(doc->grupos.data());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_Exportar)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Importar)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportarGruposEnUnaLinea)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeerEnlacesDeUnCuestionario)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -346,10 +346,11 @@ private:
                                : buscarPorId(cuestionariosPorId_, a);
         TGrupo* g = buscarPorId(gruposPorId_, b);
         if (q && g)
-            enlazar(*q, *g);  // a repeated line makes no second membership
+            enlaces_.enlazar(*q, *g);  // a repeated line makes no second membership
         else
             Mensaje("Error 01 en el archivo de entrada");
     }
+    Enlazador enlaces_;  // the links of a questionnaire may come back later in the file
 
     void seleccion() {
         const std::int32_t a = c_.entero();

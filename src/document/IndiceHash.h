@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace koral {
@@ -110,5 +111,22 @@ template <typename R>
 R* buscarPorId(const IndiceHash<R>& indice, std::int32_t id) {
     return indice.buscar(IndiceHash<R>::hashEntero(id), [id](const R* o) { return o->id == id; });
 }
+
+struct TCuestionario;
+struct TGrupo;
+
+// Links many groups to one questionnaire (an import line, the link lines of a
+// company file) at a constant cost per link, where enlazar searches the
+// questionnaire's list: past a few groups, the linker keeps them in a set too,
+// for as long as it lives. Every link it indexes must be made through it,
+// and none undone, while it lives.
+class Enlazador {
+public:
+    // As enlazar(q, g): links them unless they are linked already; false then.
+    bool enlazar(TCuestionario& q, TGrupo& g);
+
+private:
+    std::unordered_map<const TCuestionario*, IndiceHash<TGrupo>> grupos_;
+};
 
 }  // namespace koral

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "document/IndiceHash.h"
 #include "platform/Dialogos.h"
 #include "platform/Fecha.h"
 #include "platform/Texto.h"
@@ -183,6 +184,25 @@ void TKoral::borrarPerfil(TPerfil* p) {
 
 bool enlazar(TCuestionario& q, TGrupo& g) {
     if (std::find(q.grupos.begin(), q.grupos.end(), &g) != q.grupos.end()) return false;
+    q.grupos.push_back(&g);
+    g.cuestionarios.push_back(&q);
+    return true;
+}
+
+bool Enlazador::enlazar(TCuestionario& q, TGrupo& g) {
+    // A short list is searched faster than a set is built and looked up.
+    constexpr std::size_t kUmbral = 16;
+    if (q.grupos.size() < kUmbral) return koral::enlazar(q, g);
+    auto [it, nuevo] = grupos_.try_emplace(&q, q.grupos.size());
+    IndiceHash<TGrupo>& suyos = it->second;
+    const auto anotar = [&suyos](TGrupo* x) {
+        const auto h = IndiceHash<TGrupo>::hashEntero(
+            static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(x)));
+        return suyos.insertarSiNuevo(h, x, [x](const TGrupo* o) { return o == x; });
+    };
+    if (nuevo)
+        for (TGrupo* x : q.grupos) anotar(x);
+    if (!anotar(&g)) return false;
     q.grupos.push_back(&g);
     g.cuestionarios.push_back(&q);
     return true;

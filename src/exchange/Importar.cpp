@@ -61,10 +61,12 @@ public:
         if (!q) return;  // no identifiers left; the document said so
         indexarPorNombre(cuestionarios_, q);
 
+        Enlazador enlaces;  // a line may name thousands of groups
         e = LeeElemento(l, pos);
         while (e.tipo == Elemento::Texto) {
             if (!e.texto.empty()) {
-                if (TGrupo* g = grupo(e.texto)) enlazar(*q, *g);  // a repeated name links once
+                // A repeated name links once.
+                if (TGrupo* g = grupo(e.texto)) enlaces.enlazar(*q, *g);
             }
             e = LeeElemento(l, pos);
         }

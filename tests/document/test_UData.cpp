@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "document/IndiceHash.h"
 #include "document/UData.h"
 #include "platform/Fecha.h"
 #include "support/DialogosGuion.h"
@@ -197,6 +200,40 @@ TEST_F(Empresa, LinksAreKeptOnBothSidesAndNeverTwice) {
     EXPECT_TRUE(q->grupos.empty());
     EXPECT_TRUE(g->cuestionarios.empty());
     EXPECT_FALSE(desenlazar(*q, *g));
+}
+
+TEST_F(Empresa, BulkLinkingGivesWhatLinkingOneByOneGives) {
+    // Runs of links to three questionnaires, each going back past the bulk
+    // linker's threshold, one of them linked before the linker existed.
+    TKoral otra;
+    std::vector<TGrupo*> gs, hs;
+    for (int i = 0; i < 60; ++i) {
+        gs.push_back(doc.agregarGrupo("G" + std::to_string(i)));
+        hs.push_back(otra.agregarGrupo("G" + std::to_string(i)));
+    }
+    std::vector<TCuestionario*> qs, rs;
+    for (int i = 0; i < 3; ++i) {
+        qs.push_back(doc.agregarCuestionario("Q" + std::to_string(i)));
+        rs.push_back(otra.agregarCuestionario("Q" + std::to_string(i)));
+    }
+    for (std::size_t i = 0; i < 20; ++i) {
+        enlazar(*qs[0], *gs[i]);
+        enlazar(*rs[0], *hs[i]);
+    }
+    std::mt19937 azar(3);
+    Enlazador enlaces;
+    for (int k = 0; k < 1500; ++k) {
+        const std::size_t q = static_cast<std::size_t>(k / 40 % 3), g = azar() % 60;
+        ASSERT_EQ(enlaces.enlazar(*qs[q], *gs[g]), enlazar(*rs[q], *hs[g])) << k;
+    }
+    const auto nombres = [](const auto& lista) {
+        std::string s;
+        for (const auto* r : lista) s += r->nombre + "|";
+        return s;
+    };
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(nombres(qs[i]->grupos), nombres(rs[i]->grupos));
+    for (std::size_t i = 0; i < 60; ++i)
+        EXPECT_EQ(nombres(gs[i]->cuestionarios), nombres(hs[i]->cuestionarios));
 }
 
 TEST(CerrarEmpresa, NeverSavedCompanyWritesNothing) {

@@ -158,6 +158,17 @@ TEST_F(Intercambio, GroupsAreReusedOrMadeOnceAndLinkedOnce) {
     EXPECT_EQ(doc.grupos[0]->cuestionarios.size(), 1u);
     EXPECT_EQ(doc.grupos[1]->cuestionarios.size(), 2u);
     EXPECT_EQ(respuestas(q(0))[0], '1');
+    // A line of many groups, their links past a few kept in a set: the same.
+    std::string linea = "\"C\"", esperado;
+    for (int i = 0; i < 30; ++i) {
+        linea += ",\"G" + std::to_string(i) + "\"";
+        esperado += "G" + std::to_string(i) + "|";
+    }
+    EXPECT_TRUE(errores(linea + ",\"G3\",\"G29\",\"Taller\",\"G0\",\"Taller\",1\n").empty());
+    EXPECT_EQ(grupos(q(2)), esperado + "Taller");
+    EXPECT_EQ(doc.grupos[0]->cuestionarios.size(), 2u);
+    EXPECT_EQ(doc.grupos[5]->cuestionarios.size(), 1u);
+    EXPECT_EQ(respuestas(q(2))[0], '1');
 }
 
 TEST_F(Intercambio, LongNamesAreCutAndMatchedCut) {
