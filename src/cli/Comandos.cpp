@@ -225,6 +225,10 @@ int exportar(const std::vector<std::string>& args) {
 
 int importar(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() < 3) return 2;
+    // Every file to import is read before the company is opened: one that
+    // cannot be read ends the command with nothing created or saved.
+    std::vector<std::string> leidos;
+    for (std::size_t i = 2; i < args.size(); ++i) leidos.push_back(leerParaImportar(args[i]));
     TKoral doc;
     if (archivos().existe(args[1])) {
         doc.leerArchivo(args[1]);
@@ -233,7 +237,10 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
         doc.archivo = args[1];
     }
     const auto anota = [&out](const std::string& linea) { out << cp1252AUtf8(linea) << '\n'; };
-    for (std::size_t i = 2; i < args.size(); ++i) ProcesaArchivo(doc, args[i], anota);
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        importarLeido(doc, args[i], leidos[i - 2], anota);
+        std::string().swap(leidos[i - 2]);  // imported: its memory goes back
+    }
     doc.guardarArchivo();
     return 0;
 }

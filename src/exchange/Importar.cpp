@@ -5,7 +5,6 @@
 #include "document/IndiceHash.h"
 #include "method/Puntuacion.h"
 #include "platform/Archivos.h"
-#include "platform/Dialogos.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -101,18 +100,28 @@ private:
 
 }  // namespace
 
-void ProcesaArchivo(TKoral& doc, const std::string& ruta,
-                    const std::function<void(const std::string&)>& anota) {
+std::string leerParaImportar(const std::string& ruta) {
     SistemaArchivos& fs = archivos();
-    const std::string mostrable = textoMostrable(ruta);
-    if (!fs.existe(ruta)) {
-        Mensaje("No existe " + mostrable);
-        return;
+    if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
+    try {
+        return fs.leerTodo(ruta);
+    } catch (const ErrorArchivo& e) {
+        throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
+                           ")");
     }
-    const std::string datos = fs.leerTodo(ruta);
+}
+
+void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
+                   const std::function<void(const std::string&)>& anota) {
+    const std::string mostrable = textoMostrable(ruta);
     anota("Procesando el archivo " + mostrable);
     importarContenido(doc, datos, anota);
     anota("Archivo " + mostrable + " procesado");
+}
+
+void ProcesaArchivo(TKoral& doc, const std::string& ruta,
+                    const std::function<void(const std::string&)>& anota) {
+    importarLeido(doc, ruta, leerParaImportar(ruta), anota);
 }
 
 void importarContenido(TKoral& doc, std::string_view datos,

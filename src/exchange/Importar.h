@@ -21,10 +21,17 @@ struct Elemento {
 Elemento LeeElemento(std::string_view linea, std::size_t& pos);
 
 // Imports the file at `ruta` into `doc`, writing the log lines through `anota`
-// (Windows-1252). A missing file is a notice, not a log line. Throws
-// ErrorArchivo when the file cannot be read.
+// (Windows-1252). A missing or unreadable file throws ErrorArchivo before
+// anything is imported or logged.
 void ProcesaArchivo(TKoral& doc, const std::string& ruta,
                     const std::function<void(const std::string&)>& anota);
+
+// The two halves of ProcesaArchivo, for a caller that must read every file
+// before it changes anything: the whole file (throws ErrorArchivo with the
+// user's message), then its import between the log lines that name it.
+std::string leerParaImportar(const std::string& ruta);
+void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
+                   const std::function<void(const std::string&)>& anota);
 
 // The lines of an import file already in memory; logs only line errors.
 void importarContenido(TKoral& doc, std::string_view datos,

@@ -214,6 +214,23 @@ TEST_F(Cli, ImportIntoANewCompanyLogsAndSaves) {
     EXPECT_EQ(correr({"import", empresa}).codigo, 2);
 }
 
+TEST_F(Cli, ImportOfAnUnreadableFileFailsAndSavesNothing) {
+    const auto entrada = poner("d.txt", "\"Ana\",1\r\n");
+    const auto falta = (dir / "no.txt").string();
+    const auto nueva = (dir / "nueva.kr2").string();
+    auto r = correr({"import", nueva, entrada, falta});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err, "Error: No existe el archivo " + falta + "\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fs::exists(nueva));
+    const auto empresa = poner("t.kr2", kEjemplo);
+    r = correr({"import", empresa, entrada, dir.string()});  // a folder
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.err.rfind("Error: No se puede leer el archivo a importar (", 0), 0u) << r.err;
+    EXPECT_EQ(leer(empresa), kEjemplo);
+    EXPECT_FALSE(fs::exists(dir / "t.BAK"));
+}
+
 TEST_F(Cli, ScoresForSpreadsheetsAndStatisticsPrograms) {
     const auto ruta = poner("t.kr2", kEjemplo);
     const auto csv = (dir / "p.csv").string();

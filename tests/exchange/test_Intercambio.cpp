@@ -215,13 +215,6 @@ TEST_F(Intercambio, ImportedQuestionnairesAreScored) {
     EXPECT_EQ(doc.nCuestionarios, 1);
 }
 
-TEST_F(Intercambio, MissingFileIsANoticeNotALogLine) {
-    std::vector<std::string> log;
-    ProcesaArchivo(doc, "/d/no.txt", [&](const std::string& l) { log.push_back(l); });
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(dlg.mensajes, std::vector<std::string>{"No existe /d/no.txt"});
-}
-
 TEST_F(Intercambio, AnyBytesAndHugeLinesAreSurvived) {
     std::mt19937 azar(5);
     std::string basura;
@@ -261,14 +254,21 @@ TEST_F(Intercambio, ExportThenImportGivesTheSameQuestionnaires) {
     EXPECT_EQ(otra.grupos.size(), 3u);  // a group without members is not exported
 }
 
-TEST_F(Intercambio, UnreadableFileEndsTheImportKeepingWhatCameBefore) {
+TEST_F(Intercambio, MissingOrUnreadableFileIsAnErrorBeforeAnyLogLine) {
     errores("\"A\",1\n");
     fs.archivos["/d/otro.txt"] = "\"B\",2\n";
-    fs.fallarAlLeer = true;
     std::vector<std::string> log;
-    EXPECT_THROW(ProcesaArchivo(doc, "/d/otro.txt", [&](const std::string& l) { log.push_back(l); }),
-                 ErrorArchivo);
+    const auto anota = [&](const std::string& l) { log.push_back(l); };
+    try {
+        ProcesaArchivo(doc, "/d/no.txt", anota);
+        ADD_FAILURE();
+    } catch (const ErrorArchivo& e) {
+        EXPECT_STREQ(e.what(), "No existe el archivo /d/no.txt");
+    }
+    fs.fallarAlLeer = true;
+    EXPECT_THROW(ProcesaArchivo(doc, "/d/otro.txt", anota), ErrorArchivo);
     EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(dlg.mensajes.empty());
     ASSERT_EQ(doc.cuestionarios.size(), 1u);
     EXPECT_EQ(doc.cuestionarios[0]->nombre, "A");
 }

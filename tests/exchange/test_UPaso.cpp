@@ -54,9 +54,16 @@ private slots:
         QCOMPARE(paso.windowTitle(), QString("Paso de KORAL a KORAL 2.0"));
         m.ejecutor.rutas.push_back(std::string("/d/a.txt"));
         m.ejecutor.rutas.push_back(std::string("/d/b.txt"));
+        m.ejecutor.rutas.push_back(std::string("/d/no.txt"));
         QTimer::singleShot(0, &paso, [&] {
             QTRY_COMPARE(paso.lineas().size(), std::size_t(4));
             QTest::mouseClick(paso.bPaso, Qt::LeftButton);
+            QCOMPARE(paso.lineas().size(), std::size_t(6));
+            // A file that cannot be read: a message; the window and its log stay.
+            QTest::mouseClick(paso.bPaso, Qt::LeftButton);
+            QCOMPARE(m.escritorio.cajas,
+                     std::vector<std::string>{"No existe el archivo /d/no.txt"});
+            QVERIFY(paso.isVisible());
             QCOMPARE(paso.lineas().size(), std::size_t(6));
             QTest::mouseClick(paso.bImprimir, Qt::LeftButton);
             QTest::mouseClick(paso.bSalir, Qt::LeftButton);
