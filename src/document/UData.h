@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "method/Instrumento.h"
+#include "document/Instrumento.h"
 
 namespace koral {
 

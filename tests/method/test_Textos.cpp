@@ -2,7 +2,7 @@
 
 #include <regex>
 
-#include "method/Instrumento.h"
+#include "document/Instrumento.h"
 #include "method/Textos.h"
 #include "platform/Texto.h"
 

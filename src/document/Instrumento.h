@@ -1,4 +1,6 @@
-// The questionnaire instrument as constant data: 75 items in seven factors.
+// The questionnaire instrument's shape as constant data: 75 items in seven
+// factors and their option counts. It lives with the document, whose records
+// and file reader are built on it; the method builds on both.
 // Everyone who needs item counts or option counts reads them here.
 #pragma once
 
