@@ -229,6 +229,7 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     // cannot be read ends the command with nothing created or saved.
     std::vector<std::string> leidos;
     for (std::size_t i = 2; i < args.size(); ++i) leidos.push_back(leerParaImportar(args[i]));
+    const auto bloqueo = bloquearEmpresa(args[1]);
     TKoral doc;
     if (archivos().existe(args[1])) {
         doc.leerArchivo(args[1]);
@@ -241,6 +242,9 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
         importarLeido(doc, args[i], leidos[i - 2], anota);
         std::string().swap(leidos[i - 2]);  // imported: its memory goes back
     }
+    // A log that could not be written is a failed command: nothing is saved.
+    out.flush();
+    if (!out) throw ErrorComando{"no se pudo escribir la salida estándar"};
     doc.guardarArchivo();
     return 0;
 }

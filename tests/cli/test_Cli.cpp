@@ -132,6 +132,8 @@ TEST_F(Cli, SaveRefusesACompanyAnotherProgramHasOpen) {
     EXPECT_EQ(r.codigo, 1);
     EXPECT_EQ(r.err, "Error: La empresa ya está abierta por ana en " + std::string(equipo) + " desde hoy.\n");
     EXPECT_FALSE(fs::exists(dir / "e.BAK"));
+    EXPECT_EQ(correr({"import", ruta, poner("d.txt", "\"Ana\",1\r\n")}).codigo, 1);
+    EXPECT_EQ(leer(ruta).find("Ana"), std::string::npos);
     nota(999999999);  // gone: taken over, and given up at the end
     EXPECT_EQ(correr({"save", ruta}).codigo, 0);
     EXPECT_TRUE(fs::exists(dir / "e.BAK"));
@@ -248,8 +250,9 @@ TEST_F(Cli, ScoresForSpreadsheetsAndStatisticsPrograms) {
 
 TEST_F(Cli, AFailedWriteOnStdoutIsAnError) {
     const auto ruta = poner("t.kr2", kEjemplo);
+    const auto entrada = poner("d.txt", "\"Ana\",1\r\n");
     const std::vector<std::vector<std::string>> ordenes = {
-        {"dump", ruta}, {"profile", ruta, "Mañanas"}, {"score"}};
+        {"dump", ruta}, {"profile", ruta, "Mañanas"}, {"score"}, {"import", ruta, entrada}};
     for (const auto& args : ordenes) {
         SalidaLlena llena;
         std::ostream out(&llena);
@@ -258,6 +261,7 @@ TEST_F(Cli, AFailedWriteOnStdoutIsAnError) {
         EXPECT_EQ(koral::cli::ejecutar(args, in, out, err), 1) << args[0];
         EXPECT_EQ(err.str().rfind("Error: ", 0), 0u) << args[0];
     }
+    EXPECT_EQ(leer(ruta), kEjemplo) << "an import whose log failed saves nothing";
 }
 
 TEST_F(Cli, OutputsNeverReplaceTheCompanyNorAnythingButARegularFile) {
