@@ -361,8 +361,7 @@ private:
         actual_ = buscarPorId(perfilesPorId_, a);
         TGrupo* g = buscarPorId(gruposPorId_, b);
         if (actual_ && g) {
-            if (std::find(actual_->grupos.begin(), actual_->grupos.end(), g) == actual_->grupos.end())
-                actual_->grupos.push_back(g);
+            enlaces_.seleccionar(*actual_, *g);
         } else {
             Mensaje("Error 02 en el archivo de entrada");
         }

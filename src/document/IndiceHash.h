@@ -114,19 +114,25 @@ R* buscarPorId(const IndiceHash<R>& indice, std::int32_t id) {
 
 struct TCuestionario;
 struct TGrupo;
+struct TPerfil;
 
-// Links many groups to one questionnaire (an import line, the link lines of a
-// company file) at a constant cost per link, where enlazar searches the
-// questionnaire's list: past a few groups, the linker keeps them in a set too,
+// Links many groups to one questionnaire or profile (an import line, the link
+// and selection lines of a company file) at a constant cost per link, where
+// enlazar searches the record's list: past a few groups, the linker keeps them in a set too,
 // for as long as it lives. Every link it indexes must be made through it,
 // and none undone, while it lives.
 class Enlazador {
 public:
     // As enlazar(q, g): links them unless they are linked already; false then.
     bool enlazar(TCuestionario& q, TGrupo& g);
+    // Adds g to the profile's selection unless it is there already; false then.
+    bool seleccionar(TPerfil& p, TGrupo& g);
 
 private:
-    std::unordered_map<const TCuestionario*, IndiceHash<TGrupo>> grupos_;
+    // Whether g is new to `lista`, the groups of the record `de`, noting it if so.
+    bool nuevo(const void* de, const std::vector<TGrupo*>& lista, TGrupo& g);
+
+    std::unordered_map<const void*, IndiceHash<TGrupo>> grupos_;
 };
 
 }  // namespace koral

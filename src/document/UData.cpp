@@ -189,22 +189,32 @@ bool enlazar(TCuestionario& q, TGrupo& g) {
     return true;
 }
 
-bool Enlazador::enlazar(TCuestionario& q, TGrupo& g) {
+bool Enlazador::nuevo(const void* de, const std::vector<TGrupo*>& lista, TGrupo& g) {
     // A short list is searched faster than a set is built and looked up.
     constexpr std::size_t kUmbral = 16;
-    if (q.grupos.size() < kUmbral) return koral::enlazar(q, g);
-    auto [it, nuevo] = grupos_.try_emplace(&q, q.grupos.size());
+    if (lista.size() < kUmbral) return std::find(lista.begin(), lista.end(), &g) == lista.end();
+    auto [it, primera] = grupos_.try_emplace(de, lista.size());
     IndiceHash<TGrupo>& suyos = it->second;
     const auto anotar = [&suyos](TGrupo* x) {
         const auto h = IndiceHash<TGrupo>::hashEntero(
             static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(x)));
         return suyos.insertarSiNuevo(h, x, [x](const TGrupo* o) { return o == x; });
     };
-    if (nuevo)
-        for (TGrupo* x : q.grupos) anotar(x);
-    if (!anotar(&g)) return false;
+    if (primera)
+        for (TGrupo* x : lista) anotar(x);
+    return anotar(&g);
+}
+
+bool Enlazador::enlazar(TCuestionario& q, TGrupo& g) {
+    if (!nuevo(&q, q.grupos, g)) return false;
     q.grupos.push_back(&g);
     g.cuestionarios.push_back(&q);
+    return true;
+}
+
+bool Enlazador::seleccionar(TPerfil& p, TGrupo& g) {
+    if (!nuevo(&p, p.grupos, g)) return false;
+    p.grupos.push_back(&g);
     return true;
 }
 

@@ -222,10 +222,16 @@ TEST_F(Empresa, BulkLinkingGivesWhatLinkingOneByOneGives) {
     }
     std::mt19937 azar(3);
     Enlazador enlaces;
+    TPerfil* p = doc.agregarPerfil("P");
+    std::vector<TGrupo*> seleccion;
     for (int k = 0; k < 1500; ++k) {
         const std::size_t q = static_cast<std::size_t>(k / 40 % 3), g = azar() % 60;
         ASSERT_EQ(enlaces.enlazar(*qs[q], *gs[g]), enlazar(*rs[q], *hs[g])) << k;
+        const bool nuevo = std::find(seleccion.begin(), seleccion.end(), gs[g]) == seleccion.end();
+        if (nuevo) seleccion.push_back(gs[g]);
+        ASSERT_EQ(enlaces.seleccionar(*p, *gs[g]), nuevo) << k;
     }
+    EXPECT_EQ(p->grupos, seleccion);
     const auto nombres = [](const auto& lista) {
         std::string s;
         for (const auto* r : lista) s += r->nombre + "|";
