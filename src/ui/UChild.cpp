@@ -295,8 +295,7 @@ bool TChildWin::tomarBloqueo(const std::string& ruta) {
         switch (Pregunta(
             "Atención"_cp,
             textoBloqueo(titular) +
-                "\n\n¿Abrirla solo para lectura?\n(«No» la abre igualmente para modificarla; "
-                "los cambios de uno pueden perder los del otro.)"_cp)) {
+                "\n¿Abrirla solo para lectura? Con «No» se abre igualmente para modificarla."_cp)) {
             case Respuesta::Si:
                 soloLectura_ = true;
                 break;
