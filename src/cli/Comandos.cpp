@@ -311,7 +311,10 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
     int codigo = 2;
     try {
         const std::string comando = args.empty() ? std::string() : args[0];
-        if (comando == "dump")
+        if ((comando == "--help" || comando == "-h") && args.size() == 1) {
+            salida << kUso;  // asked for: the answer, not a usage error
+            codigo = 0;
+        } else if (comando == "dump")
             codigo = dump(args, salida);
         else if (comando == "save")
             codigo = save(args);

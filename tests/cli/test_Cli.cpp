@@ -147,6 +147,12 @@ TEST_F(Cli, BadUsageExitsTwo) {
     const auto r = correr({"volar"});
     EXPECT_EQ(r.codigo, 2);
     EXPECT_NE(r.err.find("Uso:"), std::string::npos);
+    for (const char* ayuda : {"--help", "-h"}) {
+        const auto a = correr({ayuda});
+        EXPECT_EQ(a.codigo, 0);
+        EXPECT_EQ(a.out.rfind("Uso: koral20-cli", 0), 0u);
+        EXPECT_EQ(a.err, "");
+    }
 }
 
 TEST_F(Cli, ScorePrintsSevenScoresAndTheUnanswered) {
