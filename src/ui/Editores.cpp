@@ -69,13 +69,6 @@ bool quitarUltimoId(std::vector<T*>& v, std::int32_t id) {
     return false;
 }
 
-std::vector<std::pair<QString, void*>> entradas(const TListaRegistros& l) {
-    std::vector<std::pair<QString, void*>> e;
-    e.reserve(static_cast<std::size_t>(l.rowCount()));
-    for (int i = 0; i < l.rowCount(); ++i) e.emplace_back(l.texto(i), l.registro(i));
-    return e;
-}
-
 const char* const kError04 = "Error 04 en el tratamiento del archivo";
 const char* const kError05 = "Error 05 en el proceso de este cuestionario";
 
@@ -109,7 +102,7 @@ void TMiembros<Propio, Otro>::abrir(TKoral& doc, Propio& propio, const std::stri
     }
 
     std::vector<char> asociado(lista.size(), 0);
-    std::vector<std::pair<QString, void*>> asoc;
+    typename TListaDe<Otro>::Entradas asoc;
     asoc.reserve(miembros(propio).size());
     for (Otro* o : miembros(propio)) {
         if (!o) {
@@ -126,7 +119,7 @@ void TMiembros<Propio, Otro>::abrir(TKoral& doc, Propio& propio, const std::stri
         it->second = anterior[it->second];
     }
 
-    std::vector<std::pair<QString, void*>> disp;
+    typename TListaDe<Otro>::Entradas disp;
     disp.reserve(lista.size());
     for (std::size_t i = 0; i < lista.size(); ++i)
         if (!asociado[i]) disp.emplace_back(aQString(lista[i]->nombre), lista[i].get());
@@ -137,7 +130,7 @@ void TMiembros<Propio, Otro>::abrir(TKoral& doc, Propio& propio, const std::stri
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::agregar(int fila) {
     if (!propio_ || fila < 0 || fila >= disponibles_.rowCount()) return;
-    auto* o = static_cast<Otro*>(disponibles_.registro(fila));
+    Otro* o = disponibles_.registro(fila);
     asociados_.agregar(disponibles_.texto(fila), o);
     miembros(*propio_).push_back(o);
     miembros(*o).push_back(propio_);
@@ -150,15 +143,14 @@ void TMiembros<Propio, Otro>::agregarTodos() {
     if (!propio_ || disponibles_.rowCount() == 0) return;
     // The same links, in the same order, as ">" on the first entry until the
     // list is empty; the list is rebuilt once.
-    std::vector<std::pair<QString, void*>> mover = entradas(disponibles_);
+    typename TListaDe<Otro>::Entradas mover = disponibles_.entradas();
     auto& propios = miembros(*propio_);
     propios.reserve(propios.size() + mover.size());
-    for (const auto& [texto, r] : mover) {
-        auto* o = static_cast<Otro*>(r);
+    for (const auto& [texto, o] : mover) {
         propios.push_back(o);
         miembros(*o).push_back(propio_);
     }
-    std::vector<std::pair<QString, void*>> asoc = entradas(asociados_);
+    typename TListaDe<Otro>::Entradas asoc = asociados_.entradas();
     asoc.insert(asoc.end(), mover.begin(), mover.end());
     asociados_.llenar(std::move(asoc));
     disponibles_.llenar({});
@@ -168,7 +160,7 @@ void TMiembros<Propio, Otro>::agregarTodos() {
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::quitar(int fila) {
     if (!propio_ || fila < 0 || fila >= asociados_.rowCount()) return;
-    auto* o = static_cast<Otro*>(asociados_.registro(fila));
+    Otro* o = asociados_.registro(fila);
     disponibles_.agregar(asociados_.texto(fila), o);
     if (!quitarUltimoId(miembros(*propio_), o->id)) Mensaje(kError04);
     if (!quitarUltimoId(miembros(*o), propio_->id)) Mensaje(kError04);
@@ -179,7 +171,7 @@ void TMiembros<Propio, Otro>::quitar(int fila) {
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::quitarTodos() {
     if (!propio_ || asociados_.rowCount() == 0) return;
-    std::vector<std::pair<QString, void*>> mover = entradas(asociados_);
+    typename TListaDe<Otro>::Entradas mover = asociados_.entradas();
 
     // The record's own list: each entry takes away the last remaining link
     // with its identifier, as "<" on the first entry until the list is empty.
@@ -190,7 +182,7 @@ void TMiembros<Propio, Otro>::quitarTodos() {
     std::unordered_map<std::int32_t, std::size_t> pedidos;
     std::vector<char> faltaPropio(mover.size(), 0);
     for (std::size_t k = 0; k < mover.size(); ++k) {
-        const std::int32_t id = static_cast<Otro*>(mover[k].second)->id;
+        const std::int32_t id = mover[k].second->id;
         auto it = presentes.find(id);
         if (it == presentes.end() || it->second == 0) {
             faltaPropio[k] = 1;
@@ -216,11 +208,10 @@ void TMiembros<Propio, Otro>::quitarTodos() {
 
     for (std::size_t k = 0; k < mover.size(); ++k) {
         if (faltaPropio[k]) Mensaje(kError04);
-        if (!quitarUltimoId(miembros(*static_cast<Otro*>(mover[k].second)), propio_->id))
-            Mensaje(kError04);
+        if (!quitarUltimoId(miembros(*mover[k].second), propio_->id)) Mensaje(kError04);
     }
 
-    std::vector<std::pair<QString, void*>> disp = entradas(disponibles_);
+    typename TListaDe<Otro>::Entradas disp = disponibles_.entradas();
     disp.insert(disp.end(), mover.begin(), mover.end());
     disponibles_.llenar(std::move(disp));
     asociados_.llenar({});

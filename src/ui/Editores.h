@@ -13,7 +13,8 @@ class QListView;
 namespace koral {
 
 class TfrmMain;
-class TListaRegistros;
+template <class T>
+class TListaDe;
 
 // Creates the editors as children of the frame and fills the frame's
 // editarCuestionario, verGrupo and editarPerfil.
@@ -34,7 +35,7 @@ int filaElegida(const QListView* lista);
 template <class Propio, class Otro>
 class TMiembros {
 public:
-    TMiembros(TListaRegistros& disponibles, TListaRegistros& asociados)
+    TMiembros(TListaDe<Otro>& disponibles, TListaDe<Otro>& asociados)
         : disponibles_(disponibles), asociados_(asociados) {}
 
     // Fills both lists. `huerfano` is the notice for an entry of the record's
@@ -48,8 +49,8 @@ public:
 private:
     void marcar();
 
-    TListaRegistros& disponibles_;
-    TListaRegistros& asociados_;
+    TListaDe<Otro>& disponibles_;
+    TListaDe<Otro>& asociados_;
     TKoral* doc_ = nullptr;
     Propio* propio_ = nullptr;
 };

@@ -32,11 +32,11 @@ std::size_t TListaRegistros::posicion(const Entrada& e) const {
                                     entradas_.begin());
 }
 
-void TListaRegistros::llenar(std::vector<std::pair<QString, void*>> entradas) {
+void TListaRegistros::llenarPares(Pares pares) {
     beginResetModel();
     entradas_.clear();
-    entradas_.reserve(entradas.size());
-    for (auto& [t, r] : entradas) {
+    entradas_.reserve(pares.size());
+    for (auto& [t, r] : pares) {
         QCollatorSortKey clave = collator_.sortKey(t);
         entradas_.push_back(Entrada{std::move(t), std::move(clave), r});
     }
@@ -44,7 +44,7 @@ void TListaRegistros::llenar(std::vector<std::pair<QString, void*>> entradas) {
     endResetModel();
 }
 
-int TListaRegistros::agregar(const QString& texto, void* registro) {
+int TListaRegistros::agregarPar(const QString& texto, TRegistro* registro) {
     Entrada e{texto, collator_.sortKey(texto), registro};
     const std::size_t pos = posicion(e);
     const int fila = static_cast<int>(pos);
@@ -62,15 +62,9 @@ void TListaRegistros::quitar(int fila) {
 }
 
 int TListaRegistros::cambiarTexto(int fila, const QString& texto) {
-    void* r = registro(fila);
+    TRegistro* r = registroEn(fila);
     quitar(fila);
-    return agregar(texto, r);
-}
-
-int TListaRegistros::filaDe(const void* registro) const {
-    for (std::size_t i = 0; i < entradas_.size(); ++i)
-        if (entradas_[i].registro == registro) return static_cast<int>(i);
-    return -1;
+    return agregarPar(texto, r);
 }
 
 bool TListaRegistros::contiene(const QString& texto) const {

@@ -1,48 +1,84 @@
-// The entries of one of the company window's list boxes: the text shown and
-// the record it stands for, kept sorted by text. Filled in one go so that a
-// company of 100,000 questionnaires opens quickly.
+// The entries of a list box of records: the text shown and the record it
+// stands for, kept sorted by text. Filled in one go so that a company of
+// 100,000 questionnaires opens quickly.
 #pragma once
 
 #include <QAbstractListModel>
 #include <QCollator>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "document/UData.h"
+
 namespace koral {
 
+// What every list of records shares. Records come in only through
+// TListaDe<T>, so that each list holds records of one kind.
 class TListaRegistros : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit TListaRegistros(QObject* parent = nullptr);
-
     int rowCount(const QModelIndex& padre = {}) const override;
     QVariant data(const QModelIndex& indice, int rol) const override;
 
-    // Replaces every entry.
-    void llenar(std::vector<std::pair<QString, void*>> entradas);
-    // Adds one entry in its sorted place; returns its row.
-    int agregar(const QString& texto, void* registro);
     void quitar(int fila);
     // Changes an entry's text and moves it to its sorted place; returns the new row.
     int cambiarTexto(int fila, const QString& texto);
 
     QString texto(int fila) const { return entradas_[static_cast<std::size_t>(fila)].texto; }
-    void* registro(int fila) const { return entradas_[static_cast<std::size_t>(fila)].registro; }
-    int filaDe(const void* registro) const;
     // Exact, case-sensitive test of the entries' texts.
     bool contiene(const QString& texto) const;
+
+protected:
+    explicit TListaRegistros(QObject* parent);
+
+    using Pares = std::vector<std::pair<QString, TRegistro*>>;
+    void llenarPares(Pares pares);
+    int agregarPar(const QString& texto, TRegistro* registro);
+    TRegistro* registroEn(int fila) const {
+        return entradas_[static_cast<std::size_t>(fila)].registro;
+    }
 
 private:
     struct Entrada {
         QString texto;
         QCollatorSortKey clave;
-        void* registro;
+        TRegistro* registro;
     };
     static bool antes(const Entrada& a, const Entrada& b);
     std::size_t posicion(const Entrada& e) const;
 
     QCollator collator_;
     std::vector<Entrada> entradas_;
+};
+
+template <class T>
+class TListaDe final : public TListaRegistros {
+    static_assert(std::is_base_of_v<TRegistro, T>);
+
+public:
+    using Entradas = std::vector<std::pair<QString, T*>>;
+
+    explicit TListaDe(QObject* parent = nullptr) : TListaRegistros(parent) {}
+
+    // Replaces every entry.
+    void llenar(Entradas entradas) {
+        Pares pares;
+        pares.reserve(entradas.size());
+        for (auto& [texto, registro] : entradas) pares.emplace_back(std::move(texto), registro);
+        llenarPares(std::move(pares));
+    }
+    // Adds one entry in its sorted place; returns its row.
+    int agregar(const QString& texto, T* registro) { return agregarPar(texto, registro); }
+    // Only T records came in: the one place where the kind is taken back.
+    T* registro(int fila) const { return static_cast<T*>(registroEn(fila)); }
+    // Every entry, in the list's order.
+    Entradas entradas() const {
+        Entradas e;
+        e.reserve(static_cast<std::size_t>(rowCount()));
+        for (int i = 0; i < rowCount(); ++i) e.emplace_back(texto(i), registro(i));
+        return e;
+    }
 };
 
 }  // namespace koral

@@ -188,7 +188,8 @@ void TChildWin::crearMenus() {
     Impperfil1 = mnuInformes->addAction("Imp. Perfil", this, &TChildWin::Impperfil1Click);
 }
 
-QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaRegistros*& modelo,
+template <class T>
+QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
                                  QWidget*& botones) {
     auto* marco = new QFrame(this);
     marco->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -205,7 +206,7 @@ QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaRegis
     columna->addWidget(botones);
 
     lista = new QListView(marco);
-    modelo = new TListaRegistros(lista);
+    modelo = new TListaDe<T>(lista);
     lista->setModel(modelo);
     lista->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -330,8 +331,8 @@ void TChildWin::refrescarCabeceras() {
 }
 
 template <typename T>
-static std::vector<std::pair<QString, void*>> entradas(const std::vector<std::unique_ptr<T>>& v) {
-    std::vector<std::pair<QString, void*>> e;
+static typename TListaDe<T>::Entradas entradas(const std::vector<std::unique_ptr<T>>& v) {
+    typename TListaDe<T>::Entradas e;
     e.reserve(v.size());
     for (const auto& r : v) e.emplace_back(aQString(r->nombre), r.get());
     return e;
@@ -376,7 +377,7 @@ void TChildWin::GNewButtonClick() {
 void TChildWin::GModifyButtonClick() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0) return;
-    auto* g = static_cast<TGrupo*>(modeloGrupos_->registro(fila));
+    TGrupo* g = modeloGrupos_->registro(fila);
     std::string actual;
     deQString(modeloGrupos_->texto(fila), actual);
     std::string nombre = actual;
@@ -398,14 +399,14 @@ void TChildWin::GModifyButtonClick() {
 void TChildWin::GVerButtonClick() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0 || !frame_.ordenes.verGrupo) return;
-    frame_.ordenes.verGrupo(*doc_, *static_cast<TGrupo*>(modeloGrupos_->registro(fila)));
+    frame_.ordenes.verGrupo(*doc_, *modeloGrupos_->registro(fila));
     doc_->modificado = true;
 }
 
 void TChildWin::GDeleteButtonClick() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0) return;
-    auto* g = static_cast<TGrupo*>(modeloGrupos_->registro(fila));
+    TGrupo* g = modeloGrupos_->registro(fila);
     std::string nombre;
     deQString(modeloGrupos_->texto(fila), nombre);
     if (Pregunta("Borrar Grupos", "Desea borrar el grupo " + nombre + "?") != Respuesta::Si) return;
@@ -441,7 +442,7 @@ void TChildWin::CNewButtonClick() {
 void TChildWin::CModifyButtonClick() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return;
-    auto* q = static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila));
+    TCuestionario* q = modeloCuestionarios_->registro(fila);
     if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return;
     const QString texto = aQString(q->nombre);
     if (texto != modeloCuestionarios_->texto(fila))
@@ -452,7 +453,7 @@ void TChildWin::CModifyButtonClick() {
 void TChildWin::CDeleteButtonClick() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0) return;
-    auto* q = static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila));
+    TCuestionario* q = modeloCuestionarios_->registro(fila);
     std::string nombre;
     deQString(modeloCuestionarios_->texto(fila), nombre);
     if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") !=
@@ -468,8 +469,7 @@ void TChildWin::CDeleteButtonClick() {
 void TChildWin::ImpCuestionario1Click() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirCuestionario) return;
-    frame_.ordenes.imprimirCuestionario(
-        *static_cast<TCuestionario*>(modeloCuestionarios_->registro(fila)));
+    frame_.ordenes.imprimirCuestionario(*modeloCuestionarios_->registro(fila));
 }
 
 void TChildWin::Importardatosanteriores1Click() {
@@ -503,7 +503,7 @@ void TChildWin::PNewButtonClick() {
 void TChildWin::PModifyButtonClick() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0 || !frame_.ordenes.editarPerfil) return;
-    auto* p = static_cast<TPerfil*>(modeloPerfiles_->registro(fila));
+    TPerfil* p = modeloPerfiles_->registro(fila);
     if (!frame_.ordenes.editarPerfil(*doc_, *p)) return;
     const QString texto = aQString(p->nombre);
     if (texto != modeloPerfiles_->texto(fila))
@@ -514,7 +514,7 @@ void TChildWin::PModifyButtonClick() {
 void TChildWin::PDeleteButtonClick() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0) return;
-    auto* p = static_cast<TPerfil*>(modeloPerfiles_->registro(fila));
+    TPerfil* p = modeloPerfiles_->registro(fila);
     std::string nombre;
     deQString(modeloPerfiles_->texto(fila), nombre);
     if (Pregunta("Borrar Perfiles", "Desea borrar el Perfil " + nombre + "?") != Respuesta::Si)
@@ -529,7 +529,7 @@ void TChildWin::PDeleteButtonClick() {
 void TChildWin::Impperfil1Click() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirPerfil) return;
-    frame_.ordenes.imprimirPerfil(*static_cast<TPerfil*>(modeloPerfiles_->registro(fila)));
+    frame_.ordenes.imprimirPerfil(*modeloPerfiles_->registro(fila));
 }
 
 // --- Company ---

@@ -19,7 +19,8 @@ class QToolButton;
 namespace koral {
 
 class TfrmMain;
-class TListaRegistros;
+template <class T>
+class TListaDe;
 
 // What the company window asks of windows and reports built elsewhere (the
 // editors, printing, export and import). A command whose entry is empty
@@ -107,7 +108,8 @@ protected:
 
 private:
     void crearMenus();
-    QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaRegistros*& modelo,
+    template <class T>
+    QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
                           QWidget*& botones);
     QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
                             void (TChildWin::*manejador)());
@@ -154,9 +156,9 @@ private:
     void hacerActual(QListView* lista, int fila);
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
-    TListaRegistros* modeloGrupos_;
-    TListaRegistros* modeloCuestionarios_;
-    TListaRegistros* modeloPerfiles_;
+    TListaDe<TGrupo>* modeloGrupos_;
+    TListaDe<TCuestionario>* modeloCuestionarios_;
+    TListaDe<TPerfil>* modeloPerfiles_;
     bool consultado_ = false;
     bool soloLectura_ = false;
     // The note beside the company file that this window has it open.

@@ -255,8 +255,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     lBox2 = new QListView(this);
     lBox1->setObjectName("lBox1");
     lBox2->setObjectName("lBox2");
-    disponibles_ = new TListaRegistros(lBox1);
-    asociados_ = new TListaRegistros(lBox2);
+    disponibles_ = new TListaDe<TGrupo>(lBox1);
+    asociados_ = new TListaDe<TGrupo>(lBox2);
     miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(*disponibles_, *asociados_);
     for (auto [lista, modelo] : {std::pair{lBox1, disponibles_}, std::pair{lBox2, asociados_}}) {
         lista->setModel(modelo);

@@ -20,7 +20,8 @@ class QTableWidget;
 
 namespace koral {
 
-class TListaRegistros;
+template <class T>
+class TListaDe;
 class TRejilla;
 
 class TfrmCuest : public QDialog {
@@ -89,8 +90,8 @@ private:
     void entrar(int factor, int columna);
 
     std::array<TRejilla*, kNumFactores> rejillas_{};
-    TListaRegistros* disponibles_;
-    TListaRegistros* asociados_;
+    TListaDe<TGrupo>* disponibles_;
+    TListaDe<TGrupo>* asociados_;
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;

@@ -14,7 +14,8 @@ class QPushButton;
 
 namespace koral {
 
-class TListaRegistros;
+template <class T>
+class TListaDe;
 
 class TfrmGrupo : public QDialog {
     Q_OBJECT
@@ -48,8 +49,8 @@ public:
     void Button5Click();
 
 private:
-    TListaRegistros* disponibles_;
-    TListaRegistros* asociados_;
+    TListaDe<TCuestionario>* disponibles_;
+    TListaDe<TCuestionario>* asociados_;
     std::unique_ptr<TMiembros<TGrupo, TCuestionario>> miembros_;
 };
 
