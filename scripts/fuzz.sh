@@ -39,5 +39,6 @@ for o in "${objetivos[@]}"; do
     echo "fuzz_$o encontró un fallo: ver fuzz/hallazgos/" >&2
     exit 1
   fi
-  tail -n 6 build-fuzz/fuzz_$o.log
+  # The coverage reached (cov: edges of the core and harness, ft: features) and the pace.
+  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec)' build-fuzz/fuzz_$o.log
 done
