@@ -39,7 +39,7 @@
 #include "reports/Informes.h"
 #include "ui/AvisosLectura.h"
 #include "ui/Editores.h"
-#include "ui/Impresion.h"
+#include "ui/ImpresionVentanas.h"
 #include "ui/Intercambio.h"
 #include "ui/UChild.h"
 #include "ui/UDialogs.h"

@@ -13,7 +13,7 @@
 #include "platform/Dialogos.h"
 #include "ui/AvisosLectura.h"
 #include "ui/Editores.h"
-#include "ui/Impresion.h"
+#include "ui/ImpresionVentanas.h"
 #include "ui/Intercambio.h"
 #include "ui/UDialogs.h"
 #include "ui/UMain.h"

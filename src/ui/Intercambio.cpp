@@ -1,12 +1,12 @@
 #include "ui/Intercambio.h"
 
 #include "exchange/Exportar.h"
-#include "exchange/UPaso.h"
 #include "platform/Archivos.h"
 #include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/Escritorio.h"
-#include "ui/Impresion.h"
+#include "ui/ImpresionVentanas.h"
 #include "ui/UMain.h"
+#include "ui/UPaso.h"
 
 namespace koral {
 
@@ -16,7 +16,8 @@ void Exportardatos(TfrmMain& frame, const TKoral& doc) {
         Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
         // Proposed beside the company file, under its name with ".TXT".
         const auto barra = doc.archivo.find_last_of('/');
-        const std::string carpeta = barra == std::string::npos ? "" : doc.archivo.substr(0, barra + 1);
+        const std::string carpeta =
+            barra == std::string::npos ? "" : doc.archivo.substr(0, barra + 1);
         dlg->nombreArchivo = carpeta + nombreExportacion(doc.archivo);
         dlg->filtro = "Archivos texto|*.txt";
         dlg->indiceFiltro = 1;
@@ -39,9 +40,10 @@ void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion) {
     frame.ordenes.exportarDatos = [&frame](TKoral& doc) { Exportardatos(frame, doc); };
     frame.ordenes.importaDatos = [&frame, &impresion](TKoral& doc) {
         // One window per import, released when it closes.
-        TfrmPaso paso(frame.OpenDialog,
-                      [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
-                      &frame);
+        TfrmPaso paso(
+            frame.OpenDialog,
+            [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
+            &frame);
         paso.ImportaDatos(doc);
     };
 }

@@ -11,7 +11,7 @@
 #include "support/DialogosGuion.h"
 #include "support/SuperficieGrabadora.h"
 #include "ui/DoblesVentanas.h"
-#include "ui/Impresion.h"
+#include "ui/ImpresionVentanas.h"
 #include "ui/UMain.h"
 
 using namespace koral;
@@ -47,7 +47,7 @@ private:
 
 }  // namespace
 
-class TestImpresion : public QObject {
+class TestImpresionVentanas : public QObject {
     Q_OBJECT
 
     struct Montaje {
@@ -95,10 +95,12 @@ private slots:
         const TDialogoArchivo& usado = m.ejecutor.llamadas[0].dialogo;
         QCOMPARE(usado.filtro, std::string("Archivos impresi\xF3n|*.prn"));
         QVERIFY(usado.preguntarReemplazo);
-        QCOMPARE(m.frame.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(m.frame.SaveDialog.filtro,
+                 std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
         QCOMPARE(m.frame.SaveDialog.extensionDefecto, std::string("kr2"));
         QVERIFY(!m.frame.SaveDialog.preguntarReemplazo);
-        QCOMPARE(m.fs.archivos.at("/d/grupos.prn"), std::string("Archivo de \r\nGrupos:\r\n  Taller\r\n"));
+        QCOMPARE(m.fs.archivos.at("/d/grupos.prn"),
+                 std::string("Archivo de \r\nGrupos:\r\n  Taller\r\n"));
         QVERIFY(m.hoja.llamadas.empty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
@@ -162,7 +164,8 @@ private slots:
         std::vector<int> grosores;
         QImage imagen(1240, 1754, QImage::Format_RGB32);
         struct Pagina : SuperficieQt {
-            Pagina(QImage& i, std::vector<int>& g) : SuperficieQt(i, "Liberation Sans"), grosores(g) {}
+            Pagina(QImage& i, std::vector<int>& g)
+                : SuperficieQt(i, "Liberation Sans"), grosores(g) {}
             void empezarDocumento(const std::string& t) override {
                 grosores.push_back(estado().pluma.width());
                 SuperficieQt::empezarDocumento(t);
@@ -172,7 +175,7 @@ private slots:
         m.impresion.crearSuperficie = [&] { return std::make_unique<Pagina>(imagen, grosores); };
         m.ejecutor.aArchivo = {false, false, false};
         m.frame.ordenes.imprimirGrupos(m.doc);  // a new printer: pen 1
-        m.frame.ordenes.imprimirCuestVacio();  // sets a pen 2 units wide before it starts
+        m.frame.ordenes.imprimirCuestVacio();   // sets a pen 2 units wide before it starts
         m.frame.ordenes.imprimirGrupos(m.doc);  // finds the pen the form left
         QCOMPARE(grosores, (std::vector<int>{1, 2, 2}));
     }
@@ -233,5 +236,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImpresion)
-#include "test_Impresion.moc"
+QTEST_MAIN(TestImpresionVentanas)
+#include "test_ImpresionVentanas.moc"

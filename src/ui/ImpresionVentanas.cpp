@@ -1,4 +1,4 @@
-#include "ui/Impresion.h"
+#include "ui/ImpresionVentanas.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -152,7 +152,9 @@ void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
             comprobarSalida(ruta);
             EscribirArchivoImpresion(ruta, texto());
         } else {
-            paginas(dibujar, crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
+            paginas(
+                dibujar,
+                crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
         }
     });
 }
@@ -163,18 +165,21 @@ void TImpresionVentanas::ImprimirInforme(TKoral& empresa) {
 }
 
 void TImpresionVentanas::ImprimirGrupos(TKoral& empresa) {
-    ejecutar(nullptr, [&] { return TextoGrupos(empresa); },
-             [&](Superficie& s) { DibujarGrupos(empresa, s, impresora); });
+    ejecutar(
+        nullptr, [&] { return TextoGrupos(empresa); },
+        [&](Superficie& s) { DibujarGrupos(empresa, s, impresora); });
 }
 
 void TImpresionVentanas::ImprimirCuestionario(TCuestionario& cuestionario) {
-    ejecutar(nullptr, [&] { return TextoCuestionario(cuestionario); },
-             [&](Superficie& s) { DibujarCuestionario(cuestionario, s, separador(), impresora); });
+    ejecutar(
+        nullptr, [&] { return TextoCuestionario(cuestionario); },
+        [&](Superficie& s) { DibujarCuestionario(cuestionario, s, separador(), impresora); });
 }
 
 void TImpresionVentanas::ImprimirPerfil(TPerfil& perfil) {
-    ejecutar(nullptr, [&] { return TextoPerfil(perfil); },
-             [&](Superficie& s) { DibujarPerfil(perfil, s, separador(), impresora); });
+    ejecutar(
+        nullptr, [&] { return TextoPerfil(perfil); },
+        [&](Superficie& s) { DibujarPerfil(perfil, s, separador(), impresora); });
 }
 
 void TImpresionVentanas::ImprimirCuestVacio() {

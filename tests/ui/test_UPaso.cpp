@@ -4,13 +4,13 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "exchange/UPaso.h"
 #include "platform/Texto.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
 #include "ui/DoblesVentanas.h"
 #include "ui/Intercambio.h"
 #include "ui/UMain.h"
+#include "ui/UPaso.h"
 
 using namespace koral;
 using namespace koral::prueba;
@@ -69,10 +69,12 @@ private slots:
             QTest::mouseClick(paso.bSalir, Qt::LeftButton);
         });
         paso.ImportaDatos(m.doc);
-        const std::vector<std::string> esperado = {
-            "Procesando el archivo /d/a.txt", "Error en l\xEDnea",
-            "Error en l\xEDnea. Cuestionario ya existe", "Archivo /d/a.txt procesado",
-            "Procesando el archivo /d/b.txt", "Archivo /d/b.txt procesado"};
+        const std::vector<std::string> esperado = {"Procesando el archivo /d/a.txt",
+                                                   "Error en l\xEDnea",
+                                                   "Error en l\xEDnea. Cuestionario ya existe",
+                                                   "Archivo /d/a.txt procesado",
+                                                   "Procesando el archivo /d/b.txt",
+                                                   "Archivo /d/b.txt procesado"};
         QCOMPARE(paso.lineas(), esperado);
         QCOMPARE(paso.Memo->toPlainText().split('\n').size(), 6);
         QCOMPARE(m.impresos.size(), std::size_t(1));
@@ -97,7 +99,8 @@ private slots:
         QCOMPARE(usado.nombreArchivo, std::string("/d/talleres.TXT"));
         QCOMPARE(usado.filtro, std::string("Archivos texto|*.txt"));
         QCOMPARE(usado.extensionDefecto, std::string("txt"));
-        QCOMPARE(frame.SaveDialog.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
+        QCOMPARE(frame.SaveDialog.filtro,
+                 std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
         QCOMPARE(frame.SaveDialog.extensionDefecto, std::string("kr2"));
         QCOMPARE(frame.SaveDialog.nombreArchivo, std::string());
         QCOMPARE(m.fs.archivos.at("/d/salida.txt").substr(0, 7), std::string("\"C1\",0,"));

@@ -1,4 +1,4 @@
-#include "exchange/UPaso.h"
+#include "ui/UPaso.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -91,6 +91,8 @@ void TfrmPaso::bImprimirClick() {
     if (imprimir_) imprimir_(lineas_);
 }
 
-void TfrmPaso::bSalirClick() { close(); }
+void TfrmPaso::bSalirClick() {
+    close();
+}
 
 }  // namespace koral
