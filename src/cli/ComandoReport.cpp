@@ -1,5 +1,6 @@
 #include "cli/ComandoReport.h"
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,9 +17,19 @@ namespace koral::cli {
 
 namespace {
 
-// Paper shows the user's decimal separator; the command line's is '.',
-// as on stdout and in the chart.
-constexpr char kSeparador = '.';
+// The locale the environment names for numbers: the first of LC_ALL,
+// LC_NUMERIC and LANG that is set and not empty.
+std::string localeNumerico() {
+    for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"})
+        if (const char* valor = std::getenv(variable); valor && *valor) return valor;
+    return "C";
+}
+
+// Pages show that locale's decimal separator, as the window program's do;
+// stdout, the chart and print files keep '.'.
+char separadorPaginas(const Servicios& servicios) {
+    return servicios.separadorDecimal ? servicios.separadorDecimal(localeNumerico()) : '.';
+}
 
 struct Salida {
     std::optional<std::string> prn, pdf;
@@ -84,6 +95,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
     leerExistente(doc, resto[0]);
     comprobarDistintos(destino, resto[0]);
 
+    const char separador = separadorPaginas(servicios);
     std::vector<std::string> lineas;
     std::function<void(Superficie&, TImpresora&)> dibujar;
     if (tipo == "informe") {
@@ -92,7 +104,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
             lineas = TextoInforme(doc);
         else
             dibujar = [&](Superficie& s, TImpresora& imp) {
-                DibujarInforme(doc, s, kSeparador, imp);
+                DibujarInforme(doc, s, separador, imp);
             };
     } else if (tipo == "grupos") {
         if (salida.prn)
@@ -106,7 +118,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
             lineas = TextoCuestionario(*q);
         else
             dibujar = [&, q](Superficie& s, TImpresora& imp) {
-                DibujarCuestionario(*q, s, kSeparador, imp);
+                DibujarCuestionario(*q, s, separador, imp);
             };
     } else {
         TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
@@ -116,7 +128,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
             lineas = TextoPerfil(*p);
         else
             dibujar = [&, p](Superficie& s, TImpresora& imp) {
-                DibujarPerfil(*p, s, kSeparador, imp);
+                DibujarPerfil(*p, s, separador, imp);
             };
     }
     if (salida.prn)

@@ -25,6 +25,9 @@ struct Servicios {
     // dots per inch in the report face. Its terminarDocumento throws
     // ErrorArchivo when the document could not be written whole.
     std::function<std::unique_ptr<Superficie>(SalidaArchivo& salida)> superficiePdf;
+    // The decimal separator that pages print under the named locale ("C"
+    // when the environment names none); without it, '.'.
+    std::function<char(const std::string& locale)> separadorDecimal;
 };
 
 // Runs one command line (without the program name). Returns the exit code:

@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <QImage>
+#include <QLocale>
 #include <iostream>
 #include <memory>
 
@@ -44,6 +45,12 @@ std::unique_ptr<koral::Superficie> superficiePdf(koral::SalidaArchivo& salida) {
     return std::make_unique<koral::SuperficiePdf>(salida, koral::kFuenteInformes);
 }
 
+// Read by Qt from its own locale data, so that a locale the system has not
+// installed still gives its separator, as in the window program.
+char separadorDecimal(const std::string& locale) {
+    return koral::separadorPaginas(QLocale(QString::fromLocal8Bit(locale.c_str())));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +59,7 @@ int main(int argc, char** argv) {
     koral::cli::Servicios servicios;
     servicios.guardarGrafico = guardarGrafico;
     servicios.superficiePdf = superficiePdf;
+    servicios.separadorDecimal = separadorDecimal;
     const int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
     std::cout.flush();
     gAplicacion.reset();

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "cli/Comandos.h"
@@ -142,12 +145,50 @@ TEST_F(Report, PagesGoThroughThePdfSurface) {
     r = correr({"report", "vacio", "--pdf", salida("v.pdf")});
     EXPECT_EQ(r.codigo, 0) << r.err;
     EXPECT_EQ(grabadora->llamadas.front(), "documento \"Imp. Cuestionarios\"");
+}
 
-    r = correr({"report", "informe", empresa, "--pdf", salida("i.pdf")});
-    EXPECT_EQ(r.codigo, 0) << r.err;
-    // The fourth line, with the command line's '.' as decimal point.
+// Sets an environment variable (unsets it for nullptr) for one scope.
+class Variable {
+public:
+    Variable(const char* nombre, const char* valor) : nombre_(nombre) {
+        if (const char* v = std::getenv(nombre)) antes_ = v;
+        valor ? ::setenv(nombre, valor, 1) : ::unsetenv(nombre);
+    }
+    ~Variable() { antes_ ? ::setenv(nombre_, antes_->c_str(), 1) : ::unsetenv(nombre_); }
+
+private:
+    const char* nombre_;
+    std::optional<std::string> antes_;
+};
+
+TEST_F(Report, PagesTakeTheSeparatorOfTheLocaleTheEnvironmentNames) {
+    std::string pedido;
+    servicios.separadorDecimal = [&](const std::string& locale) {
+        pedido = locale;
+        return ',';
+    };
+    struct Caso {
+        const char *todo, *numerico, *idioma, *locale;
+    };
+    const Caso casos[] = {
+        {nullptr, nullptr, nullptr, "C"},
+        {nullptr, nullptr, "es_ES.UTF-8", "es_ES.UTF-8"},
+        {"", "de_DE", "es_ES.UTF-8", "de_DE"},  // set but empty is not set
+        {"C", "de_DE", "es_ES.UTF-8", "C"},
+    };
+    for (const auto& c : casos) {
+        Variable todo("LC_ALL", c.todo), numerico("LC_NUMERIC", c.numerico),
+            idioma("LANG", c.idioma);
+        pedido.clear();
+        const auto r = correr({"report", "informe", empresa, "--pdf", salida("i.pdf")});
+        EXPECT_EQ(r.codigo, 0) << r.err;
+        EXPECT_EQ(pedido, c.locale);
+    }
     EXPECT_EQ(textos()[3],
-              "texto 0,160 \"    4.05    4.00    4.80    5.00    4.04    4.75    5.00\" 8 #000000");
+              "texto 0,160 \"    4,05    4,00    4,80    5,00    4,04    4,75    5,00\" 8 #000000");
+    // The print file keeps '.'.
+    EXPECT_EQ(correr({"report", "informe", empresa, "--prn", salida("i.prn")}).codigo, 0);
+    EXPECT_NE(leer(salida("i.prn")).find("\r\n        4.05    4.00"), std::string::npos);
 }
 
 TEST_F(Report, BadUsageExitsTwoAndWritesNothing) {

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QImage>
+#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -15,6 +16,11 @@ namespace koral {
 namespace {
 QColor aQColor(Color c) { return QColor(c.r, c.g, c.b); }
 }  // namespace
+
+char separadorPaginas(const QLocale& locale) {
+    const QString s = locale.decimalPoint();
+    return s.size() == 1 && s[0].unicode() < 0x80 ? static_cast<char>(s[0].unicode()) : ',';
+}
 
 SuperficieQt::SuperficieQt(QImage& imagen, const QString& familia)
     : dispositivo_(&imagen), fuente_(familia), pluma_(Qt::black, 1) {

@@ -10,6 +10,7 @@
 #include "platform/Superficie.h"
 
 class QImage;
+class QLocale;
 class QPagedPaintDevice;
 
 namespace koral {
@@ -17,6 +18,10 @@ namespace koral {
 // The face of printed reports: metric-compatible with the classic office
 // sans face, shipped by Debian's fonts-liberation.
 inline const QString kFuenteInformes = QStringLiteral("Liberation Sans");
+
+// The decimal separator that pages print under `locale`: its own when it is
+// one plain character, else ','.
+char separadorPaginas(const QLocale& locale);
 
 class SuperficieQt : public Superficie {
 public:
