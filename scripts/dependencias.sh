@@ -9,7 +9,8 @@ set -euo pipefail
 ejecutar=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
           fonts-dejavu-core fonts-liberation qt6-translations-l10n xdg-utils fp-utils xchm)
 pruebas=("${ejecutar[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-         clang libclang-rt-14-dev clang-tidy clang-format cppcheck dpkg-dev file lintian strace)
+         clang libclang-rt-14-dev clang-tidy clang-format cppcheck dpkg-dev file lintian strace
+         poppler-utils)
 xvfb=(xvfb xauth)
 
 [ $# -eq 0 ] && set -- pruebas

@@ -34,7 +34,11 @@ SuperficieQt::SuperficieQt(QImage& imagen, const QString& familia)
 }
 
 SuperficieQt::SuperficieQt(QPagedPaintDevice& paginas, const QString& familia)
-    : dispositivo_(&paginas), paginas_(&paginas), fuente_(familia), pluma_(Qt::black, 1) {}
+    : dispositivo_(&paginas), paginas_(&paginas), fuente_(familia), pluma_(Qt::black, 1) {
+    // Reports measure their lines before the document starts: in the 8-point
+    // font they will draw with, not in the face's default size.
+    aplicar();
+}
 
 SuperficieQt::~SuperficieQt() {
     if (pintor_.isActive()) pintor_.end();
