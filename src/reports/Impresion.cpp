@@ -38,6 +38,9 @@ void TImpresora::EmpezarListado(Superficie& s) {
 
 void TImpresora::ImprimirLinea(const std::string& texto, double nivel) {
     Superficie& s = superficie();
+    // The page that the previous line filled is turned only now that
+    // something goes on the next one: a listing never ends on an empty page.
+    if (yListado > limiteListado) NuevaPagina();
     xListado = static_cast<int>(unidadSangria * nivel);
     s.texto(xListado, yListado, texto);
     AvanzarLinea();
@@ -45,7 +48,6 @@ void TImpresora::ImprimirLinea(const std::string& texto, double nivel) {
 
 void TImpresora::AvanzarLinea() {
     yListado += altoLinea;
-    if (yListado > limiteListado) NuevaPagina();
 }
 
 void TImpresora::NuevaPagina() {

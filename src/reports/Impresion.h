@@ -39,6 +39,8 @@ public:
     // starting) when not even one line fits between 100 and PH - 20.
     void EmpezarListado(Superficie& s);
     void ImprimirLinea(const std::string& texto, double nivel);
+    // Moves yListado down a line; past limiteListado, the next line starts
+    // a new page.
     void AvanzarLinea();
     void NuevaPagina();
     void TerminarListado();

@@ -1,6 +1,8 @@
 // The company listings' text forms and page forms, and the print-file writer.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
 #include "reports/Informes.h"
@@ -171,6 +173,34 @@ TEST_F(Empresa, QuestionnaireListingPageFormHasOneLinePerEntry) {
     // Answers are printed as they stand, valid or not.
     op2->respuestas[0] = 'x';
     EXPECT_EQ(TextoCuestionario(*op2)[3], "    1:x");
+}
+
+TEST_F(Empresa, AListingThatExactlyFillsItsLastPageEndsThere) {
+    // A page h high holds (h - 120) / 20 + 1 lines.
+    struct Caso {
+        const char* nombre;
+        int alto;
+        std::size_t paginas;
+        std::function<void(Superficie&, TImpresora&)> dibujar;
+    };
+    const Caso casos[] = {
+        {"grupos: 4 lines", 140, 2,
+         [&](Superficie& s, TImpresora& i) { DibujarGrupos(doc, s, i); }},
+        {"informe: 14 lines", 240, 2,
+         [&](Superficie& s, TImpresora& i) { DibujarInforme(doc, s, '.', i); }},
+        {"cuestionario sin grupos: 85 lines", 1800, 1,
+         [&](Superficie& s, TImpresora& i) { DibujarCuestionario(*op2, s, '.', i); }},
+        {"cuestionario sin grupos, 17 a page", 440, 5,
+         [&](Superficie& s, TImpresora& i) { DibujarCuestionario(*op2, s, '.', i); }},
+    };
+    for (const auto& c : casos) {
+        SuperficieGrabadora s(400, c.alto);
+        TImpresora imp;
+        c.dibujar(s, imp);
+        EXPECT_EQ(s.filtrar("pagina").size() + 1, c.paginas) << c.nombre;
+        ASSERT_GE(s.llamadas.size(), 2u);
+        EXPECT_EQ(s.llamadas[s.llamadas.size() - 2].rfind("texto ", 0), 0u) << c.nombre;
+    }
 }
 
 TEST(Nombres, FactorNamesAsPrinted) {
