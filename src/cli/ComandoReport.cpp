@@ -57,7 +57,7 @@ void imprimirPdf(const std::string& ruta, const Servicios& servicios, Dibujo dib
 
 }  // namespace
 
-int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*/,
+int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
                   const Servicios& servicios) {
     if (args.size() < 2) return 2;
     const std::string& tipo = args[1];
@@ -124,12 +124,16 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& /*errores*
         TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
         if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
         calcularPerfil(doc, *p);
-        if (salida.prn)
+        if (salida.prn) {
             lineas = TextoPerfil(*p);
-        else
+        } else {
+            // The pages carry the notice; the command's user sees it too.
+            if (poblacionIdentificable(p->nSujetos))
+                errores << cp1252AUtf8(kAvisoAnonimato) << '\n';
             dibujar = [&, p](Superficie& s, TImpresora& imp) {
                 DibujarPerfil(*p, s, separador, imp);
             };
+        }
     }
     if (salida.prn)
         EscribirArchivoImpresion(destino, lineas);

@@ -21,6 +21,10 @@ inline constexpr int kMinimoSujetosAnonimato = 5;
 constexpr bool poblacionIdentificable(int nSujetos) {
     return nSujetos >= 1 && nSujetos < kMinimoSujetosAnonimato;
 }
+// What the editor says then, and the printed profile beside its population.
+inline constexpr const char* kAvisoAnonimato =
+    "Atenci\xF3n: con tan pocas personas sus respuestas podr\xED"
+    "an reconocerse.";
 
 // Band of a factor score: 1 below 4, 2 from 4 to below 7, 3 from 7.
 constexpr int bandaDe(double s) { return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3); }

@@ -60,7 +60,15 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
                 "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp);
         EstiloNormal(s);
         s.texto(40, rejilla.LineaY(4), cortada("Perfil: " + perfil.nombre, 57));
-        s.texto(40, rejilla.LineaY(7), "Población: "_cp + formatoEntero(perfil.nSujetos));
+        const std::string poblacion = "Población: "_cp + formatoEntero(perfil.nSujetos);
+        s.texto(40, rejilla.LineaY(7), poblacion);
+        if (poblacionIdentificable(perfil.nSujetos)) {
+            // As the profile editor says it, beside the population.
+            const int x = 40 + s.anchoTexto(poblacion) + columnas.sangria;
+            EstiloNegrita(s);
+            s.texto(x, rejilla.LineaY(7), kAvisoAnonimato);
+            EstiloNormal(s);
+        }
         s.linea(20, rejilla.LineaY(9), ancho - 30, rejilla.LineaY(9));
         columnas.yTexto = rejilla.LineaY(9);
     };

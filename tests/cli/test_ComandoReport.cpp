@@ -191,6 +191,24 @@ TEST_F(Report, PagesTakeTheSeparatorOfTheLocaleTheEnvironmentNames) {
     EXPECT_NE(leer(salida("i.prn")).find("\r\n        4.05    4.00"), std::string::npos);
 }
 
+TEST_F(Report, AProfileOfFewSubjectsCarriesTheNoticeOnEveryPageAndOnStderr) {
+    const std::string aviso =
+        "Atención: con tan pocas personas sus respuestas podrían reconocerse.";
+    auto r = correr({"report", "perfil", empresa, "Mañanas", "--pdf", salida("p.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(r.err, aviso + "\n");
+    const auto v = textos();
+    EXPECT_EQ(std::count_if(v.begin(), v.end(),
+                            [&](const std::string& l) {
+                                return l.find("\"" + aviso + "\" 8N") != std::string::npos;
+                            }),
+              static_cast<long>(grabadora->filtrar("pagina").size() + 1));
+    // The print file, which holds no figures, is written as before, silently.
+    r = correr({"report", "perfil", empresa, "Mañanas", "--prn", salida("p.prn")});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 TEST_F(Report, BadUsageExitsTwoAndWritesNothing) {
     const std::string prn = salida("x.prn");
     const std::vector<std::vector<std::string>> malos = {

@@ -23,6 +23,9 @@ std::string t(int x, int y, const std::string& texto, const char* estilo = "", i
            std::to_string(puntos) + estilo + " #000000";
 }
 
+// The profile editor's notice for a population of 1 to 4.
+const std::string kAviso = "Atención: con tan pocas personas sus respuestas podrían reconocerse.";
+
 bool contiene(const V& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
@@ -70,12 +73,13 @@ TEST_F(Perfil, HeaderOfTheFirstPage) {
                      t(30, 60, "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES", "N"),
                      t(40, 430, "Perfil: Mañanas"),
                      t(40, 730, "Población: 4"),
+                     t(160, 730, kAviso, "N"),  // after "WWW"
                      "linea 20,930 780,930 #000000/1",
                      t(40, 1030, "DESCRIPCIÓN DEL GRUPO:"),
                      t(40, 1230, "Turno "),
                      t(88, 1230, "de "),
                      t(112, 1230, "mañana")};
-    EXPECT_EQ(V(s.llamadas.begin(), s.llamadas.begin() + 10), esperado);
+    EXPECT_EQ(V(s.llamadas.begin(), s.llamadas.begin() + 11), esperado);
 }
 
 TEST_F(Perfil, FirstPageGridLinesWithAOneLineDescription) {
@@ -133,6 +137,19 @@ TEST_F(Perfil, MeansOffTheScaleStayOnTheAxis) {
               "polilinea 700,1836 300,2236 300,2636 700,3036 300,3436 300,3836 300,4236 #000000/6");
 }
 
+TEST_F(Perfil, OnlyOneToFourSubjectsBringTheNotice) {
+    for (int n : {0, 1, 4, 5}) {
+        p.nSujetos = n;
+        SuperficieGrabadora s(810, 6600);
+        DibujarPerfil(p, s, '.', imp);
+        const V v = s.filtrar("texto ");
+        const bool hay = std::any_of(v.begin(), v.end(), [](const std::string& l) {
+            return l.find(kAviso) != std::string::npos;
+        });
+        EXPECT_EQ(hay, n >= 1 && n <= 4) << n;
+    }
+}
+
 TEST_F(Perfil, AProfileWithoutSubjectsPrintsZeros) {
     p.nSujetos = 0;
     SuperficieGrabadora s(810, 6600);
@@ -174,8 +191,8 @@ TEST_F(Perfil, ItemPagesHoldEveryItemOptionAndNoAnswerLine) {
     for (int i = 1; i <= 75; ++i) esperados.push_back(std::to_string(i));
     EXPECT_EQ(numeros, esperados);
     // The first item page's columns start 40 below LineaY(9) = 300.
-    EXPECT_EQ(items[6], "linea 405,300 405,1940 #000000/1");
-    EXPECT_EQ(items[7], t(30, 340, "1. "));
+    EXPECT_EQ(items[7], "linea 405,300 405,1940 #000000/1");
+    EXPECT_EQ(items[8], t(30, 340, "1. "));
     EXPECT_EQ(s.llamadas.back(), "fin");
 }
 
@@ -190,13 +207,15 @@ TEST_F(Perfil, EveryItemPageRepeatsTheHeader) {
               static_cast<long>(paginas));
     EXPECT_EQ(std::count(s.llamadas.begin(), s.llamadas.end(), t(40, 240, "Población: 4")),
               static_cast<long>(paginas));
+    EXPECT_EQ(std::count(s.llamadas.begin(), s.llamadas.end(), t(160, 240, kAviso, "N")),
+              static_cast<long>(paginas));
     // Each new page: header, then the divider from LineaY(9) to the frame's bottom.
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i] == "pagina") {
-            ASSERT_LT(i + 7, items.size());
+            ASSERT_LT(i + 8, items.size());
             EXPECT_EQ(items[i + 1], "rectangulo 10,40 790,1940 #000000/1");
-            EXPECT_EQ(items[i + 5], "linea 20,300 780,300 #000000/1");
-            EXPECT_EQ(items[i + 6], "linea 405,300 405,1940 #000000/1");
+            EXPECT_EQ(items[i + 6], "linea 20,300 780,300 #000000/1");
+            EXPECT_EQ(items[i + 7], "linea 405,300 405,1940 #000000/1");
         }
 }
 
