@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 
 #include "document/Instrumento.h"
 #include "method/Textos.h"
