@@ -162,20 +162,63 @@ TEscritorRejilla::TEscritorRejilla(Superficie& superficie) : s(superficie) {
     limiteDerecho = s.ancho() - 80;
 }
 
+std::size_t TEscritorRejilla::caracteresQueCaben(std::string_view pieza, int ancho) {
+    // The longest start of the piece no wider than `ancho`, at least one
+    // character; widths are measured on starts at most twice the answer long.
+    auto cabe = [&](std::size_t n) {
+        return s.anchoTexto(std::string(pieza.substr(0, n))) <= ancho;
+    };
+    std::size_t bajo = 1, alto = 2;
+    while (alto <= pieza.size() && cabe(alto)) {
+        bajo = alto;
+        alto *= 2;
+    }
+    alto = std::min(alto, pieza.size() + 1);
+    while (alto - bajo > 1) {
+        const std::size_t medio = bajo + (alto - bajo) / 2;
+        (cabe(medio) ? bajo : alto) = medio;
+    }
+    return bajo;
+}
+
+void TEscritorRejilla::dibujar(int x, const std::string& pieza) {
+    if (SaltoPagina && numLinea > ultimaLinea) SaltoPagina();
+    s.texto(x, LineaY(numLinea), pieza);
+}
+
 void TEscritorRejilla::EscribirParrafo(std::string_view texto) {
     int x = margenTexto;
     std::size_t inicio = 0;
     while (inicio < texto.size()) {
         const std::size_t blanco = texto.find(' ', inicio);
         const std::size_t fin = blanco == std::string_view::npos ? texto.size() : blanco + 1;
-        const std::string pieza(texto.substr(inicio, fin - inicio));
+        std::string_view pieza = texto.substr(inicio, fin - inicio);
         inicio = fin;
-        const int w = s.anchoTexto(pieza);
+        int w = s.anchoTexto(std::string(pieza));
         if (x + w > limiteDerecho) {
-            x = margenTexto;
-            ++numLinea;
+            // At the start of a line a new line would not help.
+            if (x > margenTexto) {
+                x = margenTexto;
+                ++numLinea;
+            }
+            // A word wider than the line would run off the page: it is cut
+            // where each line ends and goes on at the start of the next.
+            for (;;) {
+                const std::size_t largo = pieza.find_last_not_of(' ');
+                const std::string_view palabra = largo == std::string_view::npos
+                                                     ? std::string_view()
+                                                     : pieza.substr(0, largo + 1);
+                if (x + s.anchoTexto(std::string(palabra)) <= limiteDerecho) break;
+                const std::size_t n = caracteresQueCaben(palabra, limiteDerecho - x);
+                dibujar(x, std::string(pieza.substr(0, n)));
+                pieza.remove_prefix(n);
+                x = margenTexto;
+                ++numLinea;
+            }
+            if (pieza.empty()) continue;
+            w = s.anchoTexto(std::string(pieza));
         }
-        s.texto(x, LineaY(numLinea), pieza);
+        dibujar(x, std::string(pieza));
         x += w;
     }
     ++numLinea;

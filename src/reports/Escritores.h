@@ -75,7 +75,8 @@ private:
     int desplazamientoColumnas() const { return columnas[1].izquierda - columnas[0].izquierda; }
 };
 
-// The line-grid writer: 66 grid lines per page, no page break.
+// The line-grid writer: 66 grid lines per page. A piece wider than the whole
+// line is cut where the line ends, so that no text runs off the page.
 class TEscritorRejilla {
 public:
     explicit TEscritorRejilla(Superficie& s);
@@ -91,6 +92,15 @@ public:
     int numLinea = 0;
     int margenTexto = 40;
     int limiteDerecho = 0;
+    // Page breaks, off unless SaltoPagina is set: a piece that would be drawn
+    // below grid line ultimaLinea first calls SaltoPagina, which starts a new
+    // page and sets numLinea where the text goes on.
+    int ultimaLinea = 0;
+    std::function<void()> SaltoPagina;
+
+private:
+    std::size_t caracteresQueCaben(std::string_view pieza, int ancho);
+    void dibujar(int x, const std::string& pieza);
 };
 
 // Style setters: exactly one style at a time, at the current size.

@@ -52,6 +52,30 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     if (rejilla.pasoLinea < 1 || u < 1) throw ErrorImpresion(mensajePaginaPequena());
     columnas.comprobarOrigen(rejilla.LineaY(9));
 
+    // Nothing on the grid comes nearer than 4 units to the frame's bottom
+    // edge, which a text's opaque ground would erase. Texts that pass the
+    // last line go on over further pages under the same header; the chart
+    // with its figures is never split. A page must hold the chart below the
+    // header.
+    const int puntosFuente = s.puntosFuente();
+    const Estilo estiloFuente = s.estiloFuente();
+    s.fuente(puntosFuente, Estilo::Negrita);  // the chart's style
+    const int altoW = s.altoTexto("W");
+    s.fuente(6, Estilo::Negrita);
+    const int altoEscala = s.altoTexto("10");
+    s.fuente(puntosFuente, estiloFuente);
+    const int fondo = columnas.marco.y2 - 4;
+    rejilla.ultimaLinea = (fondo - altoW - 30) / rejilla.pasoLinea;
+    // The chart from grid line n: seven blocks of 4 lines, the last one's
+    // scale digits, then the share of unanswered items 2 lines below.
+    auto cabeGrafico = [&](int n) {
+        return (n + 24) * rejilla.pasoLinea + 2 * altoW + 8 + altoEscala <= fondo &&
+               n + 30 <= rejilla.ultimaLinea;
+    };
+    constexpr int kLineaContinuacion = 10;  // as "DESCRIPCIÓN DEL GRUPO:"
+    constexpr int kLineaGraficoSolo = 11;   // two below the header's rule
+    if (!cabeGrafico(kLineaGraficoSolo)) throw ErrorImpresion(mensajePaginaPequena());
+
     columnas.CabeceraPagina = [&] {
         const Rectangulo& m = columnas.marco;
         s.rectangulo(m.x1, m.y1, m.x2, m.y2);
@@ -79,19 +103,35 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     impresora.EmpezarDocumento(s);
     columnas.CabeceraPagina();
 
+    auto nuevaPagina = [&] {
+        s.nuevaPagina();
+        columnas.CabeceraPagina();
+    };
+    auto seguirEnOtraPagina = [&](const std::string& titulo) {
+        nuevaPagina();
+        s.texto(40, rejilla.LineaY(kLineaContinuacion), titulo);
+        rejilla.numLinea = kLineaContinuacion + 2;
+    };
+
     // First page, on the grid.
     s.texto(40, rejilla.LineaY(10), "DESCRIPCIÓN DEL GRUPO:"_cp);
     rejilla.numLinea = 12;
+    rejilla.SaltoPagina = [&] { seguirEnOtraPagina("DESCRIPCIÓN DEL GRUPO (continuación):"_cp); };
     rejilla.EscribirMultilinea(perfil.descripcion);
+    rejilla.SaltoPagina = nullptr;
     rejilla.numLinea += 3;
-    s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
-    rejilla.numLinea += 2;
+    if (cabeGrafico(rejilla.numLinea + 2)) {
+        s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
+        rejilla.numLinea += 2;
+    } else {
+        nuevaPagina();  // the header's rule stands above the chart
+        rejilla.numLinea = kLineaGraficoSolo;
+    }
 
     // The chart's lines go first and its texts over them: the texts' opaque
     // ground keeps the percentages and the scale digits readable where the
     // profile line or a band-limit line crosses them.
     EstiloNegrita(s);
-    const int altoW = s.altoTexto("W");
     struct Bloque {
         int y1, y2, y3;
     };
@@ -130,15 +170,22 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     s.texto(40, rejilla.LineaY(rejilla.numLinea),
             "PORCENTAJE SIN RESPUESTA: " + porcentajeSinRespuesta(perfil));
     rejilla.numLinea += 2;
-    s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
-    rejilla.numLinea += 2;
+    // The heading of the observations keeps their first line with it.
+    if (rejilla.numLinea + 4 <= rejilla.ultimaLinea) {
+        s.linea(20, rejilla.LineaY(rejilla.numLinea), ancho - 30, rejilla.LineaY(rejilla.numLinea));
+        rejilla.numLinea += 2;
+    } else {
+        nuevaPagina();
+        rejilla.numLinea = kLineaContinuacion;
+    }
     s.texto(40, rejilla.LineaY(rejilla.numLinea), "OBSERVACIONES:");
     rejilla.numLinea += 2;
+    rejilla.SaltoPagina = [&] { seguirEnOtraPagina("OBSERVACIONES (continuación):"_cp); };
     rejilla.EscribirMultilinea(perfil.observaciones);
+    rejilla.SaltoPagina = nullptr;
 
     // Item pages, in two columns.
-    s.nuevaPagina();
-    columnas.CabeceraPagina();
+    nuevaPagina();
     columnas.EmpezarColumnas(columnas.yTexto);
     std::size_t l = 0;
     for (int i = 1; i <= kNumItems; ++i) {

@@ -303,12 +303,33 @@ TEST(Rejilla, APieceEndingOnTheLimitStaysAndAGreaterOneWraps) {
     EXPECT_EQ(r.numLinea, 2);
 }
 
-TEST(Rejilla, AFirstPieceTooWideLeavesItsLineEmpty) {
+TEST(Rejilla, NoLineIsLeftEmptyAndAWordWiderThanTheLineIsCutAtItsEnd) {
     SuperficieGrabadora s(400, 660);
     TEscritorRejilla r(s);
-    r.EscribirParrafo(std::string(36, 'a') + " b");
-    EXPECT_EQ(s.llamadas, (V{t(40, 40, std::string(36, 'a') + " "), t(40, 50, "b")}));
-    EXPECT_EQ(r.numLinea, 3);
+    // Only its blank passes the limit: the first piece stays on the first line.
+    r.EscribirParrafo(std::string(35, 'a') + " b");
+    EXPECT_EQ(s.llamadas, (V{t(40, 30, std::string(35, 'a') + " "), t(40, 40, "b")}));
+    s.llamadas.clear();
+    // After a word, a wider one starts a new line and fills each line up to 320.
+    r.EscribirParrafo("x " + std::string(80, 'c') + " d");
+    EXPECT_EQ(s.llamadas,
+              (V{t(40, 50, "x "), t(40, 60, std::string(35, 'c')), t(40, 70, std::string(35, 'c')),
+                 t(40, 80, std::string(10, 'c') + " "), t(128, 80, "d")}));
+    EXPECT_EQ(r.numLinea, 6);
+}
+
+TEST(Rejilla, ATextPastTheLastLineGoesOnWhereTheBreakPutsIt) {
+    SuperficieGrabadora s(400, 660);
+    TEscritorRejilla r(s);
+    r.ultimaLinea = 2;
+    r.SaltoPagina = [&] {
+        s.llamadas.push_back("salto");
+        r.numLinea = 10;
+    };
+    // The blank line on line 2 breaks nothing: the next text does.
+    r.EscribirMultilinea("a\r\nb\r\n\r\nc");
+    EXPECT_EQ(s.llamadas, (V{t(40, 30, "a"), t(40, 40, "b"), "salto", t(40, 130, "c")}));
+    EXPECT_EQ(r.numLinea, 11);
 }
 
 TEST(Rejilla, MultilineSplitsAtCrLfAndEmptyTextsAdvanceOneLine) {

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <regex>
+#include <set>
 
 #include "method/Textos.h"
 #include "platform/Texto.h"
@@ -169,6 +171,20 @@ TEST_F(Perfil, LongerDescriptionsMoveTheChartDown) {
     DibujarPerfil(p, s, '.', imp);
     EXPECT_TRUE(contiene(s.llamadas, "linea 20,1830 780,1830 #000000/1"));  // 15 + 3 = 18
     EXPECT_TRUE(contiene(s.llamadas, t(40, 2000, "CARGA MENTAL", "N")));
+    // Fifteen lines leave the chart whole on the first page (the last line a
+    // text may take is 65) but no room for the observations' heading and
+    // first line: both start the next page, on lines 10 and 12.
+    p.descripcion = "x";
+    for (int i = 1; i < 15; ++i) p.descripcion += "\r\nx";
+    s.llamadas.clear();
+    DibujarPerfil(p, s, '.', imp);
+    const auto pagina = std::find(s.llamadas.begin(), s.llamadas.end(), "pagina");
+    EXPECT_NE(
+        std::find(s.llamadas.begin(), pagina, t(40, 6230, "PORCENTAJE SIN RESPUESTA:    75 %")),
+        pagina);
+    const auto obs = std::find(pagina, s.llamadas.end(), t(40, 1030, "OBSERVACIONES:"));
+    ASSERT_NE(obs, s.llamadas.end());
+    EXPECT_EQ(*(obs + 1), t(40, 1230, "Sin "));
 }
 
 TEST_F(Perfil, ItemPagesHoldEveryItemOptionAndNoAnswerLine) {
@@ -219,8 +235,75 @@ TEST_F(Perfil, EveryItemPageRepeatsTheHeader) {
         }
 }
 
+TEST_F(Perfil, LongTextsGoOnOverFurtherPagesAndNothingCrossesTheFrame) {
+    // 810 x 1980: the frame is (10,40)-(790,1940); a page holds grid lines 12 to 63.
+    p.descripcion.clear();
+    p.observaciones.clear();
+    for (int i = 0; i < 90; ++i) {
+        p.descripcion += "d" + std::to_string(i) + " con unas cuantas palabras\r\n";
+        p.observaciones += "\r\no" + std::to_string(i) + " y algo más"_cp;
+    }
+    p.descripcion += std::string(300, 'w');  // wider than four lines
+    SuperficieGrabadora s(810, 1980);
+    DibujarPerfil(p, s, '.', imp);
+    const std::regex texto("texto (\\d+),(\\d+) \"(.*)\" (\\d+)(N?)C? #000000");
+    const std::regex numeros("-?\\d+");
+    V palabras;
+    int pagina = 1, paginaGrafico = 0;
+    std::set<int> paginasFactores;
+    for (const auto& l : s.llamadas) {
+        std::smatch m;
+        if (l == "pagina") ++pagina;
+        if (l.rfind("polilinea", 0) == 0) paginaGrafico = pagina;
+        if (std::regex_match(l, m, texto)) {
+            const std::string t = m[3];
+            palabras.push_back(t);
+            const int x = std::stoi(m[1]), y = std::stoi(m[2]), puntos = std::stoi(m[4]);
+            const auto letras =
+                std::count_if(t.begin(), t.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            const int ancho = static_cast<int>(letras) * (puntos + static_cast<int>(m[5].length()));
+            // Inside the frame: a text's opaque ground would erase its edge.
+            EXPECT_TRUE(x > 10 && y > 40 && x + ancho <= 790 && y + 2 * puntos <= 1940) << l;
+            for (const auto& n : nombresFactor)
+                if (t == cp1252AUtf8(n)) paginasFactores.insert(pagina);
+        } else if (l.rfind("linea", 0) == 0 || l.rfind("polilinea", 0) == 0) {
+            const std::string puntos = l.substr(0, l.find(" #"));
+            for (auto it = std::sregex_iterator(puntos.begin(), puntos.end(), numeros);
+                 it != std::sregex_iterator(); ++it)
+                EXPECT_TRUE(std::stoi(it->str()) >= 0 && std::stoi(it->str()) <= 1980) << l;
+        }
+    }
+    EXPECT_EQ(s.filtrar("rectangulo").size(), static_cast<std::size_t>(pagina));
+    for (const auto& r : s.filtrar("rectangulo"))
+        EXPECT_EQ(r, "rectangulo 10,40 790,1940 #000000/1");
+    // Every paragraph and every letter of the long word, in order.
+    std::size_t k = 0;
+    auto siguiente = [&](const std::string& p) {
+        k = static_cast<std::size_t>(std::find(palabras.begin() + k, palabras.end(), p) -
+                                     palabras.begin());
+        return k < palabras.size();
+    };
+    for (int i = 0; i < 90; ++i) EXPECT_TRUE(siguiente("d" + std::to_string(i) + " ")) << i;
+    std::string w;
+    while (k < palabras.size() && palabras[k].rfind("ww", 0) != 0) ++k;
+    for (; k < palabras.size() && palabras[k].find_first_not_of("w ") == std::string::npos; ++k)
+        w += palabras[k];
+    EXPECT_EQ(w, std::string(300, 'w'));
+    EXPECT_TRUE(siguiente("PORCENTAJE SIN RESPUESTA:    75 %"));
+    EXPECT_TRUE(siguiente("OBSERVACIONES:"));
+    for (int i = 0; i < 90; ++i) EXPECT_TRUE(siguiente("o" + std::to_string(i) + " ")) << i;
+    EXPECT_TRUE(contiene(palabras, "DESCRIPCIÓN DEL GRUPO (continuación):"));
+    EXPECT_TRUE(contiene(palabras, "OBSERVACIONES (continuación):"));
+    // The chart whole on one page, after the description, and the item pages after it all.
+    EXPECT_GT(paginaGrafico, 1);
+    EXPECT_EQ(paginasFactores, std::set<int>{paginaGrafico});
+    EXPECT_EQ(cuenta(palabras, std::regex("   75\\.00")), 75u);
+}
+
 TEST_F(Perfil, APageTooSmallIsRefusedBeforeAnythingIsDrawn) {
-    for (auto [ancho, alto] : {std::pair{89, 6600}, std::pair{810, 65}, std::pair{810, 150}}) {
+    // The last one has room for the columns but not for the chart below the header.
+    for (auto [ancho, alto] :
+         {std::pair{89, 6600}, std::pair{810, 65}, std::pair{810, 150}, std::pair{810, 200}}) {
         SuperficieGrabadora s(ancho, alto);
         EXPECT_THROW(DibujarPerfil(p, s, '.', imp), ErrorImpresion) << ancho << "x" << alto;
         EXPECT_TRUE(s.llamadas.empty());
