@@ -1,13 +1,12 @@
 #include "ui/Editores.h"
 
-#include <QItemSelectionModel>
-#include <QListView>
 #include <QLocale>
+#include <type_traits>
 #include <unordered_map>
 
 #include "platform/Dialogos.h"
+#include "platform/qt/Escritorio.h"
 #include "platform/qt/TextoQt.h"
-#include "ui/ListaRegistros.h"
 #include "ui/UCuestionario.h"
 #include "ui/UGrupo.h"
 #include "ui/UMain.h"
@@ -35,12 +34,6 @@ char separadorDecimal() {
     return QLocale().decimalPoint() == QStringLiteral(",") ? ',' : '.';
 }
 
-int filaElegida(const QListView* lista) {
-    if (!lista->selectionModel()) return -1;
-    const QModelIndexList elegidas = lista->selectionModel()->selectedIndexes();
-    return elegidas.isEmpty() ? -1 : elegidas.front().row();
-}
-
 namespace {
 
 std::vector<TCuestionario*>& miembros(TGrupo& g) {
@@ -49,6 +42,9 @@ std::vector<TCuestionario*>& miembros(TGrupo& g) {
 std::vector<TGrupo*>& miembros(TCuestionario& q) {
     return q.grupos;
 }
+std::vector<TGrupo*>& miembros(TPerfil& p) {
+    return p.grupos;
+}
 
 const std::vector<std::unique_ptr<TGrupo>>& todos(const TKoral& d, const TGrupo*) {
     return d.grupos;
@@ -56,6 +52,10 @@ const std::vector<std::unique_ptr<TGrupo>>& todos(const TKoral& d, const TGrupo*
 const std::vector<std::unique_ptr<TCuestionario>>& todos(const TKoral& d, const TCuestionario*) {
     return d.cuestionarios;
 }
+
+// Groups do not record the profiles that take them in.
+template <class Propio>
+constexpr bool kDosLados = !std::is_same_v<Propio, TPerfil>;
 
 // Removes the last entry with identifier `id`; false when there is none.
 template <class T>
@@ -72,7 +72,25 @@ bool quitarUltimoId(std::vector<T*>& v, std::int32_t id) {
 const char* const kError04 = "Error 04 en el tratamiento del archivo";
 const char* const kError05 = "Error 05 en el proceso de este cuestionario";
 
+// A link that "<" did not find: the profile editor tells it in the plain
+// box, the other two in the "Atención" box.
+template <class Propio>
+void avisarFalta() {
+    if constexpr (kDosLados<Propio>)
+        Mensaje(kError04);
+    else
+        CajaMensaje(kTituloPrograma, kError04);
+}
+
 }  // namespace
+
+template <class Propio, class Otro>
+TMiembros<Propio, Otro>::TMiembros(QObject* padre) {
+    const auto orden =
+        kDosLados<Propio> ? TListaRegistros::Orden::alfabetico : TListaRegistros::Orden::llegada;
+    disponibles_ = new TListaDe<Otro>(padre, orden);
+    asociados_ = new TListaDe<Otro>(padre, orden);
+}
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::marcar() {
@@ -123,55 +141,57 @@ void TMiembros<Propio, Otro>::abrir(TKoral& doc, Propio& propio, const std::stri
     disp.reserve(lista.size());
     for (std::size_t i = 0; i < lista.size(); ++i)
         if (!asociado[i]) disp.emplace_back(aQString(lista[i]->nombre), lista[i].get());
-    disponibles_.llenar(std::move(disp));
-    asociados_.llenar(std::move(asoc));
+    disponibles_->llenar(std::move(disp));
+    asociados_->llenar(std::move(asoc));
 }
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::agregar(int fila) {
-    if (!propio_ || fila < 0 || fila >= disponibles_.rowCount()) return;
-    Otro* o = disponibles_.registro(fila);
-    asociados_.agregar(disponibles_.texto(fila), o);
+    if (!propio_ || fila < 0 || fila >= disponibles_->rowCount()) return;
+    Otro* o = disponibles_->registro(fila);
+    asociados_->agregar(disponibles_->texto(fila), o);
     miembros(*propio_).push_back(o);
-    miembros(*o).push_back(propio_);
-    disponibles_.quitar(fila);
+    if constexpr (kDosLados<Propio>) miembros(*o).push_back(propio_);
+    disponibles_->quitar(fila);
     marcar();
 }
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::agregarTodos() {
-    if (!propio_ || disponibles_.rowCount() == 0) return;
+    if (!propio_ || disponibles_->rowCount() == 0) return;
     // The same links, in the same order, as ">" on the first entry until the
     // list is empty; the list is rebuilt once.
-    typename TListaDe<Otro>::Entradas mover = disponibles_.entradas();
+    typename TListaDe<Otro>::Entradas mover = disponibles_->entradas();
     auto& propios = miembros(*propio_);
     propios.reserve(propios.size() + mover.size());
     for (const auto& [texto, o] : mover) {
         propios.push_back(o);
-        miembros(*o).push_back(propio_);
+        if constexpr (kDosLados<Propio>) miembros(*o).push_back(propio_);
     }
-    typename TListaDe<Otro>::Entradas asoc = asociados_.entradas();
-    asoc.insert(asoc.end(), mover.begin(), mover.end());
-    asociados_.llenar(std::move(asoc));
-    disponibles_.llenar({});
+    asociados_->anexar(std::move(mover));
+    disponibles_->llenar({});
     marcar();
 }
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::quitar(int fila) {
-    if (!propio_ || fila < 0 || fila >= asociados_.rowCount()) return;
-    Otro* o = asociados_.registro(fila);
-    disponibles_.agregar(asociados_.texto(fila), o);
-    if (!quitarUltimoId(miembros(*propio_), o->id)) Mensaje(kError04);
-    if (!quitarUltimoId(miembros(*o), propio_->id)) Mensaje(kError04);
-    asociados_.quitar(fila);
+    if (!propio_ || fila < 0 || fila >= asociados_->rowCount()) return;
+    Otro* o = asociados_->registro(fila);
+    const bool propioQuitado = quitarUltimoId(miembros(*propio_), o->id);
+    bool otroQuitado = true;
+    if constexpr (kDosLados<Propio>) otroQuitado = quitarUltimoId(miembros(*o), propio_->id);
+    disponibles_->agregar(asociados_->texto(fila), o);
+    asociados_->quitar(fila);
     marcar();
+    // Told once the lists show the move.
+    if (!propioQuitado) avisarFalta<Propio>();
+    if (!otroQuitado) avisarFalta<Propio>();
 }
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::quitarTodos() {
-    if (!propio_ || asociados_.rowCount() == 0) return;
-    typename TListaDe<Otro>::Entradas mover = asociados_.entradas();
+    if (!propio_ || asociados_->rowCount() == 0) return;
+    typename TListaDe<Otro>::Entradas mover = asociados_->entradas();
 
     // The record's own list: each entry takes away the last remaining link
     // with its identifier, as "<" on the first entry until the list is empty.
@@ -180,12 +200,13 @@ void TMiembros<Propio, Otro>::quitarTodos() {
     for (const Otro* o : propios)
         if (o) ++presentes[o->id];
     std::unordered_map<std::int32_t, std::size_t> pedidos;
-    std::vector<char> faltaPropio(mover.size(), 0);
+    // Per entry: how many sides lacked the link.
+    std::vector<int> faltas(mover.size(), 0);
     for (std::size_t k = 0; k < mover.size(); ++k) {
         const std::int32_t id = mover[k].second->id;
         auto it = presentes.find(id);
         if (it == presentes.end() || it->second == 0) {
-            faltaPropio[k] = 1;
+            faltas[k] = 1;
         } else {
             --it->second;
             ++pedidos[id];
@@ -206,19 +227,20 @@ void TMiembros<Propio, Otro>::quitarTodos() {
     }
     propios.assign(quedan.rbegin(), quedan.rend());
 
-    for (std::size_t k = 0; k < mover.size(); ++k) {
-        if (faltaPropio[k]) Mensaje(kError04);
-        if (!quitarUltimoId(miembros(*mover[k].second), propio_->id)) Mensaje(kError04);
+    if constexpr (kDosLados<Propio>) {
+        for (std::size_t k = 0; k < mover.size(); ++k)
+            if (!quitarUltimoId(miembros(*mover[k].second), propio_->id)) ++faltas[k];
     }
 
-    typename TListaDe<Otro>::Entradas disp = disponibles_.entradas();
-    disp.insert(disp.end(), mover.begin(), mover.end());
-    disponibles_.llenar(std::move(disp));
-    asociados_.llenar({});
+    disponibles_->anexar(std::move(mover));
+    asociados_->llenar({});
     marcar();
+    for (int f : faltas)
+        for (; f > 0; --f) avisarFalta<Propio>();
 }
 
 template class TMiembros<TCuestionario, TGrupo>;
 template class TMiembros<TGrupo, TCuestionario>;
+template class TMiembros<TPerfil, TGrupo>;
 
 }  // namespace koral

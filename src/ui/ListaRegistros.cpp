@@ -4,8 +4,10 @@
 
 namespace koral {
 
-TListaRegistros::TListaRegistros(QObject* parent)
-    : QAbstractListModel(parent), collator_(QLocale(QLocale::Spanish, QLocale::Spain)) {
+TListaRegistros::TListaRegistros(Orden orden, QObject* parent)
+    : QAbstractListModel(parent),
+      orden_(orden),
+      collator_(QLocale(QLocale::Spanish, QLocale::Spain)) {
     collator_.setCaseSensitivity(Qt::CaseSensitive);
 }
 
@@ -28,19 +30,43 @@ bool TListaRegistros::antes(const Entrada& a, const Entrada& b) {
 }
 
 std::size_t TListaRegistros::posicion(const Entrada& e) const {
+    if (orden_ == Orden::llegada) return entradas_.size();
     return static_cast<std::size_t>(std::upper_bound(entradas_.begin(), entradas_.end(), e, antes) -
                                     entradas_.begin());
+}
+
+void TListaRegistros::ponerAlFinal(Pares& pares) {
+    entradas_.reserve(entradas_.size() + pares.size());
+    for (auto& [t, r] : pares) {
+        QCollatorSortKey clave = collator_.sortKey(t);
+        entradas_.push_back(Entrada{std::move(t), std::move(clave), r});
+    }
 }
 
 void TListaRegistros::llenarPares(Pares pares) {
     beginResetModel();
     entradas_.clear();
-    entradas_.reserve(pares.size());
-    for (auto& [t, r] : pares) {
-        QCollatorSortKey clave = collator_.sortKey(t);
-        entradas_.push_back(Entrada{std::move(t), std::move(clave), r});
+    ponerAlFinal(pares);
+    if (orden_ == Orden::alfabetico) std::stable_sort(entradas_.begin(), entradas_.end(), antes);
+    endResetModel();
+}
+
+void TListaRegistros::anexarPares(Pares pares) {
+    if (pares.empty()) return;
+    const std::size_t antiguas = entradas_.size();
+    if (orden_ == Orden::llegada) {
+        const int desde = static_cast<int>(antiguas);
+        beginInsertRows({}, desde, desde + static_cast<int>(pares.size()) - 1);
+        ponerAlFinal(pares);
+        endInsertRows();
+        return;
     }
-    std::stable_sort(entradas_.begin(), entradas_.end(), antes);
+    // Equal entries keep the old ones first, as a stable sort of the whole.
+    beginResetModel();
+    ponerAlFinal(pares);
+    const auto medio = entradas_.begin() + static_cast<std::ptrdiff_t>(antiguas);
+    std::stable_sort(medio, entradas_.end(), antes);
+    std::inplace_merge(entradas_.begin(), medio, entradas_.end(), antes);
     endResetModel();
 }
 
@@ -68,6 +94,9 @@ int TListaRegistros::cambiarTexto(int fila, const QString& texto) {
 }
 
 bool TListaRegistros::contiene(const QString& texto) const {
+    if (orden_ == Orden::llegada)
+        return std::any_of(entradas_.begin(), entradas_.end(),
+                           [&](const Entrada& x) { return x.texto == texto; });
     // Equal texts have equal keys: search the run of equal keys only.
     const Entrada e{texto, collator_.sortKey(texto), nullptr};
     auto igualClave = [](const Entrada& a, const Entrada& b) {

@@ -1,6 +1,6 @@
 // The entries of a list box of records: the text shown and the record it
-// stands for, kept sorted by text. Filled in one go so that a company of
-// 100,000 questionnaires opens quickly.
+// stands for, kept sorted by text or in the order they came. Filled in one
+// go so that a company of 100,000 questionnaires opens quickly.
 #pragma once
 
 #include <QAbstractListModel>
@@ -18,11 +18,17 @@ namespace koral {
 class TListaRegistros : public QAbstractListModel {
     Q_OBJECT
 public:
+    enum class Orden {
+        alfabetico,  // sorted by text
+        llegada      // in the order given, each new entry at the end
+    };
+
     int rowCount(const QModelIndex& padre = {}) const override;
     QVariant data(const QModelIndex& indice, int rol) const override;
 
     void quitar(int fila);
-    // Changes an entry's text and moves it to its sorted place; returns the new row.
+    // Changes an entry's text and moves it to its place (the end, in a list
+    // in the order of arrival); returns the new row.
     int cambiarTexto(int fila, const QString& texto);
 
     QString texto(int fila) const { return entradas_[static_cast<std::size_t>(fila)].texto; }
@@ -30,10 +36,11 @@ public:
     bool contiene(const QString& texto) const;
 
 protected:
-    explicit TListaRegistros(QObject* parent);
+    TListaRegistros(Orden orden, QObject* parent);
 
     using Pares = std::vector<std::pair<QString, TRegistro*>>;
     void llenarPares(Pares pares);
+    void anexarPares(Pares pares);
     int agregarPar(const QString& texto, TRegistro* registro);
     TRegistro* registroEn(int fila) const {
         return entradas_[static_cast<std::size_t>(fila)].registro;
@@ -46,8 +53,10 @@ private:
         TRegistro* registro;
     };
     static bool antes(const Entrada& a, const Entrada& b);
+    void ponerAlFinal(Pares& pares);
     std::size_t posicion(const Entrada& e) const;
 
+    Orden orden_;
     QCollator collator_;
     std::vector<Entrada> entradas_;
 };
@@ -59,16 +68,15 @@ class TListaDe final : public TListaRegistros {
 public:
     using Entradas = std::vector<std::pair<QString, T*>>;
 
-    explicit TListaDe(QObject* parent = nullptr) : TListaRegistros(parent) {}
+    explicit TListaDe(QObject* parent = nullptr, Orden orden = Orden::alfabetico)
+        : TListaRegistros(orden, parent) {}
 
     // Replaces every entry.
-    void llenar(Entradas entradas) {
-        Pares pares;
-        pares.reserve(entradas.size());
-        for (auto& [texto, registro] : entradas) pares.emplace_back(std::move(texto), registro);
-        llenarPares(std::move(pares));
-    }
-    // Adds one entry in its sorted place; returns its row.
+    void llenar(Entradas entradas) { llenarPares(pares(std::move(entradas))); }
+    // Adds entries in one go, each in its place; in a list in the order of
+    // arrival the entries already there keep their rows and selection.
+    void anexar(Entradas entradas) { anexarPares(pares(std::move(entradas))); }
+    // Adds one entry in its place; returns its row.
     int agregar(const QString& texto, T* registro) { return agregarPar(texto, registro); }
     // Only T records came in: the one place where the kind is taken back.
     T* registro(int fila) const { return static_cast<T*>(registroEn(fila)); }
@@ -78,6 +86,14 @@ public:
         e.reserve(static_cast<std::size_t>(rowCount()));
         for (int i = 0; i < rowCount(); ++i) e.emplace_back(texto(i), registro(i));
         return e;
+    }
+
+private:
+    static Pares pares(Entradas entradas) {
+        Pares p;
+        p.reserve(entradas.size());
+        for (auto& [texto, registro] : entradas) p.emplace_back(std::move(texto), registro);
+        return p;
     }
 };
 

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyledItemDelegate>
@@ -20,7 +19,6 @@
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
-#include "ui/ListaRegistros.h"
 
 namespace koral {
 
@@ -249,24 +247,12 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
     Label3->setBuddy(txtIdentificador);
 
-    Label1 = new QLabel("Grupos disponibles:", this);
-    Label2 = new QLabel("Grupos asociados:", this);
-    lBox1 = new QListView(this);
-    lBox2 = new QListView(this);
-    lBox1->setObjectName("lBox1");
-    lBox2->setObjectName("lBox2");
-    disponibles_ = new TListaDe<TGrupo>(lBox1);
-    asociados_ = new TListaDe<TGrupo>(lBox2);
-    miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(*disponibles_, *asociados_);
-    for (auto [lista, modelo] : {std::pair{lBox1, disponibles_}, std::pair{lBox2, asociados_}}) {
-        lista->setModel(modelo);
-        lista->setSelectionMode(QAbstractItemView::SingleSelection);
-        lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        lista->setUniformItemSizes(true);
-        lista->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names: tool tip
-    }
-    connect(lBox1, &QListView::doubleClicked, this, &TfrmCuest::Button1Click);
-    connect(lBox2, &QListView::doubleClicked, this, &TfrmCuest::Button3Click);
+    auto* grupos = new TSelectorGrupos(
+        "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
+    miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos);
+    grupos->asociar(*miembros_);
+    Button7 = grupos->agregarBoton("NG", "Button7");
+    connect(Button7, &QPushButton::clicked, this, &TfrmCuest::Button7Click);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
         auto* b = new QPushButton(texto, this);
@@ -275,14 +261,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    Button1 = boton(">", "Button1", &TfrmCuest::Button1Click);
-    Button2 = boton(">>", "Button2", &TfrmCuest::Button2Click);
-    Button3 = boton("<", "Button3", &TfrmCuest::Button3Click);
-    Button4 = boton("<<", "Button4", &TfrmCuest::Button4Click);
-    Button7 = boton("NG", "Button7", &TfrmCuest::Button7Click);
     Button5 = boton("Aceptar", "Button5", &TfrmCuest::Button5Click);
     Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
-    for (QPushButton* b : {Button1, Button2, Button3, Button4, Button7}) b->setFixedWidth(36);
     Button5->setToolTip("Aceptar (Ctrl+Intro)");
     // The grids keep Tab and Enter: a way to accept from the keyboard.
     for (QKeySequence tecla :
@@ -318,26 +298,10 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     nombre->addWidget(Label3);
     nombre->addWidget(txtIdentificador, 1);
 
-    auto* mover = new QVBoxLayout;
-    mover->addStretch(1);
-    for (QPushButton* b : {Button1, Button2, Button3, Button4}) mover->addWidget(b);
-    mover->addSpacing(12);
-    mover->addWidget(Button7);
-    mover->addStretch(1);
-
-    auto* grupos = new QGridLayout;
-    grupos->addWidget(Label1, 0, 0);
-    grupos->addWidget(Label2, 0, 2);
-    grupos->addWidget(lBox1, 1, 0);
-    grupos->addLayout(mover, 1, 1);
-    grupos->addWidget(lBox2, 1, 2);
-    grupos->setColumnStretch(0, 1);
-    grupos->setColumnStretch(2, 1);
-
     auto* izquierda = new QVBoxLayout;
     izquierda->addLayout(nombre);
     izquierda->addSpacing(6);
-    izquierda->addLayout(grupos, 1);
+    izquierda->addWidget(grupos, 1);
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(Label11);
@@ -453,22 +417,6 @@ bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
     if (texto.size() == 1 && rejilla.currentColumn() >= 0 && admitido(texto.front(), item))
         return false;  // into the cell, over the selected text
     return true;       // any other character, blank and Backspace included, is dropped
-}
-
-void TfrmCuest::Button1Click() {
-    miembros_->agregar(filaElegida(lBox1));
-}
-
-void TfrmCuest::Button2Click() {
-    miembros_->agregarTodos();
-}
-
-void TfrmCuest::Button3Click() {
-    miembros_->quitar(filaElegida(lBox2));
-}
-
-void TfrmCuest::Button4Click() {
-    miembros_->quitarTodos();
 }
 
 void TfrmCuest::Button7Click() {

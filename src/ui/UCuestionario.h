@@ -14,14 +14,11 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPushButton;
 class QTableWidget;
 
 namespace koral {
 
-template <class T>
-class TListaDe;
 class TRejilla;
 
 class TfrmCuest : public QDialog {
@@ -46,14 +43,6 @@ public:
     // The system beep; tests count it here.
     std::function<void()> pitido;
 
-    QLabel* Label1;
-    QListView* lBox1;
-    QLabel* Label2;
-    QListView* lBox2;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
     QPushButton* Button7;
     QLabel* Label11;
     QGroupBox* GroupBox2;
@@ -70,10 +59,6 @@ public:
     QPushButton* Button5;
     QPushButton* Button6;
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
     void Button5Click();
     void Button6Click();
     void Button7Click();
@@ -90,8 +75,6 @@ private:
     void entrar(int factor, int columna);
 
     std::array<TRejilla*, kNumFactores> rejillas_{};
-    TListaDe<TGrupo>* disponibles_;
-    TListaDe<TGrupo>* asociados_;
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;

@@ -8,14 +8,9 @@
 #include "document/UData.h"
 #include "ui/Editores.h"
 
-class QLabel;
-class QListView;
 class QPushButton;
 
 namespace koral {
-
-template <class T>
-class TListaDe;
 
 class TfrmGrupo : public QDialog {
     Q_OBJECT
@@ -32,25 +27,11 @@ public:
     // "Grupo <" + name + ">", at most 57 characters.
     static QString titulo(const std::string& nombre);
 
-    QLabel* Label1;
-    QListView* lBox1;
-    QLabel* Label2;
-    QListView* lBox2;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
     QPushButton* Button5;
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
     void Button5Click();
 
 private:
-    TListaDe<TCuestionario>* disponibles_;
-    TListaDe<TCuestionario>* asociados_;
     std::unique_ptr<TMiembros<TGrupo, TCuestionario>> miembros_;
 };
 

@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -83,16 +81,6 @@ QString aCaja(const std::string& texto) {
     return t;
 }
 
-TGrupo* grupoDe(const QListWidgetItem* i) {
-    return static_cast<TGrupo*>(i->data(Qt::UserRole).value<void*>());
-}
-
-QListWidgetItem* entrada(TGrupo* g) {
-    auto* i = new QListWidgetItem(aQString(g->nombre));
-    i->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(g)));
-    return i;
-}
-
 }  // namespace
 
 TfrmPerfil::TfrmPerfil(QWidget* parent)
@@ -101,23 +89,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     setWindowTitle("Perfil <>");
     imagen_.fill(Qt::white);
 
-    Label1 = new QLabel("Grupos disponibles:", this);
-    Label2 = new QLabel("Grupos asociados:", this);
-    for (QLabel* l : {Label1, Label2}) {
-        QFont f = l->font();
-        f.setPointSizeF(f.pointSizeF() + 2);
-        l->setFont(f);
-    }
-    lBox1 = new QListWidget(this);
-    lBox2 = new QListWidget(this);
-    lBox1->setObjectName("lBox1");
-    lBox2->setObjectName("lBox2");
-    for (QListWidget* l : {lBox1, lBox2}) {
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
-        l->setUniformItemSizes(true);
-    }
-    connect(lBox1, &QListWidget::itemDoubleClicked, this, &TfrmPerfil::Button1Click);
-    connect(lBox2, &QListWidget::itemDoubleClicked, this, &TfrmPerfil::Button3Click);
+    auto* grupos = new TSelectorGrupos(
+        "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::mayores, this);
+    miembros_ = std::make_unique<TMiembros<TPerfil, TGrupo>>(grupos);
+    grupos->asociar(*miembros_);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmPerfil::*manejador)()) {
         auto* b = new QPushButton(texto, this);
@@ -126,15 +101,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    Button1 = boton(">", "Button1", &TfrmPerfil::Button1Click);
-    Button2 = boton(">>", "Button2", &TfrmPerfil::Button2Click);
-    Button3 = boton("<", "Button3", &TfrmPerfil::Button3Click);
-    Button4 = boton("<<", "Button4", &TfrmPerfil::Button4Click);
     btnCalcular = boton("Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
     btnAceptar = boton("Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
     btnCancelar = boton("Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
     Button5 = boton("Imprimir", "Button5", &TfrmPerfil::Button5Click);
-    for (QPushButton* b : {Button1, Button2, Button3, Button4}) b->setFixedWidth(36);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
@@ -180,7 +150,8 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     lblNSujetos = new QLabel(QString::fromUtf8("Nº Sujetos: 0"), this);
     lblNSujetos->setObjectName("lblNSujetos");
     lblAnonimato = new QLabel(
-        QString::fromUtf8("Atención: con tan pocas personas sus respuestas podrían reconocerse."), this);
+        QString::fromUtf8("Atención: con tan pocas personas sus respuestas podrían reconocerse."),
+        this);
     lblAnonimato->setObjectName("lblAnonimato");
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
@@ -194,7 +165,8 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     PopupMenu1 = new QMenu(this);
     Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
     Imprimir1 = PopupMenu1->addAction("Imprimir", this, &TfrmPerfil::Button5Click);
-    GuardarImagen1 = PopupMenu1->addAction("Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
+    GuardarImagen1 =
+        PopupMenu1->addAction("Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
     connect(Image1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
 
@@ -203,24 +175,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     nombre->addWidget(Label5);
     nombre->addWidget(txtIdentificador, 1);
 
-    auto* flechas = new QVBoxLayout;
-    flechas->addStretch(1);
-    for (QPushButton* b : {Button1, Button2, Button3, Button4}) flechas->addWidget(b);
-    flechas->addStretch(1);
-
-    auto* grupos = new QGridLayout;
-    grupos->addWidget(Label1, 0, 0);
-    grupos->addWidget(Label2, 0, 2);
-    grupos->addWidget(lBox1, 1, 0);
-    grupos->addLayout(flechas, 1, 1);
-    grupos->addWidget(lBox2, 1, 2);
-    grupos->setColumnStretch(0, 1);
-    grupos->setColumnStretch(2, 1);
-
     auto* izquierda = new QVBoxLayout;
     izquierda->addLayout(nombre);
     izquierda->addSpacing(6);
-    izquierda->addLayout(grupos, 1);
+    izquierda->addWidget(grupos, 1);
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(PageControl1, 1);
@@ -267,82 +225,15 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
     Button5->setEnabled(imprime);
     Imprimir1->setEnabled(imprime);
 
-    lBox1->clear();
-    lBox2->clear();
     txtIdentificador->setText(aQString(p.nombre));
     lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(p.nSujetos));
     mmDescripcion->setPlainText(aCaja(p.descripcion));
     mmObservaciones->setPlainText(aCaja(p.observaciones));
 
-    for (const auto& g : doc.grupos) lBox1->addItem(entrada(g.get()));
-    for (TGrupo* g : p.grupos) {
-        if (!g) {
-            Mensaje("Ocurrió un error 03 en el archivo"_cp);
-            continue;
-        }
-        lBox2->addItem(entrada(g));
-        int ultima = -1;
-        for (int i = lBox1->count(); i-- > 0;) {
-            if (grupoDe(lBox1->item(i))->id == g->id) {
-                ultima = i;
-                break;
-            }
-        }
-        if (ultima < 0)
-            Mensaje("Error 05 en el proceso de este cuestionario");
-        else
-            delete lBox1->takeItem(ultima);
-    }
+    miembros_->abrir(doc, p, "Ocurrió un error 03 en el archivo"_cp);
 
     btnCalcularClick();
     PageControl1->setCurrentIndex(0);
-}
-
-void TfrmPerfil::mover(QListWidget* desde, QListWidget* hacia, int fila) {
-    QListWidgetItem* i = desde->takeItem(fila);
-    hacia->addItem(i);
-    i->setSelected(false);
-}
-
-void TfrmPerfil::Button1Click() {
-    const int fila = filaElegida(lBox1);
-    if (!perfil_ || fila < 0) return;
-    perfil_->grupos.push_back(grupoDe(lBox1->item(fila)));
-    mover(lBox1, lBox2, fila);
-    // The selection is stored in the company file, accepted or not.
-    doc_->modificado = true;
-}
-
-void TfrmPerfil::Button2Click() {
-    while (perfil_ && lBox1->count() > 0) {
-        lBox1->item(0)->setSelected(true);
-        Button1Click();
-    }
-}
-
-void TfrmPerfil::Button3Click() {
-    const int fila = filaElegida(lBox2);
-    if (!perfil_ || fila < 0) return;
-    const TGrupo* g = grupoDe(lBox2->item(fila));
-    auto& grupos = perfil_->grupos;
-    bool quitado = false;
-    for (std::size_t i = grupos.size(); i-- > 0;) {
-        if (grupos[i] && grupos[i]->id == g->id) {
-            grupos.erase(grupos.begin() + static_cast<std::ptrdiff_t>(i));
-            quitado = true;
-            break;
-        }
-    }
-    mover(lBox2, lBox1, fila);
-    doc_->modificado = true;
-    if (!quitado) CajaMensaje(kTituloPrograma, "Error 04 en el tratamiento del archivo");
-}
-
-void TfrmPerfil::Button4Click() {
-    while (perfil_ && lBox2->count() > 0) {
-        lBox2->item(0)->setSelected(true);
-        Button3Click();
-    }
 }
 
 void TfrmPerfil::btnCalcularClick() {

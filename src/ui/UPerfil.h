@@ -4,15 +4,16 @@
 
 #include <QDialog>
 #include <QImage>
+#include <memory>
 #include <string>
 
 #include "document/UData.h"
+#include "ui/Editores.h"
 
 class QAction;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -43,14 +44,6 @@ public:
     static constexpr int kAnchoGrafico = 337;
     static constexpr int kAltoGrafico = 245;
 
-    QLabel* Label1;
-    QListWidget* lBox1;
-    QLabel* Label2;
-    QListWidget* lBox2;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QPushButton* Button4;
     QTabWidget* PageControl1;
     QLabel* Image1;
     QPlainTextEdit* mmDes;
@@ -73,10 +66,6 @@ public:
     QAction* Imprimir1;
     QAction* GuardarImagen1;
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
     void btnCalcularClick();
     void btnAceptarClick();
     void btnCancelarClick();
@@ -92,11 +81,10 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    void mover(QListWidget* desde, QListWidget* hacia, int fila);
-
     TKoral* doc_ = nullptr;
     TPerfil* perfil_ = nullptr;
     QImage imagen_;
+    std::unique_ptr<TMiembros<TPerfil, TGrupo>> miembros_;
 };
 
 }  // namespace koral

@@ -25,6 +25,7 @@ set(KORAL_UI_FUENTES
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/Editores.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/Iconos.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/ListaRegistros.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/SelectorGrupos.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/UChild.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/UCuestionario.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/UGrupo.cpp

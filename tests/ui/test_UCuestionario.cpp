@@ -44,6 +44,14 @@ std::string cadena(const Respuestas& r) {
     return std::string(r.begin(), r.end());
 }
 
+// A control of a window, found by its object name.
+template <class T = QPushButton>
+T* control(const QObject& ventana, const char* nombre) {
+    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
+    if (!c) qFatal("no control named %s", nombre);
+    return c;
+}
+
 }  // namespace
 
 class TestUCuestionario : public QObject {
@@ -73,6 +81,12 @@ class TestUCuestionario : public QObject {
             if (!QTest::qWaitForWindowActive(&frm)) qWarning("editor not active");
         }
         TGrupo* grupo(const std::string& n) { return doc.buscarGrupo(n); }
+        template <class T>
+        T* hijo(const char* nombre) {
+            return control<T>(frm, nombre);
+        }
+        QPushButton* boton(const char* nombre) { return control(frm, nombre); }
+        QListView* lista(const char* nombre) { return control<QListView>(frm, nombre); }
     };
 
     static QWidget* foco() { return QApplication::focusWidget(); }
@@ -83,14 +97,14 @@ class TestUCuestionario : public QObject {
 
     // The item whose cell editor has the keyboard focus, or 0.
     static int itemActual(TfrmCuest& f) {
-        const QTableWidget* grids[] = {f.SGrid1, f.SGrid2, f.SGrid3, f.SGrid4,
-                                       f.SGrid5, f.SGrid6, f.SGrid7};
         QWidget* w = foco();
         if (!qobject_cast<QLineEdit*>(w)) return 0;
-        for (int k = 0; k < kNumFactores; ++k)
-            if (grids[k]->isAncestorOf(w))
-                return kFactores[static_cast<std::size_t>(k)].primerItem +
-                       grids[k]->currentColumn();
+        for (int k = 0; k < kNumFactores; ++k) {
+            const std::string nombre = "SGrid" + std::to_string(k + 1);
+            const auto* grid = control<QTableWidget>(f, nombre.c_str());
+            if (grid->isAncestorOf(w))
+                return kFactores[static_cast<std::size_t>(k)].primerItem + grid->currentColumn();
+        }
         return 0;
     }
     // Moves the cursor forward from item 1 to `item` with Tab.
@@ -115,7 +129,7 @@ private slots:
         b.q->respuestas[74] = '5';
         b.abrir();
         QCOMPARE(b.frm.windowTitle(), QString("Cuestionario <C000001>"));
-        QCOMPARE(b.frm.txtIdentificador->text(), QString("C000001"));
+        QCOMPARE(b.hijo<QLineEdit>("txtIdentificador")->text(), QString("C000001"));
         QCOMPARE(itemActual(b.frm), 1);
         // The cell's text is selected: a digit replaces it.
         auto* editor = qobject_cast<QLineEdit*>(foco());
@@ -124,14 +138,15 @@ private slots:
         QCOMPARE(b.frm.textoItem(5), QString("3"));
         QCOMPARE(b.frm.textoItem(75), QString("5"));
         // Header rows: the item numbers of each factor.
-        QCOMPARE(b.frm.SGrid1->columnCount(), 11);
-        QCOMPARE(b.frm.SGrid3->columnCount(), 19);
-        QCOMPARE(b.frm.SGrid4->columnCount(), 17);
-        QCOMPARE(b.frm.SGrid7->columnCount(), 6);
-        QCOMPARE(b.frm.SGrid1->horizontalHeaderItem(0)->text(), QString("1"));
-        QCOMPARE(b.frm.SGrid2->horizontalHeaderItem(0)->text(), QString("12"));
-        QCOMPARE(b.frm.SGrid7->horizontalHeaderItem(5)->text(), QString("75"));
-        QCOMPARE(b.frm.etiquetas[3]->text(), QString::fromUtf8("Supervisión - Participac.: "));
+        QCOMPARE(b.hijo<QTableWidget>("SGrid1")->columnCount(), 11);
+        QCOMPARE(b.hijo<QTableWidget>("SGrid3")->columnCount(), 19);
+        QCOMPARE(b.hijo<QTableWidget>("SGrid4")->columnCount(), 17);
+        QCOMPARE(b.hijo<QTableWidget>("SGrid7")->columnCount(), 6);
+        QCOMPARE(b.hijo<QTableWidget>("SGrid1")->horizontalHeaderItem(0)->text(), QString("1"));
+        QCOMPARE(b.hijo<QTableWidget>("SGrid2")->horizontalHeaderItem(0)->text(), QString("12"));
+        QCOMPARE(b.hijo<QTableWidget>("SGrid7")->horizontalHeaderItem(5)->text(), QString("75"));
+        QCOMPARE(b.hijo<QLabel>("Label7")->text(),
+                 QString::fromUtf8("Supervisión - Participac.: "));
     }
 
     void onlyTheItemsDigitsAreAdmitted() {
@@ -182,7 +197,7 @@ private slots:
         QCOMPARE(itemActual(b.frm), 11);
         tecla(Qt::Key_Tab);
         QCOMPARE(itemActual(b.frm), 12);
-        QVERIFY(b.frm.SGrid2->isAncestorOf(foco()));
+        QVERIFY(b.hijo<QTableWidget>("SGrid2")->isAncestorOf(foco()));
         tecla(Qt::Key_Return);
         QCOMPARE(itemActual(b.frm), 13);
         tecla(Qt::Key_Enter);  // the keypad's
@@ -204,7 +219,7 @@ private slots:
         tecla(Qt::Key_Right);
         QCOMPARE(b.pitidos, 3);
         QCOMPARE(itemActual(b.frm), 75);
-        QVERIFY(b.frm.SGrid7->isAncestorOf(foco()));
+        QVERIFY(b.hijo<QTableWidget>("SGrid7")->isAncestorOf(foco()));
 
         // All the way back with Left: one beep on item 1.
         for (int i = 0; i < 74; ++i) tecla(Qt::Key_Left);
@@ -250,7 +265,7 @@ private slots:
         QCOMPARE(b.frm.textoItem(1), QString("34"));
         tecla(Qt::Key_Tab);
         QCOMPARE(b.frm.textoItem(1), QString("34"));  // stored in the cell on leaving
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.q->respuestas[0], '3');
     }
 
@@ -260,7 +275,7 @@ private slots:
         b.q->puntuaciones.fill(9.5);
         b.abrir();
         for (int item = 1; item <= kNumItems; ++item) QCOMPARE(b.frm.textoItem(item), QString("0"));
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.frm.result(), int(QDialog::Accepted));
         QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
         QCOMPARE(b.q->sinRespuesta, 75);
@@ -298,7 +313,7 @@ private slots:
         editor->selectAll();
         editor->paste();
         QCOMPARE(b.frm.textoItem(4), QString("4"));
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(cadena(b.q->respuestas).substr(0, 5), std::string("00040"));
     }
 
@@ -307,42 +322,42 @@ private slots:
         b.abrir();
         const QStringList todos = {QString::fromUtf8("Almacén"), QString::fromUtf8("Mañanas"),
                                    "oficina", "Turno"};
-        QCOMPARE(textos(b.frm.lBox1), todos);
-        QVERIFY(textos(b.frm.lBox2).isEmpty());
+        QCOMPARE(textos(b.lista("lBox1")), todos);
+        QVERIFY(textos(b.lista("lBox2")).isEmpty());
 
         // ">" without a selection does nothing.
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
         QVERIFY(b.q->grupos.empty());
 
-        elegir(b.frm.lBox1, 1);
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        elegir(b.lista("lBox1"), 1);
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
         TGrupo* mananas = b.grupo("Mañanas"_cp);
         QCOMPARE(nombres(b.q->grupos), "Mañanas;"_cp);
         QCOMPARE(mananas->cuestionarios, std::vector<TCuestionario*>{b.q});
-        QCOMPARE(textos(b.frm.lBox2), QStringList{QString::fromUtf8("Mañanas")});
+        QCOMPARE(textos(b.lista("lBox2")), QStringList{QString::fromUtf8("Mañanas")});
         QVERIFY(b.doc.modificado);
 
         // A double-click moves the entry clicked; the list stays sorted.
-        dobleClic(b.frm.lBox1, 2);  // Turno
-        dobleClic(b.frm.lBox1, 0);  // Almacén
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{QString::fromUtf8("Almacén"),
-                                                   QString::fromUtf8("Mañanas"), "Turno"}));
+        dobleClic(b.lista("lBox1"), 2);  // Turno
+        dobleClic(b.lista("lBox1"), 0);  // Almacén
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{QString::fromUtf8("Almacén"),
+                                                        QString::fromUtf8("Mañanas"), "Turno"}));
         QCOMPARE(nombres(b.q->grupos), "Mañanas;Turno;Almacén;"_cp);
-        QCOMPARE(textos(b.frm.lBox1), QStringList{"oficina"});
+        QCOMPARE(textos(b.lista("lBox1")), QStringList{"oficina"});
 
-        dobleClic(b.frm.lBox2, 1);  // Mañanas back
+        dobleClic(b.lista("lBox2"), 1);  // Mañanas back
         QCOMPARE(nombres(b.q->grupos), "Turno;Almacén;"_cp);
         QVERIFY(mananas->cuestionarios.empty());
 
-        QTest::mouseClick(b.frm.Button2, Qt::LeftButton);  // ">>"
-        QCOMPARE(textos(b.frm.lBox2), todos);
-        QVERIFY(textos(b.frm.lBox1).isEmpty());
+        QTest::mouseClick(b.boton("Button2"), Qt::LeftButton);  // ">>"
+        QCOMPARE(textos(b.lista("lBox2")), todos);
+        QVERIFY(textos(b.lista("lBox1")).isEmpty());
         QCOMPARE(nombres(b.q->grupos), "Turno;Almacén;Mañanas;oficina;"_cp);
         for (const auto& g : b.doc.grupos)
             QCOMPARE(g->cuestionarios, std::vector<TCuestionario*>{b.q});
 
-        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);  // "<<"
-        QCOMPARE(textos(b.frm.lBox1), todos);
+        QTest::mouseClick(b.boton("Button4"), Qt::LeftButton);  // "<<"
+        QCOMPARE(textos(b.lista("lBox1")), todos);
         QVERIFY(b.q->grupos.empty());
         for (const auto& g : b.doc.grupos) QVERIFY(g->cuestionarios.empty());
         QVERIFY(b.dlg.mensajes.empty());
@@ -353,10 +368,10 @@ private slots:
         b.abrir();
         escribir('2');
         tecla(Qt::Key_Tab);
-        b.frm.txtIdentificador->setText("Otro");
-        elegir(b.frm.lBox1, 3);
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
-        QTest::mouseClick(b.frm.Button6, Qt::LeftButton);
+        b.hijo<QLineEdit>("txtIdentificador")->setText("Otro");
+        elegir(b.lista("lBox1"), 3);
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button6"), Qt::LeftButton);
         QCOMPARE(b.frm.result(), int(QDialog::Rejected));
         QCOMPARE(b.q->nombre, std::string("C000001"));
         QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
@@ -368,11 +383,12 @@ private slots:
 
     void acceptRenamesUnlessTheNameIsTaken() {
         Banco b;
+        auto* nombre = b.hijo<QLineEdit>("txtIdentificador");
         TCuestionario* otro = b.doc.agregarCuestionario("C000002");
         b.abrir();
-        b.frm.txtIdentificador->setText("C000002");
+        nombre->setText("C000002");
         escribir('1');
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.dlg.mensajes,
                  std::vector<std::string>{"Este identificador ya existe. No se cambia."});
         QCOMPARE(b.q->nombre, std::string("C000001"));
@@ -381,32 +397,32 @@ private slots:
 
         // Case counts: "c000002" is another name.
         b.abrir();
-        b.frm.txtIdentificador->setText("c000002");
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        nombre->setText("c000002");
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.q->nombre, std::string("c000002"));
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(1));
 
         // A long name keeps its first 49 characters, unless that cut is taken.
         b.abrir();
-        b.frm.txtIdentificador->setText(QString(60, 'x'));
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        nombre->setText(QString(60, 'x'));
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.q->nombre, std::string(49, 'x'));
         b.abrir(otro);
-        b.frm.txtIdentificador->setText(QString(55, 'x'));
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        nombre->setText(QString(55, 'x'));
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(otro->nombre, std::string("C000002"));
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(2));
 
         // Characters without a Windows-1252 form cannot be typed into the name.
         b.abrir();
-        b.frm.txtIdentificador->setFocus();
-        b.frm.txtIdentificador->setText("Ana");
-        QTest::sendKeyEvent(QTest::Click, b.frm.txtIdentificador, Qt::Key_unknown,
-                            QString(QChar(0x3A9)), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Click, b.frm.txtIdentificador, Qt::Key_unknown,
-                            QString::fromUtf8("ñ"), Qt::NoModifier);
-        QCOMPARE(b.frm.txtIdentificador->text(), QString::fromUtf8("Anañ"));
-        QTest::mouseClick(b.frm.Button5, Qt::LeftButton);
+        nombre->setFocus();
+        nombre->setText("Ana");
+        QTest::sendKeyEvent(QTest::Click, nombre, Qt::Key_unknown, QString(QChar(0x3A9)),
+                            Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, nombre, Qt::Key_unknown, QString::fromUtf8("ñ"),
+                            Qt::NoModifier);
+        QCOMPARE(nombre->text(), QString::fromUtf8("Anañ"));
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(b.q->nombre, "Anañ"_cp);
     }
 
@@ -421,20 +437,20 @@ private slots:
         QCOMPARE(b.dlg.mensajes, (std::vector<std::string>{"Ocurrió un erro 03 en el archivo",
                                                            "Error 05 en el proceso de este "
                                                            "cuestionario"}));
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Ajeno", "Turno"}));
-        QCOMPARE(textos(b.frm.lBox1).size(), 3);
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{"Ajeno", "Turno"}));
+        QCOMPARE(textos(b.lista("lBox1")).size(), 3);
 
         // "<" on the foreign group: its member list lacks the questionnaire.
-        elegir(b.frm.lBox2, 0);
-        QTest::mouseClick(b.frm.Button3, Qt::LeftButton);
+        elegir(b.lista("lBox2"), 0);
+        QTest::mouseClick(b.boton("Button3"), Qt::LeftButton);
         QCOMPARE(b.dlg.mensajes.back(), std::string("Error 04 en el tratamiento del archivo"));
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(3));
-        QCOMPARE(textos(b.frm.lBox1).front(), QString("Ajeno"));
+        QCOMPARE(textos(b.lista("lBox1")).front(), QString("Ajeno"));
         QCOMPARE(b.q->grupos.size(), std::size_t(2));  // the null entry and Turno
 
         // "<<" on Turno, whose side was already gone: one notice, the other side removed.
         b.grupo("Turno")->cuestionarios.clear();
-        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button4"), Qt::LeftButton);
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(4));
         QCOMPARE(b.q->grupos, std::vector<TGrupo*>{nullptr});
     }
@@ -442,7 +458,7 @@ private slots:
     void newGroupHint() {
         Banco b;
         b.abrir();
-        QTest::mouseClick(b.frm.Button7, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button7"), Qt::LeftButton);
         QCOMPARE(b.dlg.mensajes,
                  std::vector<std::string>{"Cierre esta ventanta, genere el nuevo grupo, y vuelva"});
         QVERIFY(b.frm.isVisible());
@@ -471,9 +487,9 @@ private slots:
             editor->activateWindow();
             QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
             QTest::keyClick(QApplication::focusWidget(), '2');
-            editor->txtIdentificador->setText("Z1");
+            control<QLineEdit>(*editor, "txtIdentificador")->setText("Z1");
             visto = true;
-            QTest::mouseClick(editor->Button5, Qt::LeftButton);
+            QTest::mouseClick(control(*editor, "Button5"), Qt::LeftButton);
         });
         dlg.campos.push_back({true, "C000001"});
         QTest::mouseClick(w->CNewButton, Qt::LeftButton);

@@ -29,6 +29,14 @@ QStringList textos(const QListView* lista) {
     return t;
 }
 
+// A control of a window, found by its object name.
+template <class T = QPushButton>
+T* control(const QObject& ventana, const char* nombre) {
+    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
+    if (!c) qFatal("no control named %s", nombre);
+    return c;
+}
+
 }  // namespace
 
 class TestUGrupo : public QObject {
@@ -52,6 +60,12 @@ class TestUGrupo : public QObject {
             if (!QTest::qWaitForWindowExposed(&frm)) qWarning("editor not exposed");
         }
         TCuestionario* q(const char* n) { return doc.buscarCuestionario(n); }
+        template <class T>
+        T* hijo(const char* nombre) {
+            return control<T>(frm, nombre);
+        }
+        QPushButton* boton(const char* nombre) { return control(frm, nombre); }
+        QListView* lista(const char* nombre) { return control<QListView>(frm, nombre); }
     };
 
     static void elegir(QListView* lista, int fila) {
@@ -69,11 +83,11 @@ private slots:
         Banco b;
         b.abrir();
         QCOMPARE(b.frm.windowTitle(), QString("Grupo <Taller>"));
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3", "C3"}));
-        QVERIFY(textos(b.frm.lBox2).isEmpty());
-        QCOMPARE(b.frm.Label1->text(), QString("Cuestionarios disponibles:"));
-        QVERIFY(b.frm.Label1->font().bold());
-        QCOMPARE(b.frm.Button5->text(), QString("Salir"));
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"A1", "b2", "c3", "C3"}));
+        QVERIFY(textos(b.lista("lBox2")).isEmpty());
+        QCOMPARE(b.hijo<QLabel>("Label1")->text(), QString("Cuestionarios disponibles:"));
+        QVERIFY(b.hijo<QLabel>("Label1")->font().bold());
+        QCOMPARE(b.boton("Button5")->text(), QString("Salir"));
     }
 
     void theCaptionKeepsAWholeNameAndCutsALongerOne() {
@@ -88,34 +102,34 @@ private slots:
         b.q("b2")->grupos = {b.g};
         b.g->cuestionarios = {b.q("b2")};
         b.abrir();
-        QCOMPARE(textos(b.frm.lBox2), QStringList{"b2"});
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "c3", "C3"}));
+        QCOMPARE(textos(b.lista("lBox2")), QStringList{"b2"});
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"A1", "c3", "C3"}));
 
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);  // no selection: nothing
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);  // no selection: nothing
         QCOMPARE(b.g->cuestionarios.size(), std::size_t(1));
 
-        elegir(b.frm.lBox1, 2);
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        elegir(b.lista("lBox1"), 2);
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
         QCOMPARE(b.g->cuestionarios, (std::vector<TCuestionario*>{b.q("b2"), b.q("C3")}));
         QCOMPARE(b.q("C3")->grupos, std::vector<TGrupo*>{b.g});
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"b2", "C3"}));
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{"b2", "C3"}));
         QVERIFY(b.doc.modificado);
 
-        dobleClic(b.frm.lBox2, 0);  // b2 out
+        dobleClic(b.lista("lBox2"), 0);  // b2 out
         QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("C3")});
         QVERIFY(b.q("b2")->grupos.empty());
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3"}));
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"A1", "b2", "c3"}));
 
-        QTest::mouseClick(b.frm.Button2, Qt::LeftButton);  // ">>"
-        QVERIFY(textos(b.frm.lBox1).isEmpty());
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"A1", "b2", "c3", "C3"}));
+        QTest::mouseClick(b.boton("Button2"), Qt::LeftButton);  // ">>"
+        QVERIFY(textos(b.lista("lBox1")).isEmpty());
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{"A1", "b2", "c3", "C3"}));
         QCOMPARE(b.g->cuestionarios,
                  (std::vector<TCuestionario*>{b.q("C3"), b.q("A1"), b.q("b2"), b.q("c3")}));
         for (const auto& q : b.doc.cuestionarios) QCOMPARE(q->grupos, std::vector<TGrupo*>{b.g});
 
-        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);  // "<<"
-        QVERIFY(textos(b.frm.lBox2).isEmpty());
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"A1", "b2", "c3", "C3"}));
+        QTest::mouseClick(b.boton("Button4"), Qt::LeftButton);  // "<<"
+        QVERIFY(textos(b.lista("lBox2")).isEmpty());
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"A1", "b2", "c3", "C3"}));
         QVERIFY(b.g->cuestionarios.empty());
         for (const auto& q : b.doc.cuestionarios) QVERIFY(q->grupos.empty());
         QVERIFY(b.dlg.mensajes.empty());
@@ -124,8 +138,8 @@ private slots:
     void theCloseBoxKeepsEveryMove() {
         Banco b;
         b.abrir();
-        elegir(b.frm.lBox1, 0);
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        elegir(b.lista("lBox1"), 0);
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
         b.frm.close();
         QVERIFY(!b.frm.isVisible());
         QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("A1")});
@@ -144,12 +158,12 @@ private slots:
                  (std::vector<std::string>{"Ha desaparecido un cuestionario",
                                            "Error 05 en el proceso de este cuestionario",
                                            "Error 05 en el proceso de este cuestionario"}));
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"A1", "A1", "Ajeno"}));
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"b2", "c3", "C3"}));
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{"A1", "A1", "Ajeno"}));
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"b2", "c3", "C3"}));
 
         // "<<": A1 twice in the group but the group once in A1's groups, and
         // never in Ajeno's: one notice for each missing side.
-        QTest::mouseClick(b.frm.Button4, Qt::LeftButton);
+        QTest::mouseClick(b.boton("Button4"), Qt::LeftButton);
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(5));
         QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{nullptr});
         QVERIFY(b.q("A1")->grupos.empty());
@@ -159,21 +173,22 @@ private slots:
         Banco b;
         TfrmCuest cuest;
         b.abrir();
-        elegir(b.frm.lBox1, 1);  // b2
-        QTest::mouseClick(b.frm.Button1, Qt::LeftButton);
+        elegir(b.lista("lBox1"), 1);  // b2
+        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
         b.frm.close();
 
         cuest.abrir(b.doc, *b.q("b2"));
-        QCOMPARE(textos(cuest.lBox2), QStringList{"Taller"});
-        QVERIFY(textos(cuest.lBox1).isEmpty());
-        cuest.Button3Click();  // no selection
-        cuest.lBox2->setCurrentIndex(cuest.lBox2->model()->index(0, 0));
-        cuest.Button3Click();
-        cuest.Button6Click();  // cancelled: the move stays
+        auto* asociados = control<QListView>(cuest, "lBox2");
+        QCOMPARE(textos(asociados), QStringList{"Taller"});
+        QVERIFY(textos(control<QListView>(cuest, "lBox1")).isEmpty());
+        control(cuest, "Button3")->click();  // no selection
+        asociados->setCurrentIndex(asociados->model()->index(0, 0));
+        control(cuest, "Button3")->click();
+        control(cuest, "Button6")->click();  // cancelled: the move stays
 
         b.abrir();
-        QVERIFY(textos(b.frm.lBox2).isEmpty());
-        QCOMPARE(textos(b.frm.lBox1).size(), 4);
+        QVERIFY(textos(b.lista("lBox2")).isEmpty());
+        QCOMPARE(textos(b.lista("lBox1")).size(), 4);
     }
 
     void aLargeCompanyOpensAndMovesInBulk() {
@@ -185,17 +200,18 @@ private slots:
             enlazar(*b.doc.cuestionarios[i], *b.g);
         b.abrir();
         const int total = static_cast<int>(b.doc.cuestionarios.size());
-        QCOMPARE(b.frm.lBox1->model()->rowCount() + b.frm.lBox2->model()->rowCount(), total);
-        QCOMPARE(b.frm.lBox2->model()->rowCount(), (total + 1) / 2);
-        QCOMPARE(textos(b.frm.lBox2).front(), QString("A1"));
+        QCOMPARE(b.lista("lBox1")->model()->rowCount() + b.lista("lBox2")->model()->rowCount(),
+                 total);
+        QCOMPARE(b.lista("lBox2")->model()->rowCount(), (total + 1) / 2);
+        QCOMPARE(textos(b.lista("lBox2")).front(), QString("A1"));
 
-        b.frm.Button2Click();
+        b.boton("Button2")->click();
         QCOMPARE(b.g->cuestionarios.size(), std::size_t(total));
         for (const auto& q : b.doc.cuestionarios) QCOMPARE(q->grupos.size(), std::size_t(1));
-        b.frm.Button4Click();
+        b.boton("Button4")->click();
         QVERIFY(b.g->cuestionarios.empty());
         for (const auto& q : b.doc.cuestionarios) QVERIFY(q->grupos.empty());
-        QCOMPARE(b.frm.lBox1->model()->rowCount(), total);
+        QCOMPARE(b.lista("lBox1")->model()->rowCount(), total);
         QVERIFY(b.dlg.mensajes.empty());
     }
 
@@ -217,7 +233,7 @@ private slots:
         bool visto = false;
         QTimer::singleShot(0, editor, [&] {
             QTRY_VERIFY(editor->isVisible());
-            QCOMPARE(textos(editor->lBox1), QStringList{"Q1"});
+            QCOMPARE(textos(control<QListView>(*editor, "lBox1")), QStringList{"Q1"});
             visto = true;
             editor->close();
         });

@@ -5,13 +5,13 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -35,10 +35,19 @@ using prueba::EscritorioGuion;
 
 namespace {
 
-QStringList textos(const QListWidget* lista) {
+QStringList textos(const QListView* lista) {
     QStringList t;
-    for (int i = 0; i < lista->count(); ++i) t << lista->item(i)->text();
+    for (int i = 0; i < lista->model()->rowCount(); ++i)
+        t << lista->model()->index(i, 0).data().toString();
     return t;
+}
+
+// A control of a window, found by its object name.
+template <class T = QPushButton>
+T* control(const QObject& ventana, const char* nombre) {
+    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
+    if (!c) qFatal("no control named %s", nombre);
+    return c;
 }
 
 std::string nombres(const std::vector<TGrupo*>& v) {
@@ -86,11 +95,17 @@ class TestUPerfil : public QObject {
             if (!QTest::qWaitForWindowExposed(&frm)) qWarning("editor not exposed");
         }
         TGrupo* g(const char* n) { return doc.buscarGrupo(n); }
-        int lineasDes() const { return frm.mmDes->document()->blockCount(); }
+        int lineasDes() { return hijo<QPlainTextEdit>("mmDes")->document()->blockCount(); }
+        template <class T>
+        T* hijo(const char* nombre) {
+            return control<T>(frm, nombre);
+        }
+        QPushButton* boton(const char* nombre) { return control(frm, nombre); }
+        QListView* lista(const char* nombre) { return control<QListView>(frm, nombre); }
     };
 
-    static void elegir(QListWidget* lista, int fila) {
-        const QRect r = lista->visualItemRect(lista->item(fila));
+    static void elegir(QListView* lista, int fila) {
+        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
         QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     }
     static void clic(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
@@ -100,18 +115,18 @@ private slots:
     void fewSubjectsBringTheConfidentialityNotice() {
         Banco b;
         b.abrir();  // three subjects
-        QVERIFY(!b.frm.lblAnonimato->isHidden());
-        elegir(b.frm.lBox1, 2);  // Medio: nobody
-        clic(b.frm.Button1);
-        clic(b.frm.btnCalcular);
+        QVERIFY(!b.hijo<QLabel>("lblAnonimato")->isHidden());
+        elegir(b.lista("lBox1"), 2);  // Medio: nobody
+        clic(b.boton("Button1"));
+        clic(b.boton("btnCalcular"));
         QCOMPARE(b.p->nSujetos, 0);
-        QVERIFY(b.frm.lblAnonimato->isHidden());
-        elegir(b.frm.lBox2, 0);
-        clic(b.frm.Button3);
+        QVERIFY(b.hijo<QLabel>("lblAnonimato")->isHidden());
+        elegir(b.lista("lBox2"), 0);
+        clic(b.boton("Button3"));
         for (int i = 0; i < 2; ++i) b.doc.agregarCuestionario("Otro " + std::to_string(i));
-        clic(b.frm.btnCalcular);
+        clic(b.boton("btnCalcular"));
         QCOMPARE(b.p->nSujetos, kMinimoSujetosAnonimato);
-        QVERIFY(b.frm.lblAnonimato->isHidden());
+        QVERIFY(b.hijo<QLabel>("lblAnonimato")->isHidden());
     }
 
     void theChartIsSavedAsPngOrSvg() {
@@ -127,7 +142,8 @@ private slots:
         ejecutor.rutas.push_back(svg.toStdString());
         ejecutor.rutas.push_back(std::nullopt);
         acciones[2]->trigger();
-        QCOMPARE(ejecutor.llamadas.at(0).dialogo.filtro, std::string("Imagen PNG|*.png|Imagen SVG|*.svg"));
+        QCOMPARE(ejecutor.llamadas.at(0).dialogo.filtro,
+                 std::string("Imagen PNG|*.png|Imagen SVG|*.svg"));
         QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32),
                  b.frm.imagen().convertToFormat(QImage::Format_RGB32));
         acciones[2]->trigger();
@@ -165,21 +181,23 @@ private slots:
 
     void opensComputedOnTheFirstPage() {
         Banco b;
-        b.frm.PageControl1->setCurrentIndex(2);
+        auto* paginas = b.hijo<QTabWidget>("PageControl1");
+        auto* distribucion = b.hijo<QPlainTextEdit>("mmDes");
+        paginas->setCurrentIndex(2);
         b.abrir();
         QCOMPARE(b.frm.windowTitle(), QString("Perfil <P000001>"));
-        QCOMPARE(b.frm.PageControl1->currentIndex(), 0);
-        QCOMPARE(b.frm.PageControl1->tabText(1), QString("Descriptivo"));
-        QCOMPARE(b.frm.PageControl1->tabText(2), QString("Observaciones"));
+        QCOMPARE(paginas->currentIndex(), 0);
+        QCOMPARE(paginas->tabText(1), QString("Descriptivo"));
+        QCOMPARE(paginas->tabText(2), QString("Observaciones"));
         // In document order, all available: no groups counts everyone.
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Alfa", "Medio"}));
-        QCOMPARE(b.frm.lBox2->count(), 0);
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"Zeta", "Alfa", "Medio"}));
+        QCOMPARE(b.lista("lBox2")->model()->rowCount(), 0);
         QCOMPARE(b.p->nSujetos, 3);
-        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
+        QCOMPARE(b.hijo<QLabel>("lblNSujetos")->text(), QString::fromUtf8("Nº Sujetos: 3"));
         QCOMPARE(b.lineasDes(), 439);
         // Item 1: one subject of three chose option 1, one gave no answer.
-        QVERIFY(b.frm.mmDes->document()->findBlockByNumber(1).text().startsWith("   33.33%   "));
-        QCOMPARE(b.frm.mmDes->document()->findBlockByNumber(6).text(),
+        QVERIFY(distribucion->document()->findBlockByNumber(1).text().startsWith("   33.33%   "));
+        QCOMPARE(distribucion->document()->findBlockByNumber(6).text(),
                  QString("   33.33%   sin respuesta"));
         // The chart: bands green, yellow, red between x = 30, 130, 205, 280.
         const QImage& i = b.frm.imagen();
@@ -191,56 +209,60 @@ private slots:
         QCOMPARE(color(i, 206, 30), QRgb(0xFF0000));
         QCOMPARE(color(i, 279, 30), QRgb(0xFF0000));
         QCOMPARE(color(i, 300, 5), QRgb(0xFFFFFF));
-        QCOMPARE(b.frm.Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(b.hijo<QLabel>("Image1")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                  i.convertToFormat(QImage::Format_RGB32));
         QVERIFY(b.dlg.mensajes.empty());
     }
 
     void movesShowNothingNewUntilCalcular() {
         Banco b;
+        auto* distribucion = b.hijo<QPlainTextEdit>("mmDes");
+        auto* sujetos = b.hijo<QLabel>("lblNSujetos");
         b.abrir();
-        const QString des = b.frm.mmDes->toPlainText();
+        const QString des = distribucion->toPlainText();
         const QImage antes = b.frm.imagen();
-        elegir(b.frm.lBox1, 1);  // Alfa
-        clic(b.frm.Button1);
+        elegir(b.lista("lBox1"), 1);  // Alfa
+        clic(b.boton("Button1"));
         QCOMPARE(nombres(b.p->grupos), std::string("Alfa;"));
-        QCOMPARE(textos(b.frm.lBox2), QStringList{"Alfa"});
-        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
-        QCOMPARE(b.frm.mmDes->toPlainText(), des);
+        QCOMPARE(textos(b.lista("lBox2")), QStringList{"Alfa"});
+        QCOMPARE(sujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
+        QCOMPARE(distribucion->toPlainText(), des);
         QCOMPARE(b.frm.imagen(), antes);
         QCOMPARE(b.p->nSujetos, 3);
         QVERIFY(b.doc.modificado);
 
-        clic(b.frm.btnCalcular);
+        clic(b.boton("btnCalcular"));
         QCOMPARE(b.p->nSujetos, 2);
-        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 2"));
-        QVERIFY(b.frm.mmDes->toPlainText() != des);
+        QCOMPARE(sujetos->text(), QString::fromUtf8("Nº Sujetos: 2"));
+        QVERIFY(distribucion->toPlainText() != des);
         QVERIFY(b.frm.imagen() != antes);
         QCOMPARE(b.lineasDes(), 439);
     }
 
     void allInThenAllOutPutsThemBackInTheOrderTheyStood() {
         Banco b;
+        auto* lBox1 = b.lista("lBox1");
+        auto* lBox2 = b.lista("lBox2");
         b.p->grupos = {b.g("Medio")};
         b.abrir();
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Alfa"}));
-        QCOMPARE(textos(b.frm.lBox2), QStringList{"Medio"});
-        clic(b.frm.Button2);
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Medio", "Zeta", "Alfa"}));
+        QCOMPARE(textos(lBox1), (QStringList{"Zeta", "Alfa"}));
+        QCOMPARE(textos(lBox2), QStringList{"Medio"});
+        clic(b.boton("Button2"));
+        QCOMPARE(textos(lBox2), (QStringList{"Medio", "Zeta", "Alfa"}));
         QCOMPARE(nombres(b.p->grupos), std::string("Medio;Zeta;Alfa;"));
-        QCOMPARE(b.frm.lBox1->count(), 0);
-        clic(b.frm.Button4);
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Medio", "Zeta", "Alfa"}));
-        QCOMPARE(b.frm.lBox2->count(), 0);
+        QCOMPARE(lBox1->model()->rowCount(), 0);
+        clic(b.boton("Button4"));
+        QCOMPARE(textos(lBox1), (QStringList{"Medio", "Zeta", "Alfa"}));
+        QCOMPARE(lBox2->model()->rowCount(), 0);
         QVERIFY(b.p->grupos.empty());
 
         // A double-click moves one; without a selection a button does nothing.
-        clic(b.frm.Button1);
-        QCOMPARE(b.frm.lBox2->count(), 0);
-        elegir(b.frm.lBox1, 2);
-        QTest::mouseDClick(b.frm.lBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                           b.frm.lBox1->visualItemRect(b.frm.lBox1->item(2)).center());
-        QCOMPARE(textos(b.frm.lBox2), QStringList{"Alfa"});
+        clic(b.boton("Button1"));
+        QCOMPARE(lBox2->model()->rowCount(), 0);
+        elegir(lBox1, 2);
+        QTest::mouseDClick(lBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           lBox1->visualRect(lBox1->model()->index(2, 0)).center());
+        QCOMPARE(textos(lBox2), QStringList{"Alfa"});
         QVERIFY(b.escritorio.cajas.empty());
     }
 
@@ -249,12 +271,12 @@ private slots:
         b.p->grupos = {b.g("Zeta")};
         b.abrir();
         b.p->grupos.clear();
-        elegir(b.frm.lBox2, 0);
-        clic(b.frm.Button3);
+        elegir(b.lista("lBox2"), 0);
+        clic(b.boton("Button3"));
         QCOMPARE(b.escritorio.cajas,
                  std::vector<std::string>{"Error 04 en el tratamiento del archivo"});
         QCOMPARE(b.escritorio.titulos.back(), std::string(kTituloPrograma));
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Alfa", "Medio", "Zeta"}));
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"Alfa", "Medio", "Zeta"}));
         QVERIFY(b.dlg.mensajes.empty());
     }
 
@@ -267,8 +289,8 @@ private slots:
         b.abrir();
         QCOMPARE(b.dlg.mensajes,
                  std::vector<std::string>{"Error 05 en el proceso de este cuestionario"});
-        QCOMPARE(textos(b.frm.lBox2), (QStringList{"Ajeno", "Alfa"}));
-        QCOMPARE(textos(b.frm.lBox1), (QStringList{"Zeta", "Medio"}));
+        QCOMPARE(textos(b.lista("lBox2")), (QStringList{"Ajeno", "Alfa"}));
+        QCOMPARE(textos(b.lista("lBox1")), (QStringList{"Zeta", "Medio"}));
     }
 
     void aFailedComputationKeepsWhatWasShown() {
@@ -278,20 +300,22 @@ private slots:
         b.abrir();
         QCOMPARE(b.dlg.mensajes,
                  std::vector<std::string>{"Ocurrió error en el nº de Cuestionarios"});
-        QCOMPARE(b.frm.lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 42"));
+        QCOMPARE(b.hijo<QLabel>("lblNSujetos")->text(), QString::fromUtf8("Nº Sujetos: 42"));
         QCOMPARE(b.p->nSujetos, 0);
     }
 
     void acceptStoresNameAndTextsWithCrLf() {
         Banco b;
+        auto* descripcion = b.hijo<QPlainTextEdit>("mmDescripcion");
+        auto* nombre = b.hijo<QLineEdit>("txtIdentificador");
         b.doc.agregarPerfil("Otro");
         b.p->descripcion = "uno\r\ndos";
         b.abrir();
-        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString("uno\ndos"));
-        b.frm.mmDescripcion->setPlainText(QString::fromUtf8("línea 1\nlínea\u00A02"));
-        b.frm.mmObservaciones->setPlainText("obs");
-        b.frm.txtIdentificador->setText("Otro");
-        clic(b.frm.btnAceptar);
+        QCOMPARE(descripcion->toPlainText(), QString("uno\ndos"));
+        descripcion->setPlainText(QString::fromUtf8("línea 1\nlínea\u00A02"));
+        b.hijo<QPlainTextEdit>("mmObservaciones")->setPlainText("obs");
+        nombre->setText("Otro");
+        clic(b.boton("btnAceptar"));
         QCOMPARE(b.dlg.mensajes,
                  std::vector<std::string>{"Este identificador ya existe. No se cambia"});
         QCOMPARE(b.p->nombre, std::string("P000001"));
@@ -300,31 +324,32 @@ private slots:
         QCOMPARE(b.frm.result(), int(QDialog::Accepted));
 
         b.abrir();
-        b.frm.txtIdentificador->setText(QString(60, 'p'));
-        clic(b.frm.btnAceptar);
+        nombre->setText(QString(60, 'p'));
+        clic(b.boton("btnAceptar"));
         QCOMPARE(b.p->nombre, std::string(49, 'p'));
         b.abrir();
-        b.frm.txtIdentificador->clear();
-        clic(b.frm.btnAceptar);
+        nombre->clear();
+        clic(b.boton("btnAceptar"));
         QCOMPARE(b.p->nombre, std::string());
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(1));
     }
 
     void theTextBoxesRefuseWhatTheCompanyFileCannotHold() {
         Banco b;
+        auto* descripcion = b.hijo<QPlainTextEdit>("mmDescripcion");
         b.abrir();
-        b.frm.PageControl1->setCurrentIndex(2);
-        b.frm.mmDescripcion->setFocus();
+        b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(2);
+        descripcion->setFocus();
         for (const char* t : {"a", "€", "Ω", "ñ", "😀"})
-            QTest::sendKeyEvent(QTest::Click, b.frm.mmDescripcion, Qt::Key_unknown,
-                                QString::fromUtf8(t), Qt::NoModifier);
-        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString::fromUtf8("a€ñ"));
+            QTest::sendKeyEvent(QTest::Click, descripcion, Qt::Key_unknown, QString::fromUtf8(t),
+                                Qt::NoModifier);
+        QCOMPARE(descripcion->toPlainText(), QString::fromUtf8("a€ñ"));
         QApplication::clipboard()->setText(QString::fromUtf8("xΩy😀z"));
-        b.frm.mmDescripcion->paste();
-        QCOMPARE(b.frm.mmDescripcion->toPlainText(), QString::fromUtf8("a€ñxyz"));
-        QTest::keyClick(b.frm.mmDescripcion, Qt::Key_Return);
-        QTest::keyClicks(b.frm.mmDescripcion, "fin");
-        clic(b.frm.btnAceptar);
+        descripcion->paste();
+        QCOMPARE(descripcion->toPlainText(), QString::fromUtf8("a€ñxyz"));
+        QTest::keyClick(descripcion, Qt::Key_Return);
+        QTest::keyClicks(descripcion, "fin");
+        clic(b.boton("btnAceptar"));
         QCOMPARE(b.p->descripcion, "a€ñxyz\r\nfin"_cp);
     }
 
@@ -332,11 +357,11 @@ private slots:
         Banco b;
         b.p->descripcion = "antes";
         b.abrir();
-        elegir(b.frm.lBox1, 0);
-        clic(b.frm.Button1);
-        b.frm.mmDescripcion->setPlainText("nuevo");
-        b.frm.txtIdentificador->setText("Nuevo nombre");
-        clic(b.frm.btnCancelar);
+        elegir(b.lista("lBox1"), 0);
+        clic(b.boton("Button1"));
+        b.hijo<QPlainTextEdit>("mmDescripcion")->setPlainText("nuevo");
+        b.hijo<QLineEdit>("txtIdentificador")->setText("Nuevo nombre");
+        clic(b.boton("btnCancelar"));
         QCOMPARE(b.frm.result(), int(QDialog::Rejected));
         QCOMPARE(b.p->descripcion, std::string("antes"));
         QCOMPARE(b.p->nombre, std::string("P000001"));
@@ -351,7 +376,7 @@ private slots:
     void printShowsTheTextsOnScreenWithoutStoringThem() {
         Banco b;
         b.abrir();
-        QVERIFY(!b.frm.Button5->isEnabled());
+        QVERIFY(!b.boton("Button5")->isEnabled());
         QVERIFY(!b.frm.Imprimir1->isEnabled());
 
         std::vector<std::string> impresos;
@@ -361,22 +386,22 @@ private slots:
         b.p->descripcion = "guardada";
         b.p->observaciones = "obs guardada";
         b.abrir();
-        QVERIFY(b.frm.Button5->isEnabled());
-        b.frm.mmDescripcion->setPlainText("editada\nen pantalla");
-        b.frm.txtIdentificador->setText("Nombre sin aceptar");
-        clic(b.frm.Button5);
+        QVERIFY(b.boton("Button5")->isEnabled());
+        b.hijo<QPlainTextEdit>("mmDescripcion")->setPlainText("editada\nen pantalla");
+        b.hijo<QLineEdit>("txtIdentificador")->setText("Nombre sin aceptar");
+        clic(b.boton("Button5"));
         b.frm.Imprimir1->trigger();
         QCOMPARE(impresos,
                  (std::vector<std::string>{"P000001|editada\r\nen pantalla|obs guardada",
                                            "P000001|editada\r\nen pantalla|obs guardada"}));
         QCOMPARE(b.p->descripcion, std::string("guardada"));
-        clic(b.frm.btnCancelar);
+        clic(b.boton("btnCancelar"));
         QCOMPARE(b.p->descripcion, std::string("guardada"));
 
         // A report that fails still leaves the stored texts.
         b.ordenes.imprimirPerfil = [](TPerfil&) { throw std::runtime_error("sin papel"); };
         b.abrir();
-        b.frm.mmObservaciones->setPlainText("otra");
+        b.hijo<QPlainTextEdit>("mmObservaciones")->setPlainText("otra");
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, b.frm.Button5Click());
         QCOMPARE(b.p->observaciones, std::string("obs guardada"));
     }
@@ -386,12 +411,12 @@ private slots:
         b.abrir();
         QClipboard* portapapeles = QApplication::clipboard();
         portapapeles->setText("nada");
-        b.frm.PageControl1->setCurrentIndex(1);
+        b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(1);
         b.frm.Copiar1->trigger();
         QCOMPARE(portapapeles->text(), QString("nada"));
         QVERIFY(portapapeles->image().isNull());
 
-        b.frm.PageControl1->setCurrentIndex(0);
+        b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(0);
         b.frm.Copiar1->trigger();
         const QImage copiada = portapapeles->image();
         QCOMPARE(copiada.size(), QSize(337, 245));
@@ -419,10 +444,11 @@ private slots:
         bool visto = false;
         QTimer::singleShot(0, editor, [&] {
             QTRY_VERIFY(editor->isVisible());
-            QCOMPARE(editor->lblNSujetos->text(), QString::fromUtf8("Nº Sujetos: 0"));
-            editor->txtIdentificador->setText("Plantilla");
+            QCOMPARE(control<QLabel>(*editor, "lblNSujetos")->text(),
+                     QString::fromUtf8("Nº Sujetos: 0"));
+            control<QLineEdit>(*editor, "txtIdentificador")->setText("Plantilla");
             visto = true;
-            editor->btnAceptar->click();
+            control(*editor, "btnAceptar")->click();
         });
         dlg.campos.push_back({true, "P000001"});
         QTest::mouseClick(w->PNewButton, Qt::LeftButton);

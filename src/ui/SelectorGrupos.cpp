@@ -1,0 +1,114 @@
+#include "ui/SelectorGrupos.h"
+
+#include <QGridLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/ListaRegistros.h"
+
+namespace koral {
+
+namespace {
+
+// The selected row of a single-selection list, or -1.
+int filaElegida(const QListView* lista) {
+    if (!lista->selectionModel()) return -1;
+    const QModelIndexList elegidas = lista->selectionModel()->selectedIndexes();
+    return elegidas.isEmpty() ? -1 : elegidas.front().row();
+}
+
+}  // namespace
+
+TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asociados,
+                                 Rotulos rotulos, QWidget* parent)
+    : QWidget(parent) {
+    setObjectName("selectorGrupos");
+    auto* Label1 = new QLabel(disponibles, this);
+    auto* Label2 = new QLabel(asociados, this);
+    Label1->setObjectName("Label1");
+    Label2->setObjectName("Label2");
+    for (QLabel* l : {Label1, Label2}) {
+        QFont f = l->font();
+        if (rotulos == Rotulos::negrita) f.setBold(true);
+        if (rotulos == Rotulos::mayores) f.setPointSizeF(f.pointSizeF() + 2);
+        l->setFont(f);
+    }
+    lBox1 = new QListView(this);
+    lBox2 = new QListView(this);
+    lBox1->setObjectName("lBox1");
+    lBox2->setObjectName("lBox2");
+    for (QListView* l : {lBox1, lBox2}) {
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        l->setUniformItemSizes(true);                             // a long list lays out at once
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names: tool tip
+    }
+    connect(lBox1, &QListView::doubleClicked, this, &TSelectorGrupos::Button1Click);
+    connect(lBox2, &QListView::doubleClicked, this, &TSelectorGrupos::Button3Click);
+
+    auto boton = [this](const char* texto, const char* nombre,
+                        void (TSelectorGrupos::*manejador)()) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(nombre);
+        b->setAutoDefault(false);
+        b->setFixedWidth(36);
+        connect(b, &QPushButton::clicked, this, manejador);
+        return b;
+    };
+    flechas_ = new QVBoxLayout;
+    flechas_->addStretch(1);
+    flechas_->addWidget(boton(">", "Button1", &TSelectorGrupos::Button1Click));
+    flechas_->addWidget(boton(">>", "Button2", &TSelectorGrupos::Button2Click));
+    flechas_->addWidget(boton("<", "Button3", &TSelectorGrupos::Button3Click));
+    flechas_->addWidget(boton("<<", "Button4", &TSelectorGrupos::Button4Click));
+    flechas_->addStretch(1);
+
+    // Laid out as a part of the editor's own layout: no margins of its own.
+    auto* listas = new QGridLayout(this);
+    listas->setContentsMargins(0, 0, 0, 0);
+    listas->addWidget(Label1, 0, 0);
+    listas->addWidget(Label2, 0, 2);
+    listas->addWidget(lBox1, 1, 0);
+    listas->addLayout(flechas_, 1, 1);
+    listas->addWidget(lBox2, 1, 2);
+    listas->setColumnStretch(0, 1);
+    listas->setColumnStretch(2, 1);
+}
+
+void TSelectorGrupos::asociar(TAsociacion& a) {
+    asociacion_ = &a;
+    lBox1->setModel(&a.disponibles());
+    lBox2->setModel(&a.asociados());
+}
+
+QPushButton* TSelectorGrupos::agregarBoton(const QString& texto, const char* nombre) {
+    auto* b = new QPushButton(texto, this);
+    b->setObjectName(nombre);
+    b->setAutoDefault(false);
+    b->setFixedWidth(36);
+    // Apart from the moves, above the closing stretch.
+    flechas_->insertSpacing(flechas_->count() - 1, 12);
+    flechas_->insertWidget(flechas_->count() - 1, b);
+    return b;
+}
+
+void TSelectorGrupos::Button1Click() {
+    if (asociacion_) asociacion_->agregar(filaElegida(lBox1));
+}
+
+void TSelectorGrupos::Button2Click() {
+    if (asociacion_) asociacion_->agregarTodos();
+}
+
+void TSelectorGrupos::Button3Click() {
+    if (asociacion_) asociacion_->quitar(filaElegida(lBox2));
+}
+
+void TSelectorGrupos::Button4Click() {
+    if (asociacion_) asociacion_->quitarTodos();
+}
+
+}  // namespace koral
