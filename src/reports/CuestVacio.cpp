@@ -1,4 +1,6 @@
 // The blank questionnaire that respondents fill in by hand.
+#include <span>
+
 #include "method/Textos.h"
 #include "platform/Texto.h"
 #include "reports/Escritores.h"
@@ -43,7 +45,32 @@ void DibujarCuestVacio(Superficie& s, TImpresora& impresora) {
     EstiloNormal(s);
 
     columnas.EmpezarColumnas(y0 + 4 * altoLinea);
-    for (const auto& linea : lineasCuestionario()) columnas.EscribirTexto(linea);
+    // A worker answers by hand: each question stays in one column with its
+    // options, and a block heading (a shared stem) with the question after it.
+    const auto& lineas = lineasCuestionario();
+    const std::size_t n = lineas.size();
+    auto finParrafo = [&](std::size_t k) {
+        while (k < n && !lineas[k].empty()) ++k;
+        return k;
+    };
+    for (std::size_t i = 0; i < n;) {
+        if (lineas[i].empty()) {
+            columnas.EscribirTexto(lineas[i++]);
+            continue;
+        }
+        // A paragraph runs to the next empty line; a heading's takes the
+        // next paragraph, and the blank line between, with it.
+        std::size_t fin = finParrafo(i);
+        for (std::size_t p = i; lineas[p].rfind("<N>", 0) == 0;) {
+            std::size_t siguiente = fin;
+            while (siguiente < n && lineas[siguiente].empty()) ++siguiente;
+            if (siguiente == n) break;
+            p = siguiente;
+            fin = finParrafo(p);
+        }
+        columnas.EscribirBloque(std::span(lineas).subspan(i, fin - i));
+        i = fin;
+    }
     s.terminarDocumento();
 }
 

@@ -1,6 +1,7 @@
 #include "reports/Escritores.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "document/UData.h"
 #include "reports/Impresion.h"
@@ -63,16 +64,53 @@ void TEscritorColumnas::SiguienteRenglon() {
 
 void TEscritorColumnas::avanzar() {
     yTexto += altoLinea;
-    if (yTexto > actual().limite) {
-        if (columnaActual == 1) {
-            columnaActual = 2;
-            xColgante += desplazamientoColumnas();
-            yTexto = origenColumnas + actual().margenSuperior;
-        } else {
-            paginaPendiente_ = true;
-        }
-    }
+    if (!midiendo_ && yTexto > actual().limite) cambiarColumna();
     xTexto = actual().izquierda;
+}
+
+void TEscritorColumnas::cambiarColumna() {
+    if (columnaActual == 1) {
+        columnaActual = 2;
+        xColgante += desplazamientoColumnas();
+        yTexto = origenColumnas + actual().margenSuperior;
+    } else {
+        paginaPendiente_ = true;
+    }
+}
+
+void TEscritorColumnas::dibujar(int x, int y, const std::string& t) {
+    if (!midiendo_) s.texto(x, y, t);
+}
+
+int TEscritorColumnas::renglonesBloque(std::span<const std::string> lineas) {
+    // A dry run of EscribirTexto from the top of the current column; the
+    // writer and the surface's style are put back as they were.
+    const auto estado =
+        std::tuple(xTexto, yTexto, xColgante, colgante, paginaPendiente_, renglonesPendientes_);
+    const int puntos = s.puntosFuente();
+    const Estilo estilo = s.estiloFuente();
+    midiendo_ = true;
+    paginaPendiente_ = false;
+    xTexto = actual().izquierda;
+    yTexto = 0;
+    for (const auto& linea : lineas) EscribirTexto(linea);
+    const int renglones = yTexto / altoLinea;
+    midiendo_ = false;
+    std::tie(xTexto, yTexto, xColgante, colgante, paginaPendiente_, renglonesPendientes_) = estado;
+    s.fuente(puntos, estilo);
+    return renglones;
+}
+
+void TEscritorColumnas::EscribirBloque(std::span<const std::string> lineas) {
+    empezarPaginaPendiente();
+    const int renglones = renglonesBloque(lineas);
+    const bool columnaVacia = yTexto <= origenColumnas + actual().margenSuperior;
+    if (!columnaVacia && yTexto + (renglones - 1) * altoLinea > actual().limite) {
+        cambiarColumna();
+        xTexto = actual().izquierda;
+        empezarPaginaPendiente();
+    }
+    for (const auto& linea : lineas) EscribirTexto(linea);
 }
 
 void TEscritorColumnas::empezarPaginaPendiente() {
@@ -114,7 +152,7 @@ void TEscritorColumnas::EscribirTexto(std::string_view texto) {
         if (largoNumero > 0) {
             largoNumero = std::min(largoNumero, linea.size());
             EstiloNegrita(s);
-            s.texto(xTexto, yTexto, linea.substr(0, largoNumero));
+            dibujar(xTexto, yTexto, linea.substr(0, largoNumero));
             xTexto += s.anchoTexto(avance);
             EstiloNormal(s);
             linea.erase(0, largoNumero);
@@ -151,7 +189,7 @@ void TEscritorColumnas::EscribirTexto(std::string_view texto) {
             SiguienteRenglon();
             if (colgante) xTexto = xColgante;
         }
-        s.texto(xTexto, yTexto, palabra);
+        dibujar(xTexto, yTexto, palabra);
         xTexto += w;
     }
     avanzar();

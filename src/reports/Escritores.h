@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,15 @@ public:
     void EscribirTexto(std::string_view linea);
     void SiguienteRenglon();
 
+    // Lines that must stay in one column (a question with its options): when
+    // they do not fit in what is left of the current column they start at the
+    // top of the next one. A column that is still empty keeps them, so a
+    // block taller than a column is split as EscribirTexto would split it.
+    void EscribirBloque(std::span<const std::string> lineas);
+    // How many lines of the current column the lines would take, without
+    // drawing anything or changing the writer's state.
+    int renglonesBloque(std::span<const std::string> lineas);
+
     Superficie& s;
     const Variante variante;
     int altoLinea = 0;
@@ -67,9 +77,15 @@ private:
     // the blank lines that follow, until something is drawn, so that a text
     // ending on the last line of a page leaves no empty page behind.
     void avanzar();
+    // To the top of the next column; from column 2 the new page is left pending.
+    void cambiarColumna();
     void empezarPaginaPendiente();
+    void dibujar(int x, int y, const std::string& t);
     bool paginaPendiente_ = false;
     int renglonesPendientes_ = 0;
+    // Set while renglonesBloque lays lines out: nothing is drawn and the
+    // advance never leaves the column.
+    bool midiendo_ = false;
 
     Columna& actual() { return columnas[static_cast<std::size_t>(columnaActual - 1)]; }
     int desplazamientoColumnas() const { return columnas[1].izquierda - columnas[0].izquierda; }

@@ -267,6 +267,31 @@ TEST_F(Columnas, AStyleInForceIsRegularAfterThePageHeader) {
     EXPECT_EQ(s->llamadas.front(), t(250, 220, "uno ", "C"));
 }
 
+TEST_F(Columnas, ABlockGoesWholeToTheNextColumnOrPageUnlessItsColumnIsEmpty) {
+    // Limit 220: a column holds the lines at 140, 160, ..., 220.
+    preparar(440, 300, TEscritorColumnas::Variante::Cuestionario, 100);
+    const V bloque{"<C>pregunta larga que ocupa dos", "\t1 uno"};  // 3 lines
+    for (int i = 0; i < 3; ++i) e->EscribirTexto("x");
+    s->llamadas.clear();
+    EXPECT_EQ(e->renglonesBloque(bloque), 3);  // measured without a trace
+    EXPECT_TRUE(s->llamadas.empty());
+    EXPECT_EQ(e->yTexto, 200);
+    EXPECT_EQ(s->estiloFuente(), Estilo::Normal);
+    e->EscribirBloque(bloque);  // 200 to 240: all of it in column 2
+    EXPECT_EQ(s->llamadas.front(), t(250, 140, "pregunta ", "C"));
+    EXPECT_EQ(s->llamadas.back(), t(292, 180, "uno "));
+    s->llamadas.clear();
+    e->EscribirBloque(bloque);  // 200 to 240 again: a new page
+    EXPECT_EQ(V(s->llamadas.begin(), s->llamadas.begin() + 5),
+              (V{"pagina", "cabecera", "linea 10,60 420,60 #000000/1",
+                 "linea 220,60 220,260 #000000/1", t(30, 100, "pregunta ", "C")}));
+    // Taller than a column: it starts where it is, at the top, and flows on.
+    preparar(440, 300, TEscritorColumnas::Variante::Cuestionario, 100);
+    e->EscribirBloque(V(6, "l"));
+    EXPECT_EQ(s->llamadas.front(), t(30, 140, "l "));
+    EXPECT_EQ(s->llamadas.back(), t(250, 140, "l "));
+}
+
 TEST(ColumnasPequenas, ColumnsWithoutWidthOrRoomAreRefused) {
     SuperficieGrabadora estrecha(120, 600);
     EXPECT_THROW(TEscritorColumnas(estrecha, TEscritorColumnas::Variante::Cuestionario),

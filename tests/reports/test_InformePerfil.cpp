@@ -368,16 +368,39 @@ TEST(CuestVacio, OptionsAreBoldDigitsWithTheLabelAtSangriaPlusWW) {
     EXPECT_EQ(cuenta(s.llamadas, std::regex("texto \\d+,\\d+ \"\\d \" 8N #000000")), 289u);
 }
 
-TEST(CuestVacio, AnAsideRunningAcrossAPageBreakContinuesInRegularStyle) {
-    // At this height a page ends inside the aside "(... proponen mejoras)".
-    SuperficieGrabadora s(810, 820);
-    TImpresora imp;
-    DibujarCuestVacio(s, imp);
-    const auto sigue = std::find(s.llamadas.begin(), s.llamadas.end(), t(30, 130, "mejoras) "));
-    ASSERT_NE(sigue, s.llamadas.end());
-    ASSERT_GT(sigue - s.llamadas.begin(), 6);
-    EXPECT_EQ(*(sigue - 5), "pagina");
-    EXPECT_EQ(*(sigue - 6), t(659, 730, "proponen ", "C"));
+TEST(CuestVacio, EveryQuestionStaysInOneColumnWithItsOptionsAndItsHeading) {
+    // The page and column of every text, by item: a heading counts with the
+    // question after it. The form's title on each page is left aside.
+    const std::regex texto("texto (\\d+),\\d+ \"(.*)\" 8(N?C?) #000000");
+    const std::regex numero("(\\d+)\\. "), opcion("\\d ");
+    for (int alto : {820, 1400, 2400, 3000}) {
+        SuperficieGrabadora s(810, alto);
+        TImpresora imp;
+        DibujarCuestVacio(s, imp);
+        std::map<int, std::set<std::pair<int, int>>> sitios;
+        int pagina = 1, item = 0;
+        bool encabezado = false;
+        for (const auto& l : s.llamadas) {
+            std::smatch m, n;
+            if (l == "pagina") ++pagina;
+            if (!std::regex_match(l, m, texto)) continue;
+            const std::string palabra = m[2], estilo = m[3];
+            const int x = std::stoi(m[1]);
+            if (palabra.rfind("CUESTIONARIO DEL", 0) == 0 || (item == 0 && palabra != "1. "))
+                continue;
+            if (std::regex_match(palabra, n, numero) && estilo.empty() && (x == 30 || x == 435) &&
+                std::stoi(n[1]) == item + 1) {
+                ++item;
+                encabezado = false;
+            } else if (estilo == "N" && !std::regex_match(palabra, opcion)) {
+                encabezado = true;
+            }
+            sitios[encabezado ? item + 1 : item].insert({pagina, x < 405 ? 1 : 2});
+        }
+        EXPECT_EQ(item, 75) << alto;
+        for (const auto& [i, donde] : sitios)
+            EXPECT_EQ(donde.size(), 1u) << "item " << i << ", " << alto;
+    }
 }
 
 TEST(CuestVacio, APageTooSmallIsRefused) {
