@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     mostrar(perfil);
     std::printf("abrir el editor de perfiles:           %8.1f ms\n", ms(t));
     t.restart();
-    perfil.btnCalcular->click();
+    perfil.findChild<QPushButton*>("btnCalcular")->click();
     QApplication::processEvents();
     std::printf("\"Calcular\" en el editor de perfiles:  %8.1f ms\n", ms(t));
     perfil.hide();

@@ -241,7 +241,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Cuestionario");
     pitido = [] { QApplication::beep(); };
 
-    Label3 = new QLabel("Identificador: ", this);
+    auto* Label3 = new QLabel("Identificador: ", this);
+    Label3->setObjectName("Label3");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
@@ -251,7 +252,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
     miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos);
     grupos->asociar(*miembros_);
-    Button7 = grupos->agregarBoton("NG", "Button7");
+    QPushButton* Button7 = grupos->agregarBoton("NG", "Button7");
     connect(Button7, &QPushButton::clicked, this, &TfrmCuest::Button7Click);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
@@ -261,16 +262,18 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    Button5 = boton("Aceptar", "Button5", &TfrmCuest::Button5Click);
-    Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
+    auto* Button5 = boton("Aceptar", "Button5", &TfrmCuest::Button5Click);
+    auto* Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
     Button5->setToolTip("Aceptar (Ctrl+Intro)");
     // The grids keep Tab and Enter: a way to accept from the keyboard.
     for (QKeySequence tecla :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);
 
-    Label11 = new QLabel("Respuestas a las preguntas:", this);
-    GroupBox2 = new QGroupBox(this);
+    auto* Label11 = new QLabel("Respuestas a las preguntas:", this);
+    Label11->setObjectName("Label11");
+    auto* GroupBox2 = new QGroupBox(this);
+    GroupBox2->setObjectName("GroupBox2");
     auto* filas = new QGridLayout(GroupBox2);
     filas->setContentsMargins(8, 6, 8, 6);
     filas->setHorizontalSpacing(8);
@@ -279,19 +282,11 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         const auto k = static_cast<std::size_t>(f - 1);
         auto* etiqueta = new QLabel(QString::fromUtf8(kNombresFactor[k]), GroupBox2);
         etiqueta->setObjectName(QString("Label%1").arg(f + 3));
-        etiquetas[k] = etiqueta;
         rejillas_[k] = new TRejilla(*this, f, GroupBox2);
         filas->addWidget(etiqueta, f - 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
         filas->addWidget(rejillas_[k], f - 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
     }
     filas->setColumnStretch(2, 1);
-    SGrid1 = rejillas_[0];
-    SGrid2 = rejillas_[1];
-    SGrid3 = rejillas_[2];
-    SGrid4 = rejillas_[3];
-    SGrid5 = rejillas_[4];
-    SGrid6 = rejillas_[5];
-    SGrid7 = rejillas_[6];
 
     // Left: name and groups; right: the answers; buttons along the bottom.
     auto* nombre = new QHBoxLayout;
@@ -353,7 +348,7 @@ void TfrmCuest::abrir(TKoral& doc, TCuestionario& q) {
     txtIdentificador->setText(aQString(q.nombre));
     miembros_->abrir(doc, q, "Ocurrió un erro 03 en el archivo"_cp);
 
-    SGrid1->setFocus(Qt::OtherFocusReason);
+    rejillas_[0]->setFocus(Qt::OtherFocusReason);
     rejillas_[0]->irA(0);
 }
 

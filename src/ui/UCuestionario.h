@@ -10,12 +10,8 @@
 #include "document/UData.h"
 #include "ui/Editores.h"
 
-class QGroupBox;
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
-class QPushButton;
-class QTableWidget;
 
 namespace koral {
 
@@ -43,38 +39,22 @@ public:
     // The system beep; tests count it here.
     std::function<void()> pitido;
 
-    QPushButton* Button7;
-    QLabel* Label11;
-    QGroupBox* GroupBox2;
-    std::array<QLabel*, kNumFactores> etiquetas{};  // Label4 ... Label10
-    QTableWidget* SGrid1;
-    QTableWidget* SGrid2;
-    QTableWidget* SGrid3;
-    QTableWidget* SGrid4;
-    QTableWidget* SGrid5;
-    QTableWidget* SGrid6;
-    QTableWidget* SGrid7;
-    QLabel* Label3;
-    QLineEdit* txtIdentificador;
-    QPushButton* Button5;
-    QPushButton* Button6;
-
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
-
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
     friend class TRejilla;
     friend class TCeldaRespuesta;
+    void Button5Click();  // "Aceptar"
+    void Button6Click();  // "Cancelar"
+    void Button7Click();  // "NG"
     // Key-down and character rules of the grids; true when the key is used up.
     bool SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e);
     bool SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e);
     void entrar(int factor, int columna);
 
-    std::array<TRejilla*, kNumFactores> rejillas_{};
+    QLineEdit* txtIdentificador;
+    std::array<TRejilla*, kNumFactores> rejillas_{};  // SGrid1 ... SGrid7
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;

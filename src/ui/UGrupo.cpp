@@ -18,7 +18,7 @@ TfrmGrupo::TfrmGrupo(QWidget* parent) : QDialog(parent) {
     miembros_ = std::make_unique<TMiembros<TGrupo, TCuestionario>>(cuestionarios);
     cuestionarios->asociar(*miembros_);
 
-    Button5 = new QPushButton("Salir", this);
+    auto* Button5 = new QPushButton("Salir", this);
     Button5->setObjectName("Button5");
     Button5->setAutoDefault(false);
     connect(Button5, &QPushButton::clicked, this, &TfrmGrupo::Button5Click);

@@ -8,8 +8,6 @@
 #include "document/UData.h"
 #include "ui/Editores.h"
 
-class QPushButton;
-
 namespace koral {
 
 class TfrmGrupo : public QDialog {
@@ -27,11 +25,9 @@ public:
     // "Grupo <" + name + ">", at most 57 characters.
     static QString titulo(const std::string& nombre);
 
-    QPushButton* Button5;
-
-    void Button5Click();
-
 private:
+    void Button5Click();  // "Salir"
+
     std::unique_ptr<TMiembros<TGrupo, TCuestionario>> miembros_;
 };
 

@@ -81,6 +81,17 @@ QString aCaja(const std::string& texto) {
     return t;
 }
 
+// A text box's content as a profile keeps it: Windows-1252, CR LF breaks.
+std::string textoGuardado(const QPlainTextEdit* caja) {
+    // The raw text keeps no-break spaces, which the plain text would turn into blanks.
+    QString t = soloCp1252(caja->document()->toRawText());
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    std::string cp;
+    deQString(t, cp);
+    return normalizarSaltos(cp);
+}
+
 }  // namespace
 
 TfrmPerfil::TfrmPerfil(QWidget* parent)
@@ -101,9 +112,9 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    btnCalcular = boton("Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
-    btnAceptar = boton("Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
-    btnCancelar = boton("Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
+    auto* btnCalcular = boton("Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
+    auto* btnAceptar = boton("Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
+    auto* btnCancelar = boton("Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
     Button5 = boton("Imprimir", "Button5", &TfrmPerfil::Button5Click);
 
     PageControl1 = new QTabWidget(this);
@@ -129,8 +140,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     PageControl1->addTab(mmDes, "Descriptivo");
 
     auto* observaciones = new QWidget;
-    Label3 = new QLabel(QString::fromUtf8("Descripción"), observaciones);
-    Label4 = new QLabel("Observaciones", observaciones);
+    auto* Label3 = new QLabel(QString::fromUtf8("Descripción"), observaciones);
+    auto* Label4 = new QLabel("Observaciones", observaciones);
+    Label3->setObjectName("Label3");
+    Label4->setObjectName("Label4");
     mmDescripcion = new TMemo(observaciones);
     mmObservaciones = new TMemo(observaciones);
     mmDescripcion->setObjectName("mmDescripcion");
@@ -156,19 +169,24 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
     lblAnonimato->hide();
-    Label5 = new QLabel("Nombre:", this);
+    auto* Label5 = new QLabel("Nombre:", this);
+    Label5->setObjectName("Label5");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
     Label5->setBuddy(txtIdentificador);
 
-    PopupMenu1 = new QMenu(this);
-    Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
+    auto* PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    auto* Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
     Imprimir1 = PopupMenu1->addAction("Imprimir", this, &TfrmPerfil::Button5Click);
-    GuardarImagen1 =
+    auto* GuardarImagen1 =
         PopupMenu1->addAction("Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
+    Copiar1->setObjectName("Copiar1");
+    Imprimir1->setObjectName("Imprimir1");
+    GuardarImagen1->setObjectName("GuardarImagen1");
     connect(Image1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
+            [this, PopupMenu1](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
 
     // Left: name and the two group lists; right: the pages and the subjects.
     auto* nombre = new QHBoxLayout;
@@ -255,16 +273,6 @@ void TfrmPerfil::btnCalcularClick() {
     }
     if (!todo.empty()) todo.pop_back();
     mmDes->setPlainText(aQString(todo));
-}
-
-std::string TfrmPerfil::textoGuardado(const QPlainTextEdit* caja) {
-    // The raw text keeps no-break spaces, which the plain text would turn into blanks.
-    QString t = soloCp1252(caja->document()->toRawText());
-    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    std::string cp;
-    deQString(t, cp);
-    return normalizarSaltos(cp);
 }
 
 void TfrmPerfil::btnAceptarClick() {

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QImage>
 #include <memory>
-#include <string>
 
 #include "document/UData.h"
 #include "ui/Editores.h"
@@ -14,7 +13,6 @@ class QAction;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
@@ -44,43 +42,33 @@ public:
     static constexpr int kAnchoGrafico = 337;
     static constexpr int kAltoGrafico = 245;
 
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void btnCalcularClick();
+    void btnAceptarClick();
+    void btnCancelarClick();
+    void Button5Click();  // "Imprimir"
+    void Copiar1Click();
+    // Saves the chart as last drawn: PNG as it stands, or SVG drawn again.
+    void GuardarImagen1Click();
+
+    // The controls the editor uses after building itself; each has its
+    // name as object name.
     QTabWidget* PageControl1;
     QLabel* Image1;
     QPlainTextEdit* mmDes;
-    QLabel* Label3;  // "Descripción"
     QPlainTextEdit* mmDescripcion;
-    QLabel* Label4;  // "Observaciones"
     QPlainTextEdit* mmObservaciones;
     QLabel* lblNSujetos;
     // Shown while the last computation counted so few subjects that their
     // answers could be recognised.
     QLabel* lblAnonimato;
-    QLabel* Label5;
     QLineEdit* txtIdentificador;
-    QPushButton* btnCalcular;
-    QPushButton* btnAceptar;
-    QPushButton* btnCancelar;
     QPushButton* Button5;
-    QMenu* PopupMenu1;
-    QAction* Copiar1;
     QAction* Imprimir1;
-    QAction* GuardarImagen1;
 
-    void btnCalcularClick();
-    void btnAceptarClick();
-    void btnCancelarClick();
-    void Button5Click();
-    void Copiar1Click();
-    // Saves the chart as last drawn: PNG as it stands, or SVG drawn again.
-    void GuardarImagen1Click();
-
-    // A text box's content as a profile keeps it: Windows-1252, CR LF breaks.
-    static std::string textoGuardado(const QPlainTextEdit* caja);
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-
-private:
     TKoral* doc_ = nullptr;
     TPerfil* perfil_ = nullptr;
     QImage imagen_;

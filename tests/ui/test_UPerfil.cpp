@@ -133,7 +133,7 @@ private slots:
         Banco b;
         prueba::EjecutorGuion ejecutor;
         b.abrir();
-        const auto acciones = b.frm.PopupMenu1->actions();
+        const auto acciones = b.hijo<QMenu>("PopupMenu1")->actions();
         QCOMPARE(acciones.size(), 3);
         QCOMPARE(acciones[2]->text(), QString("Guardar imagen ..."));
         QTemporaryDir dir;
@@ -171,7 +171,7 @@ private slots:
         fs.fallarTrasBytes = 100;
         for (const char* ruta : {"/d/g.png", "/d/g.svg", "/d/e.kr2"}) {
             ejecutor.rutas.push_back(std::string(ruta));
-            b.frm.PopupMenu1->actions()[2]->trigger();
+            b.hijo<QMenu>("PopupMenu1")->actions()[2]->trigger();
         }
         QCOMPARE(b.escritorio.cajas.size(), std::size_t(3));
         QVERIFY(b.escritorio.cajas[0].find("No space left") != std::string::npos);
@@ -377,7 +377,7 @@ private slots:
         Banco b;
         b.abrir();
         QVERIFY(!b.boton("Button5")->isEnabled());
-        QVERIFY(!b.frm.Imprimir1->isEnabled());
+        QVERIFY(!b.hijo<QAction>("Imprimir1")->isEnabled());
 
         std::vector<std::string> impresos;
         b.ordenes.imprimirPerfil = [&](TPerfil& p) {
@@ -390,7 +390,7 @@ private slots:
         b.hijo<QPlainTextEdit>("mmDescripcion")->setPlainText("editada\nen pantalla");
         b.hijo<QLineEdit>("txtIdentificador")->setText("Nombre sin aceptar");
         clic(b.boton("Button5"));
-        b.frm.Imprimir1->trigger();
+        b.hijo<QAction>("Imprimir1")->trigger();
         QCOMPARE(impresos,
                  (std::vector<std::string>{"P000001|editada\r\nen pantalla|obs guardada",
                                            "P000001|editada\r\nen pantalla|obs guardada"}));
@@ -402,31 +402,33 @@ private slots:
         b.ordenes.imprimirPerfil = [](TPerfil&) { throw std::runtime_error("sin papel"); };
         b.abrir();
         b.hijo<QPlainTextEdit>("mmObservaciones")->setPlainText("otra");
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, b.frm.Button5Click());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, b.boton("Button5")->click());
         QCOMPARE(b.p->observaciones, std::string("obs guardada"));
     }
 
     void copyPutsTheChartOnTheClipboardFromTheFirstPageOnly() {
         Banco b;
         b.abrir();
+        auto* menu = b.hijo<QMenu>("PopupMenu1");
+        auto* copiar = b.hijo<QAction>("Copiar1");
         QClipboard* portapapeles = QApplication::clipboard();
         portapapeles->setText("nada");
         b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(1);
-        b.frm.Copiar1->trigger();
+        copiar->trigger();
         QCOMPARE(portapapeles->text(), QString("nada"));
         QVERIFY(portapapeles->image().isNull());
 
         b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(0);
-        b.frm.Copiar1->trigger();
+        copiar->trigger();
         const QImage copiada = portapapeles->image();
         QCOMPARE(copiada.size(), QSize(337, 245));
         QCOMPARE(copiada.convertToFormat(QImage::Format_RGB32),
                  b.frm.imagen().convertToFormat(QImage::Format_RGB32));
         // "Copiar" and "Imprimir", then our "Guardar imagen ...".
-        QCOMPARE(b.frm.PopupMenu1->actions().size(), 3);
-        QCOMPARE(b.frm.PopupMenu1->actions()[0], b.frm.Copiar1);
-        QCOMPARE(b.frm.PopupMenu1->actions()[1], b.frm.Imprimir1);
-        QCOMPARE(b.frm.Copiar1->text(), QString("Copiar"));
+        QCOMPARE(menu->actions().size(), 3);
+        QCOMPARE(menu->actions()[0], copiar);
+        QCOMPARE(menu->actions()[1], b.hijo<QAction>("Imprimir1"));
+        QCOMPARE(copiar->text(), QString("Copiar"));
     }
 
     void theCompanyWindowRunsTheEditorModally() {
