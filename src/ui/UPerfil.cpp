@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
@@ -327,11 +328,16 @@ void TfrmPerfil::GuardarImagen1Click() {
     dlg.extensionDefecto = "png";
     dlg.preguntarReemplazo = true;
     if (!ejecutorDialogos().guardar(dlg)) return;
-    const std::string& ruta = dlg.nombreArchivo;
+    // A name's own extension says the format; a bare name takes the chosen type's.
+    std::string ruta = dlg.nombreArchivo;
+    const QString nombre = QString::fromUtf8(ruta.c_str());
+    const bool png = nombre.endsWith(".png", Qt::CaseInsensitive);
+    const bool svg = nombre.endsWith(".svg", Qt::CaseInsensitive) || (!png && dlg.indiceFiltro == 2);
+    if (!png && !QFileInfo(nombre).fileName().contains('.')) ruta += svg ? ".svg" : ".png";
     try {
         if (doc_ && !doc_->archivo.empty()) comprobarDistintos(ruta, doc_->archivo);
         Reemplazo archivo(ruta);
-        if (QString::fromUtf8(ruta.c_str()).endsWith(".svg", Qt::CaseInsensitive)) {
+        if (svg) {
             // The same drawing calls, on a surface that writes SVG.
             SuperficieSvg svg(kAnchoGrafico, kAltoGrafico,
                               QApplication::font().family().toStdString());

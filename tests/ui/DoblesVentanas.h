@@ -38,6 +38,7 @@ public:
     // Print dialog answers: the print-to-file box, or cancelled.
     std::deque<std::optional<bool>> aArchivo;
     std::deque<std::optional<std::string>> rutas;  // chosen path, or cancelled
+    std::deque<int> tipos;                          // chosen file type (1-based), if queued
 
 private:
     bool responder(const char* tipo, TDialogoArchivo& d) {
@@ -48,6 +49,10 @@ private:
         }
         d.nombreArchivo = *rutas.front();
         rutas.pop_front();
+        if (!tipos.empty()) {
+            d.indiceFiltro = tipos.front();
+            tipos.pop_front();
+        }
         return true;
     }
     EjecutorDialogos* anterior_;

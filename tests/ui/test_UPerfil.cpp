@@ -156,6 +156,14 @@ private slots:
         QVERIFY(texto.contains(">CM</text>"));
         acciones[2]->trigger();  // cancelled: nothing more
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        // A bare name takes the chosen type: SVG, with its extension.
+        ejecutor.rutas.push_back(dir.filePath("otro").toStdString());
+        ejecutor.tipos = {2};
+        acciones[2]->trigger();
+        QFile otro(dir.filePath("otro.svg"));
+        QVERIFY(otro.open(QIODevice::ReadOnly));
+        QVERIFY(otro.readAll().startsWith("<?xml"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
         QVERIFY(b.escritorio.cajas.empty());
     }
 

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QCheckBox>
 #include <QComboBox>
@@ -94,8 +95,20 @@ private:
         dlg.setDefaultSuffix(extension);
         const QStringList filtros = filtrosQt(d.filtro);
         dlg.setNameFilters(filtros);
-        if (d.indiceFiltro >= 1 && d.indiceFiltro <= filtros.size())
+        // The extension added to a bare name is the chosen type's, when the
+        // type names one ("Imagen SVG (*.svg)"), so that the name matches
+        // what is written.
+        const auto sufijoDe = [extension](const QString& filtro) {
+            static const QRegularExpression unico(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+            const auto m = unico.match(filtro);
+            return m.hasMatch() ? m.captured(1) : extension;
+        };
+        QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg,
+                         [&dlg, sufijoDe](const QString& f) { dlg.setDefaultSuffix(sufijoDe(f)); });
+        if (d.indiceFiltro >= 1 && d.indiceFiltro <= filtros.size()) {
             dlg.selectNameFilter(filtros[d.indiceFiltro - 1]);
+            dlg.setDefaultSuffix(sufijoDe(filtros[d.indiceFiltro - 1]));
+        }
         const QFileInfo propuesto(QString::fromUtf8(d.nombreArchivo));
         if (!d.nombreArchivo.empty()) {
             if (d.nombreArchivo.find('/') != std::string::npos)
