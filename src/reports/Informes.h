@@ -23,8 +23,9 @@ inline constexpr std::array<const char*, kNumFactores> nombresFactor = {
     "DEFINICI\xD3N DE ROL",  "INTER\xC9S POR EL TRABAJADOR",
     "RELACIONES PERSONALES"};
 
-// Company report. PrepararInforme recomputes every group's means; the caller
-// runs it after the print dialog is accepted and before the file/paper choice.
+// Company report. PrepararInforme recomputes every group's means and every
+// profile's figures; the caller runs it after the print dialog is accepted and
+// before the file/paper choice.
 void PrepararInforme(TKoral& empresa);
 std::vector<std::string> TextoInforme(const TKoral& empresa);
 void DibujarInforme(const TKoral& empresa, Superficie& s, char separador, TImpresora& impresora);

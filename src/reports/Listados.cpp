@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "method/Formato.h"
+#include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "reports/Informes.h"
 
@@ -33,6 +34,9 @@ std::string respuestas(const TCuestionario& q) {
 
 void PrepararInforme(TKoral& empresa) {
     for (auto& g : empresa.grupos) mediasGrupo(*g);
+    // A profile's figures live in memory only: a company just opened would
+    // print zeros for every profile. They are printed as the company stands.
+    for (auto& p : empresa.perfiles) calcularPerfil(empresa, *p);
 }
 
 std::vector<std::string> TextoInforme(const TKoral& empresa) {

@@ -31,7 +31,8 @@ V textos(const SuperficieGrabadora& s) {
 }
 
 // Talleres Pérez: "Taller" with Operario 1 (every answer '1'), "Vacío" with
-// no members, Operario 2 in no group, one profile with stored totals.
+// no members, Operario 2 in no group, one profile of the whole company whose
+// figures in memory are stale: the listing computes them again.
 struct Empresa : ::testing::Test {
     Empresa() {
         doc.nombre = "Talleres Pérez"_cp;
@@ -69,7 +70,7 @@ TEST_F(Empresa, CompanyReportTextForm) {
                  "        0.00    0.00    0.00    0.00    0.00    0.00    0.00",
                  "Cuestionarios:", "  Operario 1", "  " + std::string(75, '1'), "  Operario 2",
                  "  0000300000" + std::string(65, '0'), "Perfiles:", "Mañanas",
-                 "     12.35    0.00    1.00    2.00    3.00    4.00  100.00"}));
+                 "      6.90    0.00    9.10    9.00    4.00    2.00    4.00"}));
 }
 
 TEST_F(Empresa, PreparationRescoresEveryGroupsMembersInListOrder) {
@@ -105,7 +106,7 @@ TEST_F(Empresa, CompanyReportPageFormUsesTheRegionalSeparatorAndCuts) {
                  "    0,00    0,00    0,00    0,00    0,00    0,00    0,00",
                  "Cuestionarios:", "  Operario 1", "Resp:" + std::string(75, '1'), "  Operario 2",
                  "Resp:0000300000" + std::string(65, '0'), "Perfiles:", "  Mañanas",
-                 "   12,35    0,00    1,00    2,00    3,00    4,00  100,00"}));
+                 "    6,90    0,00    9,10    9,00    4,00    2,00    4,00"}));
     EXPECT_EQ(s.llamadas[1], t(0, 100, "Archivo empresa Talleres Pérez"));
     EXPECT_EQ(s.llamadas[2], t(0, 120, "Grupos:"));
 }
