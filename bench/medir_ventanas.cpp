@@ -97,14 +97,16 @@ int main(int argc, char** argv) {
     std::printf("\"Calcular\" en el editor de perfiles:  %8.1f ms\n", ms(t));
     perfil.hide();
 
-    hijo->lstCuestionarios->setCurrentIndex(hijo->lstCuestionarios->model()->index(n / 2, 0));
+    auto* cuestionarios = hijo->findChild<QListView*>("lstCuestionarios");
+    cuestionarios->setCurrentIndex(cuestionarios->model()->index(n / 2, 0));
     t.restart();
-    hijo->CDeleteButton->click();
+    hijo->findChild<QToolButton*>("CDeleteButton")->click();
     QApplication::processEvents();
     std::printf("eliminar un cuestionario:              %8.1f ms\n", ms(t));
-    hijo->lstGrupos->setCurrentIndex(hijo->lstGrupos->model()->index(0, 0));
+    auto* grupos = hijo->findChild<QListView*>("lstGrupos");
+    grupos->setCurrentIndex(grupos->model()->index(0, 0));
     t.restart();
-    hijo->GDeleteButton->click();
+    hijo->findChild<QToolButton*>("GDeleteButton")->click();
     QApplication::processEvents();
     std::printf("eliminar un grupo:                     %8.1f ms\n", ms(t));
     doc.modificado = false;  // nothing to ask on closing

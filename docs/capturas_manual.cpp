@@ -25,6 +25,7 @@
 #include <QTranslator>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +58,18 @@ namespace {
 
 QDir gSalida;
 int gFallos = 0;
+
+// A window's control by its object name: the windows keep their controls
+// private. Without it no picture could be right, so the run ends.
+template <class T>
+T* control(const QObject* ventana, const char* nombre) {
+    T* c = ventana->findChild<T*>(QString::fromLatin1(nombre));
+    if (!c) {
+        std::fprintf(stderr, "capturas_manual: falta el control %s\n", nombre);
+        std::exit(1);
+    }
+    return c;
+}
 
 void guardar(const QImage& imagen, const char* nombre) {
     const QString ruta = gSalida.filePath(QString(nombre) + ".png");
@@ -307,25 +320,26 @@ int main(int argc, char** argv) {
     const QString titulo = hijo->windowTitle().replace(trabajo.absolutePath() + "/", QString());
     hijo->setWindowTitle(titulo);
     sub->setWindowTitle(titulo);
-    elegir(hijo->lstGrupos, "Producción");
-    elegir(hijo->lstCuestionarios, "C000001");
-    elegir(hijo->lstPerfiles, "Producción, turno de noche");
-    hijo->lstPerfiles->setFocus();
+    elegir(control<QListView>(hijo, "lstGrupos"), "Producción");
+    elegir(control<QListView>(hijo, "lstCuestionarios"), "C000001");
+    elegir(control<QListView>(hijo, "lstPerfiles"), "Producción, turno de noche");
+    control<QListView>(hijo, "lstPerfiles")->setFocus();
     guardar(&frm, "empresa");
     guardar(hijo, "empresa_columnas");
-    fotoMenu(hijo->mnuArchivo, "menu_archivo");
-    fotoMenu(hijo->mnuInformes, "menu_informes");
-    fotoMenu(frm.Ventana1, "menu_ventana");
-    fotoMenu(frm.Ayuda1, "menu_ayuda");
+    fotoMenu(control<QMenu>(hijo, "mnuArchivo"), "menu_archivo");
+    fotoMenu(control<QMenu>(hijo, "mnuInformes"), "menu_informes");
+    fotoMenu(control<QMenu>(&frm, "Ventana1"), "menu_ventana");
+    fotoMenu(control<QMenu>(&frm, "Ayuda1"), "menu_ayuda");
 
     // The shared dialog in its three forms.
-    conModales([&] { hijo->GNewButton->click(); }, {foto("dialogo_campo")});
-    conModales([&] { hijo->GDeleteButton->click(); }, {foto("dialogo_pregunta")});
+    conModales([&] { control<QToolButton>(hijo, "GNewButton")->click(); }, {foto("dialogo_campo")});
+    conModales([&] { control<QToolButton>(hijo, "GDeleteButton")->click(); },
+               {foto("dialogo_pregunta")});
     conModales([&] { Mensaje("Lo siento. No encuentro el archivo"); }, {foto("dialogo_aviso")});
-    conModales([&] { frm.Acercade1Click(); }, {foto("acerca")});
+    conModales([&] { control<QAction>(&frm, "Acercade1")->trigger(); }, {foto("acerca")});
 
     // Printing: the print dialog, and the first page of two reports.
-    conModales([&] { hijo->GPrintButton->click(); }, {foto("imprimir")});
+    conModales([&] { control<QToolButton>(hijo, "GPrintButton")->click(); }, {foto("imprimir")});
     TKoral& doc = *hijo->documento();
     if (TPerfil* p = doc.buscarPerfil("Producción, turno de noche"_cp)) {
         calcularPerfil(doc, *p);
@@ -358,7 +372,7 @@ int main(int argc, char** argv) {
     }
 
     // Export: the save dialog with its proposed name.
-    conModales([&] { hijo->Exportardatos1->trigger(); }, {foto("exportar")});
+    conModales([&] { control<QAction>(hijo, "Exportardatos1")->trigger(); }, {foto("exportar")});
 
     // Import, into a new company so that the sample stays as it is: the name
     // prompt, the file choice, then the import window with its log.
@@ -366,11 +380,11 @@ int main(int argc, char** argv) {
         conModales([&] { frm.Nuevo1Click(); }, {[](QWidget* w) {
                        auto* d = qobject_cast<TOKBottomDlg*>(w);
                        if (!d) return foto("x")(w);
-                       d->edCampo->setText("Talleres del Norte");
-                       d->NoBtn->click();  // "Aceptar"
+                       control<QLineEdit>(d, "edCampo")->setText("Talleres del Norte");
+                       control<QPushButton>(d, "NoBtn")->click();  // "Aceptar"
                    }});
         TChildWin* nueva = frm.companiaActiva();
-        conModales([&] { nueva->Importardatosanteriores1->trigger(); },
+        conModales([&] { control<QAction>(nueva, "Importardatosanteriores1")->trigger(); },
                    {[&](QWidget* w) {
                         auto* fd = qobject_cast<QFileDialog*>(w);
                         if (!fd) return foto("x")(w);
@@ -385,12 +399,14 @@ int main(int argc, char** argv) {
     }
 
     // The editors, on records of the sample company: one line each.
-    elegir(hijo->lstCuestionarios, "C000001");
-    conModales([&] { hijo->CModifyButton->click(); }, {foto("cuestionario")});
-    elegir(hijo->lstGrupos, "Turno de noche");
-    conModales([&] { hijo->GVerButton->click(); }, {foto("grupo")});
-    elegir(hijo->lstPerfiles, "Producción, turno de noche");
-    conModales([&] { hijo->PModifyButton->click(); }, {paginas({"perfil", "perfil_descriptivo"})});
+    elegir(control<QListView>(hijo, "lstCuestionarios"), "C000001");
+    conModales([&] { control<QToolButton>(hijo, "CModifyButton")->click(); },
+               {foto("cuestionario")});
+    elegir(control<QListView>(hijo, "lstGrupos"), "Turno de noche");
+    conModales([&] { control<QToolButton>(hijo, "GVerButton")->click(); }, {foto("grupo")});
+    elegir(control<QListView>(hijo, "lstPerfiles"), "Producción, turno de noche");
+    conModales([&] { control<QToolButton>(hijo, "PModifyButton")->click(); },
+               {paginas({"perfil", "perfil_descriptivo"})});
 
     instalarDialogos(anteriores);
     trabajo.removeRecursively();

@@ -162,30 +162,43 @@ TChildWin::~TChildWin() = default;
 
 void TChildWin::crearMenus() {
     mnuArchivo = new QMenu("&Archivo", this);
-    Nuevo1 = mnuArchivo->addAction("&Nuevo", this, &TChildWin::Nuevo1Click);
-    Abrir1 = mnuArchivo->addAction("&Abrir ...", this, &TChildWin::Abrir1Click);
-    Guardar1 = mnuArchivo->addAction("&Guardar", this, &TChildWin::Guardar1Click);
-    Guardarcomo1 = mnuArchivo->addAction("Guardar &como ...", this, &TChildWin::Guardarcomo1Click);
-    Cambiarnombreempresa1 = mnuArchivo->addAction("Cambiar nombre &Empresa", this,
-                                                  &TChildWin::Cambiarnombreempresa1Click);
+    mnuArchivo->setObjectName("mnuArchivo");
+    Nuevo1 = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &TChildWin::Nuevo1Click);
+    Abrir1 = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &TChildWin::Abrir1Click);
+    Guardar1 = crearOrden(mnuArchivo, "Guardar1", "&Guardar", &TChildWin::Guardar1Click);
+    Guardarcomo1 =
+        crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", &TChildWin::Guardarcomo1Click);
+    Cambiarnombreempresa1 =
+        crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa",
+                   &TChildWin::Cambiarnombreempresa1Click);
     mnuArchivo->addSeparator();
-    Cerrar1 = mnuArchivo->addAction("Cerrar", this, &TChildWin::Cerrar1Click);
+    Cerrar1 = crearOrden(mnuArchivo, "Cerrar1", "Cerrar", &TChildWin::Cerrar1Click);
     mnuArchivo->addSeparator();
-    Importardatosanteriores1 = mnuArchivo->addAction("Importar datos anteriores", this,
-                                                     &TChildWin::Importardatosanteriores1Click);
-    Impcuestvacio1 =
-        mnuArchivo->addAction("Imp. cuest. vacio", this, &TChildWin::Impcuestvacio1Click);
-    Exportardatos1 = mnuArchivo->addAction("Exportar datos", this, &TChildWin::Exportardatos1Click);
+    Importardatosanteriores1 =
+        crearOrden(mnuArchivo, "Importardatosanteriores1", "Importar datos anteriores",
+                   &TChildWin::Importardatosanteriores1Click);
+    Impcuestvacio1 = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. vacio",
+                                &TChildWin::Impcuestvacio1Click);
+    Exportardatos1 =
+        crearOrden(mnuArchivo, "Exportardatos1", "Exportar datos", &TChildWin::Exportardatos1Click);
     mnuArchivo->addSeparator();
-    Salir1 = mnuArchivo->addAction("&Salir", this, &TChildWin::Salir1Click);
+    Salir1 = crearOrden(mnuArchivo, "Salir1", "&Salir", &TChildWin::Salir1Click);
 
     mnuInformes = new QMenu("&Informes", this);
-    Imprimirinforme1 =
-        mnuInformes->addAction("&Imprimir informe", this, &TChildWin::Imprimirinforme1Click);
-    ImpGrupos1 = mnuInformes->addAction("Imp. Grupos", this, &TChildWin::ImpGrupos1Click);
-    ImpCuestionario1 =
-        mnuInformes->addAction("Imp. Cuestionario", this, &TChildWin::ImpCuestionario1Click);
-    Impperfil1 = mnuInformes->addAction("Imp. Perfil", this, &TChildWin::Impperfil1Click);
+    mnuInformes->setObjectName("mnuInformes");
+    Imprimirinforme1 = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe",
+                                  &TChildWin::Imprimirinforme1Click);
+    ImpGrupos1 = crearOrden(mnuInformes, "ImpGrupos1", "Imp. Grupos", &TChildWin::ImpGrupos1Click);
+    ImpCuestionario1 = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. Cuestionario",
+                                  &TChildWin::ImpCuestionario1Click);
+    Impperfil1 = crearOrden(mnuInformes, "Impperfil1", "Imp. Perfil", &TChildWin::Impperfil1Click);
+}
+
+QAction* TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto,
+                               void (TChildWin::*manejador)()) {
+    QAction* a = menu->addAction(texto, this, manejador);
+    a->setObjectName(nombre);
+    return a;
 }
 
 template <class T>

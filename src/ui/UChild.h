@@ -61,44 +61,8 @@ public:
     // Opened while another program had it: saving asks for a new name.
     bool soloLectura() const { return soloLectura_; }
 
-    QMenu* mnuArchivo;
-    QMenu* mnuInformes;
-    QAction* Nuevo1;
-    QAction* Abrir1;
-    QAction* Guardar1;
-    QAction* Guardarcomo1;
-    QAction* Cambiarnombreempresa1;
-    QAction* Cerrar1;
-    QAction* Importardatosanteriores1;
-    QAction* Impcuestvacio1;
-    QAction* Exportardatos1;
-    QAction* Salir1;
-    QAction* Imprimirinforme1;
-    QAction* ImpGrupos1;
-    QAction* ImpCuestionario1;
-    QAction* Impperfil1;
-
-    QLabel* lblGrupos;
-    QLabel* lblCuestionarios;
-    QLabel* lblPerfiles;
-    QListView* lstGrupos;
-    QListView* lstCuestionarios;
-    QListView* lstPerfiles;
-    QToolButton* GNewButton;
-    QToolButton* GModifyButton;
-    QToolButton* GVerButton;
-    QToolButton* GDeleteButton;
-    QToolButton* GPrintButton;
-    QToolButton* CNewButton;
-    QToolButton* CModifyButton;
-    QToolButton* CImportButton;
-    QToolButton* CExportButton;
-    QToolButton* CDeleteButton;
-    QToolButton* CPrintButton;
-    QToolButton* PNewButton;
-    QToolButton* PModifyButton;
-    QToolButton* PDeleteButton;
-    QToolButton* PPrintButton;
+    // "&Archivo" and "&Informes", shown in the frame's menu bar while this window is active.
+    QList<QMenu*> menus() const { return {mnuArchivo, mnuInformes}; }
 
     static constexpr int kAnchoMinimo = 612;
     static constexpr int kAltoInicial = 369;
@@ -111,6 +75,9 @@ private:
     template <class T>
     QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
                           QWidget*& botones);
+    // A menu item that goes by `nombre`, as the controls do.
+    QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto,
+                        void (TChildWin::*manejador)());
     QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
                             void (TChildWin::*manejador)());
 
@@ -154,6 +121,46 @@ private:
     // Current entry of a list, or -1.
     static int filaActual(const QListView* lista);
     void hacerActual(QListView* lista, int fila);
+
+    QMenu* mnuArchivo;
+    QMenu* mnuInformes;
+    QAction* Nuevo1;
+    QAction* Abrir1;
+    QAction* Guardar1;
+    QAction* Guardarcomo1;
+    QAction* Cambiarnombreempresa1;
+    QAction* Cerrar1;
+    QAction* Importardatosanteriores1;
+    QAction* Impcuestvacio1;
+    QAction* Exportardatos1;
+    QAction* Salir1;
+    QAction* Imprimirinforme1;
+    QAction* ImpGrupos1;
+    QAction* ImpCuestionario1;
+    QAction* Impperfil1;
+
+    QLabel* lblGrupos;
+    QLabel* lblCuestionarios;
+    QLabel* lblPerfiles;
+    QListView* lstGrupos;
+    QListView* lstCuestionarios;
+    QListView* lstPerfiles;
+    QToolButton* GNewButton;
+    QToolButton* GModifyButton;
+    QToolButton* GVerButton;
+    QToolButton* GDeleteButton;
+    QToolButton* GPrintButton;
+    QToolButton* CNewButton;
+    QToolButton* CModifyButton;
+    QToolButton* CImportButton;
+    QToolButton* CExportButton;
+    QToolButton* CDeleteButton;
+    QToolButton* CPrintButton;
+    QToolButton* PNewButton;
+    QToolButton* PModifyButton;
+    QToolButton* PDeleteButton;
+    QToolButton* PPrintButton;
+
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
     TListaDe<TGrupo>* modeloGrupos_;

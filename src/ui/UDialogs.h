@@ -22,18 +22,17 @@ public:
     bool pideCampo(const std::string& titulo, const std::string& indicacion,
                    std::string& valor) override;
 
-    QLabel* Label1;
-    QLineEdit* edCampo;
-    QPushButton* OKBtn;
-    QPushButton* NoBtn;
-    QPushButton* CancelBtn;
-
 private:
     Respuesta mostrar(QWidget* foco);
     void OKBtnClick();
     void NoBtnClick();
     void CancelBtnClick();
 
+    QLabel* Label1;
+    QLineEdit* edCampo;
+    QPushButton* OKBtn;
+    QPushButton* NoBtn;
+    QPushButton* CancelBtn;
     QFrame* marco_;
     Respuesta respuesta_ = Respuesta::Cancelar;
 };

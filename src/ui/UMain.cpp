@@ -35,28 +35,39 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
 
+    menuBar()->setObjectName("MainMenu1");
     Archivo1 = new QMenu("Archivo", this);
-    Nuevo1 = Archivo1->addAction("Nuevo", this, &TfrmMain::Nuevo1Click);
-    Abrir1 = Archivo1->addAction("Abrir ...", this, &TfrmMain::Abrir1Click);
+    Archivo1->setObjectName("Archivo1");
+    Nuevo1 = crearOrden(Archivo1, "Nuevo1", "Nuevo", &TfrmMain::Nuevo1Click);
+    Abrir1 = crearOrden(Archivo1, "Abrir1", "Abrir ...", &TfrmMain::Abrir1Click);
     Archivo1->addSeparator();
-    ImpVacio1 = Archivo1->addAction("Imp. Vacio", this, &TfrmMain::ImpVacio1Click);
+    ImpVacio1 = crearOrden(Archivo1, "ImpVacio1", "Imp. Vacio", &TfrmMain::ImpVacio1Click);
     Archivo1->addSeparator();
-    Salir1 = Archivo1->addAction("&Salir", this, &TfrmMain::Salir1Click);
+    Salir1 = crearOrden(Archivo1, "Salir1", "&Salir", &TfrmMain::Salir1Click);
 
     Ventana1 = new QMenu("Ventana", this);
-    Mosaico1 = Ventana1->addAction("Mosaico", this, &TfrmMain::Mosaico1Click);
-    Cascada1 = Ventana1->addAction("Cascada", this, &TfrmMain::Cascada1Click);
+    Ventana1->setObjectName("Ventana1");
+    Mosaico1 = crearOrden(Ventana1, "Mosaico1", "Mosaico", &TfrmMain::Mosaico1Click);
+    Cascada1 = crearOrden(Ventana1, "Cascada1", "Cascada", &TfrmMain::Cascada1Click);
     connect(Ventana1, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
 
     Ayuda1 = new QMenu("Ayuda", this);
-    Manual1 = Ayuda1->addAction("Manual", this, &TfrmMain::Manual1Click);
+    Ayuda1->setObjectName("Ayuda1");
+    Manual1 = crearOrden(Ayuda1, "Manual1", "Manual", &TfrmMain::Manual1Click);
     Ayuda1->addSeparator();
-    Acercade1 = Ayuda1->addAction("Acerca de ...", this, &TfrmMain::Acercade1Click);
+    Acercade1 = crearOrden(Ayuda1, "Acercade1", "Acerca de ...", &TfrmMain::Acercade1Click);
 
     connect(Archivo1, &QMenu::aboutToShow, this, &TfrmMain::actualizarOrdenes);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::alActivarse);
     actualizarOrdenes();
     actualizarMenus();
+}
+
+QAction* TfrmMain::crearOrden(QMenu* menu, const char* nombre, const char* texto,
+                              void (TfrmMain::*manejador)()) {
+    QAction* a = menu->addAction(texto, this, manejador);
+    a->setObjectName(nombre);
+    return a;
 }
 
 TfrmMain::~TfrmMain() {
@@ -104,8 +115,7 @@ void TfrmMain::actualizarMenus() {
     QMenuBar* barra = menuBar();
     barra->clear();
     if (TChildWin* hijo = companiaActiva()) {
-        barra->addMenu(hijo->mnuArchivo);
-        barra->addMenu(hijo->mnuInformes);
+        for (QMenu* m : hijo->menus()) barra->addMenu(m);
     } else {
         barra->addMenu(Archivo1);
     }

@@ -10,8 +10,10 @@
 #include "platform/qt/DialogosArchivo.h"
 #include "ui/UChild.h"
 
+class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 
 namespace koral {
 
@@ -38,27 +40,11 @@ public:
     // The command line's arguments, as the system gave them; read on first show.
     std::vector<std::string> argumentos;
 
-    QMdiArea* mdiArea;
-    QMenu* Archivo1;
-    QMenu* Ventana1;
-    QMenu* Ayuda1;
-    QAction* Nuevo1;
-    QAction* Abrir1;
-    QAction* ImpVacio1;
-    QAction* Salir1;
-    QAction* Mosaico1;
-    QAction* Cascada1;
-    QAction* Manual1;
-    QAction* Acercade1;
-
+    // Also the company windows' "&Nuevo", "&Abrir ..." and "&Salir".
     void Nuevo1Click();
     void Abrir1Click();
-    void ImpVacio1Click();
     void Salir1Click();
-    void Mosaico1Click();
-    void Cascada1Click();
-    void Manual1Click();
-    void Acercade1Click();
+    // Opens the company file the arguments name; run when the frame is first shown.
     void FormShow();
 
     // The open company windows in the frame's order (the order of creation).
@@ -79,11 +65,33 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void ImpVacio1Click();
+    void Mosaico1Click();
+    void Cascada1Click();
+    void Manual1Click();
+    void Acercade1Click();
+
+    // A menu item that goes by `nombre`, as the controls do.
+    QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto,
+                        void (TfrmMain::*manejador)());
     TChildWin* crearCompania();
     void llenarVentana();
     void actualizarOrdenes();
 
     void alActivarse(QMdiSubWindow* sub);
+
+    QMdiArea* mdiArea;
+    QMenu* Archivo1;
+    QMenu* Ventana1;
+    QMenu* Ayuda1;
+    QAction* Nuevo1;
+    QAction* Abrir1;
+    QAction* ImpVacio1;
+    QAction* Salir1;
+    QAction* Mosaico1;
+    QAction* Cascada1;
+    QAction* Manual1;
+    QAction* Acercade1;
 
     QList<QAction*> listaVentanas_;
     // The company window last activated. The area reports no active window

@@ -27,24 +27,23 @@ public:
     // goes straight to the file choice.
     void ImportaDatos(TKoral& doc);
 
+    // The log's lines, Windows-1252.
+    const std::vector<std::string>& lineas() const { return lineas_; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
     void bPasoClick();
     void ProcesaArchivo(const std::string& ruta);
     void Anota(const std::string& texto);  // Windows-1252
     void bImprimirClick();
     void bSalirClick();
 
-    // The log's lines, Windows-1252.
-    const std::vector<std::string>& lineas() const { return lineas_; }
-
     QPlainTextEdit* Memo;
     QPushButton* bImprimir;
     QPushButton* bPaso;
     QPushButton* bSalir;
-
-protected:
-    void showEvent(QShowEvent* e) override;
-
-private:
     TDialogoArchivo& abrir_;
     std::function<void(const std::vector<std::string>&)> imprimir_;
     TKoral* doc_ = nullptr;

@@ -14,15 +14,15 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
-    QFrame* Panel1;
-    QLabel* ProgramIcon;
-    QPushButton* OKButton;
-
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
     void OKButtonClick();
+
+    QFrame* Panel1;
+    QLabel* ProgramIcon;
+    QPushButton* OKButton;
 };
 
 // The about picture, decoded from the copy built into the program.

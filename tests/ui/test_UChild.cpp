@@ -1,5 +1,8 @@
 // The company window driven as a user would: buttons clicked, entries picked
 // with the mouse, every dialog answered through its seam.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QLabel>
 #include <QListView>
@@ -10,9 +13,8 @@
 #include <QtTest>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "Controles.h"
 #include "DoblesVentanas.h"
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
@@ -24,11 +26,26 @@
 #include "ui/UMain.h"
 
 using namespace koral;
+using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EjecutorGuion;
 using prueba::EscritorioGuion;
 
 namespace {
+
+// The company window's controls, by name.
+QToolButton* boton(const TChildWin* w, const char* nombre) {
+    return control<QToolButton>(*w, nombre);
+}
+QListView* lista(const TChildWin* w, const char* nombre) {
+    return control<QListView>(*w, nombre);
+}
+QLabel* cabecera(const TChildWin* w, const char* nombre) {
+    return control<QLabel>(*w, nombre);
+}
+QAction* orden(const TChildWin* w, const char* nombre) {
+    return control<QAction>(*w, nombre);
+}
 
 QStringList textos(const QListView* lista) {
     QStringList t;
@@ -102,46 +119,46 @@ private slots:
         Banco b;
         TChildWin* w = b.nueva();
         b.dlg.campos.push_back({true, "Grupo 001"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 001"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Grupo"));
         QCOMPARE(b.dlg.llamadas.back().texto, std::string("Indique nombre para el nuevo grupo"));
         b.dlg.campos.push_back({true, "Grupo 002"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 002"));
-        QCOMPARE(textos(w->lstGrupos), QStringList({"Grupo 001", "Grupo 002"}));
-        QCOMPARE(w->lblGrupos->text(), QString("2 Grupos"));
+        QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"Grupo 001", "Grupo 002"}));
+        QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("2 Grupos"));
 
         // After deleting Grupo 001 the count proposes Grupo 002 again, which is in use.
-        elegir(w->lstGrupos, 0);
+        elegir(lista(w, "lstGrupos"), 0);
         b.dlg.respuestas.push_back(Respuesta::Si);
-        clic(w->GDeleteButton);
+        clic(boton(w, "GDeleteButton"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Borrar Grupos"));
         QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el grupo Grupo 001?"));
-        QCOMPARE(textos(w->lstGrupos), QStringList({"Grupo 002"}));
+        QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"Grupo 002"}));
         b.dlg.campos.push_back({true, "Grupo 002"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 002"));
         QCOMPARE(b.escritorio.cajas, std::vector<std::string>{"El grupo Grupo 002 ya existe"});
         QCOMPARE(b.escritorio.titulos.back(), std::string(kTituloPrograma));
         QCOMPARE(w->documento()->grupos.size(), std::size_t(1));
-        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
+        QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("1 Grupos"));
 
         // Case counts; an empty name is a name; a long one keeps 49 characters.
         b.dlg.campos.push_back({true, "grupo 002"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         b.dlg.campos.push_back({true, ""});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         b.dlg.campos.push_back({true, std::string(60, 'x')});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         QCOMPARE(w->documento()->nGrupos, 4);
         QVERIFY(w->documento()->buscarGrupo("grupo 002"));
         QVERIFY(w->documento()->buscarGrupo(""));
         QVERIFY(w->documento()->buscarGrupo(std::string(49, 'x')));
-        QVERIFY(textos(w->lstGrupos).contains(QString(49, 'x')));
+        QVERIFY(textos(lista(w, "lstGrupos")).contains(QString(49, 'x')));
         // Cancelling adds nothing.
         b.dlg.campos.push_back({false, "otro"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         QCOMPARE(w->documento()->nGrupos, 4);
     }
 
@@ -149,7 +166,7 @@ private slots:
         Banco b;
         TChildWin* w = b.nueva();
         for (int i = 0; i < 999; ++i) w->documento()->agregarGrupo("g" + std::to_string(i));
-        clic(w->GNewButton);  // cancelled: no answer queued
+        clic(boton(w, "GNewButton"));  // cancelled: no answer queued
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Grupo 1000"));
     }
 
@@ -165,69 +182,71 @@ private slots:
         w->documento()->modificado = false;
 
         b.dlg.campos.push_back({true, "C000001"});
-        clic(w->CNewButton);
+        clic(boton(w, "CNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000001"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Cuestionario Nuevo"));
         QCOMPARE(ediciones, 1);
         // The editor was cancelled: the questionnaire stays, unanswered, and unmarked.
-        QCOMPARE(textos(w->lstCuestionarios), QStringList({"C000001"}));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"C000001"}));
         QCOMPARE(std::string(w->documento()->cuestionarios[0]->respuestas.data(), kNumItems),
                  std::string(kNumItems, '0'));
         QVERIFY(!w->documento()->modificado);
-        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
 
         // Confirmed with a new name: the entry moves to its sorted place.
         b.dlg.campos.push_back({true, "Renombrar"});
-        clic(w->CNewButton);
+        clic(boton(w, "CNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000002"));
-        QCOMPARE(textos(w->lstCuestionarios), QStringList({"A primero", "C000001"}));
-        QCOMPARE(w->lstCuestionarios->currentIndex().row(), 0);
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"A primero", "C000001"}));
+        QCOMPARE(lista(w, "lstCuestionarios")->currentIndex().row(), 0);
         QVERIFY(w->documento()->modificado);
 
         b.dlg.campos.push_back({true, "C000001"});
-        clic(w->CNewButton);
+        clic(boton(w, "CNewButton"));
         QCOMPARE(ultimoMensaje(b.dlg), std::string("El Cuestionario C000001 ya existe"));
         QCOMPARE(ediciones, 2);
 
         b.dlg.campos.push_back({true, "P000001"});
-        clic(w->PNewButton);
+        clic(boton(w, "PNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("P000001"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Perfil"));
         b.dlg.campos.push_back({true, "P000001"});
-        clic(w->PNewButton);
+        clic(boton(w, "PNewButton"));
         QCOMPARE(b.escritorio.cajas.back(), std::string("El Perfil P000001 ya existe"));
-        QCOMPARE(w->lblPerfiles->text(), QString("1 Perfiles"));
+        QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
     }
 
     void renameGroup() {
         Banco b;
         TChildWin* w = b.nueva();
         b.dlg.campos.push_back({true, "Taller"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         b.dlg.campos.push_back({true, "Oficina"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         w->documento()->modificado = false;
 
         // To its own name: nothing, not even the mark.
-        elegir(w->lstGrupos, 1);
+        elegir(lista(w, "lstGrupos"), 1);
         b.dlg.campos.push_back({true, "Taller"});
-        clic(w->GModifyButton);
+        clic(boton(w, "GModifyButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Taller"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Modificar Grupo"));
         QVERIFY(!w->documento()->modificado);
 
         b.dlg.campos.push_back({true, "Oficina"});
-        clic(w->GModifyButton);
+        clic(boton(w, "GModifyButton"));
         QCOMPARE(ultimoMensaje(b.dlg), std::string("El grupo Oficina ya existe"));
         QVERIFY(!w->documento()->modificado);
 
         // A double-click renames too; the list sorts again.
         TGrupo* taller = w->documento()->buscarGrupo("Taller");
         b.dlg.campos.push_back({true, "Almacén"_cp});
-        const QRect r = w->lstGrupos->visualRect(w->lstGrupos->model()->index(1, 0));
-        QTest::mouseDClick(w->lstGrupos->viewport(), Qt::LeftButton, {}, r.center());
+        const QRect r =
+            lista(w, "lstGrupos")->visualRect(lista(w, "lstGrupos")->model()->index(1, 0));
+        QTest::mouseDClick(lista(w, "lstGrupos")->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(taller->nombre, "Almacén"_cp);
-        QCOMPARE(textos(w->lstGrupos), QStringList({QString::fromUtf8("Almacén"), "Oficina"}));
+        QCOMPARE(textos(lista(w, "lstGrupos")),
+                 QStringList({QString::fromUtf8("Almacén"), "Oficina"}));
         QVERIFY(w->documento()->modificado);
     }
 
@@ -247,40 +266,40 @@ private slots:
         enlazar(*q1, *g2);
         enlazar(*q2, *g2);
         p->grupos = {g1, g2};
-        w->Importardatosanteriores1->trigger();
-        QCOMPARE(textos(w->lstGrupos), QStringList({"G0", "G1", "G2"}));
-        QCOMPARE(textos(w->lstCuestionarios), QStringList({"Q1", "Q2"}));
+        orden(w, "Importardatosanteriores1")->trigger();
+        QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"G0", "G1", "G2"}));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Q1", "Q2"}));
 
         // All three groups selected, G1 current.
-        elegir(w->lstGrupos, 0);
-        elegir(w->lstGrupos, 2, Qt::ControlModifier);
-        elegir(w->lstGrupos, 1, Qt::ControlModifier);
-        QCOMPARE(w->lstGrupos->selectionModel()->selectedIndexes().size(), 3);
-        QCOMPARE(w->lstGrupos->currentIndex().row(), 1);
+        elegir(lista(w, "lstGrupos"), 0);
+        elegir(lista(w, "lstGrupos"), 2, Qt::ControlModifier);
+        elegir(lista(w, "lstGrupos"), 1, Qt::ControlModifier);
+        QCOMPARE(lista(w, "lstGrupos")->selectionModel()->selectedIndexes().size(), 3);
+        QCOMPARE(lista(w, "lstGrupos")->currentIndex().row(), 1);
         doc.modificado = false;
         b.dlg.respuestas.push_back(Respuesta::No);
-        clic(w->GDeleteButton);
+        clic(boton(w, "GDeleteButton"));
         QCOMPARE(doc.nGrupos, 3);
         QVERIFY(!doc.modificado);
         b.dlg.respuestas.push_back(Respuesta::Si);
-        clic(w->GDeleteButton);
-        QCOMPARE(textos(w->lstGrupos), QStringList({"G0", "G2"}));
+        clic(boton(w, "GDeleteButton"));
+        QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"G0", "G2"}));
         QCOMPARE(doc.nGrupos, 2);
         QVERIFY(!doc.buscarGrupo("G1"));
         QVERIFY(q1->grupos == std::vector<TGrupo*>{g2});
         QVERIFY(p->grupos == std::vector<TGrupo*>{g2});
-        QCOMPARE(w->lblGrupos->text(), QString("2 Grupos"));
+        QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("2 Grupos"));
         QVERIFY(doc.modificado);
 
         // Deleting a questionnaire takes it out of its groups.
-        elegir(w->lstCuestionarios, 1);
-        elegir(w->lstCuestionarios, 0, Qt::ControlModifier);
+        elegir(lista(w, "lstCuestionarios"), 1);
+        elegir(lista(w, "lstCuestionarios"), 0, Qt::ControlModifier);
         b.dlg.respuestas.push_back(Respuesta::Si);
-        clic(w->CDeleteButton);
+        clic(boton(w, "CDeleteButton"));
         QCOMPARE(b.dlg.llamadas.back().texto, std::string("Desea borrar el Cuestionario Q1?"));
-        QCOMPARE(textos(w->lstCuestionarios), QStringList({"Q2"}));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Q2"}));
         QVERIFY(g2->cuestionarios == std::vector<TCuestionario*>{q2});
-        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
     }
 
     void deleteQuestionnaireAndProfileFromAnOpenedCompany() {
@@ -289,26 +308,26 @@ private slots:
         TKoral& doc = *w->documento();
         TGrupo* g = doc.buscarGrupo("Taller");
         QCOMPARE(g->cuestionarios.size(), std::size_t(1));
-        elegir(w->lstCuestionarios, 0);
+        elegir(lista(w, "lstCuestionarios"), 0);
         b.dlg.respuestas.push_back(Respuesta::Si);
-        clic(w->CDeleteButton);
+        clic(boton(w, "CDeleteButton"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Borrar Cuestionarios"));
         QCOMPARE(b.dlg.llamadas.back().texto,
                  std::string("Desea borrar el Cuestionario Operario 1?"));
         QVERIFY(g->cuestionarios.empty());
-        QCOMPARE(w->lblCuestionarios->text(), QString("0 Cuestionarios"));
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("0 Cuestionarios"));
         QVERIFY(doc.modificado);
 
-        elegir(w->lstPerfiles, 0);
+        elegir(lista(w, "lstPerfiles"), 0);
         b.dlg.respuestas.push_back(Respuesta::Si);
-        clic(w->PDeleteButton);
+        clic(boton(w, "PDeleteButton"));
         QCOMPARE(b.dlg.llamadas.back().texto, "Desea borrar el Perfil Mañanas?"_cp);
         QVERIFY(doc.perfiles.empty());
-        QCOMPARE(textos(w->lstPerfiles), QStringList());
+        QCOMPARE(textos(lista(w, "lstPerfiles")), QStringList());
         // With the lists empty the record commands do nothing.
         const auto llamadas = b.dlg.llamadas.size();
-        clic(w->PDeleteButton);
-        clic(w->CDeleteButton);
+        clic(boton(w, "PDeleteButton"));
+        clic(boton(w, "CDeleteButton"));
         QCOMPARE(b.dlg.llamadas.size(), llamadas);
     }
 
@@ -318,27 +337,29 @@ private slots:
         TChildWin* w = b.abrir(ruta);
         QCOMPARE(w->windowTitle(), "Talleres<" + ruta + ">");
         QCOMPARE(w->parentWidget()->windowTitle(), "Talleres<" + ruta + ">");
-        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
-        QCOMPARE(w->lblCuestionarios->text(), QString("1 Cuestionarios"));
-        QCOMPARE(w->lblPerfiles->text(), QString("1 Perfiles"));
+        QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("1 Grupos"));
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
+        QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
         QVERIFY(!w->documento()->modificado);
         QVERIFY(w->parentWidget()->width() >= TChildWin::kAnchoMinimo);
 
         b.dlg.campos.push_back({true, std::string(60, 'N')});
-        w->Cambiarnombreempresa1->trigger();
+        orden(w, "Cambiarnombreempresa1")->trigger();
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Cambio nombre Empresa"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Talleres"));
         QCOMPARE(w->windowTitle(), QString(49, 'N') + "<" + ruta + ">");
         QVERIFY(w->documento()->modificado);
         b.dlg.campos.push_back({true, ""});
-        w->Cambiarnombreempresa1->trigger();
+        orden(w, "Cambiarnombreempresa1")->trigger();
         QCOMPARE(w->windowTitle(), "<" + ruta + ">");
 
         // A new company: its name asked for, no file.
         TChildWin* n = b.nueva("Nueva S.L.");
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nueva Empresa"));
+        QCOMPARE(b.dlg.llamadas.back().texto, std::string("Indique el nombre de la nueva empresa"));
+        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("Nombre de la Empresa"));
         QCOMPARE(n->windowTitle(), QString("Nueva S.L.<>"));
-        QCOMPARE(n->lblCuestionarios->text(), QString("0 Cuestionarios"));
+        QCOMPARE(cabecera(n, "lblCuestionarios")->text(), QString("0 Cuestionarios"));
         QVERIFY(n->documento()->modificado);
     }
 
@@ -357,8 +378,8 @@ private slots:
         const std::string original = leer(ruta);
         TChildWin* w = b.abrir(ruta);
         b.dlg.campos.push_back({true, "Pintura"});
-        clic(w->GNewButton);
-        w->Guardar1->trigger();
+        clic(boton(w, "GNewButton"));
+        orden(w, "Guardar1")->trigger();
         QVERIFY(b.ejecutor.llamadas.size() == 1);  // only the open
         QVERIFY(!w->documento()->modificado);
         QCOMPARE(leer(b.ruta("talleres.BAK")), original);
@@ -367,7 +388,7 @@ private slots:
         // Save as proposes NEMPRESA and gives the frame's dialog back as it was.
         const TDialogoArchivo antes = b.frm.SaveDialog;
         b.ejecutor.rutas.push_back(b.ruta("otra.kr2").toStdString());
-        w->Guardarcomo1->trigger();
+        orden(w, "Guardarcomo1")->trigger();
         const TDialogoArchivo& usado = b.ejecutor.llamadas.back().dialogo;
         QCOMPARE(usado.nombreArchivo, std::string("NEMPRESA"));
         QCOMPARE(usado.filtro, std::string("Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*"));
@@ -381,7 +402,7 @@ private slots:
         // A save that fails says why and keeps the mark and the caption.
         w->documento()->modificado = true;
         b.ejecutor.rutas.push_back(b.ruta("falta/x.kr2").toStdString());
-        w->Guardarcomo1->trigger();
+        orden(w, "Guardarcomo1")->trigger();
         QVERIFY(!b.dlg.mensajes.empty());
         QVERIFY(w->documento()->modificado);
         QCOMPARE(w->windowTitle(), "Talleres<" + b.ruta("otra.kr2") + ">");
@@ -410,18 +431,19 @@ private slots:
         QVERIFY(w->soloLectura());
         QCOMPARE(w->windowTitle(), "(Solo lectura) Talleres<" + ruta + ">");
         b.dlg.campos.push_back({true, "Pintura"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         b.ejecutor.rutas.push_back(ruta.toStdString());
-        w->Guardar1->trigger();
+        orden(w, "Guardar1")->trigger();
         QCOMPARE(b.ejecutor.llamadas.back().dialogo.nombreArchivo, std::string("NEMPRESA"));
-        QCOMPARE(ultimoMensaje(b.dlg), cp1252AUtf8(textoBloqueo({"ana", equipo, "07/12/2026 10:15"})));
+        QCOMPARE(ultimoMensaje(b.dlg),
+                 cp1252AUtf8(textoBloqueo({"ana", equipo, "07/12/2026 10:15"})));
         QVERIFY(leer(ruta).find("Pintura") == std::string::npos);
         QCOMPARE(leer(nota), ajena);
         b.ejecutor.rutas.push_back(b.ruta("mia.kr2").toStdString());
-        w->Guardar1->trigger();
+        orden(w, "Guardar1")->trigger();
         QVERIFY(!w->soloLectura());
         QVERIFY(QFile::exists(b.ruta(".mia.kr2.lock")));
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QTRY_VERIFY(!QFile::exists(b.ruta(".mia.kr2.lock")));
 
         // Anyway: this window takes the note over, and gives it up on closing.
@@ -429,7 +451,7 @@ private slots:
         w = b.abrir(ruta);
         QVERIFY(!w->soloLectura());
         QVERIFY(leer(nota).find("\n" + std::to_string(getpid()) + "\n") != std::string::npos);
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QTRY_VERIFY(!QFile::exists(nota));
     }
 
@@ -449,11 +471,11 @@ private slots:
         const std::string original = leer(ruta);
         TChildWin* w = b.abrir(ruta);
         b.dlg.campos.push_back({true, "Nuevo"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
 
         // Cancelar: stays open, nothing written.
         b.dlg.respuestas.push_back(Respuesta::Cancelar);
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QCOMPARE(b.dlg.llamadas.back().titulo, "Atención"_cp);
         QCOMPARE(b.dlg.llamadas.back().texto,
                  "Guardar cambios en el archivo " + ruta.toStdString() + "?");
@@ -462,23 +484,23 @@ private slots:
 
         // No: closes without writing.
         b.dlg.respuestas.push_back(Respuesta::No);
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QVERIFY(b.frm.companias().empty());
         QCOMPARE(leer(ruta), original);
 
         // Si: writes, then closes.
         w = b.abrir(ruta);
         b.dlg.campos.push_back({true, "Nuevo"});
-        clic(w->GNewButton);
+        clic(boton(w, "GNewButton"));
         b.dlg.respuestas.push_back(Respuesta::Si);
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QVERIFY(b.frm.companias().empty());
         QVERIFY(leer(ruta).find("Nuevo\r\n") != std::string::npos);
 
         // An unmodified company closes without a question.
         w = b.abrir(ruta);
         const auto preguntas = b.dlg.llamadas.size();
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QVERIFY(b.frm.companias().empty());
         QCOMPARE(b.dlg.llamadas.size(), preguntas);
     }
@@ -488,7 +510,7 @@ private slots:
         TChildWin* w = b.nueva("Sin archivo");
         b.dlg.respuestas.push_back(Respuesta::Si);
         b.ejecutor.rutas.push_back(std::nullopt);  // save-as cancelled
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QCOMPARE(b.dlg.llamadas.back().texto, std::string("Guardar cambios en el archivo ?"));
         QCOMPARE(b.ejecutor.llamadas.back().tipo, std::string("guardar"));
         QCOMPARE(b.frm.companias().size(), std::size_t(1));
@@ -497,7 +519,7 @@ private slots:
         // Answered this time: written there, then closed.
         b.dlg.respuestas.push_back(Respuesta::Si);
         b.ejecutor.rutas.push_back(b.ruta("sin.kr2").toStdString());
-        w->Cerrar1->trigger();
+        orden(w, "Cerrar1")->trigger();
         QVERIFY(b.frm.companias().empty());
         QVERIFY(leer(b.ruta("sin.kr2")).find("Sin archivo") != std::string::npos);
     }
@@ -511,8 +533,8 @@ private slots:
         escribir(ruta, contenido);
         TChildWin* w = b.abrir(ruta);
         QCOMPARE(w->windowTitle(), QString("Rota<>"));
-        QCOMPARE(textos(w->lstGrupos), QStringList({"Taller"}));
-        QCOMPARE(w->lblGrupos->text(), QString("1 Grupos"));
+        QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"Taller"}));
+        QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("1 Grupos"));
         const std::string aviso = ultimoMensaje(b.dlg);
         QVERIFY2(aviso.find("Invalid numeric input") == 0, aviso.c_str());
         QVERIFY2(aviso.find("nombre nuevo") != std::string::npos, aviso.c_str());
@@ -520,7 +542,7 @@ private slots:
 
         // Saving asks for a name; cancelled, the original is untouched.
         b.ejecutor.rutas.push_back(std::nullopt);
-        w->Guardar1->trigger();
+        orden(w, "Guardar1")->trigger();
         QCOMPARE(b.ejecutor.llamadas.back().tipo, std::string("guardar"));
         QCOMPARE(leer(ruta), contenido);
         QVERIFY(!QFile::exists(b.ruta("roto.BAK")));
@@ -559,19 +581,19 @@ private slots:
     void commandsOfLaterWindowsWaitForThem() {
         Banco b;
         TChildWin* w = b.nueva();
-        for (QToolButton* x :
-             {w->GVerButton, w->GPrintButton, w->CNewButton, w->CModifyButton, w->CImportButton,
-              w->CExportButton, w->CPrintButton, w->PNewButton, w->PModifyButton, w->PPrintButton})
-            QVERIFY2(!x->isEnabled(), qPrintable(x->objectName()));
-        for (QAction* a : {w->Importardatosanteriores1, w->Exportardatos1, w->Impcuestvacio1,
-                           w->Imprimirinforme1, w->ImpGrupos1, w->ImpCuestionario1, w->Impperfil1})
-            QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
-        for (QToolButton* x : {w->GNewButton, w->GModifyButton, w->GDeleteButton, w->CDeleteButton,
-                               w->PDeleteButton})
-            QVERIFY(x->isEnabled());
-        QCOMPARE(w->GVerButton->toolTip(), QString("Ver estructura del grupo"));
-        QCOMPARE(w->CImportButton->geometry(), QRect(72, 0, 25, 25));
-        QCOMPARE(w->PDeleteButton->geometry(), QRect(128, 0, 25, 25));
+        for (const char* n :
+             {"GVerButton", "GPrintButton", "CNewButton", "CModifyButton", "CImportButton",
+              "CExportButton", "CPrintButton", "PNewButton", "PModifyButton", "PPrintButton"})
+            QVERIFY2(!boton(w, n)->isEnabled(), n);
+        for (const char* n : {"Importardatosanteriores1", "Exportardatos1", "Impcuestvacio1",
+                              "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1"})
+            QVERIFY2(!orden(w, n)->isEnabled(), n);
+        for (const char* n :
+             {"GNewButton", "GModifyButton", "GDeleteButton", "CDeleteButton", "PDeleteButton"})
+            QVERIFY2(boton(w, n)->isEnabled(), n);
+        QCOMPARE(boton(w, "GVerButton")->toolTip(), QString("Ver estructura del grupo"));
+        QCOMPARE(boton(w, "CImportButton")->geometry(), QRect(72, 0, 25, 25));
+        QCOMPARE(boton(w, "PDeleteButton")->geometry(), QRect(128, 0, 25, 25));
 
         // Wired in, they run on the current record; the structure marks the company.
         int vistos = 0, impresos = 0, importados = 0;
@@ -582,25 +604,25 @@ private slots:
             d.agregarCuestionario("Importado");
         };
         TChildWin* x = b.nueva();
-        QVERIFY(x->GVerButton->isEnabled());
+        QVERIFY(boton(x, "GVerButton")->isEnabled());
         x->documento()->modificado = false;
-        clic(x->GVerButton);  // no current entry
-        clic(x->CPrintButton);
+        clic(boton(x, "GVerButton"));  // no current entry
+        clic(boton(x, "CPrintButton"));
         QCOMPARE(vistos + impresos, 0);
         b.dlg.campos.push_back({true, "G"});
-        clic(x->GNewButton);
+        clic(boton(x, "GNewButton"));
         x->documento()->modificado = false;
-        clic(x->GVerButton);
+        clic(boton(x, "GVerButton"));
         QCOMPARE(vistos, 1);
         QVERIFY(x->documento()->modificado);
         x->documento()->modificado = false;
-        clic(x->CImportButton);
+        clic(boton(x, "CImportButton"));
         QCOMPARE(importados, 1);
-        QCOMPARE(textos(x->lstCuestionarios), QStringList({"Importado"}));
-        QCOMPARE(x->lblCuestionarios->text(), QString("1 Cuestionarios"));
+        QCOMPARE(textos(lista(x, "lstCuestionarios")), QStringList({"Importado"}));
+        QCOMPARE(cabecera(x, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
         QVERIFY(x->documento()->modificado);
-        elegir(x->lstCuestionarios, 0);
-        clic(x->CPrintButton);
+        elegir(lista(x, "lstCuestionarios"), 0);
+        clic(boton(x, "CPrintButton"));
         QCOMPARE(impresos, 1);
     }
 
@@ -608,18 +630,19 @@ private slots:
         Banco b;
         TChildWin* w = b.nueva();
         QStringList archivo;
-        for (QAction* a : w->mnuArchivo->actions()) archivo << (a->isSeparator() ? "-" : a->text());
+        for (QAction* a : control<QMenu>(*w, "mnuArchivo")->actions())
+            archivo << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
                                        "Cambiar nombre &Empresa", "-", "Cerrar", "-",
                                        "Importar datos anteriores", "Imp. cuest. vacio",
                                        "Exportar datos", "-", "&Salir"}));
         QStringList informes;
-        for (QAction* a : w->mnuInformes->actions()) informes << a->text();
+        for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions()) informes << a->text();
         QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. Grupos", "Imp. Cuestionario",
                                         "Imp. Perfil"}));
         // "&Nuevo" is the frame's command.
         b.dlg.campos.push_back({true, "Otra"});
-        w->Nuevo1->trigger();
+        orden(w, "Nuevo1")->trigger();
         QCOMPARE(b.frm.companias().size(), std::size_t(2));
         QCOMPARE(b.frm.companias().back()->windowTitle(), QString("Otra<>"));
     }
@@ -631,18 +654,19 @@ private slots:
         b.dlg.campos.push_back({true, "alba"});
         b.dlg.campos.push_back({true, "Zamora"});
         b.dlg.campos.push_back({true, "Burgos"});
-        for (int i = 0; i < 4; ++i) clic(w->GNewButton);
-        QCOMPARE(textos(w->lstGrupos),
+        for (int i = 0; i < 4; ++i) clic(boton(w, "GNewButton"));
+        QCOMPARE(textos(lista(w, "lstGrupos")),
                  QStringList({QString::fromUtf8("Álava"), "alba", "Burgos", "Zamora"}));
         // A refresh of everything (as after an import) sorts the questionnaires too.
         b.frm.ordenes.importaDatos = [](TKoral&) {};
         TChildWin* x = b.nueva();
         for (int i = 20000; i > 0; --i)
             x->documento()->agregarCuestionario("Q" + rellenarCeros(i, 6));
-        x->Importardatosanteriores1->trigger();
-        QCOMPARE(x->lstCuestionarios->model()->rowCount(), 20000);
-        QCOMPARE(x->lstCuestionarios->model()->index(0, 0).data().toString(), QString("Q000001"));
-        QCOMPARE(x->lstCuestionarios->model()->index(19999, 0).data().toString(),
+        orden(x, "Importardatosanteriores1")->trigger();
+        QCOMPARE(lista(x, "lstCuestionarios")->model()->rowCount(), 20000);
+        QCOMPARE(lista(x, "lstCuestionarios")->model()->index(0, 0).data().toString(),
+                 QString("Q000001"));
+        QCOMPARE(lista(x, "lstCuestionarios")->model()->index(19999, 0).data().toString(),
                  QString("Q020000"));
     }
 };

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "Controles.h"
 #include "DoblesVentanas.h"
 #include "document/UData.h"
 #include "method/Puntuacion.h"
@@ -22,6 +23,7 @@
 #include "ui/UMain.h"
 
 using namespace koral;
+using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EscritorioGuion;
 
@@ -42,14 +44,6 @@ std::string nombres(const std::vector<TGrupo*>& v) {
 
 std::string cadena(const Respuestas& r) {
     return std::string(r.begin(), r.end());
-}
-
-// A control of a window, found by its object name.
-template <class T = QPushButton>
-T* control(const QObject& ventana, const char* nombre) {
-    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
-    if (!c) qFatal("no control named %s", nombre);
-    return c;
 }
 
 }  // namespace
@@ -474,8 +468,10 @@ private slots:
         dlg.campos.push_back({true, "Empresa"});
         frm.Nuevo1Click();
         TChildWin* w = frm.companias().back();
-        QVERIFY(w->CNewButton->isEnabled() && w->CModifyButton->isEnabled());
-        QVERIFY(w->GVerButton->isEnabled() && w->PNewButton->isEnabled());
+        QVERIFY(control<QToolButton>(*w, "CNewButton")->isEnabled() &&
+                control<QToolButton>(*w, "CModifyButton")->isEnabled());
+        QVERIFY(control<QToolButton>(*w, "GVerButton")->isEnabled() &&
+                control<QToolButton>(*w, "PNewButton")->isEnabled());
         w->documento()->modificado = false;
 
         // A new questionnaire: keyed, renamed and accepted in the editor.
@@ -492,12 +488,13 @@ private slots:
             QTest::mouseClick(control(*editor, "Button5"), Qt::LeftButton);
         });
         dlg.campos.push_back({true, "C000001"});
-        QTest::mouseClick(w->CNewButton, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*w, "CNewButton"), Qt::LeftButton);
         QVERIFY(visto);
         TKoral& d = *w->documento();
         QCOMPARE(d.cuestionarios.front()->nombre, std::string("Z1"));
         QCOMPARE(d.cuestionarios.front()->respuestas[0], '2');
-        QCOMPARE(w->lstCuestionarios->model()->index(0, 0).data().toString(), QString("Z1"));
+        QCOMPARE(control<QListView>(*w, "lstCuestionarios")->model()->index(0, 0).data().toString(),
+                 QString("Z1"));
         QVERIFY(d.modificado);
 
         // Cancelled: nothing changes, the company is not marked.
@@ -509,7 +506,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), '1');
             editor->close();  // the close box cancels
         });
-        QTest::mouseClick(w->CModifyButton, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*w, "CModifyButton"), Qt::LeftButton);
         QCOMPARE(d.cuestionarios.front()->respuestas[0], '2');
         QVERIFY(!d.modificado);
         d.modificado = false;

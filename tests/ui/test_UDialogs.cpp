@@ -7,11 +7,32 @@
 #include <QtTest>
 #include <functional>
 
+#include "Controles.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 #include "ui/UDialogs.h"
 
 using namespace koral;
+using prueba::control;
+
+namespace {
+
+// The dialog's controls, by their names.
+struct Controles {
+    explicit Controles(const TOKBottomDlg& d)
+        : Label1(control<QLabel>(d, "Label1")),
+          edCampo(control<QLineEdit>(d, "edCampo")),
+          OKBtn(control<QPushButton>(d, "OKBtn")),
+          NoBtn(control<QPushButton>(d, "NoBtn")),
+          CancelBtn(control<QPushButton>(d, "CancelBtn")) {}
+    QLabel* Label1;
+    QLineEdit* edCampo;
+    QPushButton* OKBtn;
+    QPushButton* NoBtn;
+    QPushButton* CancelBtn;
+};
+
+}  // namespace
 
 class TestUDialogs : public QObject {
     Q_OBJECT
@@ -24,38 +45,41 @@ class TestUDialogs : public QObject {
         });
     }
 
-    void comprobarEstadoDeDiseno(TOKBottomDlg& d) {
-        QVERIFY(!d.OKBtn->isHidden());
-        QVERIFY(!d.NoBtn->isHidden());
-        QVERIFY(!d.CancelBtn->isHidden());
-        QCOMPARE(d.OKBtn->text(), QString("Si"));
-        QCOMPARE(d.NoBtn->text(), QString("No"));
-        QCOMPARE(d.CancelBtn->text(), QString("Cancelar"));
-        QVERIFY(d.edCampo->isHidden());
-        QVERIFY(d.OKBtn->isDefault());
+    void comprobarEstadoDeDiseno(const TOKBottomDlg& d) {
+        const Controles c(d);
+        QVERIFY(!c.OKBtn->isHidden());
+        QVERIFY(!c.NoBtn->isHidden());
+        QVERIFY(!c.CancelBtn->isHidden());
+        QCOMPARE(c.OKBtn->text(), QString("Si"));
+        QCOMPARE(c.NoBtn->text(), QString("No"));
+        QCOMPARE(c.CancelBtn->text(), QString("Cancelar"));
+        QVERIFY(c.edCampo->isHidden());
+        QVERIFY(c.OKBtn->isDefault());
     }
 
 private slots:
     void layoutIsTheDesignOne() {
         TOKBottomDlg d;
+        const Controles c(d);
         QCOMPARE(d.size(), QSize(313, 181));
-        QCOMPARE(d.edCampo->geometry(), QRect(8, 112, 297, 24));
-        QCOMPARE(d.OKBtn->geometry(), QRect(15, 148, 75, 25));
-        QCOMPARE(d.NoBtn->geometry(), QRect(120, 148, 75, 25));
-        QCOMPARE(d.CancelBtn->geometry(), QRect(223, 148, 75, 25));
-        QCOMPARE(d.Label1->geometry(), QRect(24, 24, 265, 65));
+        QCOMPARE(c.edCampo->geometry(), QRect(8, 112, 297, 24));
+        QCOMPARE(c.OKBtn->geometry(), QRect(15, 148, 75, 25));
+        QCOMPARE(c.NoBtn->geometry(), QRect(120, 148, 75, 25));
+        QCOMPARE(c.CancelBtn->geometry(), QRect(223, 148, 75, 25));
+        QCOMPARE(c.Label1->geometry(), QRect(24, 24, 265, 65));
         comprobarEstadoDeDiseno(d);
     }
 
     void mensajeShowsOneAcceptButtonThenRestores() {
         TOKBottomDlg d;
+        const Controles c(d);
         bool visto = false;
         alMostrarse(d, [&] {
             QCOMPARE(d.windowTitle(), QString::fromUtf8("Atención"));
-            QCOMPARE(d.Label1->text(), QString::fromUtf8("Línea <d> errónea"));
-            QVERIFY(d.OKBtn->isHidden());
-            QVERIFY(d.CancelBtn->isHidden());
-            QCOMPARE(d.NoBtn->text(), QString("Aceptar"));
+            QCOMPARE(c.Label1->text(), QString::fromUtf8("Línea <d> errónea"));
+            QVERIFY(c.OKBtn->isHidden());
+            QVERIFY(c.CancelBtn->isHidden());
+            QCOMPARE(c.NoBtn->text(), QString("Aceptar"));
             visto = true;
             QTest::keyClick(&d, Qt::Key_Return);
         });
@@ -66,13 +90,14 @@ private slots:
 
     void preguntaAnswersWithTheButtonPressed() {
         TOKBottomDlg d;
+        const Controles c(d);
         alMostrarse(d, [&] {
             QCOMPARE(d.windowTitle(), QString("Cerrar"));
             comprobarEstadoDeDiseno(d);
-            QTest::mouseClick(d.NoBtn, Qt::LeftButton);
+            QTest::mouseClick(c.NoBtn, Qt::LeftButton);
         });
         QVERIFY(d.pregunta("Cerrar", "¿Guardar?"_cp) == Respuesta::No);
-        alMostrarse(d, [&] { QTest::mouseClick(d.OKBtn, Qt::LeftButton); });
+        alMostrarse(d, [&] { QTest::mouseClick(c.OKBtn, Qt::LeftButton); });
         QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::Si);
         alMostrarse(d, [&] { QTest::keyClick(&d, Qt::Key_Escape); });
         QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::Cancelar);
@@ -82,27 +107,29 @@ private slots:
 
     void preguntaAfterMensajeShowsAllThreeButtons() {
         TOKBottomDlg d;
-        alMostrarse(d, [&] { QTest::mouseClick(d.NoBtn, Qt::LeftButton); });
+        const Controles c(d);
+        alMostrarse(d, [&] { QTest::mouseClick(c.NoBtn, Qt::LeftButton); });
         d.mensaje("aviso");
         alMostrarse(d, [&] {
             comprobarEstadoDeDiseno(d);
-            QTest::mouseClick(d.CancelBtn, Qt::LeftButton);
+            QTest::mouseClick(c.CancelBtn, Qt::LeftButton);
         });
         QVERIFY(d.pregunta("t", "x") == Respuesta::Cancelar);
     }
 
     void pideCampoReturnsTheTypedText() {
         TOKBottomDlg d;
+        const Controles c(d);
         alMostrarse(d, [&] {
-            QVERIFY(!d.edCampo->isHidden());
-            QVERIFY(d.OKBtn->isHidden());
-            QCOMPARE(d.NoBtn->text(), QString("Aceptar"));
-            QCOMPARE(d.edCampo->text(), QString("Grupo 001"));
-            d.edCampo->clear();
-            QTest::keyClicks(d.edCampo, "Taller ");
-            QTest::sendKeyEvent(QTest::Click, d.edCampo, Qt::Key_unknown, QString::fromUtf8("ñ"),
+            QVERIFY(!c.edCampo->isHidden());
+            QVERIFY(c.OKBtn->isHidden());
+            QCOMPARE(c.NoBtn->text(), QString("Aceptar"));
+            QCOMPARE(c.edCampo->text(), QString("Grupo 001"));
+            c.edCampo->clear();
+            QTest::keyClicks(c.edCampo, "Taller ");
+            QTest::sendKeyEvent(QTest::Click, c.edCampo, Qt::Key_unknown, QString::fromUtf8("ñ"),
                                 Qt::NoModifier);
-            QTest::keyClick(d.edCampo, Qt::Key_Return);
+            QTest::keyClick(c.edCampo, Qt::Key_Return);
         });
         std::string valor = "Grupo 001";
         QVERIFY(d.pideCampo("Nuevo", "Nombre", valor));
@@ -112,9 +139,10 @@ private slots:
 
     void pideCampoConfirmedEmptyGivesEmpty() {
         TOKBottomDlg d;
+        const Controles c(d);
         alMostrarse(d, [&] {
-            d.edCampo->clear();
-            QTest::mouseClick(d.NoBtn, Qt::LeftButton);
+            c.edCampo->clear();
+            QTest::mouseClick(c.NoBtn, Qt::LeftButton);
         });
         std::string valor = "algo";
         QVERIFY(d.pideCampo("t", "p", valor));
@@ -123,8 +151,9 @@ private slots:
 
     void pideCampoCancelledLeavesTheValue() {
         TOKBottomDlg d;
+        const Controles c(d);
         alMostrarse(d, [&] {
-            QTest::keyClicks(d.edCampo, "cambiado");
+            QTest::keyClicks(c.edCampo, "cambiado");
             QTest::keyClick(&d, Qt::Key_Escape);
         });
         std::string valor = "original";
@@ -135,13 +164,14 @@ private slots:
 
     void fieldRefusesCharactersWithNoWindowsForm() {
         TOKBottomDlg d;
-        d.edCampo->show();
-        d.edCampo->setText("ab");
-        QTest::sendKeyEvent(QTest::Click, d.edCampo, Qt::Key_unknown, QString::fromUtf8("中"),
+        const Controles c(d);
+        c.edCampo->show();
+        c.edCampo->setText("ab");
+        QTest::sendKeyEvent(QTest::Click, c.edCampo, Qt::Key_unknown, QString::fromUtf8("中"),
                             Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Click, d.edCampo, Qt::Key_unknown, QString::fromUtf8("€"),
+        QTest::sendKeyEvent(QTest::Click, c.edCampo, Qt::Key_unknown, QString::fromUtf8("€"),
                             Qt::NoModifier);
-        QCOMPARE(d.edCampo->text(), QString::fromUtf8("ab€"));
+        QCOMPARE(c.edCampo->text(), QString::fromUtf8("ab€"));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "Controles.h"
 #include "DoblesVentanas.h"
 #include "document/UData.h"
 #include "platform/Texto.h"
@@ -17,6 +18,7 @@
 #include "ui/UMain.h"
 
 using namespace koral;
+using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EscritorioGuion;
 
@@ -27,14 +29,6 @@ QStringList textos(const QListView* lista) {
     for (int i = 0; i < lista->model()->rowCount(); ++i)
         t << lista->model()->index(i, 0).data().toString();
     return t;
-}
-
-// A control of a window, found by its object name.
-template <class T = QPushButton>
-T* control(const QObject& ventana, const char* nombre) {
-    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
-    if (!c) qFatal("no control named %s", nombre);
-    return c;
 }
 
 }  // namespace
@@ -225,7 +219,7 @@ private slots:
         frm.Nuevo1Click();
         TChildWin* w = frm.companias().back();
         dlg.campos.push_back({true, "G1"});
-        QTest::mouseClick(w->GNewButton, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*w, "GNewButton"), Qt::LeftButton);
         w->documento()->agregarCuestionario("Q1");
         w->documento()->modificado = false;
         auto* editor = frm.findChild<TfrmGrupo*>();
@@ -237,7 +231,7 @@ private slots:
             visto = true;
             editor->close();
         });
-        QTest::mouseClick(w->GVerButton, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*w, "GVerButton"), Qt::LeftButton);
         QVERIFY(visto);
         QVERIFY(w->documento()->modificado);
         w->documento()->modificado = false;

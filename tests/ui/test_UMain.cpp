@@ -2,13 +2,14 @@
 // line, the manual, window arrangement and closing with several companies.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTemporaryDir>
-#include <QFileInfo>
 #include <QtTest>
 
+#include "Controles.h"
 #include "DoblesVentanas.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
@@ -16,6 +17,7 @@
 #include "ui/UMain.h"
 
 using namespace koral;
+using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EjecutorGuion;
 using prueba::EscritorioGuion;
@@ -59,6 +61,14 @@ class TestUMain : public QObject {
             ejecutor.rutas.push_back(r.toStdString());
             frm.Abrir1Click();
         }
+        QMenu* menu(const char* nombre) { return control<QMenu>(frm, nombre); }
+        // An item of the frame's own menus: each company window has a "Nuevo1" too.
+        QAction* orden(const char* nombre) {
+            for (const char* m : {"Archivo1", "Ventana1", "Ayuda1"})
+                if (auto* a = menu(m)->findChild<QAction*>(nombre, Qt::FindDirectChildrenOnly))
+                    return a;
+            qFatal("The frame has no item %s", nombre);
+        }
     };
 
 private slots:
@@ -66,21 +76,21 @@ private slots:
         Banco b;
         QCOMPARE(b.frm.windowTitle(), QString("O.R.V.E.N. QAR Factores Psicosociales 2.0"));
         QCOMPARE(b.frm.geometry(), QRect(210, 211, 647, 480));
-        QCOMPARE(elementos(b.frm.Archivo1),
+        QCOMPARE(elementos(b.menu("Archivo1")),
                  QStringList({"Nuevo", "Abrir ...", "-", "Imp. Vacio", "-", "&Salir"}));
-        QCOMPARE(elementos(b.frm.Ventana1), QStringList({"Mosaico", "Cascada"}));
-        QCOMPARE(elementos(b.frm.Ayuda1), QStringList({"Manual", "-", "Acerca de ..."}));
+        QCOMPARE(elementos(b.menu("Ventana1")), QStringList({"Mosaico", "Cascada"}));
+        QCOMPARE(elementos(b.menu("Ayuda1")), QStringList({"Manual", "-", "Acerca de ..."}));
         // Printing comes with the reports.
-        QVERIFY(!b.frm.ImpVacio1->isEnabled());
+        QVERIFY(!b.orden("ImpVacio1")->isEnabled());
         b.frm.ordenes.imprimirCuestVacio = [] {};
-        emit b.frm.Archivo1->aboutToShow();
-        QVERIFY(b.frm.ImpVacio1->isEnabled());
+        emit b.menu("Archivo1")->aboutToShow();
+        QVERIFY(b.orden("ImpVacio1")->isEnabled());
     }
 
     void openDialogSettings() {
         Banco b;
         b.ejecutor.rutas.push_back(std::nullopt);
-        b.frm.Abrir1->trigger();
+        b.orden("Abrir1")->trigger();
         QCOMPARE(b.ejecutor.llamadas.size(), std::size_t(1));
         const TDialogoArchivo& d = b.ejecutor.llamadas[0].dialogo;
         QCOMPARE(d.filtro, std::string("Archivos KORAL 2.0|*.kr2|Archivos texto|*.txt"));
@@ -98,25 +108,25 @@ private slots:
         b.mostrar();
         QCOMPARE(barra(b.frm), QStringList({"Archivo", "Ventana", "Ayuda"}));
         b.dlg.campos.push_back({true, "Una"});
-        b.frm.Nuevo1->trigger();
+        b.orden("Nuevo1")->trigger();
         QCOMPARE(barra(b.frm), QStringList({"&Archivo", "&Informes", "Ventana", "Ayuda"}));
         TChildWin* una = b.frm.companias().back();
-        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), una->mnuArchivo);
+        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), control<QMenu>(*una, "mnuArchivo"));
 
         b.dlg.campos.push_back({true, "Otra"});
-        b.frm.Nuevo1->trigger();
+        b.orden("Nuevo1")->trigger();
         TChildWin* otra = b.frm.companias().back();
-        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), otra->mnuArchivo);
+        QCOMPARE(b.frm.menuBar()->actions()[0]->menu(), control<QMenu>(*otra, "mnuArchivo"));
 
-        una->Cerrar1->trigger();
+        control<QAction>(*una, "Cerrar1")->trigger();
         b.dlg.respuestas.push_back(Respuesta::No);
         QCOMPARE(b.frm.companias().size(), std::size_t(2));  // "Una" is modified: Cancelar kept it
         b.dlg.respuestas.push_back(Respuesta::No);
-        una->Cerrar1->trigger();
+        control<QAction>(*una, "Cerrar1")->trigger();
         QCOMPARE(b.frm.companias().size(), std::size_t(1));
         QCOMPARE(barra(b.frm), QStringList({"&Archivo", "&Informes", "Ventana", "Ayuda"}));
         b.dlg.respuestas.push_back(Respuesta::No);
-        otra->Cerrar1->trigger();
+        control<QAction>(*otra, "Cerrar1")->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(b.frm.companias().empty());
         QCOMPARE(barra(b.frm), QStringList({"Archivo", "Ventana", "Ayuda"}));
@@ -201,7 +211,7 @@ private slots:
         const QString antes = QDir::currentPath();
         QDir::setCurrent(b.dir.path());
         b.frm.ArchivoAyuda = "KORAL_prueba_que_no_existe.chm";
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QCOMPARE(b.dlg.mensajes.back(),
                  std::string("No se encuentra el archivo KORAL_prueba_que_no_existe.chm"));
         QVERIFY(b.escritorio.abiertos.empty());
@@ -210,11 +220,11 @@ private slots:
         QFile f(b.dir.filePath("KORAL.chm"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QCOMPARE(b.escritorio.abiertos,
                  std::vector<std::string>{b.dir.filePath("KORAL.chm").toStdString()});
         b.escritorio.abrirFunciona = false;
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QCOMPARE(b.dlg.mensajes.back(), std::string("No se pudo ejecutar la aplicación"));
         QDir::setCurrent(antes);
     }
@@ -239,11 +249,11 @@ private slots:
         const QString junto = programa.absoluteFilePath(nombre);
         const QString actual = b.dir.filePath(nombre);
         QVERIFY(crear(instalado));
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QVERIFY(crear(junto));
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QVERIFY(crear(actual));
-        b.frm.Manual1->trigger();
+        b.orden("Manual1")->trigger();
         QFile::remove(instalado);
         QFile::remove(junto);
         if (!habia) QDir().rmpath(datos);
@@ -258,20 +268,20 @@ private slots:
         Banco b;
         b.mostrar();
         b.dlg.campos.push_back({true, "A & B"});
-        b.frm.Nuevo1->trigger();
+        b.orden("Nuevo1")->trigger();
         b.dlg.campos.push_back({true, "Segunda"});
-        b.frm.Nuevo1->trigger();
-        emit b.frm.Ventana1->aboutToShow();
-        QCOMPARE(elementos(b.frm.Ventana1),
+        b.orden("Nuevo1")->trigger();
+        emit b.menu("Ventana1")->aboutToShow();
+        QCOMPARE(elementos(b.menu("Ventana1")),
                  QStringList({"Mosaico", "Cascada", "-", "&1 A && B<>", "&2 Segunda<>"}));
-        QVERIFY(b.frm.Ventana1->actions()[4]->isChecked());
-        b.frm.Ventana1->actions()[3]->trigger();
+        QVERIFY(b.menu("Ventana1")->actions()[4]->isChecked());
+        b.menu("Ventana1")->actions()[3]->trigger();
         QCOMPARE(b.frm.companiaActiva(), b.frm.companias()[0]);
-        emit b.frm.Ventana1->aboutToShow();  // rebuilt, not appended to
-        QCOMPARE(b.frm.Ventana1->actions().size(), 5);
+        emit b.menu("Ventana1")->aboutToShow();  // rebuilt, not appended to
+        QCOMPARE(b.menu("Ventana1")->actions().size(), 5);
 
-        b.frm.Mosaico1->trigger();
-        const QRect area = b.frm.mdiArea->viewport()->rect();
+        b.orden("Mosaico1")->trigger();
+        const QRect area = control<QMdiArea>(b.frm, "mdiArea")->viewport()->rect();
         const QRect r1 = b.frm.companias()[0]->parentWidget()->geometry();
         const QRect r2 = b.frm.companias()[1]->parentWidget()->geometry();
         QCOMPARE(r1.width(), area.width());
@@ -280,7 +290,7 @@ private slots:
         QCOMPARE(r2.top(), r1.bottom() + 1);
         QCOMPARE(r2.bottom(), area.bottom());
 
-        b.frm.Cascada1->trigger();
+        b.orden("Cascada1")->trigger();
         const QRect c1 = b.frm.companias()[0]->parentWidget()->geometry();
         const QRect c2 = b.frm.companias()[1]->parentWidget()->geometry();
         QVERIFY(c2.top() > c1.top());
@@ -291,9 +301,9 @@ private slots:
         Banco b;
         b.mostrar();
         b.dlg.campos.push_back({true, "Primera"});
-        b.frm.Nuevo1->trigger();
+        b.orden("Nuevo1")->trigger();
         b.dlg.campos.push_back({true, "Segunda"});
-        b.frm.Nuevo1->trigger();
+        b.orden("Nuevo1")->trigger();
         const auto antes = b.dlg.llamadas.size();
 
         // Cancelar on the first: both stay, and so does the program.
@@ -306,7 +316,7 @@ private slots:
         // "No" on the first, Cancelar on the second: still both open.
         b.dlg.respuestas.push_back(Respuesta::No);
         b.dlg.respuestas.push_back(Respuesta::Cancelar);
-        b.frm.Salir1->trigger();
+        b.orden("Salir1")->trigger();
         QCOMPARE(b.frm.companias().size(), std::size_t(2));
         QVERIFY(b.frm.isVisible());
         QVERIFY(!b.frm.companias()[0]->documento()->modificado);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "Controles.h"
 #include "platform/Texto.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
@@ -55,18 +56,19 @@ private slots:
         m.ejecutor.rutas.push_back(std::string("/d/a.txt"));
         m.ejecutor.rutas.push_back(std::string("/d/b.txt"));
         m.ejecutor.rutas.push_back(std::string("/d/no.txt"));
+        auto* bPaso = control<QPushButton>(paso, "bPaso");
         QTimer::singleShot(0, &paso, [&] {
             QTRY_COMPARE(paso.lineas().size(), std::size_t(4));
-            QTest::mouseClick(paso.bPaso, Qt::LeftButton);
+            QTest::mouseClick(bPaso, Qt::LeftButton);
             QCOMPARE(paso.lineas().size(), std::size_t(6));
             // A file that cannot be read: a message; the window and its log stay.
-            QTest::mouseClick(paso.bPaso, Qt::LeftButton);
+            QTest::mouseClick(bPaso, Qt::LeftButton);
             QCOMPARE(m.escritorio.cajas,
                      std::vector<std::string>{"No existe el archivo /d/no.txt"});
             QVERIFY(paso.isVisible());
             QCOMPARE(paso.lineas().size(), std::size_t(6));
-            QTest::mouseClick(paso.bImprimir, Qt::LeftButton);
-            QTest::mouseClick(paso.bSalir, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(paso, "bImprimir"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(paso, "bSalir"), Qt::LeftButton);
         });
         paso.ImportaDatos(m.doc);
         const std::vector<std::string> esperado = {"Procesando el archivo /d/a.txt",
@@ -76,7 +78,7 @@ private slots:
                                                    "Procesando el archivo /d/b.txt",
                                                    "Archivo /d/b.txt procesado"};
         QCOMPARE(paso.lineas(), esperado);
-        QCOMPARE(paso.Memo->toPlainText().split('\n').size(), 6);
+        QCOMPARE(control<QPlainTextEdit>(paso, "Memo")->toPlainText().split('\n').size(), 6);
         QCOMPARE(m.impresos.size(), std::size_t(1));
         QCOMPARE(m.impresos[0], esperado);
         QCOMPARE(m.doc.cuestionarios.size(), std::size_t(2));

@@ -17,6 +17,7 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "Controles.h"
 #include "DoblesVentanas.h"
 #include "document/UData.h"
 #include "method/Perfil.h"
@@ -30,6 +31,7 @@
 #include "ui/UPerfil.h"
 
 using namespace koral;
+using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EscritorioGuion;
 
@@ -40,14 +42,6 @@ QStringList textos(const QListView* lista) {
     for (int i = 0; i < lista->model()->rowCount(); ++i)
         t << lista->model()->index(i, 0).data().toString();
     return t;
-}
-
-// A control of a window, found by its object name.
-template <class T = QPushButton>
-T* control(const QObject& ventana, const char* nombre) {
-    T* c = ventana.findChild<T*>(QString::fromLatin1(nombre));
-    if (!c) qFatal("no control named %s", nombre);
-    return c;
 }
 
 std::string nombres(const std::vector<TGrupo*>& v) {
@@ -461,10 +455,11 @@ private slots:
             control(*editor, "btnAceptar")->click();
         });
         dlg.campos.push_back({true, "P000001"});
-        QTest::mouseClick(w->PNewButton, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*w, "PNewButton"), Qt::LeftButton);
         QVERIFY(visto);
         QCOMPARE(w->documento()->perfiles.front()->nombre, std::string("Plantilla"));
-        QCOMPARE(w->lstPerfiles->model()->index(0, 0).data().toString(), QString("Plantilla"));
+        QCOMPARE(control<QListView>(*w, "lstPerfiles")->model()->index(0, 0).data().toString(),
+                 QString("Plantilla"));
         QVERIFY(w->documento()->modificado);
         w->documento()->modificado = false;
     }

@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <vector>
 
+#include "Controles.h"
 #include "platform/qt/Jpeg.h"
 #include "support/DialogosGuion.h"
 #include "ui/UMain.h"
@@ -17,6 +18,7 @@ extern const std::size_t AcercaDeTam;
 }  // namespace koral::recursos
 
 using namespace koral;
+using prueba::control;
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -25,15 +27,18 @@ private slots:
         TAboutBox box;
         QCOMPARE(box.windowTitle(), QString("Acerca de KORAL 2.0"));
         QCOMPARE(box.size(), QSize(401, 346));
-        QCOMPARE(box.Panel1->geometry(), QRect(8, 8, 385, 305));
-        QCOMPARE(box.Panel1->frameShadow(), QFrame::Sunken);
-        QCOMPARE(box.OKButton->geometry(), QRect(176, 320, 65, 19));
-        QCOMPARE(box.OKButton->text(), QString("OK"));
-        QVERIFY(box.OKButton->isDefault());
+        const auto* panel = control<QFrame>(box, "Panel1");
+        QCOMPARE(panel->geometry(), QRect(8, 8, 385, 305));
+        QCOMPARE(panel->frameShadow(), QFrame::Sunken);
+        const auto* ok = control<QPushButton>(box, "OKButton");
+        QCOMPARE(ok->geometry(), QRect(176, 320, 65, 19));
+        QCOMPARE(ok->text(), QString("OK"));
+        QVERIFY(ok->isDefault());
         // The picture fills the panel, stretched.
-        QVERIFY(box.ProgramIcon->hasScaledContents());
-        QCOMPARE(box.ProgramIcon->geometry(), box.Panel1->contentsRect());
-        QCOMPARE(box.ProgramIcon->pixmap().size(), QSize(405, 354));
+        const auto* icono = control<QLabel>(box, "ProgramIcon");
+        QVERIFY(icono->hasScaledContents());
+        QCOMPARE(icono->geometry(), panel->contentsRect());
+        QCOMPARE(icono->pixmap().size(), QSize(405, 354));
     }
 
     void decodedPictureHasTheDesignedColours() {
@@ -71,15 +76,16 @@ private slots:
         QTimer::singleShot(0, &frm, [&] {
             QTRY_VERIFY(frm.AboutBox && frm.AboutBox->isVisible());
             visto = frm.AboutBox->isModal();
-            QTest::mouseClick(frm.AboutBox->OKButton, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*frm.AboutBox, "OKButton"), Qt::LeftButton);
         });
-        frm.Acercade1->trigger();
+        auto* acercaDe = control<QAction>(frm, "Acercade1");
+        acercaDe->trigger();
         QVERIFY(visto);
         QVERIFY(!frm.AboutBox->isVisible());
         // Kept for the next time.
         TAboutBox* primera = frm.AboutBox;
         QTimer::singleShot(0, &frm, [&] { QTest::keyClick(frm.AboutBox, Qt::Key_Return); });
-        frm.Acercade1Click();
+        acercaDe->trigger();
         QCOMPARE(frm.AboutBox, primera);
     }
 };
