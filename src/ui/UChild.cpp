@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "method/Perfil.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
@@ -542,7 +543,11 @@ void TChildWin::PDeleteButtonClick() {
 void TChildWin::Impperfil1Click() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirPerfil) return;
-    frame_.ordenes.imprimirPerfil(*modeloPerfiles_->registro(fila));
+    // The figures live in memory only: computed now, a profile never edited
+    // since the company was opened does not print zeros.
+    TPerfil& perfil = *modeloPerfiles_->registro(fila);
+    calcularPerfil(*doc_, perfil);
+    frame_.ordenes.imprimirPerfil(perfil);
 }
 
 // --- Company ---

@@ -302,6 +302,17 @@ private slots:
         QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
     }
 
+    void aProfilePrintedFromTheCompanyWindowIsComputedFirst() {
+        Banco b;
+        int sujetos = -1;
+        b.frm.ordenes.imprimirPerfil = [&](TPerfil& p) { sujetos = p.nSujetos; };
+        TChildWin* w = b.abrir(b.talleres());
+        w->documento()->perfiles.front()->nSujetos = 0;  // as after opening: never computed
+        elegir(lista(w, "lstPerfiles"), 0);
+        clic(boton(w, "PPrintButton"));
+        QCOMPARE(sujetos, 1);
+    }
+
     void deleteQuestionnaireAndProfileFromAnOpenedCompany() {
         Banco b;
         TChildWin* w = b.abrir(b.talleres());
