@@ -5,7 +5,10 @@
 #include "exchange/Importar.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
-    koral::TKoral doc;
+    // The notices' path is exercised too; every notice has a text.
+    koral::TKoral doc([](const std::string& texto) {
+        if (texto.empty()) __builtin_trap();
+    });
     doc.ultimoId = 1;
     doc.agregarGrupo("Taller");
     doc.agregarCuestionario("C000001");

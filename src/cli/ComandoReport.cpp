@@ -9,6 +9,7 @@
 #include "document/UData.h"
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
+#include "platform/Dialogos.h"
 #include "platform/Superficie.h"
 #include "platform/Texto.h"
 #include "reports/Informes.h"
@@ -91,7 +92,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
         return 2;
     if (resto.size() != argumentos) return 2;
 
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, resto[0]);
     comprobarDistintos(destino, resto[0]);
 

@@ -107,7 +107,7 @@ void jsonIds(std::ostream& o, const L& lista) {
 
 int dump(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() != 2) return 2;
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, args[1]);
     out << "{\"nombre\":";
     json(out, doc.nombre);
@@ -169,7 +169,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
 int save(const std::vector<std::string>& args) {
     if (args.size() != 2 && args.size() != 3) return 2;
     const auto bloqueo = bloquearEmpresa(args.back());
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, args[1]);
     if (args.size() == 3) doc.archivo = args[2];
     doc.guardarArchivo();
@@ -186,7 +186,7 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
             resto.push_back(args[i]);
     }
     if (resto.size() != 2) return 2;
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, resto[0]);
     TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
     if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
@@ -217,7 +217,7 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
 
 int exportar(const std::vector<std::string>& args) {
     if (args.size() != 3) return 2;
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, args[1]);
     exportarDatos(doc, args[2]);
     return 0;
@@ -230,11 +230,11 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     std::vector<std::string> leidos;
     for (std::size_t i = 2; i < args.size(); ++i) leidos.push_back(leerParaImportar(args[i]));
     const auto bloqueo = bloquearEmpresa(args[1]);
-    TKoral doc;
+    TKoral doc(Mensaje);
     if (archivos().existe(args[1])) {
         doc.leerArchivo(args[1]);
     } else {
-        doc.iniciarEmpresa();  // the prompt is not answered: its initial name stays
+        doc.iniciarEmpresa(kNombreEmpresaInicial);  // the name the window program offers
         doc.archivo = args[1];
     }
     const auto anota = [&out](const std::string& linea) { out << cp1252AUtf8(linea) << '\n'; };
@@ -278,7 +278,7 @@ int puntuaciones(const std::vector<std::string>& args) {
     if (formato.separador == formato.decimal || formato.separador == '"' ||
         formato.decimal == '"' || (formato.decimal != '.' && formato.decimal != ','))
         throw ErrorComando{"separador y coma decimal incompatibles"};
-    TKoral doc;
+    TKoral doc(Mensaje);
     leerExistente(doc, rutas[0]);
     escribirPuntuacionesCsv(doc, rutas[1], formato);
     return 0;

@@ -10,7 +10,6 @@
 #include "document/IndiceHash.h"
 #include "document/UData.h"
 #include "platform/Archivos.h"
-#include "platform/Dialogos.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -114,10 +113,10 @@ bool realFijo(std::string_view t, double& v) {
 }
 
 // Reads the bytes of a company file the way the format defines fields.
-// A Ctrl-Z ends the file wherever it stands.
+// A Ctrl-Z ends the file wherever it stands. Separator faults are reported to `doc`.
 class Cursor {
 public:
-    explicit Cursor(std::string_view datos) : p_(datos.data()) {
+    Cursor(std::string_view datos, const TKoral& doc) : p_(datos.data()), doc_(doc) {
         const void* z = std::memchr(datos.data(), kCtrlZ, datos.size());
         fin_ = z ? static_cast<const char*>(z) : datos.data() + datos.size();
     }
@@ -129,7 +128,7 @@ public:
 
     // A separator: one character that should be a blank.
     void separador() {
-        if (caracter() != ' ') Mensaje("separador no válido"_cp);
+        if (caracter() != ' ') doc_.avisar("separador no válido"_cp);
     }
 
     std::int32_t entero() {
@@ -193,6 +192,7 @@ private:
 
     const char* p_;
     const char* fin_;
+    const TKoral& doc_;
 };
 
 std::string decodificarTexto(std::string_view t) {
@@ -218,7 +218,7 @@ void reservar(std::vector<T>& v, std::int32_t cuenta, std::size_t tope) {
 class LectorEmpresa {
 public:
     LectorEmpresa(TKoral& doc, std::string_view datos)
-        : doc_(doc), c_(datos), tope_(datos.size() / 16 + 1) {}
+        : doc_(doc), c_(datos, doc), tope_(datos.size() / 16 + 1) {}
 
     // Reads every line; throws ErrorArchivo on an unreadable number.
     void leer() {
@@ -234,7 +234,7 @@ public:
                 case 'd': texto(&TPerfil::descripcion, "Línea d errónea"); break;
                 case 'o': texto(&TPerfil::observaciones, "Línea o errónea"); break;
                 default:
-                    Mensaje("Línea errónea en archivo. Posible corrupción"_cp);
+                    doc_.avisar("Línea errónea en archivo. Posible corrupción"_cp);
                     if (esFinDeLinea(tag))
                         c_.finDeLineaLeido(tag);
                     else
@@ -340,7 +340,7 @@ private:
         const char s = c_.caracter();
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
-        if (s != ' ') Mensaje("separador no válido"_cp);
+        if (s != ' ') doc_.avisar("separador no válido"_cp);
         TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
                                ? ultimoCuestionario_
                                : buscarPorId(cuestionariosPorId_, a);
@@ -348,7 +348,7 @@ private:
         if (q && g)
             enlaces_.enlazar(*q, *g);  // a repeated line makes no second membership
         else
-            Mensaje("Error 01 en el archivo de entrada");
+            doc_.avisar("Error 01 en el archivo de entrada");
     }
     Enlazador enlaces_;  // the links of a questionnaire may come back later in the file
 
@@ -357,13 +357,13 @@ private:
         const char s = c_.caracter();
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
-        if (s != ' ') Mensaje("separador no válido"_cp);
+        if (s != ' ') doc_.avisar("separador no válido"_cp);
         actual_ = buscarPorId(perfilesPorId_, a);
         TGrupo* g = buscarPorId(gruposPorId_, b);
         if (actual_ && g) {
             enlaces_.seleccionar(*actual_, *g);
         } else {
-            Mensaje("Error 02 en el archivo de entrada");
+            doc_.avisar("Error 02 en el archivo de entrada");
         }
     }
 
@@ -375,7 +375,7 @@ private:
         if (actual_)
             actual_->*campo = decodificarTexto(t);
         else
-            Mensaje(operator""_cp(mensaje, std::strlen(mensaje)));
+            doc_.avisar(operator""_cp(mensaje, std::strlen(mensaje)));
     }
 
     // Indexes a new record by name and identifier; false when its name is
@@ -566,7 +566,7 @@ void leerEmpresa(TKoral& doc, std::string_view datos) {
 
     auto comprobar = [&](std::int32_t& cuenta, std::size_t largo, const char* mensaje) {
         if (cuenta == static_cast<std::int64_t>(largo)) return;
-        Mensaje(mensaje);
+        doc.avisar(mensaje);
         cuenta = static_cast<std::int32_t>(largo);
         doc.modificado = true;
     };
@@ -586,7 +586,7 @@ std::string nombreRespaldo(const std::string& archivo) {
 
 void TKoral::leerArchivo(const std::string& ruta) {
     if (ruta.empty()) {
-        Mensaje("El nombre de archivo está vacio"_cp);
+        avisar("El nombre de archivo está vacio"_cp);
         return;
     }
     archivo = ruta;

@@ -13,8 +13,9 @@ namespace koral {
 // Writes the whole company file to `salida` (not finished). Throws ErrorArchivo.
 void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida);
 
-// Reads a company file's bytes into `doc`, with every notice and repair of
-// the format. Throws ErrorArchivo on an unreadable number, leaving what was read.
+// Reads a company file's bytes into `doc`, with every repair of the format,
+// its notices going to doc.avisar. Throws ErrorArchivo on an unreadable
+// number, leaving what was read.
 void leerEmpresa(TKoral& doc, std::string_view datos);
 
 // `archivo` with its extension (from the last point of the file name on)

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "document/IndiceHash.h"
-#include "platform/Dialogos.h"
 #include "platform/Fecha.h"
 #include "platform/Texto.h"
 
@@ -55,11 +54,8 @@ std::string cortarNombre(std::string_view texto) {
     return std::string(texto.substr(0, kLargoNombre));
 }
 
-void TKoral::iniciarEmpresa() {
-    std::string valor = "Nombre de la Empresa";
-    // Taken whether or not the user confirmed: after a cancel it is the initial text.
-    PideCampo("Nueva Empresa", "Indique el nombre de la nueva empresa", valor);
-    nombre = cortarNombre(valor);
+void TKoral::iniciarEmpresa(std::string_view nombreEmpresa) {
+    nombre = cortarNombre(nombreEmpresa);
     archivo.clear();
     ultimoId = 1;
     soltarTodo();
@@ -95,7 +91,7 @@ bool TKoral::siguienteId(std::int32_t& id) {
     // Identifiers are never reused, so a company that has spent them all can
     // take no more records.
     if (ultimoId == std::numeric_limits<std::int32_t>::max()) {
-        Mensaje("No quedan identificadores libres en esta empresa."_cp);
+        avisar("No quedan identificadores libres en esta empresa."_cp);
         return false;
     }
     id = ++ultimoId;
@@ -152,7 +148,7 @@ TPerfil* TKoral::agregarPerfil(std::string_view texto) {
 void TKoral::borrarGrupo(TGrupo* g) {
     const auto pos = posicion(grupos, g);
     if (pos < 0) {
-        Mensaje("Ha ocurrido un error en lista Grupos");
+        avisar("Ha ocurrido un error en lista Grupos");
     } else {
         for (auto& q : cuestionarios) quitarUltimo(q->grupos, g);
         for (auto& p : perfiles) quitarUltimo(p->grupos, g);
@@ -164,10 +160,10 @@ void TKoral::borrarGrupo(TGrupo* g) {
 void TKoral::borrarCuestionario(TCuestionario* q) {
     const auto pos = posicion(cuestionarios, q);
     if (pos < 0) {
-        Mensaje("Ha ocurrido un error en lista Cuestionarios");
+        avisar("Ha ocurrido un error en lista Cuestionarios");
     } else {
         for (TGrupo* g : q->grupos)
-            if (!quitarUltimo(g->cuestionarios, q)) Mensaje("Error en lista Cuestionarios");
+            if (!quitarUltimo(g->cuestionarios, q)) avisar("Error en lista Cuestionarios");
         cuestionarios.erase(cuestionarios.begin() + pos);
     }
     --nCuestionarios;
@@ -176,7 +172,7 @@ void TKoral::borrarCuestionario(TCuestionario* q) {
 void TKoral::borrarPerfil(TPerfil* p) {
     const auto pos = posicion(perfiles, p);
     if (pos < 0)
-        Mensaje("Ha ocurrido un error en lista Perfiles");
+        avisar("Ha ocurrido un error en lista Perfiles");
     else
         perfiles.erase(perfiles.begin() + pos);
     --nPerfiles;

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "document/Instrumento.h"
@@ -15,6 +17,14 @@
 namespace koral {
 
 inline constexpr std::size_t kLargoNombre = 49;
+
+// The name offered for a new company, kept when the prompt is cancelled.
+inline constexpr const char* kNombreEmpresaInicial = "Nombre de la Empresa";
+
+// Where a document's notices go (Windows-1252 texts), one call each, in the
+// order they arise. Its owner decides: the window program shows them, the CLI
+// prints them, tests collect them.
+using Avisos = std::function<void(const std::string&)>;
 
 using Respuestas = std::array<char, kNumItems>;
 using Puntuaciones = std::array<double, kNumFactores>;
@@ -54,7 +64,8 @@ struct TPerfil : TRegistro {
 
 class TKoral {
 public:
-    TKoral() = default;
+    // Without a sink, notices are dropped.
+    explicit TKoral(Avisos avisos = {}) : avisos_(std::move(avisos)) {}
     TKoral(const TKoral&) = delete;
     TKoral& operator=(const TKoral&) = delete;
 
@@ -69,10 +80,15 @@ public:
     std::vector<std::unique_ptr<TCuestionario>> cuestionarios;
     std::vector<std::unique_ptr<TPerfil>> perfiles;
 
-    // A new, empty company; asks for its name.
-    void iniciarEmpresa();
+    // Hands `texto` to the document's sink; for everything that works on it.
+    void avisar(const std::string& texto) const {
+        if (avisos_) avisos_(texto);
+    }
+
+    // A new, empty company called `nombreEmpresa` (cut to 49 characters).
+    void iniciarEmpresa(std::string_view nombreEmpresa);
     // Replaces the lists by the company file at `ruta`. Structural faults are
-    // shown with Mensaje and survived; input/output failures and unreadable
+    // reported through avisar and survived; input/output failures and unreadable
     // numbers throw ErrorArchivo, leaving what was read so far.
     void leerArchivo(const std::string& ruta);
     // Writes the document to `archivo`, the previous file becoming the ".BAK"
@@ -108,6 +124,8 @@ public:
 private:
     bool siguienteId(std::int32_t& id);
     void soltarTodo();
+
+    Avisos avisos_;
 };
 
 // Links q and g on both sides, unless they are linked already.

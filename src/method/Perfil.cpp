@@ -4,7 +4,6 @@
 
 #include "method/Formato.h"
 #include "method/Textos.h"
-#include "platform/Dialogos.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -39,7 +38,7 @@ bool perteneceAGrupos(const std::vector<TGrupo*>& deCuestionario,
 bool calcularPerfil(const TKoral& doc, TPerfil& p) {
     ponerACero(p);
     if (doc.nCuestionarios != static_cast<std::int64_t>(doc.cuestionarios.size())) {
-        Mensaje("Ocurrió error en el nº de Cuestionarios"_cp);
+        doc.avisar("Ocurrió error en el nº de Cuestionarios"_cp);
         return false;
     }
     for (const auto& qp : doc.cuestionarios) {

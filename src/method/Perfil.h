@@ -29,8 +29,8 @@ inline constexpr const char* kAvisoAnonimato =
 // Band of a factor score: 1 below 4, 2 from 4 to below 7, 3 from 7.
 constexpr int bandaDe(double s) { return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3); }
 
-// Recomputes p's statistics. False (statistics zero, notice shown) when the
-// document's questionnaire count disagrees with its list.
+// Recomputes p's statistics. False (statistics zero, notice given to the
+// document) when the document's questionnaire count disagrees with its list.
 bool calcularPerfil(const TKoral& doc, TPerfil& p);
 
 // True when the questionnaire belongs to every group of the profile (or the

@@ -249,7 +249,9 @@ QToolButton* TChildWin::crearBoton(QWidget* tira, int x, const char* nombre, con
 // --- Setting up ---
 
 void TChildWin::nuevoDocumento() {
-    doc_ = std::make_unique<TKoral>();
+    // The document's notices reach the "Atención" box through the installed
+    // dialogs, so that a file's reading notices are summed up there.
+    doc_ = std::make_unique<TKoral>([](const std::string& texto) { Mensaje(texto); });
     doc_->modificado = false;
 }
 
@@ -261,7 +263,10 @@ void TChildWin::aplicarAnchoMinimo() {
 void TChildWin::NuevaEmpresa() {
     nuevoDocumento();
     aplicarAnchoMinimo();
-    doc_->iniciarEmpresa();
+    std::string nombre = kNombreEmpresaInicial;
+    // Taken whether or not the user confirmed: after a cancel it is the initial text.
+    PideCampo("Nueva Empresa", "Indique el nombre de la nueva empresa", nombre);
+    doc_->iniciarEmpresa(nombre);
     refrescarTodo();
 }
 

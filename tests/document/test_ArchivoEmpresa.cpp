@@ -10,11 +10,11 @@
 #include "document/UData.h"
 #include "platform/Fecha.h"
 #include "support/ArchivosMemoria.h"
-#include "support/DialogosGuion.h"
+#include "support/AvisosRecogidos.h"
 
 using namespace koral;
 using prueba::ArchivosMemoria;
-using prueba::DialogosGuion;
+using prueba::AvisosRecogidos;
 using prueba::Muerte;
 
 namespace {
@@ -58,21 +58,19 @@ struct Lectura : ::testing::Test {
     std::vector<std::string> leer(const std::string& datos) {
         fs.archivos["/e/empresa.kr2"] = datos;
         doc.leerArchivo("/e/empresa.kr2");
-        return dlg.mensajes;
+        return avisos.mensajes;
     }
-    DialogosGuion dlg;
+    AvisosRecogidos avisos;
     ArchivosMemoria fs;
-    TKoral doc;
+    TKoral doc{avisos.sumidero()};
 };
 
 }  // namespace
 
 TEST(EscrituraEmpresa, WritesTheSmallCompanyByteForByte) {
     fijarFechaHoy(38412);
-    DialogosGuion dlg;
-    dlg.campos.push_back({true, "Talleres"});
     TKoral doc;
-    doc.iniciarEmpresa();
+    doc.iniciarEmpresa("Talleres");
     TGrupo* g = doc.agregarGrupo("Taller");
     TCuestionario* q = doc.agregarCuestionario("Operario 1");
     enlazar(*q, *g);
@@ -160,14 +158,14 @@ TEST_F(Lectura, MissingFileIsCreatedEmpty) {
     doc.leerArchivo("/e/nueva.kr2");
     EXPECT_EQ(fs.archivos.at("/e/nueva.kr2"), "");
     EXPECT_EQ(doc.archivo, "/e/nueva.kr2");
-    EXPECT_TRUE(dlg.mensajes.empty());
+    EXPECT_TRUE(avisos.mensajes.empty());
 }
 
 TEST_F(Lectura, EmptyPathIsRefusedAndChangesNothing) {
     doc.nombre = "Antes";
     doc.agregarGrupo("G");
     doc.leerArchivo("");
-    EXPECT_EQ(dlg.mensajes, std::vector<std::string>{"El nombre de archivo está vacio"});
+    EXPECT_EQ(avisos.mensajes, std::vector<std::string>{"El nombre de archivo está vacio"});
     EXPECT_EQ(doc.grupos.size(), 1u);
     EXPECT_EQ(doc.archivo, "");
 }
@@ -238,7 +236,7 @@ TEST_F(Lectura, UnconvertibleNumberEndsTheReadKeepingWhatWasRead) {
     }
     EXPECT_EQ(doc.grupos.size(), 1u);
     EXPECT_EQ(doc.cuestionarios.size(), 1u);
-    EXPECT_TRUE(dlg.mensajes.empty());  // no count check after a failure
+    EXPECT_TRUE(avisos.mensajes.empty());  // no count check after a failure
     EXPECT_EQ(doc.nGrupos, 1);          // but the counts match what is held
     EXPECT_EQ(doc.nCuestionarios, 1);
 }
@@ -401,7 +399,6 @@ TEST_F(Lectura, AnyBytesAreSurvived) {
             }
         }
         TKoral d;
-        dlg.mensajes.clear();
         fs.archivos["/e/f.kr2"] = datos;
         try {
             d.leerArchivo("/e/f.kr2");
@@ -437,7 +434,6 @@ struct Guardado : ::testing::Test {
         for (const auto& [ruta, contenido] : fs.archivos)
             EXPECT_EQ(ruta.find(".~tmp"), std::string::npos) << ruta << " left behind";
     }
-    DialogosGuion dlg;
     ArchivosMemoria fs;
     TKoral doc;
 };
@@ -574,7 +570,6 @@ TEST(NombreRespaldo, ReplacesTheExtensionOfTheFileName) {
 }
 
 TEST(CerrarEmpresa, SavesAModifiedCompanyFirstAndPropagatesFailure) {
-    DialogosGuion dlg;
     ArchivosMemoria fs;
     fs.archivos["/e/e.kr2"] = ejemplo();
     TKoral doc;
@@ -590,7 +585,6 @@ TEST(CerrarEmpresa, SavesAModifiedCompanyFirstAndPropagatesFailure) {
 }
 
 TEST(DiscoReal, SavesAndReadsThroughTheFileSystem) {
-    DialogosGuion dlg;
     const auto dir = std::filesystem::temp_directory_path() / "koral_test_disco";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
@@ -679,7 +673,6 @@ TEST_F(Lectura, FuzzFindingsStayMended) {
 }
 
 TEST(DiscoReal, SavingWhereNoFileCanBeMadeChangesNothing) {
-    DialogosGuion dlg;
     TKoral doc;
     doc.nombre = "X";
     doc.modificado = true;

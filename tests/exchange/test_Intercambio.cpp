@@ -6,11 +6,11 @@
 #include "exchange/Importar.h"
 #include "method/Puntuacion.h"
 #include "support/ArchivosMemoria.h"
-#include "support/DialogosGuion.h"
+#include "support/AvisosRecogidos.h"
 
 using namespace koral;
 using prueba::ArchivosMemoria;
-using prueba::DialogosGuion;
+using prueba::AvisosRecogidos;
 
 namespace {
 
@@ -45,9 +45,9 @@ struct Intercambio : ::testing::Test {
         return {log.begin() + 1, log.end() - 1};
     }
     TCuestionario& q(std::size_t i) { return *doc.cuestionarios.at(i); }
-    DialogosGuion dlg;
+    AvisosRecogidos avisos;
     ArchivosMemoria fs;
-    TKoral doc;
+    TKoral doc{avisos.sumidero()};
 };
 
 }  // namespace
@@ -268,7 +268,7 @@ TEST_F(Intercambio, MissingOrUnreadableFileIsAnErrorBeforeAnyLogLine) {
     fs.fallarAlLeer = true;
     EXPECT_THROW(ProcesaArchivo(doc, "/d/otro.txt", anota), ErrorArchivo);
     EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(dlg.mensajes.empty());
+    EXPECT_TRUE(avisos.mensajes.empty());
     ASSERT_EQ(doc.cuestionarios.size(), 1u);
     EXPECT_EQ(doc.cuestionarios[0]->nombre, "A");
 }

@@ -5,7 +5,7 @@
 #include "document/ArchivoEmpresa.h"
 #include "method/Puntuacion.h"
 #include "resources/Muestra.h"
-#include "support/DialogosGuion.h"
+#include "support/AvisosRecogidos.h"
 
 using namespace koral;
 
@@ -19,8 +19,8 @@ public:
 }  // namespace
 
 TEST(Muestra, ShippedFileIsWhatTheGeneratorWritesAndReadsCleanly) {
-    prueba::DialogosGuion dlg;
-    TKoral generada;
+    prueba::AvisosRecogidos avisos;
+    TKoral generada(avisos.sumidero());
     generarMuestra(generada);
     Salida s;
     escribirEmpresa(generada, s);
@@ -28,9 +28,9 @@ TEST(Muestra, ShippedFileIsWhatTheGeneratorWritesAndReadsCleanly) {
     const std::string enDisco{std::istreambuf_iterator<char>(f), {}};
     EXPECT_EQ(enDisco, s.texto) << "run generar_muestra to refresh src/resources/muestra.kr2";
 
-    TKoral leida;
+    TKoral leida(avisos.sumidero());
     leida.leerArchivo(KORAL_MUESTRA);
-    EXPECT_TRUE(dlg.mensajes.empty());
+    EXPECT_TRUE(avisos.mensajes.empty());
     EXPECT_FALSE(leida.modificado);
     EXPECT_EQ(leida.grupos.size(), 8u);
     EXPECT_EQ(leida.cuestionarios.size(), 48u);

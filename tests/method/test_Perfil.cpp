@@ -4,11 +4,11 @@
 
 #include "method/Perfil.h"
 #include "method/Textos.h"
-#include "support/DialogosGuion.h"
+#include "support/AvisosRecogidos.h"
 #include "support/SuperficieGrabadora.h"
 
 using namespace koral;
-using prueba::DialogosGuion;
+using prueba::AvisosRecogidos;
 using prueba::SuperficieGrabadora;
 
 namespace {
@@ -23,8 +23,8 @@ struct Empresa : ::testing::Test {
         q->puntuaciones = p;
         return q;
     }
-    DialogosGuion dlg;
-    TKoral doc;
+    AvisosRecogidos avisos;
+    TKoral doc{avisos.sumidero()};
 };
 
 }  // namespace
@@ -47,7 +47,7 @@ TEST_F(Empresa, ProfileCountsTheIntersectionOfItsGroups) {
     p->grupos = {oficina};
     calcularPerfil(doc, *p);
     EXPECT_EQ(p->nSujetos, 1);
-    EXPECT_TRUE(dlg.mensajes.empty());
+    EXPECT_TRUE(avisos.mensajes.empty());
 }
 
 TEST(PerteneceAGrupos, CountsPairsOfEqualIdentifiers) {
@@ -123,7 +123,7 @@ TEST_F(Empresa, CountMismatchReportsAndLeavesZeros) {
     calcularPerfil(doc, *p);
     doc.nCuestionarios = 7;
     EXPECT_FALSE(calcularPerfil(doc, *p));
-    EXPECT_EQ(dlg.mensajes, std::vector<std::string>{"Ocurrió error en el nº de Cuestionarios"});
+    EXPECT_EQ(avisos.mensajes, std::vector<std::string>{"Ocurrió error en el nº de Cuestionarios"});
     EXPECT_EQ(p->nSujetos, 0);
     EXPECT_EQ(p->sumaPuntuaciones[0], 0);
     EXPECT_EQ(p->bandas[1][1], 0);

@@ -58,7 +58,7 @@ class TestUPerfil : public QObject {
     struct Banco {
         DialogosGuion dlg;
         EscritorioGuion escritorio;
-        TKoral doc;
+        TKoral doc{Mensaje};  // as the company window makes it
         TPerfil* p;
         TfrmPerfil frm;
         TOrdenesExternas ordenes;
