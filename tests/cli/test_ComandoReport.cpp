@@ -89,8 +89,8 @@ TEST_F(Report, PrintFilesOfTheListingsByteForByte) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(leer(salida("g.prn")), "Archivo de Talleres\r\nGrupos:\r\n  Taller\r\n");
 
-    // The group means are computed again first; profile totals are memory
-    // only, so a company just read has none.
+    // The group means and the profiles are computed again first: profile
+    // totals are memory only, and a company just read has none.
     r = correr({"report", "informe", empresa, "--prn", salida("i.prn")});
     EXPECT_EQ(r.codigo, 0) << r.err;
     EXPECT_EQ(leer(salida("i.prn")),
@@ -100,7 +100,7 @@ TEST_F(Report, PrintFilesOfTheListingsByteForByte) {
                   std::string(75, '0') +
                   "\r\nPerfiles:\r\nMa\xF1"
                   "anas\r\n"
-                  "      0.00    0.00    0.00    0.00    0.00    0.00    0.00\r\n");
+                  "      4.05    4.00    4.80    5.00    4.04    4.75    5.00\r\n");
 }
 
 TEST_F(Report, PrintFilesOfAQuestionnaireAndAProfile) {
