@@ -295,7 +295,8 @@ private:
             char ch = i < leidas.size() ? leidas[i] : '0';
             // Digits above the item's option count are no answer; characters
             // below '0' are kept as they are.
-            if (ch - '0' > maximoRespuesta[i + 1]) ch = '0';
+            // Codes are 0-255: a byte above 127 (a 'ñ', say) is no answer either.
+            if (static_cast<unsigned char>(ch) - '0' > maximoRespuesta[i + 1]) ch = '0';
             q->respuestas[i] = ch;
             ceros += ch == '0';
         }

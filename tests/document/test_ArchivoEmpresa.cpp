@@ -193,12 +193,14 @@ TEST_F(Lectura, AnswersAboveTheOptionCountBecomeNoAnswer) {
     r[10] = '9';
     r[11] = ' ';  // below '0': kept as it is
     r[12] = '/';
+    r[14] = '\xF1';  // 'ñ': a code above 127 is above every option count
+    r[15] = '\x80';
     std::string s = "E3 0 0 1 X\r\nC3 " + r + " ";
     for (int i = 0; i < 8; ++i) s += kCero + " ";
     s += "Q\r\n";
     EXPECT_TRUE(leer(s).empty());
     const TCuestionario& q = *doc.cuestionarios.at(0);
-    EXPECT_EQ(respuestas(q).substr(0, 14), "50400000000 /0");
+    EXPECT_EQ(respuestas(q).substr(0, 16), "50400000000 /000");
     EXPECT_EQ(q.sinRespuesta, 71);
 }
 
