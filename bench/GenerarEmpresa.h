@@ -17,7 +17,8 @@ namespace koral::banco {
 // outside the timing, walk a buffer larger than the cache.
 inline void enfriarCache() {
     static std::vector<char> barrido(64 << 20);
-    for (std::size_t i = 0; i < barrido.size(); i += 64) barrido[i] = static_cast<char>(barrido[i] + 1);
+    for (std::size_t i = 0; i < barrido.size(); i += 64)
+        barrido[i] = static_cast<char>(barrido[i] + 1);
     benchmark::DoNotOptimize(barrido.data());
 }
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-
 #include <map>
 
 #include "GenerarEmpresa.h"
@@ -33,7 +32,6 @@ const std::string& archivoGenerado(int n) {
     }
     return it->second;
 }
-
 
 void BM_Leer(benchmark::State& state) {
     const std::string& datos = archivoGenerado(static_cast<int>(state.range(0)));
@@ -97,9 +95,10 @@ int main(int argc, char** argv) {
         struct rusage uso {};
         getrusage(RUSAGE_SELF, &uso);
         const double mb = static_cast<double>(st.st_size) / 1e6;
-        std::printf("%zu questionnaires, file %.1f MB, peak resident %.1f MB (%.2f times the file)\n",
-                    doc.cuestionarios.size(), mb, static_cast<double>(uso.ru_maxrss) / 1e3,
-                    static_cast<double>(uso.ru_maxrss) / 1e3 / mb);
+        std::printf(
+            "%zu questionnaires, file %.1f MB, peak resident %.1f MB (%.2f times the file)\n",
+            doc.cuestionarios.size(), mb, static_cast<double>(uso.ru_maxrss) / 1e3,
+            static_cast<double>(uso.ru_maxrss) / 1e3 / mb);
         return 0;
     }
     benchmark::Initialize(&argc, argv);

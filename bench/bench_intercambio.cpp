@@ -25,7 +25,6 @@ void BM_Exportar(benchmark::State& state) {
     std::filesystem::remove(ruta);
 }
 
-
 // Into an empty company: groups made, every questionnaire scored.
 void BM_Importar(benchmark::State& state) {
     const std::string ruta = rutaTemporal("koral_bench_importar.txt");

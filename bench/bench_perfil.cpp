@@ -12,7 +12,7 @@ void BM_CalcularPerfil(benchmark::State& state) {
     TKoral doc;
     banco::generarEmpresa(doc, static_cast<int>(state.range(0)));
     TPerfil& p = *doc.perfiles[0];  // one group of the ten
-    TPerfil todos;                   // no groups: every questionnaire
+    TPerfil todos;                  // no groups: every questionnaire
     TPerfil& medido = state.range(1) ? todos : p;
     for (auto _ : state) {
         calcularPerfil(doc, medido);

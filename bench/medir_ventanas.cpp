@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <QListView>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <cstdio>
 
 #include "GenerarEmpresa.h"
@@ -30,7 +30,9 @@ public:
     bool pideCampo(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
-double ms(QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+double ms(QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
 
 void mostrar(QWidget& w) {
     w.show();

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     if (doc.nCuestionarios != static_cast<std::int64_t>(doc.cuestionarios.size())) __builtin_trap();
     for (const auto& q : doc.cuestionarios) {
         for (std::size_t i = 0; i < q->respuestas.size(); ++i)
-            if (q->respuestas[i] < '0' || q->respuestas[i] - '0' > koral::opcionesItem(static_cast<int>(i) + 1))
+            if (q->respuestas[i] < '0' ||
+                q->respuestas[i] - '0' > koral::opcionesItem(static_cast<int>(i) + 1))
                 __builtin_trap();
         for (const koral::TGrupo* g : q->grupos) {
             std::size_t veces = 0;

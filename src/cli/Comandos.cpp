@@ -46,7 +46,9 @@ public:
     void mensaje(const std::string& texto) override {
         err_ << "Atención: " << cp1252AUtf8(texto) << '\n';
     }
-    Respuesta pregunta(const std::string&, const std::string&) override { return Respuesta::Cancelar; }
+    Respuesta pregunta(const std::string&, const std::string&) override {
+        return Respuesta::Cancelar;
+    }
     bool pideCampo(const std::string&, const std::string&, std::string&) override { return false; }
 
 private:
@@ -67,11 +69,21 @@ void jsonUtf8(std::ostream& o, std::string_view utf8) {
     for (char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
-            case '"': o << "\\\""; break;
-            case '\\': o << "\\\\"; break;
-            case '\n': o << "\\n"; break;
-            case '\r': o << "\\r"; break;
-            case '\t': o << "\\t"; break;
+            case '"':
+                o << "\\\"";
+                break;
+            case '\\':
+                o << "\\\\";
+                break;
+            case '\n':
+                o << "\\n";
+                break;
+            case '\r':
+                o << "\\r";
+                break;
+            case '\t':
+                o << "\\t";
+                break;
             default:
                 if (u < 0x20) {
                     static const char* hex = "0123456789abcdef";
@@ -84,7 +96,9 @@ void jsonUtf8(std::ostream& o, std::string_view utf8) {
     o << '"';
 }
 
-void json(std::ostream& o, std::string_view cp) { jsonUtf8(o, cp1252AUtf8(cp)); }
+void json(std::ostream& o, std::string_view cp) {
+    jsonUtf8(o, cp1252AUtf8(cp));
+}
 
 // Shortest text that reads back to the same double.
 void jsonReal(std::ostream& o, double v) {

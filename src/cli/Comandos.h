@@ -3,16 +3,15 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <memory>
 
 namespace koral {
 struct TPerfil;
 class Superficie;
 class SalidaArchivo;
-}
+}  // namespace koral
 
 namespace koral::cli {
 

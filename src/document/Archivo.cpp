@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <limits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "document/ArchivoEmpresa.h"
 #include "document/IndiceHash.h"
@@ -23,7 +23,9 @@ public:
     ErrorNumerico() : ErrorArchivo("Invalid numeric input") {}
 };
 
-bool esFinDeLinea(char c) { return c == '\r' || c == '\n'; }
+bool esFinDeLinea(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Decimal integer: optional sign, then digits only, within 32 bits.
 bool convertirEntero(std::string_view t, std::int32_t& v) {
@@ -178,7 +180,7 @@ private:
     std::string_view token(std::size_t maximo) {
         while (p_ < fin_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
         const char* inicio = p_;
-        while (p_ < fin_ && static_cast<unsigned char>(*p_) > ' ' &&
+        while (p_<fin_&& static_cast<unsigned char>(*p_)> ' ' &&
                static_cast<std::size_t>(p_ - inicio) < maximo)
             ++p_;
         return {inicio, static_cast<std::size_t>(p_ - inicio)};
@@ -225,14 +227,30 @@ public:
         while (!c_.alFinal()) {
             const char tag = c_.caracter();
             switch (tag) {
-                case 'E': cabecera(); break;
-                case 'G': grupo(); break;
-                case 'C': cuestionario(); break;
-                case 'P': perfil(); break;
-                case 'c': enlace(); break;
-                case 'p': seleccion(); break;
-                case 'd': texto(&TPerfil::descripcion, "Línea d errónea"); break;
-                case 'o': texto(&TPerfil::observaciones, "Línea o errónea"); break;
+                case 'E':
+                    cabecera();
+                    break;
+                case 'G':
+                    grupo();
+                    break;
+                case 'C':
+                    cuestionario();
+                    break;
+                case 'P':
+                    perfil();
+                    break;
+                case 'c':
+                    enlace();
+                    break;
+                case 'p':
+                    seleccion();
+                    break;
+                case 'd':
+                    texto(&TPerfil::descripcion, "Línea d errónea");
+                    break;
+                case 'o':
+                    texto(&TPerfil::observaciones, "Línea o errónea");
+                    break;
                 default:
                     doc_.avisar("Línea errónea en archivo. Posible corrupción"_cp);
                     if (esFinDeLinea(tag))
@@ -279,7 +297,8 @@ private:
         g->nombre = cortarNombre(c_.resto());
         c_.siguienteLinea();
         notarId(g->id);
-        if (!registrar(g.get(), gruposPorNombre_, gruposPorId_)) return;  // duplicate: dropped silently
+        if (!registrar(g.get(), gruposPorNombre_, gruposPorId_))
+            return;  // duplicate: dropped silently
         doc_.grupos.push_back(std::move(g));
     }
 
@@ -312,7 +331,8 @@ private:
         q->sinRespuesta = ceros;
         notarId(q->id);
         bool primeroConId = false;
-        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_, &primeroConId)) return;
+        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_, &primeroConId))
+            return;
         // Its link lines follow it: remember it when it is the record its
         // identifier resolves to, to spare them the index.
         ultimoCuestionario_ = primeroConId ? q.get() : nullptr;
@@ -424,9 +444,10 @@ public:
         // the reader refuses would make the whole file unreadable.
         if (!std::isfinite(v)) v = 0;
         char tmp[40];
-        const auto r = std::to_chars(tmp, tmp + sizeof tmp, std::fabs(v),
-                                     std::chars_format::scientific, 14);
-        const char* e = std::find(static_cast<const char*>(tmp), static_cast<const char*>(r.ptr), 'e');
+        const auto r =
+            std::to_chars(tmp, tmp + sizeof tmp, std::fabs(v), std::chars_format::scientific, 14);
+        const char* e =
+            std::find(static_cast<const char*>(tmp), static_cast<const char*>(r.ptr), 'e');
         buf_ += (v < 0) ? '-' : ' ';
         buf_.append(tmp, static_cast<std::size_t>(e - tmp));
         buf_ += 'E';

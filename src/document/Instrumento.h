@@ -22,11 +22,13 @@ struct Factor {
     int nItems;
 };
 
-inline constexpr std::array<Factor, kNumFactores> kFactores{{
-    {1, 11}, {12, 4}, {16, 19}, {35, 17}, {52, 11}, {63, 7}, {70, 6}}};
+inline constexpr std::array<Factor, kNumFactores> kFactores{
+    {{1, 11}, {12, 4}, {16, 19}, {35, 17}, {52, 11}, {63, 7}, {70, 6}}};
 
 // Option count of item i (1-75).
-constexpr int opcionesItem(int item) { return kOpcionesTexto[item - 1] - '0'; }
+constexpr int opcionesItem(int item) {
+    return kOpcionesTexto[item - 1] - '0';
+}
 
 // maximoRespuesta as a table indexed by item 1-75 (entry 0 unused).
 inline constexpr std::array<int, kNumItems + 1> maximoRespuesta = [] {

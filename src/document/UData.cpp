@@ -74,12 +74,18 @@ void TKoral::soltarTodo() {
     perfiles.clear();
 }
 
-TGrupo* TKoral::buscarGrupoPorId(std::int32_t id) const { return buscarPorId(grupos, id); }
+TGrupo* TKoral::buscarGrupoPorId(std::int32_t id) const {
+    return buscarPorId(grupos, id);
+}
 TCuestionario* TKoral::buscarCuestionarioPorId(std::int32_t id) const {
     return buscarPorId(cuestionarios, id);
 }
-TPerfil* TKoral::buscarPerfilPorId(std::int32_t id) const { return buscarPorId(perfiles, id); }
-TGrupo* TKoral::buscarGrupo(std::string_view texto) const { return buscarPorNombre(grupos, texto); }
+TPerfil* TKoral::buscarPerfilPorId(std::int32_t id) const {
+    return buscarPorId(perfiles, id);
+}
+TGrupo* TKoral::buscarGrupo(std::string_view texto) const {
+    return buscarPorNombre(grupos, texto);
+}
 TCuestionario* TKoral::buscarCuestionario(std::string_view texto) const {
     return buscarPorNombre(cuestionarios, texto);
 }
@@ -257,7 +263,8 @@ void siguientePalabra(std::string& texto, std::string& palabra) {
 
 std::string rellenarCeros(long long numero, int ancho) {
     std::string s = std::to_string(numero);
-    if (static_cast<int>(s.size()) < ancho) s.insert(0, static_cast<std::size_t>(ancho) - s.size(), '0');
+    if (static_cast<int>(s.size()) < ancho)
+        s.insert(0, static_cast<std::size_t>(ancho) - s.size(), '0');
     return s;
 }
 

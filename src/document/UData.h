@@ -58,8 +58,8 @@ struct TPerfil : TRegistro {
     std::array<std::array<std::int32_t, 6>, kNumItems> frecuencias{};  // [item-1][answer]
     Puntuaciones sumaPuntuaciones{};
     std::array<std::array<std::int32_t, 3>, kNumFactores> bandas{};  // [factor-1][band-1]
-    std::string descripcion;    // line breaks are CR LF
-    std::string observaciones;  // line breaks are CR LF
+    std::string descripcion;                                         // line breaks are CR LF
+    std::string observaciones;                                       // line breaks are CR LF
 };
 
 class TKoral {

@@ -34,7 +34,9 @@ namespace {
 class Importacion {
 public:
     Importacion(TKoral& doc, const std::function<void(const std::string&)>& anota)
-        : doc_(doc), anota_(anota), cuestionarios_(doc.cuestionarios.size()),
+        : doc_(doc),
+          anota_(anota),
+          cuestionarios_(doc.cuestionarios.size()),
           grupos_(doc.grupos.size()) {
         // Names are looked up once per line: index what the company has.
         for (const auto& q : doc.cuestionarios) indexarPorNombre(cuestionarios_, q.get());
@@ -134,7 +136,8 @@ void importarContenido(TKoral& doc, std::string_view datos,
         if (datos[p] == 26) break;  // Ctrl-Z at a line's start ends the file
         const char* inicio = datos.data() + p;
         const void* lf = std::memchr(inicio, '\n', n - p);
-        const std::size_t fin = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - datos.data()) : n;
+        const std::size_t fin =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - datos.data()) : n;
         // The line's text: a Ctrl-Z ends it, and every CR is dropped (a CR
         // before the LF ends the line with it; a lone one is no character).
         linea.clear();

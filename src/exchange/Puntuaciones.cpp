@@ -9,8 +9,9 @@
 namespace koral {
 
 const char* const kNombresFactorCsv[kNumFactores] = {
-    "Carga Mental",      "Autonomía Temporal",        "Contenido del Trabajo",
-    "Supervisión - Participación", "Definición de Rol", "Interés por el trabajador",
+    "Carga Mental",          "Autonomía Temporal",
+    "Contenido del Trabajo", "Supervisión - Participación",
+    "Definición de Rol",     "Interés por el trabajador",
     "Relaciones Personales"};
 
 namespace {
@@ -82,7 +83,8 @@ std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
     return s;
 }
 
-void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta, const FormatoCsv& formato) {
+void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta,
+                             const FormatoCsv& formato) {
     if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
     const std::string datos = puntuacionesCsv(doc, formato);
     Reemplazo archivo(ruta);

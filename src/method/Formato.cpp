@@ -23,13 +23,15 @@ std::string formatoReal(double valor, int ancho, int decimales, char separador) 
         digitos.insert(0, static_cast<std::size_t>(1 - enteros), '0');
         enteros = 1;
     }
-    const std::size_t corte = static_cast<std::size_t>(enteros) + static_cast<std::size_t>(decimales);
+    const std::size_t corte =
+        static_cast<std::size_t>(enteros) + static_cast<std::size_t>(decimales);
     if (digitos.size() < corte + 1) digitos.append(corte + 1 - digitos.size(), '0');
     const bool subir = digitos[corte] >= '5';
     digitos.resize(corte);
     if (subir) {
         int i = static_cast<int>(corte) - 1;
-        while (i >= 0 && digitos[static_cast<std::size_t>(i)] == '9') digitos[static_cast<std::size_t>(i--)] = '0';
+        while (i >= 0 && digitos[static_cast<std::size_t>(i)] == '9')
+            digitos[static_cast<std::size_t>(i--)] = '0';
         if (i >= 0)
             ++digitos[static_cast<std::size_t>(i)];
         else {
@@ -47,13 +49,15 @@ std::string formatoReal(double valor, int ancho, int decimales, char separador) 
     }
     const bool cero = digitos.find_first_not_of('0') == std::string::npos;
     if (negativo && !cero) s.insert(0, 1, '-');
-    if (static_cast<int>(s.size()) < ancho) s.insert(0, static_cast<std::size_t>(ancho) - s.size(), ' ');
+    if (static_cast<int>(s.size()) < ancho)
+        s.insert(0, static_cast<std::size_t>(ancho) - s.size(), ' ');
     return s;
 }
 
 std::string formatoEntero(long long valor, int ancho) {
     std::string s = std::to_string(valor);
-    if (static_cast<int>(s.size()) < ancho) s.insert(0, static_cast<std::size_t>(ancho) - s.size(), ' ');
+    if (static_cast<int>(s.size()) < ancho)
+        s.insert(0, static_cast<std::size_t>(ancho) - s.size(), ' ');
     return s;
 }
 

@@ -73,7 +73,8 @@ std::string porcentajeBanda(const TPerfil& p, int factor, int banda, char separa
 double porcentajeRespuesta(const TPerfil& p, int item, int respuesta) {
     if (p.nSujetos <= 0) return 0;
     // The product is taken as an integer, in 64 bits so a large company cannot overflow it.
-    const std::int64_t producto = static_cast<std::int64_t>(p.frecuencias[item - 1][respuesta]) * 100;
+    const std::int64_t producto =
+        static_cast<std::int64_t>(p.frecuencias[item - 1][respuesta]) * 100;
     return static_cast<double>(producto) / p.nSujetos;
 }
 
@@ -133,8 +134,8 @@ void llenarDescriptivo(const TPerfil& p, std::vector<std::string>& lineas, char 
     for (int i = 1; i <= kNumItems; ++i) {
         lineas.push_back(catalogo[k++]);
         for (int a = 1; a <= opcionesItem(i); ++a)
-            lineas.push_back("  " + formatoReal(porcentajeRespuesta(p, i, a), 6, 2, separador) + "%   " +
-                             catalogo[k++]);
+            lineas.push_back("  " + formatoReal(porcentajeRespuesta(p, i, a), 6, 2, separador) +
+                             "%   " + catalogo[k++]);
         lineas.push_back("  " + formatoReal(porcentajeRespuesta(p, i, 0), 6, 2, separador) +
                          "%   sin respuesta");
     }

@@ -27,7 +27,9 @@ inline constexpr const char* kAvisoAnonimato =
     "an reconocerse.";
 
 // Band of a factor score: 1 below 4, 2 from 4 to below 7, 3 from 7.
-constexpr int bandaDe(double s) { return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3); }
+constexpr int bandaDe(double s) {
+    return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3);
+}
 
 // Recomputes p's statistics. False (statistics zero, notice given to the
 // document) when the document's questionnaire count disagrees with its list.

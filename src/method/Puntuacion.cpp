@@ -11,12 +11,16 @@ namespace koral {
 namespace {
 
 // Answer values an item can take: 0 (no answer) up to its maximum.
-constexpr int valoresItem(int item) { return maximoRespuesta[item] + 1; }
+constexpr int valoresItem(int item) {
+    return maximoRespuesta[item] + 1;
+}
 
 // Sizes of the three kinds of sub-table: a list of weights by answer, a
 // joint table (row from one item, column from another) and a block table
 // (row from the answer, one column per item).
-constexpr int tamanoLista(int item) { return valoresItem(item); }
+constexpr int tamanoLista(int item) {
+    return valoresItem(item);
+}
 constexpr int tamanoConjunta(int fila, int columna) {
     return valoresItem(fila) * valoresItem(columna);
 }
@@ -211,7 +215,9 @@ constexpr std::array<unsigned char, kAncho> kMaximo = [] {
 using Valores = std::array<unsigned char, 1 + kAncho>;
 
 // Weight of an item with a list of its own (or a shared one) at its answer.
-inline double peso(Tabla t, const Valores& a, int item) { return pesos[kInicio[t] + a[item]]; }
+inline double peso(Tabla t, const Valores& a, int item) {
+    return pesos[kInicio[t] + a[item]];
+}
 
 // Joint weight: row from the first item's answer, column from the second's.
 inline double pesoConjunto(Tabla t, const Valores& a, int fila, int columna) {
@@ -285,7 +291,9 @@ constexpr std::array<Regla, kNumPatrones> kReglaDePatron = [] {
     return tabla;
 }();
 
-inline int clase(double w) { return (w > 1.0 ? kSobre : kOtra) + (w == 1.0 ? kUno : kOtra); }
+inline int clase(double w) {
+    return (w > 1.0 ? kSobre : kOtra) + (w == 1.0 ? kUno : kOtra);
+}
 
 inline double relaciones(const Valores& a) {
     std::array<double, 4> w{};

@@ -9,7 +9,7 @@
 
 namespace koral {
 
-const std::vector<std::string>& lineasCatalogo();       // 365 lines
-const std::vector<std::string>& lineasCuestionario();   // 457 lines
+const std::vector<std::string>& lineasCatalogo();      // 365 lines
+const std::vector<std::string>& lineasCuestionario();  // 457 lines
 
 }  // namespace koral

@@ -23,12 +23,14 @@ double fechaHoy() {
     std::tm local{};
     localtime_r(&ahora, &local);
     // 1 January 1970 is day 25569.
-    return static_cast<double>(
-        diasDesdeCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                       static_cast<unsigned>(local.tm_mday)) +
-        25569);
+    return static_cast<double>(diasDesdeCivil(local.tm_year + 1900,
+                                              static_cast<unsigned>(local.tm_mon + 1),
+                                              static_cast<unsigned>(local.tm_mday)) +
+                               25569);
 }
 
-void fijarFechaHoy(std::optional<double> dia) { gFijada = dia; }
+void fijarFechaHoy(std::optional<double> dia) {
+    gFijada = dia;
+}
 
 }  // namespace koral

@@ -19,10 +19,18 @@ std::string escapar(std::string_view utf8) {
     std::string s;
     for (char c : utf8) {
         switch (c) {
-            case '&': s += "&amp;"; break;
-            case '<': s += "&lt;"; break;
-            case '>': s += "&gt;"; break;
-            case '"': s += "&quot;"; break;
+            case '&':
+                s += "&amp;";
+                break;
+            case '<':
+                s += "&lt;";
+                break;
+            case '>':
+                s += "&gt;";
+                break;
+            case '"':
+                s += "&quot;";
+                break;
             default:
                 // Control characters are not allowed in XML text.
                 if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') s += c;
@@ -64,7 +72,9 @@ int SuperficieSvg::anchoTexto(const std::string& t) {
     return static_cast<int>(std::lround(t.size() * pixeles() * 0.56));
 }
 
-int SuperficieSvg::altoTexto(const std::string&) { return static_cast<int>(std::lround(pixeles() * 1.17)); }
+int SuperficieSvg::altoTexto(const std::string&) {
+    return static_cast<int>(std::lround(pixeles() * 1.17));
+}
 
 void SuperficieSvg::texto(int x, int y, const std::string& t) {
     // The opaque white box behind the text, then the text on its baseline.
@@ -75,8 +85,8 @@ void SuperficieSvg::texto(int x, int y, const std::string& t) {
                "\" font-family=\"" + escapar(familia_) + "\" font-size=\"" + num(pixeles()) + "\"";
     if (estilo_ == Estilo::Negrita) cuerpo_ += " font-weight=\"bold\"";
     if (estilo_ == Estilo::Cursiva) cuerpo_ += " font-style=\"italic\"";
-    cuerpo_ += " fill=\"" + hex(colorTexto_) + "\" xml:space=\"preserve\">" + escapar(cp1252AUtf8(t)) +
-               "</text>\n";
+    cuerpo_ += " fill=\"" + hex(colorTexto_) + "\" xml:space=\"preserve\">" +
+               escapar(cp1252AUtf8(t)) + "</text>\n";
 }
 
 void SuperficieSvg::linea(int x1, int y1, int x2, int y2) {
@@ -109,9 +119,9 @@ void SuperficieSvg::polilinea(const std::vector<Punto>& puntos) {
 std::string SuperficieSvg::svg() const {
     const std::string a = std::to_string(ancho_), h = std::to_string(alto_);
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + a + "\" height=\"" + h +
-           "\" viewBox=\"0 0 " + a + " " + h + "\">\n<rect width=\"" + a + "\" height=\"" + h +
-           "\" fill=\"#FFFFFF\"/>\n" + cuerpo_ + "</svg>\n";
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           a + "\" height=\"" + h + "\" viewBox=\"0 0 " + a + " " + h + "\">\n<rect width=\"" + a +
+           "\" height=\"" + h + "\" fill=\"#FFFFFF\"/>\n" + cuerpo_ + "</svg>\n";
 }
 
 }  // namespace koral

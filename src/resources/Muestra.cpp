@@ -50,8 +50,8 @@ void generarMuestra(TKoral& doc) {
     };
     std::vector<TGrupo*> deptos;
     for (const auto& d : departamentos) deptos.push_back(grupo(doc, d.nombre));
-    const std::vector<TGrupo*> turnos = {grupo(doc, "Turno de mañana"), grupo(doc, "Turno de tarde"),
-                                         grupo(doc, "Turno de noche")};
+    const std::vector<TGrupo*> turnos = {
+        grupo(doc, "Turno de mañana"), grupo(doc, "Turno de tarde"), grupo(doc, "Turno de noche")};
 
     int numero = 0;
     for (std::size_t d = 0; d < departamentos.size(); ++d) {
@@ -64,31 +64,35 @@ void generarMuestra(TKoral& doc) {
                 // A few items left blank, as on real paper forms.
                 if (azar() % 100 < 3) continue;
                 const double media = 1 + dep.tendencia[factorDeItem(i) - 1] * (n - 1);
-                const int opcion = std::clamp(static_cast<int>(campana(azar, media, 2.2) + 0.5), 1, n);
+                const int opcion =
+                    std::clamp(static_cast<int>(campana(azar, media, 2.2) + 0.5), 1, n);
                 q->respuestas[static_cast<std::size_t>(i - 1)] = static_cast<char>('0' + opcion);
             }
             puntuarCuestionario(*q);
             enlazar(*q, *deptos[d]);
-            enlazar(*q, *turnos[static_cast<std::size_t>(dep.turnos[static_cast<std::size_t>(k) % dep.turnos.size()])]);
+            enlazar(*q, *turnos[static_cast<std::size_t>(
+                            dep.turnos[static_cast<std::size_t>(k) % dep.turnos.size()])]);
         }
     }
 
     auto perfil = [&](const char* nombre, std::vector<TGrupo*> grupos, const char* descripcion,
                       const char* observaciones) {
-        TPerfil* p = doc.agregarPerfil(operator""_cp(nombre, std::char_traits<char>::length(nombre)));
+        TPerfil* p =
+            doc.agregarPerfil(operator""_cp(nombre, std::char_traits<char>::length(nombre)));
         p->fecha = kDia;
         p->grupos = std::move(grupos);
         p->descripcion = operator""_cp(descripcion, std::char_traits<char>::length(descripcion));
-        p->observaciones =
-            operator""_cp(observaciones, std::char_traits<char>::length(observaciones));
+        p->observaciones = operator""_cp(observaciones,
+                                         std::char_traits<char>::length(observaciones));
     };
     perfil("Toda la plantilla", {},
            "Todos los cuestionarios de la empresa.\r\nCampaña de evaluación de octubre de 2026.",
            "Participación: 48 de 52 trabajadores.");
     perfil("Producción", {deptos[0]}, "Operarios de las líneas de envasado, los tres turnos.", "");
-    perfil("Producción, turno de noche", {deptos[0], turnos[2]},
-           "Operarios de producción del turno de noche.",
-           "Grupo pequeño: interpretar con cautela.\r\nRevisar con el comité de seguridad y salud.");
+    perfil(
+        "Producción, turno de noche", {deptos[0], turnos[2]},
+        "Operarios de producción del turno de noche.",
+        "Grupo pequeño: interpretar con cautela.\r\nRevisar con el comité de seguridad y salud.");
     perfil("Turno de noche", {turnos[2]}, "Todo el personal del turno de noche.", "");
     perfil("Administración", {deptos[2]}, "Oficinas centrales.", "");
     doc.modificado = false;

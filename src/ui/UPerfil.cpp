@@ -332,7 +332,8 @@ void TfrmPerfil::GuardarImagen1Click() {
     std::string ruta = dlg.nombreArchivo;
     const QString nombre = QString::fromUtf8(ruta.c_str());
     const bool png = nombre.endsWith(".png", Qt::CaseInsensitive);
-    const bool svg = nombre.endsWith(".svg", Qt::CaseInsensitive) || (!png && dlg.indiceFiltro == 2);
+    const bool svg =
+        nombre.endsWith(".svg", Qt::CaseInsensitive) || (!png && dlg.indiceFiltro == 2);
     if (!png && !QFileInfo(nombre).fileName().contains('.')) ruta += svg ? ".svg" : ".png";
     try {
         if (doc_ && !doc_->archivo.empty()) comprobarDistintos(ruta, doc_->archivo);

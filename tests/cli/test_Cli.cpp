@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/Comandos.h"
 #include "platform/Archivos.h"
@@ -64,7 +64,8 @@ TEST_F(Cli, DumpPrintsTheCompanyAsJson) {
         "\"modificado\":false,"
         "\"grupos\":[{\"id\":2,\"nombre\":\"Taller\",\"fecha\":38412,\"cuestionarios\":[3]}],"
         "\"cuestionarios\":[{\"id\":3,\"nombre\":\"Operario 1\",\"fecha\":38412,\"grupos\":[2],"
-        "\"respuestas\":\"" + std::string(75, '0') +
+        "\"respuestas\":\"" +
+        std::string(75, '0') +
         "\",\"puntuaciones\":[0,0,0,0,0,0,0],\"sinRespuesta\":75}],"
         "\"perfiles\":[{\"id\":4,\"nombre\":\"Mañanas\",\"fecha\":38412,\"grupos\":[2],"
         "\"descripcion\":\"Turno de mañana\\r\\nPlanta 2\",\"observaciones\":\"\"}]}\n";
@@ -125,12 +126,14 @@ TEST_F(Cli, SaveRefusesACompanyAnotherProgramHasOpen) {
     char equipo[256] = {};
     ::gethostname(equipo, sizeof equipo - 1);
     const auto nota = [&](pid_t pid) {
-        poner(".e.kr2.lock", "KORAL20\nana\n" + std::string(equipo) + "\n" + std::to_string(pid) + "\nhoy\n");
+        poner(".e.kr2.lock",
+              "KORAL20\nana\n" + std::string(equipo) + "\n" + std::to_string(pid) + "\nhoy\n");
     };
     nota(::getppid());  // alive
     const auto r = correr({"save", ruta});
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_EQ(r.err, "Error: La empresa ya está abierta por ana en " + std::string(equipo) + " desde hoy.\n");
+    EXPECT_EQ(r.err, "Error: La empresa ya está abierta por ana en " + std::string(equipo) +
+                         " desde hoy.\n");
     EXPECT_FALSE(fs::exists(dir / "e.BAK"));
     EXPECT_EQ(correr({"import", ruta, poner("d.txt", "\"Ana\",1\r\n")}).codigo, 1);
     EXPECT_EQ(leer(ruta).find("Ana"), std::string::npos);
@@ -206,7 +209,9 @@ TEST_F(Cli, ExportWritesTheQuestionnaireLines) {
 }
 
 TEST_F(Cli, ImportIntoANewCompanyLogsAndSaves) {
-    const auto entrada = poner("d.txt", "\"Ana\",\"Turno de ma\xF1" "ana\",1,2\r\nmal\r\n");
+    const auto entrada = poner("d.txt",
+                               "\"Ana\",\"Turno de ma\xF1"
+                               "ana\",1,2\r\nmal\r\n");
     const auto empresa = (dir / "nueva.kr2").string();
     const auto r = correr({"import", empresa, entrada});
     EXPECT_EQ(r.codigo, 0) << r.err;

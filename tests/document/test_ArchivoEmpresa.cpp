@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "document/ArchivoEmpresa.h"
@@ -31,9 +31,12 @@ std::string ejemplo() {
     for (int i = 0; i < 7; ++i) s += kCero + " ";
     s += kFecha + " Operario 1\r\n";
     s += "c3 2\r\n";
-    s += "P4 " + kFecha + " Ma\xF1" "anas\r\n";
+    s += "P4 " + kFecha +
+         " Ma\xF1"
+         "anas\r\n";
     s += "p4 2\r\n";
-    s += "dTurno de ma\xF1" "ana\\lPlanta 2\r\n";
+    s += "dTurno de ma\xF1"
+         "ana\\lPlanta 2\r\n";
     s += "o\r\n";
     return s;
 }
@@ -51,7 +54,9 @@ std::string escribir(const TKoral& doc) {
     return s.texto;
 }
 
-std::string respuestas(const TCuestionario& q) { return {q.respuestas.begin(), q.respuestas.end()}; }
+std::string respuestas(const TCuestionario& q) {
+    return {q.respuestas.begin(), q.respuestas.end()};
+}
 
 struct Lectura : ::testing::Test {
     // Reads `datos` as a file; returns the notices shown.
@@ -74,9 +79,13 @@ TEST(EscrituraEmpresa, WritesTheSmallCompanyByteForByte) {
     TGrupo* g = doc.agregarGrupo("Taller");
     TCuestionario* q = doc.agregarCuestionario("Operario 1");
     enlazar(*q, *g);
-    TPerfil* p = doc.agregarPerfil("Ma\xF1" "anas");
+    TPerfil* p = doc.agregarPerfil(
+        "Ma\xF1"
+        "anas");
     p->grupos.push_back(g);
-    p->descripcion = "Turno de ma\xF1" "ana\r\nPlanta 2";
+    p->descripcion =
+        "Turno de ma\xF1"
+        "ana\r\nPlanta 2";
     fijarFechaHoy(std::nullopt);
     EXPECT_EQ(escribir(doc), ejemplo());
 }
@@ -101,9 +110,13 @@ TEST_F(Lectura, ReadsTheSmallCompanyAndWritesItBackUnchanged) {
     EXPECT_EQ(respuestas(q), kCeros);
     EXPECT_EQ(q.sinRespuesta, 75);
     EXPECT_EQ(q.nombre, "Operario 1");
-    EXPECT_EQ(p.nombre, "Ma\xF1" "anas");
+    EXPECT_EQ(p.nombre,
+              "Ma\xF1"
+              "anas");
     EXPECT_EQ(p.grupos, std::vector<TGrupo*>{doc.grupos[0].get()});
-    EXPECT_EQ(p.descripcion, "Turno de ma\xF1" "ana\r\nPlanta 2");
+    EXPECT_EQ(p.descripcion,
+              "Turno de ma\xF1"
+              "ana\r\nPlanta 2");
     EXPECT_EQ(p.observaciones, "");
     EXPECT_EQ(escribir(doc), ejemplo());
 }
@@ -115,10 +128,11 @@ TEST(EscrituraEmpresa, RealsTakeTheFixed23CharacterForm) {
     q->fecha = 123456789012345678.0;
     doc.cuestionarios.push_back(std::move(q));
     const std::string s = escribir(doc);
-    const std::string esperado = " 3.00000000000000E+0000  2.50000000000000E-0001 "
-                                 "-1.50000000000000E+0000  4.04285714285714E+0000 "
-                                 " 3.00000000000000E-0001  1.00000000000000E-0300 "
-                                 " 0.00000000000000E+0000  1.23456789012346E+0017 ";
+    const std::string esperado =
+        " 3.00000000000000E+0000  2.50000000000000E-0001 "
+        "-1.50000000000000E+0000  4.04285714285714E+0000 "
+        " 3.00000000000000E-0001  1.00000000000000E-0300 "
+        " 0.00000000000000E+0000  1.23456789012346E+0017 ";
     EXPECT_NE(s.find(kCeros + " " + esperado + "\r\n"), std::string::npos) << s;
 }
 
@@ -187,8 +201,8 @@ TEST_F(Lectura, OnlyTheWrongCountIsReported) {
 
 TEST_F(Lectura, AnswersAboveTheOptionCountBecomeNoAnswer) {
     std::string r = kCeros;
-    r[0] = '5';   // item 1 has five options: valid
-    r[1] = '5';   // item 2 has four
+    r[0] = '5';  // item 1 has five options: valid
+    r[1] = '5';  // item 2 has four
     r[2] = '4';
     r[10] = '9';
     r[11] = ' ';  // below '0': kept as it is
@@ -206,11 +220,13 @@ TEST_F(Lectura, AnswersAboveTheOptionCountBecomeNoAnswer) {
 
 TEST_F(Lectura, DuplicateNamesKeepTheFirstRecord) {
     const auto m = leer("E9 1 0 1 X\r\nG2 " + kFecha + " Taller\r\nG3 " + kFecha +
-                        " Taller\r\nC4 " + kCeros + " " + [] {
+                        " Taller\r\nC4 " + kCeros + " " +
+                        [] {
                             std::string t;
                             for (int i = 0; i < 8; ++i) t += kCero + " ";
                             return t;
-                        }() + "Q\r\nc4 3\r\nc4 2\r\n");
+                        }() +
+                        "Q\r\nc4 3\r\nc4 2\r\n");
     EXPECT_EQ(m, std::vector<std::string>{"Error 01 en el archivo de entrada"});
     ASSERT_EQ(doc.grupos.size(), 1u);
     EXPECT_EQ(doc.grupos[0]->id, 2);
@@ -239,7 +255,7 @@ TEST_F(Lectura, UnconvertibleNumberEndsTheReadKeepingWhatWasRead) {
     EXPECT_EQ(doc.grupos.size(), 1u);
     EXPECT_EQ(doc.cuestionarios.size(), 1u);
     EXPECT_TRUE(avisos.mensajes.empty());  // no count check after a failure
-    EXPECT_EQ(doc.nGrupos, 1);          // but the counts match what is held
+    EXPECT_EQ(doc.nGrupos, 1);             // but the counts match what is held
     EXPECT_EQ(doc.nCuestionarios, 1);
 }
 
@@ -282,7 +298,9 @@ TEST_F(Lectura, LineFeedOnlyFilesRead) {
     for (char c : s)
         if (c != '\r') lf += c;
     EXPECT_TRUE(leer(lf).empty());
-    EXPECT_EQ(doc.perfiles.at(0)->descripcion, "Turno de ma\xF1" "ana\r\nPlanta 2");
+    EXPECT_EQ(doc.perfiles.at(0)->descripcion,
+              "Turno de ma\xF1"
+              "ana\r\nPlanta 2");
     EXPECT_EQ(escribir(doc), ejemplo());
 }
 
@@ -303,8 +321,8 @@ TEST_F(Lectura, RepeatedLinkLinesMakeOneMembership) {
 }
 
 TEST_F(Lectura, DescriptionWithoutProfileIsReportedAndPassedOver) {
-    const auto m = leer("E3 1 0 0 X\r\nG2 " + kFecha + " G\r\ndG9 " + kFecha +
-                        " Inventado\r\noC1 texto\r\n");
+    const auto m =
+        leer("E3 1 0 0 X\r\nG2 " + kFecha + " G\r\ndG9 " + kFecha + " Inventado\r\noC1 texto\r\n");
     EXPECT_EQ(m, (std::vector<std::string>{"Línea d errónea", "Línea o errónea"}));
     EXPECT_EQ(doc.grupos.size(), 1u);
     EXPECT_TRUE(doc.cuestionarios.empty());
@@ -333,8 +351,9 @@ TEST_F(Lectura, TextsBelongToTheProfileOfTheLastSelectionLine) {
 TEST_F(Lectura, SelectionOfUnknownProfileOrGroupFails) {
     const auto m = leer("E9 1 1 0 X\r\nG2 " + kFecha + " G\r\nP3 " + kFecha +
                         " A\r\np3 8\r\np8 2\r\ndSin perfil\r\n");
-    EXPECT_EQ(m, (std::vector<std::string>{"Error 02 en el archivo de entrada",
-                                           "Error 02 en el archivo de entrada", "Línea d errónea"}));
+    EXPECT_EQ(m,
+              (std::vector<std::string>{"Error 02 en el archivo de entrada",
+                                        "Error 02 en el archivo de entrada", "Línea d errónea"}));
     EXPECT_TRUE(doc.perfiles[0]->grupos.empty());
 }
 
@@ -395,9 +414,14 @@ TEST_F(Lectura, AnyBytesAreSurvived) {
         for (int k = 0; k < cambios; ++k) {
             const std::size_t pos = azar() % (datos.size() + 1);
             switch (azar() % 3) {
-                case 0: datos.insert(pos, 1, static_cast<char>(azar())); break;
-                case 1: if (pos < datos.size()) datos.erase(pos, 1); break;
-                default: if (pos < datos.size()) datos[pos] = static_cast<char>(azar());
+                case 0:
+                    datos.insert(pos, 1, static_cast<char>(azar()));
+                    break;
+                case 1:
+                    if (pos < datos.size()) datos.erase(pos, 1);
+                    break;
+                default:
+                    if (pos < datos.size()) datos[pos] = static_cast<char>(azar());
             }
         }
         TKoral d;
@@ -591,9 +615,7 @@ TEST(DiscoReal, SavesAndReadsThroughTheFileSystem) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::string ruta = (dir / "empresa.kr2").string();
-    {
-        std::ofstream(ruta, std::ios::binary) << ejemplo();
-    }
+    { std::ofstream(ruta, std::ios::binary) << ejemplo(); }
     TKoral doc;
     doc.leerArchivo(ruta);
     doc.modificado = true;
@@ -658,7 +680,8 @@ TEST_F(Lectura, SecondHeaderLineKeepsTheRecordsReadBeforeIt) {
 
 // Inputs that once broke the reader: each must read, write and read back alike.
 TEST_F(Lectura, FuzzFindingsStayMended) {
-    for (const auto& f : std::filesystem::directory_iterator(std::string(KORAL_FIXTURES) + "/fuzz")) {
+    for (const auto& f :
+         std::filesystem::directory_iterator(std::string(KORAL_FIXTURES) + "/fuzz")) {
         if (f.path().extension() != ".kr2") continue;
         std::ifstream in(f.path(), std::ios::binary);
         const std::string datos{std::istreambuf_iterator<char>(in), {}};
@@ -690,7 +713,8 @@ TEST(DiscoReal, SavingWhereNoFileCanBeMadeChangesNothing) {
     EXPECT_TRUE(std::filesystem::is_directory(dir));
     EXPECT_TRUE(doc.modificado);
     std::filesystem::remove_all(dir);
-    for (const auto& f : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+    for (const auto& f :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
         EXPECT_EQ(f.path().string().find("koral_test_carpeta.kr2.tmp"), std::string::npos);
 }
 

@@ -14,7 +14,9 @@ using prueba::AvisosRecogidos;
 
 namespace {
 
-std::string respuestas(const TCuestionario& q) { return {q.respuestas.begin(), q.respuestas.end()}; }
+std::string respuestas(const TCuestionario& q) {
+    return {q.respuestas.begin(), q.respuestas.end()};
+}
 
 std::string grupos(const TCuestionario& q) {
     std::string s;
@@ -33,7 +35,8 @@ struct Intercambio : ::testing::Test {
     std::vector<std::string> importar(const std::string& contenido) {
         fs.archivos["/d/datos.txt"] = contenido;
         std::vector<std::string> log;
-        ProcesaArchivo(doc, "/d/datos.txt", [&](const std::string& l) { log.push_back(cp1252AUtf8(l)); });
+        ProcesaArchivo(doc, "/d/datos.txt",
+                       [&](const std::string& l) { log.push_back(cp1252AUtf8(l)); });
         return log;
     }
     // The log lines between the opening and closing ones.
@@ -138,10 +141,9 @@ TEST_F(Intercambio, WhatStopsTheAnswers) {
 TEST_F(Intercambio, LinesWithoutIdentifierOrWithOneInUseAreLogged) {
     doc.agregarCuestionario("Existente");
     const auto e = errores("1,2,3\nAna,1\n\"Existente\",1\n  \n\"Nuevo\",2\n\"Nuevo\",3\n\n");
-    EXPECT_EQ(e, (std::vector<std::string>{"Error en línea", "Error en línea",
-                                           "Error en línea. Cuestionario ya existe",
-                                           "Error en línea",
-                                           "Error en línea. Cuestionario ya existe"}));
+    EXPECT_EQ(e, (std::vector<std::string>{
+                     "Error en línea", "Error en línea", "Error en línea. Cuestionario ya existe",
+                     "Error en línea", "Error en línea. Cuestionario ya existe"}));
     ASSERT_EQ(doc.cuestionarios.size(), 2u);
     EXPECT_EQ(q(1).nombre, "Nuevo");
     EXPECT_EQ(respuestas(q(1)).substr(0, 1), "2");

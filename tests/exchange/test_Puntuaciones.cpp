@@ -90,7 +90,8 @@ TEST_F(Empresa, FormForStatisticsProgramsUsesCommaAndPoint) {
     ASSERT_EQ(filas.size(), 3u);
     ASSERT_EQ(filas[1].size(), 91u);
     for (int k = 0; k < 7; ++k)
-        EXPECT_EQ(std::strtod(filas[1][77 + k].c_str(), nullptr), doc.cuestionarios[0]->puntuaciones[k]);
+        EXPECT_EQ(std::strtod(filas[1][77 + k].c_str(), nullptr),
+                  doc.cuestionarios[0]->puntuaciones[k]);
 }
 
 TEST_F(Empresa, WrittenToAFileWholeAndNeverOverTheCompany) {

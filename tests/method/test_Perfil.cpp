@@ -19,7 +19,8 @@ struct Empresa : ::testing::Test {
                                 Puntuaciones p = {}) {
         TCuestionario* q = doc.agregarCuestionario("Q" + std::to_string(doc.cuestionarios.size()));
         for (TGrupo* g : grupos) enlazar(*q, *g);
-        if (!respuestas.empty()) std::copy(respuestas.begin(), respuestas.end(), q->respuestas.begin());
+        if (!respuestas.empty())
+            std::copy(respuestas.begin(), respuestas.end(), q->respuestas.begin());
         q->puntuaciones = p;
         return q;
     }
@@ -191,12 +192,9 @@ TEST(Valorativo, DrawsTheEditorsChartCallByCall) {
     SuperficieGrabadora s(337, 245);
     dibujarValorativo(p, s, ',');
     std::vector<std::string> esperado = {
-        "rellenar 30,27 130,216 #008000",
-        "rellenar 130,27 205,216 #FFFF00",
-        "rellenar 205,27 280,216 #FF0000",
-        "linea 30,27 30,216 #000000/1",
-        "linea 130,27 130,216 #000000/1",
-        "linea 205,27 205,216 #000000/1",
+        "rellenar 30,27 130,216 #008000",  "rellenar 130,27 205,216 #FFFF00",
+        "rellenar 205,27 280,216 #FF0000", "linea 30,27 30,216 #000000/1",
+        "linea 130,27 130,216 #000000/1",  "linea 205,27 205,216 #000000/1",
         "linea 280,27 280,216 #000000/1",
     };
     for (int k = 1; k <= 8; ++k)
@@ -206,10 +204,11 @@ TEST(Valorativo, DrawsTheEditorsChartCallByCall) {
         esperado.push_back("texto " + std::to_string(30 + 25 * n) + ",224 \"" + std::to_string(n) +
                            "\" 6 #000000");
     const char* abr[] = {"CM", "AT", "CT", "SP", "DR", "IT", "RP"};
-    const char* bandas[7][3] = {{"100,00 %", " 0,00 %", " 0,00 %"}, {" 0,00 %", "100,00 %", " 0,00 %"},
-                                {" 0,00 %", " 0,00 %", "100,00 %"}, {"50,00 %", "50,00 %", " 0,00 %"},
-                                {" 0,00 %", " 0,00 %", " 0,00 %"}, {" 0,00 %", " 0,00 %", " 0,00 %"},
-                                {" 0,00 %", " 0,00 %", " 0,00 %"}};
+    const char* bandas[7][3] = {
+        {"100,00 %", " 0,00 %", " 0,00 %"}, {" 0,00 %", "100,00 %", " 0,00 %"},
+        {" 0,00 %", " 0,00 %", "100,00 %"}, {"50,00 %", "50,00 %", " 0,00 %"},
+        {" 0,00 %", " 0,00 %", " 0,00 %"},  {" 0,00 %", " 0,00 %", " 0,00 %"},
+        {" 0,00 %", " 0,00 %", " 0,00 %"}};
     const char* medias[] = {" 0,00", " 4,00", "10,00", " 4,50", " 7,00", " 0,50", " 6,08"};
     for (int f = 0; f < 7; ++f) {
         const std::string y = std::to_string(27 * (f + 1) + 10);
@@ -220,8 +219,7 @@ TEST(Valorativo, DrawsTheEditorsChartCallByCall) {
         esperado.push_back("texto 285," + y + " \"" + medias[f] + "\" 10 #000000");
     }
     // X(4.5) = 142 (112.5 to the even 112); X(6.075) = 181.875 -> 182.
-    esperado.push_back(
-        "polilinea 30,54 130,81 280,108 142,135 205,162 42,189 182,216 #0000FF/2");
+    esperado.push_back("polilinea 30,54 130,81 280,108 142,135 205,162 42,189 182,216 #0000FF/2");
     EXPECT_EQ(s.llamadas, esperado);
 }
 
@@ -232,5 +230,6 @@ TEST(Valorativo, ZeroSubjectsDrawTheLineAlongTheLeftEdge) {
     EXPECT_EQ(s.filtrar("polilinea"),
               std::vector<std::string>{
                   "polilinea 30,54 30,81 30,108 30,135 30,162 30,189 30,216 #0000FF/2"});
-    EXPECT_EQ(s.filtrar("texto 285,37"), std::vector<std::string>{"texto 285,37 \" 0.00\" 10 #000000"});
+    EXPECT_EQ(s.filtrar("texto 285,37"),
+              std::vector<std::string>{"texto 285,37 \" 0.00\" 10 #000000"});
 }

@@ -45,7 +45,9 @@ int ceros(const Respuestas& r) {
     return puntuarRespuestas(r.data(), p);
 }
 
-std::string texto(const Respuestas& r) { return std::string(r.begin(), r.end()); }
+std::string texto(const Respuestas& r) {
+    return std::string(r.begin(), r.end());
+}
 
 struct CasoUniforme {
     const char* nombre;

@@ -18,7 +18,9 @@ private slots:
         QVERIFY(aQString("\x81") != aQString("\x8D"));
     }
     void accentsAndEuroAreTheRightCharacters() {
-        QCOMPARE(aQString("Ma\xF1" "ana \x80"), QString::fromUtf8("Mañana €"));
+        QCOMPARE(aQString("Ma\xF1"
+                          "ana \x80"),
+                 QString::fromUtf8("Mañana €"));
         std::string s;
         QVERIFY(deQString(QString::fromUtf8("Atención"), s));
         QCOMPARE(s, std::string("Atenci\xF3n"));

@@ -34,8 +34,10 @@ public:
     void texto(int x, int y, const std::string& t) override {
         std::ostringstream o;
         o << "texto " << x << ',' << y << " \"" << cp1252AUtf8(t) << "\" " << puntos_
-          << (estilo_ == Estilo::Negrita ? "N" : estilo_ == Estilo::Cursiva ? "C" : "") << ' '
-          << hex(colorTexto_);
+          << (estilo_ == Estilo::Negrita   ? "N"
+              : estilo_ == Estilo::Cursiva ? "C"
+                                           : "")
+          << ' ' << hex(colorTexto_);
         llamadas.push_back(o.str());
     }
     int anchoTexto(const std::string& t) override {

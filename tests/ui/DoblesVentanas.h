@@ -38,7 +38,7 @@ public:
     // Print dialog answers: the print-to-file box, or cancelled.
     std::deque<std::optional<bool>> aArchivo;
     std::deque<std::optional<std::string>> rutas;  // chosen path, or cancelled
-    std::deque<int> tipos;                          // chosen file type (1-based), if queued
+    std::deque<int> tipos;                         // chosen file type (1-based), if queued
 
 private:
     bool responder(const char* tipo, TDialogoArchivo& d) {

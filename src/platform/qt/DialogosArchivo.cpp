@@ -1,16 +1,16 @@
 #include "platform/qt/DialogosArchivo.h"
 
 #include <QApplication>
-#include <QPushButton>
-#include <QDir>
-#include <QFileDialog>
-#include <QRegularExpression>
-#include <QFileInfo>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 

@@ -14,7 +14,9 @@
 namespace koral {
 
 namespace {
-QColor aQColor(Color c) { return QColor(c.r, c.g, c.b); }
+QColor aQColor(Color c) {
+    return QColor(c.r, c.g, c.b);
+}
 }  // namespace
 
 char separadorPaginas(const QLocale& locale) {
@@ -44,10 +46,16 @@ SuperficieQt::~SuperficieQt() {
     if (pintor_.isActive()) pintor_.end();
 }
 
-int SuperficieQt::ancho() const { return dispositivo_->width(); }
-int SuperficieQt::alto() const { return dispositivo_->height(); }
+int SuperficieQt::ancho() const {
+    return dispositivo_->width();
+}
+int SuperficieQt::alto() const {
+    return dispositivo_->height();
+}
 
-QPainter& SuperficieQt::pintor() { return pintor_; }
+QPainter& SuperficieQt::pintor() {
+    return pintor_;
+}
 
 void SuperficieQt::aplicar() {
     fuente_.setPointSize(puntos_);
@@ -64,7 +72,9 @@ void SuperficieQt::fuente(int puntos, Estilo estilo) {
     aplicar();
 }
 
-void SuperficieQt::colorTexto(Color c) { colorTexto_ = aQColor(c); }
+void SuperficieQt::colorTexto(Color c) {
+    colorTexto_ = aQColor(c);
+}
 
 void SuperficieQt::pluma(Color c, int grosor) {
     pluma_ = QPen(aQColor(c), grosor, Qt::SolidLine, grosor > 1 ? Qt::RoundCap : Qt::SquareCap,
@@ -86,7 +96,9 @@ int SuperficieQt::anchoTexto(const std::string& t) {
     return QFontMetrics(fuente_, dispositivo_).horizontalAdvance(aQString(t));
 }
 
-int SuperficieQt::altoTexto(const std::string&) { return QFontMetrics(fuente_, dispositivo_).height(); }
+int SuperficieQt::altoTexto(const std::string&) {
+    return QFontMetrics(fuente_, dispositivo_).height();
+}
 
 void SuperficieQt::linea(int x1, int y1, int x2, int y2) {
     // The end point is not drawn; on straight lines that is one pixel less.
