@@ -1,8 +1,11 @@
-# Sources of the window program's windows, added to koral_qt by src/CMakeLists.txt.
+# The windows (koral_qt) and the window program Koral20; included by
+# src/CMakeLists.txt once koral_plataforma_qt exists. The platform pieces that
+# show dialogs or decode the about picture (libjpeg) are built here rather than
+# in koral_plataforma_qt, which koral20-cli links too.
 find_package(JPEG REQUIRED)
 
 # The about picture and the program's icon are built into the program.
-set(KORAL_UI_RECURSOS)
+set(recursos_ventanas)
 foreach(par "AcercaDe=acerca.jpg" "Icono=koral20.png")
   string(REPLACE "=" ";" par "${par}")
   list(GET par 0 nombre)
@@ -14,31 +17,35 @@ foreach(par "AcercaDe=acerca.jpg" "Icono=koral20.png")
             -P ${PROJECT_SOURCE_DIR}/cmake/Incrustar.cmake
     DEPENDS ${entrada} ${PROJECT_SOURCE_DIR}/cmake/Incrustar.cmake
     VERBATIM)
-  list(APPEND KORAL_UI_RECURSOS ${salida})
+  list(APPEND recursos_ventanas ${salida})
 endforeach()
 
-set(KORAL_UI_FUENTES
-  ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/DialogosArchivo.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/Escritorio.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/platform/qt/Jpeg.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/AvisosLectura.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/Editores.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/Iconos.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/ListaRegistros.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/SelectorGrupos.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UChild.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UCuestionario.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UGrupo.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UMain.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/UPerfil.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/about.cpp
-  ${KORAL_UI_RECURSOS})
+add_library(koral_qt STATIC
+  platform/qt/DialogosArchivo.cpp
+  platform/qt/Escritorio.cpp
+  platform/qt/Jpeg.cpp
+  ui/AvisosLectura.cpp
+  ui/Editores.cpp
+  ui/Iconos.cpp
+  ui/ImpresionVentanas.cpp
+  ui/Intercambio.cpp
+  ui/ListaRegistros.cpp
+  ui/SelectorGrupos.cpp
+  ui/UChild.cpp
+  ui/UCuestionario.cpp
+  ui/UDialogs.cpp
+  ui/UGrupo.cpp
+  ui/UMain.cpp
+  ui/UPaso.cpp
+  ui/UPerfil.cpp
+  ui/about.cpp
+  ${recursos_ventanas})
+target_link_libraries(koral_qt
+  PUBLIC koral_method koral_reports koral_exchange koral_dialogos koral_plataforma_qt
+         Qt6::Widgets Qt6::Gui Qt6::PrintSupport
+  PRIVATE JPEG::JPEG)
 
-# koral_qt is defined after this file is read; its libjpeg link is added then.
-cmake_language(DEFER CALL target_link_libraries koral_qt PUBLIC JPEG::JPEG)
-
-add_executable(Koral20 ${PROJECT_SOURCE_DIR}/src/Koral20.cpp)
-set_target_properties(Koral20 PROPERTIES AUTOMOC ON)
+add_executable(Koral20 Koral20.cpp)
 target_link_libraries(Koral20 PRIVATE koral_qt)
 
 # Desktop integration: the program, its entry, its icon and the ".kr2" type.
