@@ -17,7 +17,7 @@ namespace koral {
 
 namespace {
 
-std::string mensajeRuta(std::string texto, const std::string& ruta) {
+std::string mensajeRuta(const std::string& texto, const std::string& ruta) {
     std::string cp;
     if (utf8ACp1252(texto + ": " + ruta, cp)) return cp;
     // A path with no Windows-1252 form: say what happened without it.
@@ -168,7 +168,7 @@ public:
             if (n < 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
             destino.resize(static_cast<std::size_t>(n));
             if (!destino.empty() && destino[0] != '/' && actual.find('/') != std::string::npos)
-                destino = carpetaDe(actual) + "/" + destino;
+                destino.insert(0, carpetaDe(actual) + "/");
             actual = destino;
         }
         throw ErrorArchivo(mensajeSistema(ELOOP, ruta));

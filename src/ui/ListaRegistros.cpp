@@ -39,7 +39,7 @@ void TListaRegistros::ponerAlFinal(Pares& pares) {
     entradas_.reserve(entradas_.size() + pares.size());
     for (auto& [t, r] : pares) {
         QCollatorSortKey clave = collator_.sortKey(t);
-        entradas_.push_back(Entrada{std::move(t), std::move(clave), r});
+        entradas_.push_back(Entrada{std::move(t), clave, r});
     }
 }
 

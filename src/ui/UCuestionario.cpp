@@ -266,7 +266,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     auto* Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
     Button5->setToolTip("Aceptar (Ctrl+Intro)");
     // The grids keep Tab and Enter: a way to accept from the keyboard.
-    for (QKeySequence tecla :
+    for (const QKeySequence& tecla :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);
 
