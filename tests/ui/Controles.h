@@ -1,9 +1,11 @@
 // The windows keep their controls private: tests reach them by object name.
 #pragma once
 
+#include <QListView>
 #include <QObject>
 #include <QPushButton>
 #include <QString>
+#include <QTest>
 
 namespace koral::prueba {
 
@@ -17,6 +19,17 @@ T* control(const QObject& ventana, const char* nombre) {
         qFatal("%s: %d controls named %s", qPrintable(ventana.objectName()), int(hallados.size()),
                nombre);
     return hallados.front();
+}
+
+// A row of a list clicked (or double-clicked) as a person would, on its text.
+inline void elegir(QListView* lista, int fila, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, mod, r.center());
+}
+inline void dobleClic(QListView* lista, int fila) {
+    elegir(lista, fila);
+    const QRect r = lista->visualRect(lista->model()->index(fila, 0));
+    QTest::mouseDClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
 }
 
 }  // namespace koral::prueba

@@ -29,6 +29,7 @@ using namespace koral;
 using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EjecutorGuion;
+using prueba::elegir;
 using prueba::EscritorioGuion;
 
 namespace {
@@ -102,11 +103,6 @@ class TestUChild : public QObject {
             return frm.companias().back();
         }
     };
-
-    static void elegir(QListView* lista, int fila, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseClick(lista->viewport(), Qt::LeftButton, mod, r.center());
-    }
 
     static void clic(QToolButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 

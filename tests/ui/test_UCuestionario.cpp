@@ -25,6 +25,8 @@
 using namespace koral;
 using prueba::control;
 using prueba::DialogosGuion;
+using prueba::dobleClic;
+using prueba::elegir;
 using prueba::EscritorioGuion;
 
 namespace {
@@ -104,16 +106,6 @@ class TestUCuestionario : public QObject {
     // Moves the cursor forward from item 1 to `item` with Tab.
     static void irA(TfrmCuest& f, int item) {
         while (itemActual(f) < item && itemActual(f) != 0) tecla(Qt::Key_Tab);
-    }
-
-    static void elegir(QListView* lista, int fila) {
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    }
-    static void dobleClic(QListView* lista, int fila) {
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-        QTest::mouseDClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     }
 
 private slots:

@@ -20,6 +20,8 @@
 using namespace koral;
 using prueba::control;
 using prueba::DialogosGuion;
+using prueba::dobleClic;
+using prueba::elegir;
 using prueba::EscritorioGuion;
 
 namespace {
@@ -61,16 +63,6 @@ class TestUGrupo : public QObject {
         QPushButton* boton(const char* nombre) { return control(frm, nombre); }
         QListView* lista(const char* nombre) { return control<QListView>(frm, nombre); }
     };
-
-    static void elegir(QListView* lista, int fila) {
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    }
-    static void dobleClic(QListView* lista, int fila) {
-        elegir(lista, fila);
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseDClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    }
 
 private slots:
     void anEmptyGroupOffersEveryQuestionnaireSorted() {

@@ -33,6 +33,7 @@
 using namespace koral;
 using prueba::control;
 using prueba::DialogosGuion;
+using prueba::elegir;
 using prueba::EscritorioGuion;
 
 namespace {
@@ -98,10 +99,6 @@ class TestUPerfil : public QObject {
         QListView* lista(const char* nombre) { return control<QListView>(frm, nombre); }
     };
 
-    static void elegir(QListView* lista, int fila) {
-        const QRect r = lista->visualRect(lista->model()->index(fila, 0));
-        QTest::mouseClick(lista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    }
     static void clic(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     static QRgb color(const QImage& i, int x, int y) { return i.pixel(x, y) & 0xFFFFFF; }
 
