@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <map>
-#include <regex>
 #include <set>
+#include <sstream>
 
 #include "method/Textos.h"
 #include "platform/Texto.h"
@@ -32,9 +33,19 @@ bool contiene(const V& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
-std::size_t cuenta(const V& v, const std::regex& patron) {
-    return static_cast<std::size_t>(std::count_if(
-        v.begin(), v.end(), [&](const std::string& l) { return std::regex_match(l, patron); }));
+// Texts drawn in 8 points with exactly this content and style.
+std::size_t cuenta(const V& v, const std::string& texto, const std::string& estilo) {
+    return static_cast<std::size_t>(std::count_if(v.begin(), v.end(), [&](const std::string& l) {
+        const auto t = prueba::leerTexto(l);
+        return t && t->texto == texto && t->puntos == 8 && t->estilo == estilo;
+    }));
+}
+
+// "12. " gives 12; anything else 0.
+int numeroItem(const std::string& texto) {
+    if (texto.size() < 3 || texto.compare(texto.size() - 2, 2, ". ") != 0) return 0;
+    const std::string n = texto.substr(0, texto.size() - 2);
+    return prueba::sonDigitos(n) ? std::stoi(n) : 0;
 }
 
 // Calls from the first "pagina" on: the item pages.
@@ -162,7 +173,7 @@ TEST_F(Perfil, AProfileWithoutSubjectsPrintsZeros) {
     EXPECT_TRUE(contiene(l, t(340, 1816, " 0.00 %", "N")));
     EXPECT_TRUE(contiene(l, t(40, 4830, "PORCENTAJE SIN RESPUESTA: 0")));
     const V items = paginasItems(s);
-    EXPECT_EQ(cuenta(items, std::regex("texto \\d+,\\d+ \"    0\\.00\" 8N #000000")), 75u + 289u);
+    EXPECT_EQ(cuenta(items, "    0.00", "N"), 75u + 289u);
 }
 
 TEST_F(Perfil, LongerDescriptionsMoveTheChartDown) {
@@ -193,15 +204,16 @@ TEST_F(Perfil, ItemPagesHoldEveryItemOptionAndNoAnswerLine) {
     DibujarPerfil(p, s, '.', imp);
     const V items = paginasItems(s);
     // Option lines: the first option 25 %, the others 0 %; no answer: 75 %.
-    EXPECT_EQ(cuenta(items, std::regex("texto \\d+,\\d+ \"   25\\.00\" 8N #000000")), 75u);
-    EXPECT_EQ(cuenta(items, std::regex("texto \\d+,\\d+ \"    0\\.00\" 8N #000000")), 289u - 75u);
-    EXPECT_EQ(cuenta(items, std::regex("texto \\d+,\\d+ \"   75\\.00\" 8N #000000")), 75u);
+    EXPECT_EQ(cuenta(items, "   25.00", "N"), 75u);
+    EXPECT_EQ(cuenta(items, "    0.00", "N"), 289u - 75u);
+    EXPECT_EQ(cuenta(items, "   75.00", "N"), 75u);
     // Titles: " 1. TIEMPO ..." starts with its number, in regular style, at a column's left edge.
     V numeros;
     for (const auto& l : items) {
-        std::smatch m;
-        if (std::regex_match(l, m, std::regex("texto (30|425),\\d+ \"(\\d+)\\. \" 8 #000000")))
-            numeros.push_back(m[2]);
+        const auto t = prueba::leerTexto(l);
+        if (t && (t->x == 30 || t->x == 425) && t->puntos == 8 && t->estilo.empty() &&
+            numeroItem(t->texto) > 0)
+            numeros.push_back(std::to_string(numeroItem(t->texto)));
     }
     V esperados;
     for (int i = 1; i <= 75; ++i) esperados.push_back(std::to_string(i));
@@ -246,31 +258,29 @@ TEST_F(Perfil, LongTextsGoOnOverFurtherPagesAndNothingCrossesTheFrame) {
     p.descripcion += std::string(300, 'w');  // wider than four lines
     SuperficieGrabadora s(810, 1980);
     DibujarPerfil(p, s, '.', imp);
-    const std::regex texto("texto (\\d+),(\\d+) \"(.*)\" (\\d+)(N?)C? #000000");
-    const std::regex numeros("-?\\d+");
     V palabras;
     int pagina = 1, paginaGrafico = 0;
     std::set<int> paginasFactores;
     for (const auto& l : s.llamadas) {
-        std::smatch m;
         if (l == "pagina") ++pagina;
         if (l.rfind("polilinea", 0) == 0) paginaGrafico = pagina;
-        if (std::regex_match(l, m, texto)) {
-            const std::string t = m[3];
+        if (const auto dibujado = prueba::leerTexto(l)) {
+            const std::string& t = dibujado->texto;
             palabras.push_back(t);
-            const int x = std::stoi(m[1]), y = std::stoi(m[2]), puntos = std::stoi(m[4]);
+            const int x = dibujado->x, y = dibujado->y, puntos = dibujado->puntos;
             const auto letras =
                 std::count_if(t.begin(), t.end(), [](char c) { return (c & 0xC0) != 0x80; });
-            const int ancho = static_cast<int>(letras) * (puntos + static_cast<int>(m[5].length()));
+            const int ancho =
+                static_cast<int>(letras) * (puntos + (dibujado->estilo == "N" ? 1 : 0));
             // Inside the frame: a text's opaque ground would erase its edge.
             EXPECT_TRUE(x > 10 && y > 40 && x + ancho <= 790 && y + 2 * puntos <= 1940) << l;
             for (const auto& n : nombresFactor)
                 if (t == cp1252AUtf8(n)) paginasFactores.insert(pagina);
         } else if (l.rfind("linea", 0) == 0 || l.rfind("polilinea", 0) == 0) {
-            const std::string puntos = l.substr(0, l.find(" #"));
-            for (auto it = std::sregex_iterator(puntos.begin(), puntos.end(), numeros);
-                 it != std::sregex_iterator(); ++it)
-                EXPECT_TRUE(std::stoi(it->str()) >= 0 && std::stoi(it->str()) <= 1980) << l;
+            std::string puntos = l.substr(0, l.find(" #"));
+            std::replace(puntos.begin(), puntos.end(), ',', ' ');
+            std::istringstream numeros(puntos.substr(puntos.find(' ')));
+            for (int n; numeros >> n;) EXPECT_TRUE(n >= 0 && n <= 1980) << l;
         }
     }
     EXPECT_EQ(s.filtrar("rectangulo").size(), static_cast<std::size_t>(pagina));
@@ -297,7 +307,7 @@ TEST_F(Perfil, LongTextsGoOnOverFurtherPagesAndNothingCrossesTheFrame) {
     // The chart whole on one page, after the description, and the item pages after it all.
     EXPECT_GT(paginaGrafico, 1);
     EXPECT_EQ(paginasFactores, std::set<int>{paginaGrafico});
-    EXPECT_EQ(cuenta(palabras, std::regex("   75\\.00")), 75u);
+    EXPECT_EQ(std::count(palabras.begin(), palabras.end(), "   75.00"), 75);
 }
 
 TEST_F(Perfil, APageTooSmallIsRefusedBeforeAnythingIsDrawn) {
@@ -343,15 +353,20 @@ TEST(CuestVacio, LaterPagesShowFrameTitleRuleAndDividerOnly) {
     const std::size_t paginas = s.filtrar("pagina").size() + 1;
     EXPECT_GE(paginas, 2u);
     EXPECT_EQ(s.filtrar("rectangulo").size(), paginas);
-    EXPECT_EQ(cuenta(s.llamadas, std::regex("texto .*IDENTIFICADOR.*")), 1u);
+    EXPECT_EQ(std::count_if(s.llamadas.begin(), s.llamadas.end(),
+                            [](const std::string& l) {
+                                const auto t = prueba::leerTexto(l);
+                                return t && t->texto.find("IDENTIFICADOR") != std::string::npos;
+                            }),
+              1);
     for (std::size_t i = 0; i < s.llamadas.size(); ++i)
         if (s.llamadas[i] == "pagina") {
             EXPECT_EQ(s.llamadas[i + 1], "rectangulo 10,40 790,2960 #000000/2");
             EXPECT_EQ(s.llamadas[i + 3], "linea 10,90 790,90 #000000/2");
             EXPECT_EQ(s.llamadas[i + 4], "linea 405,90 405,2960 #000000/2");
             // The text goes on 40 below the rule (a blank line may come first).
-            EXPECT_TRUE(std::regex_match(s.llamadas[i + 5], std::regex("texto \\d+,(130|150) .*")))
-                << s.llamadas[i + 5];
+            const auto t = prueba::leerTexto(s.llamadas[i + 5]);
+            EXPECT_TRUE(t && (t->y == 130 || t->y == 150)) << s.llamadas[i + 5];
         }
 }
 
@@ -365,14 +380,14 @@ TEST(CuestVacio, OptionsAreBoldDigitsWithTheLabelAtSangriaPlusWW) {
     ASSERT_NE(it, s.llamadas.end());
     EXPECT_EQ(*(it + 1), t(72, 270, "casi "));
     // Every option digit of the 75 items is drawn in bold.
-    EXPECT_EQ(cuenta(s.llamadas, std::regex("texto \\d+,\\d+ \"\\d \" 8N #000000")), 289u);
+    std::size_t opciones = 0;
+    for (char d = '0'; d <= '9'; ++d) opciones += cuenta(s.llamadas, std::string{d, ' '}, "N");
+    EXPECT_EQ(opciones, 289u);
 }
 
 TEST(CuestVacio, EveryQuestionStaysInOneColumnWithItsOptionsAndItsHeading) {
     // The page and column of every text, by item: a heading counts with the
     // question after it. The form's title on each page is left aside.
-    const std::regex texto("texto (\\d+),\\d+ \"(.*)\" 8(N?C?) #000000");
-    const std::regex numero("(\\d+)\\. "), opcion("\\d ");
     for (int alto : {820, 1400, 2400, 3000}) {
         SuperficieGrabadora s(810, alto);
         TImpresora imp;
@@ -381,18 +396,19 @@ TEST(CuestVacio, EveryQuestionStaysInOneColumnWithItsOptionsAndItsHeading) {
         int pagina = 1, item = 0;
         bool encabezado = false;
         for (const auto& l : s.llamadas) {
-            std::smatch m, n;
             if (l == "pagina") ++pagina;
-            if (!std::regex_match(l, m, texto)) continue;
-            const std::string palabra = m[2], estilo = m[3];
-            const int x = std::stoi(m[1]);
+            const auto t = prueba::leerTexto(l);
+            if (!t || t->puntos != 8) continue;
+            const std::string &palabra = t->texto, &estilo = t->estilo;
+            const int x = t->x;
             if (palabra.rfind("CUESTIONARIO DEL", 0) == 0 || (item == 0 && palabra != "1. "))
                 continue;
-            if (std::regex_match(palabra, n, numero) && estilo.empty() && (x == 30 || x == 435) &&
-                std::stoi(n[1]) == item + 1) {
+            if (numeroItem(palabra) == item + 1 && estilo.empty() && (x == 30 || x == 435)) {
                 ++item;
                 encabezado = false;
-            } else if (estilo == "N" && !std::regex_match(palabra, opcion)) {
+            } else if (estilo == "N" && !(palabra.size() == 2 &&
+                                          std::isdigit(static_cast<unsigned char>(palabra[0])) &&
+                                          palabra[1] == ' ')) {
                 encabezado = true;
             }
             sitios[encabezado ? item + 1 : item].insert({pagina, x < 405 ? 1 : 2});

@@ -4,6 +4,7 @@
 // and every text is twice the size high.
 #pragma once
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -95,5 +96,35 @@ private:
     Color pluma_ = kNegro;
     int grosor_ = 1;
 };
+
+// A recorded "texto X,Y "T" PUNTOS[N|C] #COLOR" call read back.
+struct TextoGrabado {
+    int x = 0, y = 0;
+    std::string texto;
+    int puntos = 0;
+    std::string estilo;  // "", "N" or "C"
+};
+
+inline bool sonDigitos(const std::string& s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+inline std::optional<TextoGrabado> leerTexto(const std::string& l) {
+    const auto coma = l.find(','), espacio = l.find(' ', 6), cierre = l.rfind('"');
+    if (l.rfind("texto ", 0) != 0 || coma == std::string::npos || espacio == std::string::npos ||
+        coma > espacio || cierre <= espacio + 1 || l.compare(espacio, 2, " \"") != 0)
+        return std::nullopt;
+    const std::string x = l.substr(6, coma - 6), y = l.substr(coma + 1, espacio - coma - 1);
+    const std::string resto = l.substr(cierre + 2);  // "8N #000000"
+    const auto fin = resto.find(' ');
+    std::string tam = resto.substr(0, fin), estilo;
+    while (!tam.empty() && (tam.back() == 'N' || tam.back() == 'C')) {
+        estilo.insert(estilo.begin(), tam.back());
+        tam.pop_back();
+    }
+    if (!sonDigitos(x) || !sonDigitos(y) || !sonDigitos(tam)) return std::nullopt;
+    return TextoGrabado{std::stoi(x), std::stoi(y), l.substr(espacio + 2, cierre - espacio - 2),
+                        std::stoi(tam), estilo};
+}
 
 }  // namespace koral::prueba
