@@ -39,20 +39,28 @@ private:
     bool habia_;
 };
 
-// A surface that owns the printer it paints on.
+// A surface that keeps the printer it paints on.
 class SuperficieImpresora : public SuperficieQt {
 public:
-    explicit SuperficieImpresora(std::unique_ptr<QPrinter> p)
+    explicit SuperficieImpresora(std::shared_ptr<QPrinter> p)
         : SuperficieQt(*p, kFuenteInformes), impresora_(std::move(p)) {}
     ~SuperficieImpresora() override { terminarDocumento(); }
 
 private:
-    std::unique_ptr<QPrinter> impresora_;
+    std::shared_ptr<QPrinter> impresora_;
 };
 
-std::unique_ptr<Superficie> superficieImpresora(const std::string& nombre, int copias) {
-    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (!nombre.empty()) p->setPrinterName(QString::fromUtf8(nombre.c_str()));
+// The printer the dialog chose, with its properties when the user set them,
+// on the paper chosen there.
+std::unique_ptr<Superficie> superficieImpresora(const TDialogoImpresion& d, int copias) {
+    std::shared_ptr<QPrinter> p = d.ajustes;
+    if (!p) {
+        p = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        if (!d.impresora.empty()) p->setPrinterName(QString::fromUtf8(d.impresora.c_str()));
+    }
+    const QPageLayout hoja = hojaPdf(d.papel, d.horizontal);
+    p->setPageSize(hoja.pageSize());
+    p->setPageOrientation(hoja.orientation());
     p->setCopyCount(std::max(1, copias));
     return std::make_unique<SuperficieImpresora>(std::move(p));
 }
@@ -120,13 +128,14 @@ void TImpresionVentanas::comprobarSalida(const std::string& ruta) const {
 
 std::unique_ptr<Superficie> TImpresionVentanas::superficiePdf(const std::string& ruta) const {
     comprobarSalida(ruta);
-    return std::make_unique<SuperficiePdf>(ruta, kFuenteInformes);
+    const TDialogoImpresion& d = frame_.PrintDialog;
+    return std::make_unique<SuperficiePdf>(ruta, kFuenteInformes, hojaPdf(d.papel, d.horizontal));
 }
 
 std::unique_ptr<Superficie> TImpresionVentanas::superficieElegida() {
     const TDialogoImpresion& d = frame_.PrintDialog;
     if (d.impresora == kDestinoPdf) return superficiePdf(d.archivoPdf);
-    return superficieImpresora(d.impresora, d.copias);
+    return superficieImpresora(d, d.copias);
 }
 
 void TImpresionVentanas::paginas(const std::function<void(Superficie&)>& dibujar,
@@ -193,7 +202,7 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
                                   ? d.impresora != kDestinoPdf
                                   : !QPrinterInfo::availablePrinterNames().isEmpty();
     if (!destino && hayImpresora) {
-        destino = [&d] { return superficieImpresora(d.impresora, 1); };
+        destino = [&d] { return superficieImpresora(d, 1); };
     } else if (!destino) {
         // No printer to go to: the lines go to a PDF the user names, each time.
         TDialogoArchivo pdf = dialogoPdf();

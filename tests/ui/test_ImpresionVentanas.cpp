@@ -200,6 +200,27 @@ private slots:
         QVERIFY(pdf.find("%%EOF") != std::string::npos);
     }
 
+    void pdfPagesAreThePaperChosen() {
+        // MediaBox in points: A4 upright by default, then Letter lying down.
+        Montaje m;
+        m.impresion.crearSuperficie = nullptr;
+        m.frame.PrintDialog.impresora = kDestinoPdf;
+        m.frame.PrintDialog.archivoPdf = "/d/a4.pdf";
+        m.ejecutor.aArchivo = {false, false};
+        m.frame.ordenes.imprimirGrupos(m.doc);
+        m.frame.PrintDialog.papel = "Letter";
+        m.frame.PrintDialog.horizontal = true;
+        m.frame.PrintDialog.archivoPdf = "/d/carta.pdf";
+        m.frame.ordenes.imprimirCuestVacio();
+        const auto caja = [&](const char* ruta) {
+            const std::string& pdf = m.fs.archivos.at(ruta);
+            const auto i = pdf.find("/MediaBox [");
+            return i == std::string::npos ? std::string() : pdf.substr(i, pdf.find(']', i) - i);
+        };
+        QCOMPARE(caja("/d/a4.pdf"), std::string("/MediaBox [0 0 595.000000 842.000000"));
+        QCOMPARE(caja("/d/carta.pdf"), std::string("/MediaBox [0 0 792.000000 612.000000"));
+    }
+
     void noOutputReplacesAnOpenCompany() {
         Montaje m;
         QFile fixture(QString(KORAL_FIXTURES) + "/talleres.kr2");

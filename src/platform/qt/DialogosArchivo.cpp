@@ -8,12 +8,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/TextoQt.h"
 
 namespace koral {
@@ -40,37 +44,107 @@ public:
     bool guardar(TDialogoArchivo& d) override { return mostrar(d, QFileDialog::AcceptSave); }
 
     // The system's printers, a PDF destination for a machine without any,
-    // the copies and the print-to-file box that asks for the text form.
+    // the paper, the copies and the print-to-file box that asks for the text
+    // form. "Propiedades ..." opens the chosen printer's own page set-up.
     bool imprimir(TDialogoImpresion& d) override {
         QDialog dlg(QApplication::activeWindow());
         dlg.setWindowTitle("Imprimir");
         auto* impresoras = new QComboBox(&dlg);
+        impresoras->setObjectName("impresoras");
         const QString predeterminada = QPrinterInfo::defaultPrinterName();
         for (const QString& n : QPrinterInfo::availablePrinterNames()) impresoras->addItem(n, n);
         impresoras->addItem(QString::fromUtf8("PDF (documento en archivo)"), QString(kDestinoPdf));
         int elegida = impresoras->findData(QString::fromUtf8(d.impresora));
         if (elegida < 0) elegida = impresoras->findData(predeterminada);
         impresoras->setCurrentIndex(elegida < 0 ? 0 : elegida);
+        auto* propiedades = new QPushButton(QString::fromUtf8("Propiedades ..."), &dlg);
+        auto* papel = new QComboBox(&dlg);
+        papel->setObjectName("papel");
+        auto* orientacion = new QComboBox(&dlg);
+        orientacion->addItem("Vertical");
+        orientacion->addItem("Horizontal");
+        orientacion->setCurrentIndex(d.horizontal ? 1 : 0);
         auto* copias = new QSpinBox(&dlg);
         copias->setRange(1, 999);
         copias->setValue(std::max(1, d.copias));
         auto* archivo = new QCheckBox(QString::fromUtf8("Imprimir a archivo (texto .prn)"), &dlg);
         archivo->setChecked(d.aArchivo);
         archivo->setVisible(d.permitirArchivo);
+
+        std::shared_ptr<QPrinter> ajustes = d.ajustes;
+        const auto nombre = [impresoras] { return impresoras->currentData().toString(); };
+        const auto elegirPapel = [papel](const QPageSize& tamano) {
+            int i = papel->findData(tamano.key());
+            if (i < 0) {
+                papel->addItem(tamano.name(), tamano.key());
+                i = papel->count() - 1;
+            }
+            papel->setCurrentIndex(i);
+        };
+        // The sizes the printer takes (A4 and Letter for a PDF), keeping the
+        // one chosen when the printer has it, else the printer's own.
+        const auto llenarPapeles = [&, papel](const QString& anterior) {
+            papel->clear();
+            QList<QPageSize> tamanos;
+            QPageSize propio(QPageSize::A4);
+            if (nombre() != kDestinoPdf) {
+                const QPrinterInfo info = QPrinterInfo::printerInfo(nombre());
+                tamanos = info.supportedPageSizes();
+                if (info.defaultPageSize().isValid()) propio = info.defaultPageSize();
+            }
+            if (tamanos.isEmpty())
+                for (const char* k : kPapelesPdf) tamanos << hojaPdf(k).pageSize();
+            for (const QPageSize& t : tamanos) papel->addItem(t.name(), t.key());
+            const int i = papel->findData(anterior);
+            if (i >= 0)
+                papel->setCurrentIndex(i);
+            else
+                elegirPapel(propio);
+        };
+        llenarPapeles(QString::fromUtf8(d.papel));
+        propiedades->setEnabled(nombre() != kDestinoPdf);
+        QObject::connect(impresoras, &QComboBox::currentIndexChanged, &dlg, [&] {
+            llenarPapeles(papel->currentData().toString());
+            propiedades->setEnabled(nombre() != kDestinoPdf);
+        });
+        QObject::connect(propiedades, &QPushButton::clicked, &dlg, [&] {
+            if (!ajustes || ajustes->printerName() != nombre()) {
+                ajustes = std::make_shared<QPrinter>(QPrinter::HighResolution);
+                ajustes->setPrinterName(nombre());
+            }
+            const QPageLayout hoja = hojaPdf(papel->currentData().toString().toStdString(),
+                                             orientacion->currentIndex() == 1);
+            ajustes->setPageSize(hoja.pageSize());
+            ajustes->setPageOrientation(hoja.orientation());
+            QPageSetupDialog configurar(ajustes.get(), &dlg);
+            if (configurar.exec() != QDialog::Accepted) return;
+            elegirPapel(ajustes->pageLayout().pageSize());
+            orientacion->setCurrentIndex(
+                ajustes->pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0);
+        });
+
         auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
         botones->button(QDialogButtonBox::Ok)->setText("Aceptar");
         botones->button(QDialogButtonBox::Cancel)->setText("Cancelar");
         QObject::connect(botones, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
         QObject::connect(botones, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+        auto* fila = new QHBoxLayout;
+        fila->addWidget(impresoras, 1);
+        fila->addWidget(propiedades);
         auto* formulario = new QFormLayout;
-        formulario->addRow("Impresora:", impresoras);
+        formulario->addRow("Impresora:", fila);
+        formulario->addRow("Papel:", papel);
+        formulario->addRow(QString::fromUtf8("Orientación:"), orientacion);
         formulario->addRow("Copias:", copias);
         auto* caja = new QVBoxLayout(&dlg);
         caja->addLayout(formulario);
         caja->addWidget(archivo);
         caja->addWidget(botones);
         if (dlg.exec() != QDialog::Accepted) return false;
-        d.impresora = impresoras->currentData().toString().toUtf8().toStdString();
+        d.impresora = nombre().toUtf8().toStdString();
+        d.papel = papel->currentData().toString().toStdString();
+        d.horizontal = orientacion->currentIndex() == 1;
+        d.ajustes = ajustes && ajustes->printerName() == nombre() ? ajustes : nullptr;
         d.copias = copias->value();
         d.aArchivo = d.permitirArchivo && archivo->isChecked();
         d.archivoPdf.clear();

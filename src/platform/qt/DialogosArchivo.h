@@ -5,7 +5,10 @@
 // Titles and filters are Windows-1252; paths are the file system's (UTF-8).
 #pragma once
 
+#include <memory>
 #include <string>
+
+class QPrinter;
 
 namespace koral {
 
@@ -26,9 +29,18 @@ struct TDialogoImpresion {
     bool permitirArchivo = true;  // offers "print to file" (the report's text form)
     bool aArchivo = false;
     int copias = 1;
-    std::string impresora;   // chosen printer (UTF-8), or kDestinoPdf; after a run
-    std::string archivoPdf;  // with kDestinoPdf and not aArchivo: the PDF's path
+    std::string impresora;     // chosen printer (UTF-8), or kDestinoPdf; after a run
+    std::string archivoPdf;    // with kDestinoPdf and not aArchivo: the PDF's path
+    std::string papel = "A4";  // Qt's page size key: "A4", "Letter", ...
+    bool horizontal = false;
+    // The chosen printer as its properties dialog left it (tray, duplex,
+    // pages per sheet...), for every job until another printer is chosen;
+    // null until those properties are opened.
+    std::shared_ptr<QPrinter> ajustes;
 };
+
+// The paper sizes offered for PDF documents, A4 first.
+inline constexpr const char* kPapelesPdf[] = {"A4", "Letter"};
 
 // The save dialog that names a PDF file, asking before it replaces one.
 TDialogoArchivo dialogoPdf();

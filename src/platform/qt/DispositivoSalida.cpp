@@ -39,23 +39,33 @@ void escribirPng(const QImage& imagen, SalidaArchivo& salida) {
 
 namespace detalle {
 
-DocumentoPdf::DocumentoPdf(SalidaArchivo* salida, const std::string& ruta)
+DocumentoPdf::DocumentoPdf(SalidaArchivo* salida, const std::string& ruta, const QPageLayout& hoja)
     : archivo(salida ? nullptr : std::make_unique<Reemplazo>(ruta)),
       dispositivo(salida ? *salida : archivo->salida()),
       pdf(&dispositivo) {
     // 600 dots per inch, so that the reports' fixed margins mean what they do on a printer.
     pdf.setResolution(600);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                  QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    pdf.setPageLayout(hoja);
 }
 
 }  // namespace detalle
 
-SuperficiePdf::SuperficiePdf(SalidaArchivo& salida, const QString& familia)
-    : detalle::DocumentoPdf(&salida, {}), SuperficieQt(pdf, familia) {}
+QPageLayout hojaPdf(const std::string& papel, bool horizontal) {
+    QPageSize tamano(QPageSize::A4);
+    for (int i = 0; i <= QPageSize::LastPageSize; ++i) {
+        const auto id = static_cast<QPageSize::PageSizeId>(i);
+        if (QPageSize::key(id) == QLatin1String(papel.c_str())) tamano = QPageSize(id);
+    }
+    return QPageLayout(tamano, horizontal ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+}
 
-SuperficiePdf::SuperficiePdf(const std::string& ruta, const QString& familia)
-    : detalle::DocumentoPdf(nullptr, ruta), SuperficieQt(pdf, familia) {}
+SuperficiePdf::SuperficiePdf(SalidaArchivo& salida, const QString& familia, const QPageLayout& hoja)
+    : detalle::DocumentoPdf(&salida, {}, hoja), SuperficieQt(pdf, familia) {}
+
+SuperficiePdf::SuperficiePdf(const std::string& ruta, const QString& familia,
+                             const QPageLayout& hoja)
+    : detalle::DocumentoPdf(nullptr, ruta, hoja), SuperficieQt(pdf, familia) {}
 
 void SuperficiePdf::empezarDocumento(const std::string& titulo) {
     SuperficieQt::empezarDocumento(titulo);

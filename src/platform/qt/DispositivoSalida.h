@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIODevice>
+#include <QPageLayout>
 #include <QPdfWriter>
 #include <memory>
 #include <string>
@@ -39,22 +40,28 @@ void escribirPng(const QImage& imagen, SalidaArchivo& salida);
 namespace detalle {
 // What the PDF surface paints into; made before the painter, gone after it.
 struct DocumentoPdf {
-    DocumentoPdf(SalidaArchivo* salida, const std::string& ruta);
+    DocumentoPdf(SalidaArchivo* salida, const std::string& ruta, const QPageLayout& hoja);
     std::unique_ptr<Reemplazo> archivo;  // when the surface owns its file
     DispositivoSalida dispositivo;
     QPdfWriter pdf;
 };
 }  // namespace detalle
 
-// A4 pages less the 5 mm a printer cannot reach, at 600 dots per inch, as a
-// PDF document: the same pages the printer gets.
+// A page of `papel` (a page size key; A4 when unknown) less the 5 mm a
+// printer cannot reach.
+QPageLayout hojaPdf(const std::string& papel = "A4", bool horizontal = false);
+
+// Pages (A4 upright unless told) at 600 dots per inch as a PDF document: the
+// same pages the printer gets.
 class SuperficiePdf : private detalle::DocumentoPdf, public SuperficieQt {
 public:
     // Into `salida`, which the caller finishes once the document has ended.
-    SuperficiePdf(SalidaArchivo& salida, const QString& familia);
+    SuperficiePdf(SalidaArchivo& salida, const QString& familia,
+                  const QPageLayout& hoja = hojaPdf());
     // Into the file at `ruta`, replaced when the document ends. Throws
     // ErrorArchivo when `ruta` is no missing or regular writable file.
-    SuperficiePdf(const std::string& ruta, const QString& familia);
+    SuperficiePdf(const std::string& ruta, const QString& familia,
+                  const QPageLayout& hoja = hojaPdf());
 
     void empezarDocumento(const std::string& titulo) override;
     // Throws ErrorArchivo when the document never started or could not be
