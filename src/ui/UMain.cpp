@@ -36,7 +36,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(mdiArea);
 
     menuBar()->setObjectName("MainMenu1");
-    Archivo1 = new QMenu("Archivo", this);
+    Archivo1 = new QMenu("&Archivo", this);
     Archivo1->setObjectName("Archivo1");
     Nuevo1 = crearOrden(Archivo1, "Nuevo1", "Nuevo", &TfrmMain::Nuevo1Click);
     Abrir1 = crearOrden(Archivo1, "Abrir1", "Abrir ...", &TfrmMain::Abrir1Click);
@@ -45,13 +45,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     Archivo1->addSeparator();
     Salir1 = crearOrden(Archivo1, "Salir1", "&Salir", &TfrmMain::Salir1Click);
 
-    Ventana1 = new QMenu("Ventana", this);
+    Ventana1 = new QMenu("&Ventana", this);
     Ventana1->setObjectName("Ventana1");
     Mosaico1 = crearOrden(Ventana1, "Mosaico1", "Mosaico", &TfrmMain::Mosaico1Click);
     Cascada1 = crearOrden(Ventana1, "Cascada1", "Cascada", &TfrmMain::Cascada1Click);
     connect(Ventana1, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
 
-    Ayuda1 = new QMenu("Ayuda", this);
+    Ayuda1 = new QMenu("A&yuda", this);
     Ayuda1->setObjectName("Ayuda1");
     Manual1 = crearOrden(Ayuda1, "Manual1", "Manual", &TfrmMain::Manual1Click);
     Ayuda1->addSeparator();
