@@ -1,6 +1,7 @@
 #include "ui/Intercambio.h"
 
 #include "exchange/Exportar.h"
+#include "exchange/Puntuaciones.h"
 #include "platform/Archivos.h"
 #include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/Escritorio.h"
@@ -10,15 +11,23 @@
 
 namespace koral {
 
+namespace {
+
+// Beside the company file, under its name with `extension`.
+std::string junto(const TKoral& doc, const std::string& extension) {
+    const auto barra = doc.archivo.find_last_of('/');
+    const std::string carpeta = barra == std::string::npos ? "" : doc.archivo.substr(0, barra + 1);
+    std::string nombre = nombreExportacion(doc.archivo);  // "NAME.TXT"
+    return carpeta + nombre.substr(0, nombre.size() - 4) + extension;
+}
+
+}  // namespace
+
 void Exportardatos(TfrmMain& frame, const TKoral& doc) {
     std::string ruta;
     {
         Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
-        // Proposed beside the company file, under its name with ".TXT".
-        const auto barra = doc.archivo.find_last_of('/');
-        const std::string carpeta =
-            barra == std::string::npos ? "" : doc.archivo.substr(0, barra + 1);
-        dlg->nombreArchivo = carpeta + nombreExportacion(doc.archivo);
+        dlg->nombreArchivo = junto(doc, ".TXT");
         dlg->filtro = "Archivos texto|*.txt";
         dlg->indiceFiltro = 1;
         // A name typed without extension is a text file, never a ".kr2" that
@@ -31,6 +40,34 @@ void Exportardatos(TfrmMain& frame, const TKoral& doc) {
     if (ruta.empty()) return;
     try {
         exportarDatos(doc, ruta);
+    } catch (const ErrorArchivo& e) {
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
+void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
+    std::string ruta;
+    int tipo = 1;
+    {
+        Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
+        dlg->titulo = "Exportar puntuaciones";
+        dlg->nombreArchivo = junto(doc, ".csv");
+        dlg->filtro =
+            "Puntuaciones CSV, forma espa\xF1ola (; y coma decimal)|*.csv|"
+            "Puntuaciones CSV, forma internacional (, y punto decimal)|*.csv";
+        dlg->indiceFiltro = 1;
+        dlg->extensionDefecto = "csv";
+        dlg->preguntarReemplazo = true;
+        if (ejecutorDialogos().guardar(*dlg)) {
+            ruta = dlg->nombreArchivo;
+            tipo = dlg->indiceFiltro;
+        }
+    }
+    if (ruta.empty()) return;
+    FormatoCsv formato;  // ';' and ','
+    if (tipo == 2) formato = FormatoCsv{',', '.'};
+    try {
+        escribirPuntuacionesCsv(doc, ruta, formato);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());
     }

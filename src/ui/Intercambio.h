@@ -10,6 +10,11 @@ class TKoral;
 // Writes the company's questionnaires to a text file the user names.
 void Exportardatos(TfrmMain& frame, const TKoral& doc);
 
+// Writes the questionnaires' scores as CSV to a file the user names; the
+// file type chosen decides the form: Spanish (';' and ',') or international
+// (',' and '.').
+void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc);
+
 // Fills the frame's export and import hooks.
 void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion);
 

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "Controles.h"
+#include "exchange/Puntuaciones.h"
 #include "platform/Texto.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
@@ -119,6 +120,26 @@ private slots:
         m.ejecutor.rutas.push_back(std::string("/d/no.txt"));
         Exportardatos(frame, m.doc);
         QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+    }
+
+    void scoresGoOutInTheFormTheFileTypeNames() {
+        Montaje m;
+        TfrmMain frame;
+        m.doc.archivo = "/d/talleres.kr2";
+        m.doc.agregarCuestionario("C1")->puntuaciones[0] = 2.5;
+        m.ejecutor.rutas = {std::string("/d/es.csv"), std::string("/d/en.csv")};
+        m.ejecutor.tipos = {1, 2};
+        ExportarPuntuaciones(frame, m.doc);
+        ExportarPuntuaciones(frame, m.doc);
+        QCOMPARE(m.ejecutor.llamadas.at(0).dialogo.nombreArchivo, std::string("/d/talleres.csv"));
+        QCOMPARE(m.fs.archivos.at("/d/es.csv"), puntuacionesCsv(m.doc, FormatoCsv{';', ','}));
+        QCOMPARE(m.fs.archivos.at("/d/en.csv"), puntuacionesCsv(m.doc, FormatoCsv{',', '.'}));
+        QVERIFY(m.fs.archivos.at("/d/es.csv").find("2,5") != std::string::npos);
+        // The company's own file is never the output.
+        m.ejecutor.rutas = {std::string("/d/talleres.kr2")};
+        ExportarPuntuaciones(frame, m.doc);
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+        QVERIFY(!m.fs.archivos.count("/d/talleres.kr2"));
     }
 };
 
