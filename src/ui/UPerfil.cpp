@@ -253,6 +253,8 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
 
     btnCalcularClick();
     PageControl1->setCurrentIndex(0);
+    // Taken after the first computation, which matches the selection kept.
+    alAbrir_ = {p.grupos, p.nSujetos, p.frecuencias, p.sumaPuntuaciones, p.bandas, doc.modificado};
 }
 
 void TfrmPerfil::btnCalcularClick() {
@@ -297,6 +299,18 @@ void TfrmPerfil::btnAceptarClick() {
 
 void TfrmPerfil::btnCancelarClick() {
     reject();
+}
+
+void TfrmPerfil::reject() {
+    if (doc_ && perfil_ && isVisible()) {
+        perfil_->grupos = alAbrir_.grupos;
+        perfil_->nSujetos = alAbrir_.nSujetos;
+        perfil_->frecuencias = alAbrir_.frecuencias;
+        perfil_->sumaPuntuaciones = alAbrir_.sumaPuntuaciones;
+        perfil_->bandas = alAbrir_.bandas;
+        doc_->modificado = alAbrir_.modificado;
+    }
+    QDialog::reject();
 }
 
 void TfrmPerfil::Button5Click() {

@@ -42,6 +42,10 @@ public:
     static constexpr int kAnchoGrafico = 337;
     static constexpr int kAltoGrafico = 245;
 
+    // "Cancelar" and the close box: the profile's selection, its statistics
+    // and the company's modified mark go back to how the opening left them.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -73,6 +77,16 @@ private:
     TPerfil* perfil_ = nullptr;
     QImage imagen_;
     std::unique_ptr<TMiembros<TPerfil, TGrupo>> miembros_;
+
+    // What a cancelled editor puts back.
+    struct Estado {
+        std::vector<TGrupo*> grupos;
+        std::int32_t nSujetos = 0;
+        decltype(TPerfil::frecuencias) frecuencias{};
+        decltype(TPerfil::sumaPuntuaciones) sumaPuntuaciones{};
+        decltype(TPerfil::bandas) bandas{};
+        bool modificado = false;
+    } alAbrir_;
 };
 
 }  // namespace koral

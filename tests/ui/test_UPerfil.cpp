@@ -352,20 +352,37 @@ private slots:
         QCOMPARE(b.p->descripcion, "a€ñxyz\r\nfin"_cp);
     }
 
-    void cancelKeepsTheMovesAndDropsTheTexts() {
+    void cancelAndTheCloseBoxPutTheSelectionBack() {
         Banco b;
         b.p->descripcion = "antes";
+        b.p->grupos = {b.g("Alfa")};
         b.abrir();
-        elegir(b.lista("lBox1"), 0);
+        QCOMPARE(b.p->nSujetos, 2);
+        elegir(b.lista("lBox1"), 0);  // Zeta in, Alfa out: nobody
         clic(b.boton("Button1"));
+        elegir(b.lista("lBox2"), 0);
+        clic(b.boton("Button3"));
+        clic(b.boton("btnCalcular"));
+        QCOMPARE(b.p->nSujetos, 0);
         b.hijo<QPlainTextEdit>("mmDescripcion")->setPlainText("nuevo");
         b.hijo<QLineEdit>("txtIdentificador")->setText("Nuevo nombre");
         clic(b.boton("btnCancelar"));
         QCOMPARE(b.frm.result(), int(QDialog::Rejected));
         QCOMPARE(b.p->descripcion, std::string("antes"));
         QCOMPARE(b.p->nombre, std::string("P000001"));
-        QCOMPARE(nombres(b.p->grupos), std::string("Zeta;"));
+        QCOMPARE(nombres(b.p->grupos), std::string("Alfa;"));
+        QCOMPARE(b.p->nSujetos, 2);
+        QVERIFY(!b.doc.modificado);
+
+        // The close box does the same, and leaves a company that had
+        // unsaved changes still marked.
+        b.doc.modificado = true;
+        b.abrir();
+        clic(b.boton("Button4"));
+        b.frm.close();
+        QCOMPARE(nombres(b.p->grupos), std::string("Alfa;"));
         QVERIFY(b.doc.modificado);
+
         // Escape does not throw the texts away.
         b.abrir();
         QTest::keyClick(&b.frm, Qt::Key_Escape);
