@@ -96,19 +96,27 @@ QPushButton* TSelectorGrupos::agregarBoton(const QString& texto, const char* nom
 }
 
 void TSelectorGrupos::Button1Click() {
-    if (asociacion_) asociacion_->agregar(filaElegida(lBox1));
+    if (!asociacion_) return;
+    asociacion_->agregar(filaElegida(lBox1));
+    emit movido();
 }
 
 void TSelectorGrupos::Button2Click() {
-    if (asociacion_) asociacion_->agregarTodos();
+    if (!asociacion_) return;
+    asociacion_->agregarTodos();
+    emit movido();
 }
 
 void TSelectorGrupos::Button3Click() {
-    if (asociacion_) asociacion_->quitar(filaElegida(lBox2));
+    if (!asociacion_) return;
+    asociacion_->quitar(filaElegida(lBox2));
+    emit movido();
 }
 
 void TSelectorGrupos::Button4Click() {
-    if (asociacion_) asociacion_->quitarTodos();
+    if (!asociacion_) return;
+    asociacion_->quitarTodos();
+    emit movido();
 }
 
 }  // namespace koral

@@ -42,6 +42,10 @@ public:
     // A button of the editor's own, under the move buttons.
     QPushButton* agregarBoton(const QString& texto, const char* nombre);
 
+signals:
+    // After every move the user asks for, made or not.
+    void movido();
+
 private:
     void Button1Click();
     void Button2Click();

@@ -105,6 +105,19 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::mayores, this);
     miembros_ = std::make_unique<TMiembros<TPerfil, TGrupo>>(grupos);
     grupos->asociar(*miembros_);
+    connect(grupos, &TSelectorGrupos::movido, this, &TfrmPerfil::refrescarSeleccion);
+    lblTodaLaEmpresa = new QLabel(
+        QString::fromUtf8(
+            "Sin grupos asociados: el perfil abarca todos los cuestionarios de la empresa."),
+        this);
+    lblTodaLaEmpresa->setObjectName("lblTodaLaEmpresa");
+    lblTodaLaEmpresa->setWordWrap(true);
+    {
+        // The lists keep their place when it comes and goes.
+        QSizePolicy sp = lblTodaLaEmpresa->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        lblTodaLaEmpresa->setSizePolicy(sp);
+    }
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmPerfil::*manejador)()) {
         auto* b = new QPushButton(texto, this);
@@ -198,6 +211,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     izquierda->addLayout(nombre);
     izquierda->addSpacing(6);
     izquierda->addWidget(grupos, 1);
+    izquierda->addWidget(lblTodaLaEmpresa);
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(PageControl1, 1);
@@ -250,6 +264,7 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
     mmObservaciones->setPlainText(aCaja(p.observaciones));
 
     miembros_->abrir(doc, p, "Ocurrió un error 03 en el archivo"_cp);
+    refrescarSeleccion();
 
     btnCalcularClick();
     PageControl1->setCurrentIndex(0);
@@ -276,6 +291,10 @@ void TfrmPerfil::btnCalcularClick() {
     }
     if (!todo.empty()) todo.pop_back();
     mmDes->setPlainText(aQString(todo));
+}
+
+void TfrmPerfil::refrescarSeleccion() {
+    lblTodaLaEmpresa->setVisible(perfil_ && perfil_->grupos.empty());
 }
 
 void TfrmPerfil::btnAceptarClick() {

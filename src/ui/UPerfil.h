@@ -57,6 +57,7 @@ private:
     void Copiar1Click();
     // Saves the chart as last drawn: PNG as it stands, or SVG drawn again.
     void GuardarImagen1Click();
+    void refrescarSeleccion();
 
     // The controls the editor uses after building itself; each has its
     // name as object name.
@@ -69,6 +70,8 @@ private:
     // Shown while the last computation counted so few subjects that their
     // answers could be recognised.
     QLabel* lblAnonimato;
+    // Shown while the profile selects no group: it then counts everyone.
+    QLabel* lblTodaLaEmpresa;
     QLineEdit* txtIdentificador;
     QPushButton* Button5;
     QAction* Imprimir1;

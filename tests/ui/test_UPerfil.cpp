@@ -192,6 +192,11 @@ private slots:
         QCOMPARE(textos(b.lista("lBox1")), (QStringList{"Zeta", "Alfa", "Medio"}));
         QCOMPARE(b.lista("lBox2")->model()->rowCount(), 0);
         QCOMPARE(b.p->nSujetos, 3);
+        auto* todos = b.hijo<QLabel>("lblTodaLaEmpresa");
+        QVERIFY(todos->isVisible());
+        QCOMPARE(todos->text(),
+                 QString::fromUtf8("Sin grupos asociados: el perfil abarca todos los "
+                                   "cuestionarios de la empresa."));
         QCOMPARE(b.hijo<QLabel>("lblNSujetos")->text(), QString::fromUtf8("Nº Sujetos: 3"));
         QCOMPARE(b.lineasDes(), 439);
         // Item 1: one subject of three chose option 1, one gave no answer.
@@ -224,6 +229,7 @@ private slots:
         clic(b.boton("Button1"));
         QCOMPARE(nombres(b.p->grupos), std::string("Alfa;"));
         QCOMPARE(textos(b.lista("lBox2")), QStringList{"Alfa"});
+        QVERIFY(b.hijo<QLabel>("lblTodaLaEmpresa")->isHidden());
         QCOMPARE(sujetos->text(), QString::fromUtf8("Nº Sujetos: 3"));
         QCOMPARE(distribucion->toPlainText(), des);
         QCOMPARE(b.frm.imagen(), antes);
@@ -250,7 +256,9 @@ private slots:
         QCOMPARE(textos(lBox2), (QStringList{"Medio", "Zeta", "Alfa"}));
         QCOMPARE(nombres(b.p->grupos), std::string("Medio;Zeta;Alfa;"));
         QCOMPARE(lBox1->model()->rowCount(), 0);
+        QVERIFY(b.hijo<QLabel>("lblTodaLaEmpresa")->isHidden());
         clic(b.boton("Button4"));
+        QVERIFY(b.hijo<QLabel>("lblTodaLaEmpresa")->isVisible());
         QCOMPARE(textos(lBox1), (QStringList{"Medio", "Zeta", "Alfa"}));
         QCOMPARE(lBox2->model()->rowCount(), 0);
         QVERIFY(b.p->grupos.empty());
