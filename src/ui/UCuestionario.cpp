@@ -28,6 +28,16 @@ namespace {
 constexpr int kAnchoCelda = 20;
 constexpr int kAltoCelda = 18;
 
+// The cell being keyed stands out from the seventy-four others; a cell
+// holding more than one character is a fault, plain to see.
+const QColor kColorCelda(255, 255, 176);
+const QColor kColorFallo(255, 120, 120);
+
+// Only the first character of a cell counts: a second one is a missed Tab.
+bool conFallo(const QString& texto) {
+    return texto.size() > 1;
+}
+
 const char* const kNombresFactor[kNumFactores] = {
     "Carga Mental: ",          "Autonomía Temporal:",
     "Contenido del Trabajo: ", "Supervisión - Participac.: ",
@@ -84,6 +94,7 @@ public:
         return i ? i->text() : QString();
     }
     bool tecla(QKeyEvent* e) { return form_.SGrid1KeyDown(*this, e); }
+    TfrmCuest& form() const { return form_; }
     void irA(int columna) {
         setCurrentCell(0, columna);
         abrirEditor();
@@ -125,11 +136,13 @@ public:
         e->setAlignment(Qt::AlignCenter);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
-        // The cell being keyed stands out from the seventy-four others.
-        QPalette colores = e->palette();
-        colores.setColor(QPalette::Base, QColor(255, 255, 176));
-        e->setPalette(colores);
+        colorear(e);
         e->setValidator(new TValidadorCelda(rejilla_.primerItem() + i.column(), e));
+        TfrmCuest& form = rejilla_.form();
+        QObject::connect(e, &QLineEdit::textChanged, e, [e, &form] {
+            colorear(e);
+            form.actualizarRespondidas();
+        });
         return e;
     }
     void setEditorData(QWidget* e, const QModelIndex& i) const override {
@@ -161,6 +174,12 @@ protected:
     }
 
 private:
+    static void colorear(QLineEdit* e) {
+        QPalette colores = e->palette();
+        colores.setColor(QPalette::Base, conFallo(e->text()) ? kColorFallo : kColorCelda);
+        e->setPalette(colores);
+    }
+
     TRejilla& rejilla_;
 };
 
@@ -178,6 +197,7 @@ TRejilla::TRejilla(TfrmCuest& form, int factor, QWidget* padre)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setCornerButtonEnabled(false);
+    setTextElideMode(Qt::ElideNone);  // a faulty cell shows both of its characters
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(kAltoCelda);
@@ -205,6 +225,12 @@ TRejilla::TRejilla(TfrmCuest& form, int factor, QWidget* padre)
         setItem(0, c, celda);
     }
     setFixedSize(columnCount() * kAnchoCelda + 2 * frameWidth(), 2 * kAltoCelda + 2 * frameWidth());
+
+    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* celda) {
+        const QBrush fondo = conFallo(celda->text()) ? QBrush(kColorFallo) : QBrush();
+        if (celda->background() != fondo) celda->setBackground(fondo);
+        form_.actualizarRespondidas();
+    });
 }
 
 void TRejilla::abrirEditor() {
@@ -270,6 +296,9 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);
 
+    lblRespondidas = new QLabel(this);
+    lblRespondidas->setObjectName("lblRespondidas");
+
     auto* Label11 = new QLabel("Respuestas a las preguntas:", this);
     Label11->setObjectName("Label11");
     auto* GroupBox2 = new QGroupBox(this);
@@ -301,6 +330,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(Label11);
     derecha->addWidget(GroupBox2);
+    derecha->addWidget(lblRespondidas);
     derecha->addStretch(1);
 
     auto* centro = new QHBoxLayout;
@@ -350,6 +380,45 @@ void TfrmCuest::abrir(TKoral& doc, TCuestionario& q) {
 
     rejillas_[0]->setFocus(Qt::OtherFocusReason);
     rejillas_[0]->irA(0);
+    actualizarRespondidas();
+}
+
+void TfrmCuest::actualizarRespondidas() {
+    int n = 0;
+    for (int item = 1; item <= kNumItems; ++item)
+        if (respuestaDe(textoItem(item), item) != '0') ++n;
+    lblRespondidas->setText(QString("Respondidas: %1 de %2").arg(n).arg(kNumItems));
+}
+
+std::vector<int> TfrmCuest::itemsConFallo() const {
+    std::vector<int> items;
+    for (int item = 1; item <= kNumItems; ++item)
+        if (conFallo(textoItem(item))) items.push_back(item);
+    return items;
+}
+
+bool TfrmCuest::volverAFallos() {
+    const std::vector<int> items = itemsConFallo();
+    if (items.empty()) return false;
+    std::string texto;
+    if (items.size() == 1) {
+        texto = "La pregunta " + std::to_string(items[0]) +
+                " tiene más de una cifra: solo cuenta la primera.\n¿Desea volver a ella?"_cp;
+    } else {
+        std::string lista = std::to_string(items[0]);
+        for (std::size_t k = 1; k < items.size(); ++k)
+            lista += (k + 1 == items.size() ? " y " : ", ") + std::to_string(items[k]);
+        texto =
+            "Las preguntas " + lista +
+            " tienen más de una cifra: solo cuenta la primera.\n¿Desea volver a la pregunta "_cp +
+            std::to_string(items[0]) + "?";
+    }
+    // "No" stores them as they are; going back is the safe answer, and what
+    // closing the question does too.
+    if (Pregunta("Atención"_cp, texto) == Respuesta::No) return false;
+    const int factor = factorDeItem(items[0]);
+    entrar(factor, items[0] - kFactores[static_cast<std::size_t>(factor - 1)].primerItem);
+    return true;
 }
 
 QString TfrmCuest::textoItem(int item) const {
@@ -411,7 +480,15 @@ bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
     const int item = rejilla.primerItem() + rejilla.currentColumn();
     if (texto.size() == 1 && rejilla.currentColumn() >= 0 && admitido(texto.front(), item))
         return false;  // into the cell, over the selected text
-    return true;       // any other character, blank and Backspace included, is dropped
+    // A digit the item does not take is dropped with a beep, so that the
+    // technician knows the paper and the screen part ways here; any other
+    // character, blank and Backspace included, is dropped silently.
+    const bool conOrden =
+        e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (texto.size() == 1 && texto.front() >= QLatin1Char('0') &&
+        texto.front() <= QLatin1Char('9') && !conOrden)
+        pitido();
+    return true;
 }
 
 void TfrmCuest::Button7Click() {
@@ -420,6 +497,7 @@ void TfrmCuest::Button7Click() {
 
 void TfrmCuest::Button5Click() {
     if (!doc_ || !cuest_) return;
+    if (volverAFallos()) return;
     std::string texto;
     if (deQString(txtIdentificador->text(), texto) && texto != cuest_->nombre) {
         const std::string guardado = cortarNombre(texto);

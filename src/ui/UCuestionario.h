@@ -6,11 +6,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/UData.h"
 #include "ui/Editores.h"
 
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 
 namespace koral {
@@ -39,6 +41,9 @@ public:
     // The system beep; tests count it here.
     std::function<void()> pitido;
 
+    // Refreshes "Respondidas: N de 75" from the cells, the open editor's included.
+    void actualizarRespondidas();
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -52,8 +57,13 @@ private:
     bool SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e);
     bool SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e);
     void entrar(int factor, int columna);
+    // Items whose cell holds more than one character.
+    std::vector<int> itemsConFallo() const;
+    // Asks about such cells; true when the user goes back to the first one.
+    bool volverAFallos();
 
     QLineEdit* txtIdentificador;
+    QLabel* lblRespondidas;
     std::array<TRejilla*, kNumFactores> rejillas_{};  // SGrid1 ... SGrid7
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;

@@ -152,6 +152,7 @@ private slots:
         tecla(Qt::Key_Backspace);
         tecla(Qt::Key_Escape);
         QCOMPARE(b.frm.textoItem(1), QString("5"));
+        QCOMPARE(b.pitidos, 2);      // the digits only
         QVERIFY(b.frm.isVisible());  // Escape does not throw the answers away
 
         // Item 2 has four: 5 is dropped, 4 admitted.
@@ -243,16 +244,57 @@ private slots:
         QCOMPARE(b.q->sinRespuesta, sin);
     }
 
-    void theFirstCharacterOfACellCounts() {
+    void theCountAndTheFaultsFollowTheKeysAndAcceptAsksAboutFaults() {
         Banco b;
+        b.q->respuestas[74] = '2';
         b.abrir();
-        escribir('3');
-        escribir('4');
+        auto* respondidas = b.hijo<QLabel>("lblRespondidas");
+        auto* grid1 = b.hijo<QTableWidget>("SGrid1");
+        QCOMPARE(respondidas->text(), QString("Respondidas: 1 de 75"));
+        escribir('3');  // counted before the cell is left
+        QCOMPARE(respondidas->text(), QString("Respondidas: 2 de 75"));
+        auto* editor = qobject_cast<QLineEdit*>(foco());
+        const QColor normal = editor->palette().color(QPalette::Base);
+        escribir('4');  // a missed Tab: both digits stay in view, the cell turns red
         QCOMPARE(b.frm.textoItem(1), QString("34"));
+        QCOMPARE(respondidas->text(), QString("Respondidas: 2 de 75"));
+        const QColor fallo = editor->palette().color(QPalette::Base);
+        QVERIFY(fallo != normal && fallo.red() > fallo.green());
         tecla(Qt::Key_Tab);
-        QCOMPARE(b.frm.textoItem(1), QString("34"));  // stored in the cell on leaving
+        QCOMPARE(grid1->item(0, 0)->background().color(), fallo);  // and stays red once left
+        QCOMPARE(b.frm.textoItem(1), QString("34"));
+
+        // Item 2 takes four options: a 5 beeps, a letter does not.
+        escribir('5');
+        escribir('a');
+        QCOMPARE(b.pitidos, 1);
+        tecla(Qt::Key_Tab);
+        escribir('2');
+        escribir('1');
+        tecla(Qt::Key_Tab);
+        QCOMPARE(respondidas->text(), QString("Respondidas: 3 de 75"));
+
+        // "Si" goes back to the first faulty cell, storing nothing.
+        b.dlg.respuestas.push_back(Respuesta::Si);
         QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
-        QCOMPARE(b.q->respuestas[0], '3');
+        QCOMPARE(b.dlg.llamadas.back().titulo, "Atención"_cp);
+        QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
+                 std::string("Las preguntas 1 y 3 tienen más de una cifra: solo cuenta la "
+                             "primera.\n¿Desea volver a la pregunta 1?"));
+        QVERIFY(b.frm.isVisible());
+        QCOMPARE(itemActual(b.frm), 1);
+        QCOMPARE(b.q->respuestas[0], '0');
+        escribir('4');  // the cell's text is selected: replaced
+        QCOMPARE(qobject_cast<QLineEdit*>(foco())->palette().color(QPalette::Base), normal);
+
+        // "No" stores them as they are: the first digit counts.
+        b.dlg.respuestas.push_back(Respuesta::No);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
+                 std::string("La pregunta 3 tiene más de una cifra: solo cuenta la primera.\n"
+                             "¿Desea volver a ella?"));
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        QCOMPARE(cadena(b.q->respuestas).substr(0, 3), std::string("402"));
     }
 
     void anUntouchedNewQuestionnaireStoresNoAnswersAndItsScores() {
