@@ -1,6 +1,7 @@
 #include "ui/UCuestionario.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -43,6 +45,15 @@ const char* const kNombresFactor[kNumFactores] = {
     "Contenido del Trabajo: ", "Supervisión - Participac.: ",
     "Definición de Rol:",      "Interés por el trabajador: ",
     "Relaciones Personales:"};
+
+// The user's settings, under the program's names: the organisation's when
+// the program sets one, else the program's own.
+std::unique_ptr<QSettings> ajustes() {
+    const QString programa = QCoreApplication::applicationName();
+    const QString organizacion = QCoreApplication::organizationName();
+    return std::make_unique<QSettings>(organizacion.isEmpty() ? programa : organizacion, programa);
+}
+const QString kAjusteAvanzar = QStringLiteral("cuestionario/avanzarAlTeclear");
 
 bool admitido(QChar c, int item) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('5') &&
@@ -298,6 +309,14 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
 
     lblRespondidas = new QLabel(this);
     lblRespondidas->setObjectName("lblRespondidas");
+    chkAvanzar = new QCheckBox("Avanzar al &teclear", this);
+    chkAvanzar->setObjectName("chkAvanzar");
+    // Ticked with Alt+T or the mouse while keying, it leaves the cursor in its cell.
+    chkAvanzar->setFocusPolicy(Qt::TabFocus);
+    chkAvanzar->setToolTip("Cada cifra admitida pasa a la pregunta siguiente (Alt+T)");
+    chkAvanzar->setChecked(ajustes()->value(kAjusteAvanzar, false).toBool());
+    connect(chkAvanzar, &QCheckBox::toggled, this,
+            [](bool marcado) { ajustes()->setValue(kAjusteAvanzar, marcado); });
 
     auto* Label11 = new QLabel("Respuestas a las preguntas:", this);
     Label11->setObjectName("Label11");
@@ -330,7 +349,11 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(Label11);
     derecha->addWidget(GroupBox2);
-    derecha->addWidget(lblRespondidas);
+    auto* estado = new QHBoxLayout;
+    estado->addWidget(lblRespondidas);
+    estado->addStretch(1);
+    estado->addWidget(chkAvanzar);
+    derecha->addLayout(estado);
     derecha->addStretch(1);
 
     auto* centro = new QHBoxLayout;
@@ -451,12 +474,7 @@ bool TfrmCuest::SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e) {
 
     const int columna = rejilla.currentColumn();
     if (tecla == Qt::Key_Right && !conOrden) {
-        if (columna < rejilla.ultimaColumna())
-            rejilla.irA(columna + 1);
-        else if (rejilla.factor() < kNumFactores)
-            entrar(rejilla.factor() + 1, 0);
-        else
-            pitido();
+        if (!avanzar(rejilla)) pitido();
         return true;
     }
     if (tecla == Qt::Key_Left && !conOrden) {
@@ -472,14 +490,32 @@ bool TfrmCuest::SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e) {
     return SGrid1KeyPress(rejilla, e);
 }
 
+bool TfrmCuest::avanzar(TRejilla& rejilla) {
+    const int columna = rejilla.currentColumn();
+    if (columna < rejilla.ultimaColumna())
+        rejilla.irA(columna + 1);
+    else if (rejilla.factor() < kNumFactores)
+        entrar(rejilla.factor() + 1, 0);
+    else
+        return false;
+    return true;
+}
+
 bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
     // Delete is a key, not a character: it keeps its meaning in the field.
     if (e->key() == Qt::Key_Delete) return false;
     const QString texto = e->text();
     if (texto.isEmpty()) return false;  // arrows, Home, End...: the grid's own meaning
     const int item = rejilla.primerItem() + rejilla.currentColumn();
-    if (texto.size() == 1 && rejilla.currentColumn() >= 0 && admitido(texto.front(), item))
-        return false;  // into the cell, over the selected text
+    if (texto.size() == 1 && rejilla.currentColumn() >= 0 && admitido(texto.front(), item)) {
+        QLineEdit* celda = rejilla.editor();
+        if (!chkAvanzar->isChecked() || !celda) return false;  // into the cell, over the selection
+        celda->insert(texto);
+        // On item 75 the cursor stays, silently: a beep there would be taken
+        // for a refused digit.
+        avanzar(rejilla);
+        return true;
+    }
     // A digit the item does not take is dropped with a beep, so that the
     // technician knows the paper and the screen part ways here; any other
     // character, blank and Backspace included, is dropped silently.

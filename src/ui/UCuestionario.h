@@ -11,6 +11,7 @@
 #include "document/UData.h"
 #include "ui/Editores.h"
 
+class QCheckBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -57,6 +58,8 @@ private:
     bool SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e);
     bool SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e);
     void entrar(int factor, int columna);
+    // Moves to the next item as Tab does; false on item 75.
+    bool avanzar(TRejilla& rejilla);
     // Items whose cell holds more than one character.
     std::vector<int> itemsConFallo() const;
     // Asks about such cells; true when the user goes back to the first one.
@@ -64,6 +67,7 @@ private:
 
     QLineEdit* txtIdentificador;
     QLabel* lblRespondidas;
+    QCheckBox* chkAvanzar;  // "Avanzar al teclear", kept in the user's settings
     std::array<TRejilla*, kNumFactores> rejillas_{};  // SGrid1 ... SGrid7
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;

@@ -2,12 +2,15 @@
 // paper questionnaire: real key events to the focused cell, the beep
 // counted, the dialogs answered through their seams.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -108,7 +111,20 @@ class TestUCuestionario : public QObject {
         while (itemActual(f) < item && itemActual(f) != 0) tecla(Qt::Key_Tab);
     }
 
+    QTemporaryDir ajustes_;
+
 private slots:
+    void initTestCase() {
+        // The user's own settings stay out of reach.
+        QVERIFY(ajustes_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes_.path());
+    }
+    void init() {
+        const QString programa = QCoreApplication::applicationName();
+        QSettings(programa, programa).clear();
+    }
+
     void opensOnItemOneWithHeadersAndStoredAnswers() {
         Banco b;
         b.q->respuestas[4] = '3';
@@ -242,6 +258,37 @@ private slots:
         const int sin = puntuarRespuestas(esperadas.data(), p);
         QCOMPARE(b.q->puntuaciones, p);
         QCOMPARE(b.q->sinRespuesta, sin);
+    }
+
+    void advanceOnEntryKeysAWholeFormWithDigitsAloneAndIsRemembered() {
+        Banco b;
+        auto* avanzar = b.hijo<QCheckBox>("chkAvanzar");
+        QVERIFY(!avanzar->isChecked());
+        b.abrir();
+        QTest::keyClick(&b.frm, Qt::Key_T, Qt::AltModifier);
+        QTRY_VERIFY(avanzar->isChecked());
+        QCOMPARE(itemActual(b.frm), 1);  // the keys still go to the grid
+        std::string esperadas;
+        for (int item = 1; item <= kNumItems; ++item) {
+            const char d = static_cast<char>('0' + (item * 5) % (opcionesItem(item) + 1));
+            esperadas += d;
+            QCOMPARE(itemActual(b.frm), item);
+            if (item == 6) escribir('5');  // refused: beeps and stays
+            escribir(d);
+        }
+        QCOMPARE(itemActual(b.frm), 75);  // the last digit stays, without a beep
+        QCOMPARE(b.pitidos, 1);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(cadena(b.q->respuestas), esperadas);
+
+        // The next run finds it ticked; unticked, it is unticked again.
+        {
+            TfrmCuest otro;
+            QVERIFY(control<QCheckBox>(otro, "chkAvanzar")->isChecked());
+        }
+        avanzar->click();
+        TfrmCuest otro;
+        QVERIFY(!control<QCheckBox>(otro, "chkAvanzar")->isChecked());
     }
 
     void theCountAndTheFaultsFollowTheKeysAndAcceptAsksAboutFaults() {
