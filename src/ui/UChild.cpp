@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMdiSubWindow>
@@ -446,6 +447,12 @@ void TChildWin::CNewButtonClick() {
     if (!doc_ || !frame_.ordenes.editarCuestionario) return;
     std::string nombre = "C" + rellenarCeros(static_cast<long long>(doc_->nCuestionarios) + 1, 6);
     if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
+    // What a cancelled editor must find again: an empty questionnaire kept
+    // would count as one more respondent in every profile that takes it.
+    const std::int32_t ultimoId = doc_->ultimoId;
+    const bool modificado = doc_->modificado;
+    const QPersistentModelIndex actual = lstCuestionarios->currentIndex();
+    const QItemSelection seleccion = lstCuestionarios->selectionModel()->selection();
     TCuestionario* q = modeloCuestionarios_->contiene(aQString(nombre))
                            ? nullptr
                            : doc_->agregarCuestionario(nombre);
@@ -453,20 +460,35 @@ void TChildWin::CNewButtonClick() {
         Mensaje("El Cuestionario " + nombre + " ya existe");
         return;
     }
-    hacerActual(lstCuestionarios, modeloCuestionarios_->agregar(aQString(q->nombre), q));
+    const int fila = modeloCuestionarios_->agregar(aQString(q->nombre), q);
+    hacerActual(lstCuestionarios, fila);
     refrescarCabeceras();
-    CModifyButtonClick();
+    if (editarCuestionario(fila)) return;
+
+    // The identifier was never written anywhere: it can be handed out again.
+    modeloCuestionarios_->quitar(fila);
+    doc_->borrarCuestionario(q);
+    doc_->ultimoId = ultimoId;
+    doc_->modificado = modificado;
+    lstCuestionarios->selectionModel()->select(seleccion, QItemSelectionModel::ClearAndSelect);
+    lstCuestionarios->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::NoUpdate);
+    refrescarCabeceras();
 }
 
 void TChildWin::CModifyButtonClick() {
     const int fila = filaActual(lstCuestionarios);
-    if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return;
+    if (fila >= 0) editarCuestionario(fila);
+}
+
+bool TChildWin::editarCuestionario(int fila) {
+    if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return false;
     TCuestionario* q = modeloCuestionarios_->registro(fila);
-    if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return;
+    if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return false;
     const QString texto = aQString(q->nombre);
     if (texto != modeloCuestionarios_->texto(fila))
         hacerActual(lstCuestionarios, modeloCuestionarios_->cambiarTexto(fila, texto));
     doc_->modificado = true;
+    return true;
 }
 
 void TChildWin::CDeleteButtonClick() {

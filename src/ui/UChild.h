@@ -88,6 +88,8 @@ private:
     void ImpGrupos1Click();
     void CNewButtonClick();
     void CModifyButtonClick();
+    // The questionnaire editor on the entry at `fila`; true when confirmed.
+    bool editarCuestionario(int fila);
     void CDeleteButtonClick();
     void ImpCuestionario1Click();
     void Importardatosanteriores1Click();

@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "method/Puntuacion.h"
 #include "platform/Dialogos.h"
@@ -399,6 +400,16 @@ void TfrmCuest::abrir(TKoral& doc, TCuestionario& q) {
         r->setCurrentCell(0, 0);
     }
     txtIdentificador->setText(aQString(q.nombre));
+
+    antes_ = TAntes{doc.modificado, q.grupos, {}};
+    auto guardarMiembros = [&](TGrupo* g) {
+        if (g && std::any_of(g->cuestionarios.begin(), g->cuestionarios.end(),
+                             [&](const TCuestionario* c) { return c && c->id == q.id; }))
+            antes_->miembros.try_emplace(g, g->cuestionarios);
+    };
+    for (const auto& g : doc.grupos) guardarMiembros(g.get());
+    for (TGrupo* g : q.grupos) guardarMiembros(g);  // a group the company lacks, too
+
     miembros_->abrir(doc, q, "Ocurrió un erro 03 en el archivo"_cp);
 
     rejillas_[0]->setFocus(Qt::OtherFocusReason);
@@ -550,11 +561,37 @@ void TfrmCuest::Button5Click() {
     for (int item = 1; item <= kNumItems; ++item)
         cuest_->respuestas[static_cast<std::size_t>(item - 1)] = respuestaDe(textoItem(item), item);
     puntuarCuestionario(*cuest_);
+    antes_.reset();
     accept();
 }
 
 void TfrmCuest::Button6Click() {
     reject();
+}
+
+void TfrmCuest::reject() {
+    restaurar();
+    QDialog::reject();
+}
+
+void TfrmCuest::restaurar() {
+    if (!antes_ || !doc_ || !cuest_) return;
+    const std::int32_t id = cuest_->id;
+    // A member list that did not hold the questionnaire can only have gained
+    // it, at its end; one that did is put back whole, in its order.
+    auto volver = [&](TGrupo* g) {
+        if (!g) return;
+        if (auto it = antes_->miembros.find(g); it != antes_->miembros.end()) {
+            g->cuestionarios = it->second;
+            return;
+        }
+        std::erase_if(g->cuestionarios, [&](const TCuestionario* c) { return c && c->id == id; });
+    };
+    for (const auto& g : doc_->grupos) volver(g.get());
+    for (TGrupo* g : antes_->grupos) volver(g);
+    cuest_->grupos = std::move(antes_->grupos);
+    doc_->modificado = antes_->modificado;
+    antes_.reset();
 }
 
 void TfrmCuest::keyPressEvent(QKeyEvent* e) {

@@ -6,6 +6,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "document/UData.h"
@@ -45,6 +47,9 @@ public:
     // Refreshes "Respondidas: N de 75" from the cells, the open editor's included.
     void actualizarRespondidas();
 
+    // "Cancelar" and the close box: the groups as they were at the opening.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -72,6 +77,17 @@ private:
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;
+
+    // What the group moves change, as it was at the opening, so that a
+    // cancelled editor leaves the company as it found it.
+    struct TAntes {
+        bool modificado = false;
+        std::vector<TGrupo*> grupos;
+        // The member lists that held the questionnaire's identifier.
+        std::unordered_map<TGrupo*, std::vector<TCuestionario*>> miembros;
+    };
+    void restaurar();
+    std::optional<TAntes> antes_;
 };
 
 }  // namespace koral

@@ -171,36 +171,45 @@ private slots:
         int ediciones = 0;
         b.frm.ordenes.editarCuestionario = [&](TKoral&, TCuestionario& q) {
             ++ediciones;
-            return q.nombre == "Renombrar" ? (q.nombre = "A primero", true) : false;
+            if (q.nombre == "Renombrar") q.nombre = "A primero";
+            return q.nombre != "Cancelado";
         };
         b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil&) { return true; };
         TChildWin* w = b.nueva();
         w->documento()->modificado = false;
 
-        b.dlg.campos.push_back({true, "C000001"});
+        // Confirmed with a new name: the entry moves to its sorted place.
+        b.dlg.campos.push_back({true, "Renombrar"});
         clic(boton(w, "CNewButton"));
         QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000001"));
         QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Cuestionario Nuevo"));
         QCOMPARE(ediciones, 1);
-        // The editor was cancelled: the questionnaire stays, unanswered, and unmarked.
-        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"C000001"}));
-        QCOMPARE(std::string(w->documento()->cuestionarios[0]->respuestas.data(), kNumItems),
-                 std::string(kNumItems, '0'));
-        QVERIFY(!w->documento()->modificado);
-        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("1 Cuestionarios"));
-
-        // Confirmed with a new name: the entry moves to its sorted place.
-        b.dlg.campos.push_back({true, "Renombrar"});
+        b.dlg.campos.push_back({true, "C000001"});
         clic(boton(w, "CNewButton"));
-        QCOMPARE(b.dlg.valoresIniciales.back(), std::string("C000002"));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"A primero", "C000001"}));
+        QVERIFY(w->documento()->modificado);
+
+        // The editor cancelled: the company as before "Nuevo", the current
+        // entry and the identifier counter included.
+        TKoral& doc = *w->documento();
+        doc.modificado = false;
+        elegir(lista(w, "lstCuestionarios"), 0);
+        const std::int32_t ultimoId = doc.ultimoId;
+        b.dlg.campos.push_back({true, "Cancelado"});
+        clic(boton(w, "CNewButton"));
+        QCOMPARE(ediciones, 3);
         QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"A primero", "C000001"}));
         QCOMPARE(lista(w, "lstCuestionarios")->currentIndex().row(), 0);
-        QVERIFY(w->documento()->modificado);
+        QCOMPARE(doc.cuestionarios.size(), std::size_t(2));
+        QCOMPARE(doc.nCuestionarios, 2);
+        QCOMPARE(doc.ultimoId, ultimoId);
+        QVERIFY(!doc.modificado);
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(), QString("2 Cuestionarios"));
 
         b.dlg.campos.push_back({true, "C000001"});
         clic(boton(w, "CNewButton"));
         QCOMPARE(ultimoMensaje(b.dlg), std::string("El Cuestionario C000001 ya existe"));
-        QCOMPARE(ediciones, 2);
+        QCOMPARE(ediciones, 3);
 
         b.dlg.campos.push_back({true, "P000001"});
         clic(boton(w, "PNewButton"));

@@ -438,22 +438,36 @@ private slots:
         QVERIFY(b.dlg.mensajes.empty());
     }
 
-    void cancelKeepsTheMovesAndDropsNameAndAnswers() {
+    void cancelAndTheCloseBoxPutTheGroupsBackAndMarkNothing() {
         Banco b;
-        b.abrir();
-        escribir('2');
-        tecla(Qt::Key_Tab);
-        b.hijo<QLineEdit>("txtIdentificador")->setText("Otro");
-        elegir(b.lista("lBox1"), 3);
-        QTest::mouseClick(b.boton("Button1"), Qt::LeftButton);
-        QTest::mouseClick(b.boton("Button6"), Qt::LeftButton);
-        QCOMPARE(b.frm.result(), int(QDialog::Rejected));
-        QCOMPARE(b.q->nombre, std::string("C000001"));
-        QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
-        QCOMPARE(nombres(b.q->grupos), std::string("Turno;"));
-        QCOMPARE(b.grupo("Turno")->cuestionarios, std::vector<TCuestionario*>{b.q});
-        // The move is a change of the company, to be saved.
-        QVERIFY(b.doc.modificado);
+        TGrupo* turno = b.grupo("Turno");
+        TCuestionario* otro = b.doc.agregarCuestionario("C000002");
+        enlazar(*b.q, *turno);
+        enlazar(*otro, *turno);
+        b.doc.modificado = false;
+        for (bool cierre : {false, true}) {
+            b.abrir();
+            escribir('2');
+            tecla(Qt::Key_Tab);
+            b.hijo<QLineEdit>("txtIdentificador")->setText("Otro");
+            QTest::mouseClick(b.boton("Button4"), Qt::LeftButton);  // "<<"
+            dobleClic(b.lista("lBox1"), 2);                         // oficina
+            dobleClic(b.lista("lBox1"), 2);  // Turno, now last of the company
+            QCOMPARE(nombres(b.q->grupos), std::string("oficina;Turno;"));
+            QVERIFY(b.doc.modificado);
+            if (cierre)
+                b.frm.close();
+            else
+                QTest::mouseClick(b.boton("Button6"), Qt::LeftButton);
+            QCOMPARE(b.frm.result(), int(QDialog::Rejected));
+            QCOMPARE(b.q->nombre, std::string("C000001"));
+            QCOMPARE(cadena(b.q->respuestas), std::string(75, '0'));
+            QCOMPARE(nombres(b.q->grupos), std::string("Turno;"));
+            // Both sides as they were, the member list in its order.
+            QCOMPARE(turno->cuestionarios, (std::vector<TCuestionario*>{b.q, otro}));
+            QVERIFY(b.grupo("oficina")->cuestionarios.empty());
+            QVERIFY(!b.doc.modificado);
+        }
     }
 
     void acceptRenamesUnlessTheNameIsTaken() {
@@ -590,7 +604,24 @@ private slots:
         QTest::mouseClick(control<QToolButton>(*w, "CModifyButton"), Qt::LeftButton);
         QCOMPARE(d.cuestionarios.front()->respuestas[0], '2');
         QVERIFY(!d.modificado);
+
+        // A new questionnaire given a group, then cancelled: gone without a trace.
+        TGrupo* g = d.agregarGrupo("G");
+        const std::int32_t ultimoId = d.ultimoId;
         d.modificado = false;
+        QTimer::singleShot(0, editor, [&] {
+            QTRY_VERIFY(editor->isVisible());
+            QTest::mouseClick(control(*editor, "Button2"), Qt::LeftButton);  // ">>"
+            QTest::mouseClick(control(*editor, "Button6"), Qt::LeftButton);
+        });
+        dlg.campos.push_back({true, "C000002"});
+        QTest::mouseClick(control<QToolButton>(*w, "CNewButton"), Qt::LeftButton);
+        QCOMPARE(d.nCuestionarios, 1);
+        QCOMPARE(d.cuestionarios.size(), std::size_t(1));
+        QVERIFY(g->cuestionarios.empty());
+        QCOMPARE(d.ultimoId, ultimoId);
+        QVERIFY(!d.modificado);
+        QVERIFY(dlg.mensajes.empty());
     }
 };
 
