@@ -2,10 +2,12 @@
 
 #include <QGridLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/ListaRegistros.h"
 
@@ -48,22 +50,31 @@ TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asoc
     }
     connect(lBox1, &QListView::doubleClicked, this, &TSelectorGrupos::Button1Click);
     connect(lBox2, &QListView::doubleClicked, this, &TSelectorGrupos::Button3Click);
+    lBox1->installEventFilter(this);
+    lBox2->installEventFilter(this);
 
-    auto boton = [this](const char* texto, const char* nombre,
-                        void (TSelectorGrupos::*manejador)()) {
+    // The arrows have no letter to underline: Alt with the arrow keys.
+    auto boton = [this](const char* texto, const char* nombre, QKeyCombination tecla,
+                        const char* ayuda, void (TSelectorGrupos::*manejador)()) {
         auto* b = new QPushButton(texto, this);
         b->setObjectName(nombre);
         b->setAutoDefault(false);
         b->setFixedWidth(36);
+        b->setShortcut(tecla);
+        b->setToolTip(QString::fromUtf8(ayuda));
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
     flechas_ = new QVBoxLayout;
     flechas_->addStretch(1);
-    flechas_->addWidget(boton(">", "Button1", &TSelectorGrupos::Button1Click));
-    flechas_->addWidget(boton(">>", "Button2", &TSelectorGrupos::Button2Click));
-    flechas_->addWidget(boton("<", "Button3", &TSelectorGrupos::Button3Click));
-    flechas_->addWidget(boton("<<", "Button4", &TSelectorGrupos::Button4Click));
+    flechas_->addWidget(boton(">", "Button1", Qt::ALT | Qt::Key_Right, "Alt+Flecha derecha",
+                              &TSelectorGrupos::Button1Click));
+    flechas_->addWidget(boton(">>", "Button2", Qt::ALT | Qt::SHIFT | Qt::Key_Right,
+                              "Alt+Mayús+Flecha derecha", &TSelectorGrupos::Button2Click));
+    flechas_->addWidget(boton("<", "Button3", Qt::ALT | Qt::Key_Left, "Alt+Flecha izquierda",
+                              &TSelectorGrupos::Button3Click));
+    flechas_->addWidget(boton("<<", "Button4", Qt::ALT | Qt::SHIFT | Qt::Key_Left,
+                              "Alt+Mayús+Flecha izquierda", &TSelectorGrupos::Button4Click));
     flechas_->addStretch(1);
 
     // Laid out as a part of the editor's own layout: no margins of its own.
@@ -93,6 +104,37 @@ QPushButton* TSelectorGrupos::agregarBoton(const QString& texto, const char* nom
     flechas_->insertSpacing(flechas_->count() - 1, 12);
     flechas_->insertWidget(flechas_->count() - 1, b);
     return b;
+}
+
+bool TSelectorGrupos::eventFilter(QObject* objeto, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && (objeto == lBox1 || objeto == lBox2)) {
+        const auto* tecla = static_cast<QKeyEvent*>(e);
+        const bool intro = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
+        // Taken here: a list passes Enter on, and the dialog would press
+        // its default button.
+        if (intro && (tecla->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            moverConTecla(static_cast<QListView*>(objeto));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(objeto, e);
+}
+
+void TSelectorGrupos::moverConTecla(QListView* lista) {
+    // The entry under the cursor counts as chosen, as for a double-click.
+    int fila = filaElegida(lista);
+    if (fila < 0 && lista->currentIndex().isValid()) {
+        fila = lista->currentIndex().row();
+        lista->setCurrentIndex(lista->currentIndex());
+    }
+    if (fila < 0) return;
+    if (lista == lBox1)
+        Button1Click();
+    else
+        Button3Click();
+    // The next entry is ready for the next Enter.
+    const int filas = lista->model()->rowCount();
+    if (filas > 0) lista->setCurrentIndex(lista->model()->index(std::min(fila, filas - 1), 0));
 }
 
 void TSelectorGrupos::Button1Click() {

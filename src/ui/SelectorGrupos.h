@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QEvent;
 class QListView;
 class QPushButton;
 class QVBoxLayout;
@@ -46,7 +47,13 @@ signals:
     // After every move the user asks for, made or not.
     void movido();
 
+protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+
 private:
+    // Enter on a list: its entry across, and the next one chosen.
+    void moverConTecla(QListView* lista);
+
     void Button1Click();
     void Button2Click();
     void Button3Click();

@@ -1,7 +1,9 @@
 #include "ui/UGrupo.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "platform/qt/TextoQt.h"
@@ -18,14 +20,22 @@ TfrmGrupo::TfrmGrupo(QWidget* parent) : QDialog(parent) {
     miembros_ = std::make_unique<TMiembros<TGrupo, TCuestionario>>(cuestionarios);
     cuestionarios->asociar(*miembros_);
 
-    auto* Button5 = new QPushButton("Salir", this);
+    auto* Button5 = new QPushButton("&Salir", this);
     Button5->setObjectName("Button5");
     Button5->setAutoDefault(false);
     connect(Button5, &QPushButton::clicked, this, &TfrmGrupo::Button5Click);
+    // Ctrl+Enter finishes, as it accepts the other editors.
+    Button5->setToolTip("Salir (Ctrl+Intro)");
+    auto* lblCtrlIntro = new QLabel("(Ctrl+Intro)", this);
+    lblCtrlIntro->setObjectName("lblCtrlIntro");
+    for (const QKeySequence& tecla :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmGrupo::Button5Click);
 
     auto* abajo = new QHBoxLayout;
     abajo->addStretch(1);
     abajo->addWidget(Button5);
+    abajo->addWidget(lblCtrlIntro);
 
     auto* todo = new QVBoxLayout(this);
     todo->addWidget(cuestionarios, 1);

@@ -1,5 +1,6 @@
 // The group editor: which questionnaires make up one group. Every move takes
-// effect at once on both sides; the window has no cancel.
+// effect at once on both sides; the window has no cancel: "Salir" (also
+// Ctrl+Enter, Escape and the close box) keeps every move.
 #pragma once
 
 #include <QDialog>

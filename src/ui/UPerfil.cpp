@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -126,10 +127,18 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    auto* btnCalcular = boton("Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
-    auto* btnAceptar = boton("Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
-    auto* btnCancelar = boton("Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
-    Button5 = boton("Imprimir", "Button5", &TfrmPerfil::Button5Click);
+    auto* btnCalcular = boton("&Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
+    auto* btnAceptar = boton("&Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
+    auto* btnCancelar = boton("Ca&ncelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
+    Button5 = boton("&Imprimir", "Button5", &TfrmPerfil::Button5Click);
+    // Enter belongs to the lists and the text boxes: Ctrl+Enter accepts.
+    btnAceptar->setToolTip("Aceptar (Ctrl+Intro)");
+    auto* lblCtrlIntro = new QLabel("(Ctrl+Intro)", this);
+    lblCtrlIntro->setObjectName("lblCtrlIntro");
+    for (const QKeySequence& tecla :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this,
+                &TfrmPerfil::btnAceptarClick);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
@@ -230,6 +239,8 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     botones->addWidget(Button5);
     botones->addStretch(1);
     botones->addWidget(btnAceptar);
+    botones->addWidget(lblCtrlIntro);
+    botones->addSpacing(6);
     botones->addWidget(btnCancelar);
 
     auto* todo = new QVBoxLayout(this);

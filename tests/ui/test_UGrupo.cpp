@@ -73,7 +73,7 @@ private slots:
         QVERIFY(textos(b.lista("lBox2")).isEmpty());
         QCOMPARE(b.hijo<QLabel>("Label1")->text(), QString("Cuestionarios disponibles:"));
         QVERIFY(b.hijo<QLabel>("Label1")->font().bold());
-        QCOMPARE(b.boton("Button5")->text(), QString("Salir"));
+        QCOMPARE(b.boton("Button5")->text(), QString("&Salir"));
     }
 
     void theCaptionKeepsAWholeNameAndCutsALongerOne() {
@@ -130,6 +130,22 @@ private slots:
         QVERIFY(!b.frm.isVisible());
         QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("A1")});
         QCOMPARE(b.q("A1")->grupos, std::vector<TGrupo*>{b.g});
+    }
+
+    void theKeyboardAloneMovesAndLeaves() {
+        Banco b;
+        b.abrir();
+        auto* lBox1 = b.lista("lBox1");
+        lBox1->setFocus();
+        QTest::keyClick(lBox1, Qt::Key_Return);  // the entry under the cursor: A1
+        QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("A1")});
+        QCOMPARE(textos(lBox1), (QStringList{"b2", "c3", "C3"}));
+        QTest::keyClick(lBox1, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);  // ">>"
+        QTRY_COMPARE(b.g->cuestionarios.size(), std::size_t(4));
+        QVERIFY(b.frm.isVisible());
+        QTest::keyClick(b.lista("lBox2"), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QVERIFY(!b.frm.isVisible());
+        QCOMPARE(b.g->cuestionarios.size(), std::size_t(4));
     }
 
     void brokenLinksAreReportedAndSurvived() {

@@ -273,6 +273,36 @@ private slots:
         QVERIFY(b.escritorio.cajas.empty());
     }
 
+    void theKeyboardAloneMovesGroupsAndAccepts() {
+        Banco b;
+        b.abrir();
+        QCOMPARE((QStringList{b.boton("btnCalcular")->text(), b.boton("Button5")->text(),
+                              b.boton("btnAceptar")->text(), b.boton("btnCancelar")->text()}),
+                 (QStringList{"&Calcular", "&Imprimir", "&Aceptar", "Ca&ncelar"}));
+        QCOMPARE(b.hijo<QLabel>("lblCtrlIntro")->text(), QString("(Ctrl+Intro)"));
+        // A default button would take an Enter that the list let through.
+        b.boton("btnAceptar")->setDefault(true);
+        auto* lBox1 = b.lista("lBox1");
+        auto* lBox2 = b.lista("lBox2");
+        lBox1->setFocus();
+        QTest::keyClick(lBox1, Qt::Key_Down);  // Alfa
+        QTest::keyClick(lBox1, Qt::Key_Return);
+        QTest::keyClick(lBox1, Qt::Key_Enter, Qt::KeypadModifier);  // Medio, next in line
+        QVERIFY(b.frm.isVisible());
+        QCOMPARE(nombres(b.p->grupos), std::string("Alfa;Medio;"));
+        QCOMPARE(textos(lBox1), QStringList{"Zeta"});
+        lBox2->setFocus();
+        QTest::keyClick(lBox2, Qt::Key_Return);  // the entry under the cursor: Alfa
+        QCOMPARE(nombres(b.p->grupos), std::string("Medio;"));
+        QVERIFY(b.frm.isVisible());
+
+        QTest::keyClick(lBox2, Qt::Key_C, Qt::AltModifier);  // "Calcular": Medio has nobody
+        QTRY_COMPARE(b.hijo<QLabel>("lblNSujetos")->text(), QString::fromUtf8("Nº Sujetos: 0"));
+        QTest::keyClick(lBox2, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        QVERIFY(!b.frm.isVisible());
+    }
+
     void aMissingSelectionEntryIsReportedInThePlainBox() {
         Banco b;
         b.p->grupos = {b.g("Zeta")};
