@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,13 +46,13 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
     edCampo->setValidator(new ValidadorCp1252(edCampo));
     edCampo->hide();
 
-    OKBtn = new QPushButton("Si", this);
+    OKBtn = new QPushButton("&Si", this);
     OKBtn->setObjectName("OKBtn");
     OKBtn->setGeometry(15, 148, 75, 25);
-    NoBtn = new QPushButton("No", this);
+    NoBtn = new QPushButton("&No", this);
     NoBtn->setObjectName("NoBtn");
     NoBtn->setGeometry(120, 148, 75, 25);
-    CancelBtn = new QPushButton("Cancelar", this);
+    CancelBtn = new QPushButton("&Cancelar", this);
     CancelBtn->setObjectName("CancelBtn");
     CancelBtn->setGeometry(223, 148, 75, 25);
     OKBtn->setDefault(true);
@@ -80,6 +81,16 @@ void TOKBottomDlg::CancelBtnClick() {
     reject();
 }
 
+void TOKBottomDlg::keyPressEvent(QKeyEvent* e) {
+    // A question has no text field: S and N answer it without Alt.
+    const auto mod = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (preguntando_ && mod == Qt::NoModifier && (e->key() == Qt::Key_S || e->key() == Qt::Key_N)) {
+        if (!e->isAutoRepeat()) e->key() == Qt::Key_S ? OKBtnClick() : NoBtnClick();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 Respuesta TOKBottomDlg::mostrar(QWidget* foco) {
     // Esc and the close box both end in reject(): Cancelar unless a button said otherwise.
     respuesta_ = Respuesta::Cancelar;
@@ -95,10 +106,10 @@ void TOKBottomDlg::mensaje(const std::string& texto) {
     Label1->setText(aQString(texto));
     OKBtn->hide();
     CancelBtn->hide();
-    NoBtn->setText("Aceptar");
+    NoBtn->setText("&Aceptar");
     NoBtn->setDefault(true);
     mostrar(NoBtn);
-    NoBtn->setText("No");
+    NoBtn->setText("&No");
     NoBtn->setDefault(false);
     OKBtn->setDefault(true);
     OKBtn->show();
@@ -108,7 +119,10 @@ void TOKBottomDlg::mensaje(const std::string& texto) {
 Respuesta TOKBottomDlg::pregunta(const std::string& titulo, const std::string& texto) {
     setWindowTitle(aQString(titulo));
     Label1->setText(aQString(texto));
-    return mostrar(OKBtn);
+    preguntando_ = true;
+    const Respuesta r = mostrar(OKBtn);
+    preguntando_ = false;
+    return r;
 }
 
 bool TOKBottomDlg::pideCampo(const std::string& titulo, const std::string& indicacion,
@@ -116,7 +130,7 @@ bool TOKBottomDlg::pideCampo(const std::string& titulo, const std::string& indic
     setWindowTitle(aQString(titulo));
     Label1->setText(aQString(indicacion));
     OKBtn->hide();
-    NoBtn->setText("Aceptar");
+    NoBtn->setText("&Aceptar");
     NoBtn->setDefault(true);
     edCampo->setText(aQString(valor));
     edCampo->selectAll();
@@ -126,7 +140,7 @@ bool TOKBottomDlg::pideCampo(const std::string& titulo, const std::string& indic
     // The validator keeps the field to characters we can store.
     const bool confirmado = r == Respuesta::No && deQString(edCampo->text(), tecleado);
     if (confirmado) valor = std::move(tecleado);
-    NoBtn->setText("No");
+    NoBtn->setText("&No");
     NoBtn->setDefault(false);
     OKBtn->setDefault(true);
     OKBtn->show();

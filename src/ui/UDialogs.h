@@ -6,6 +6,7 @@
 #include "platform/Dialogos.h"
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +23,9 @@ public:
     bool pideCampo(const std::string& titulo, const std::string& indicacion,
                    std::string& valor) override;
 
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     Respuesta mostrar(QWidget* foco);
     void OKBtnClick();
@@ -35,6 +39,7 @@ private:
     QPushButton* CancelBtn;
     QFrame* marco_;
     Respuesta respuesta_ = Respuesta::Cancelar;
+    bool preguntando_ = false;  // S and N answer only a question
 };
 
 }  // namespace koral

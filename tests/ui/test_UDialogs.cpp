@@ -50,9 +50,9 @@ class TestUDialogs : public QObject {
         QVERIFY(!c.OKBtn->isHidden());
         QVERIFY(!c.NoBtn->isHidden());
         QVERIFY(!c.CancelBtn->isHidden());
-        QCOMPARE(c.OKBtn->text(), QString("Si"));
-        QCOMPARE(c.NoBtn->text(), QString("No"));
-        QCOMPARE(c.CancelBtn->text(), QString("Cancelar"));
+        QCOMPARE(c.OKBtn->text(), QString("&Si"));
+        QCOMPARE(c.NoBtn->text(), QString("&No"));
+        QCOMPARE(c.CancelBtn->text(), QString("&Cancelar"));
         QVERIFY(c.edCampo->isHidden());
         QVERIFY(c.OKBtn->isDefault());
     }
@@ -79,7 +79,9 @@ private slots:
             QCOMPARE(c.Label1->text(), QString::fromUtf8("Línea <d> errónea"));
             QVERIFY(c.OKBtn->isHidden());
             QVERIFY(c.CancelBtn->isHidden());
-            QCOMPARE(c.NoBtn->text(), QString("Aceptar"));
+            QCOMPARE(c.NoBtn->text(), QString("&Aceptar"));
+            QTest::keyClick(&d, Qt::Key_N);  // answers questions only
+            QVERIFY(d.isVisible());
             visto = true;
             QTest::keyClick(&d, Qt::Key_Return);
         });
@@ -88,7 +90,7 @@ private slots:
         comprobarEstadoDeDiseno(d);
     }
 
-    void preguntaAnswersWithTheButtonPressed() {
+    void preguntaAnswersWithTheButtonOrItsKey() {
         TOKBottomDlg d;
         const Controles c(d);
         alMostrarse(d, [&] {
@@ -103,6 +105,13 @@ private slots:
         QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::Cancelar);
         alMostrarse(d, [&] { d.close(); });  // the close box
         QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::Cancelar);
+        // The keys: S and N alone, and each button's Alt+letter.
+        alMostrarse(d, [&] { QTest::keyClick(&d, Qt::Key_S); });
+        QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::Si);
+        alMostrarse(d, [&] { QTest::keyClick(&d, Qt::Key_N); });
+        QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::No);
+        alMostrarse(d, [&] { QTest::keyClick(&d, Qt::Key_N, Qt::AltModifier); });
+        QVERIFY(d.pregunta("Cerrar", "x") == Respuesta::No);
     }
 
     void preguntaAfterMensajeShowsAllThreeButtons() {
@@ -123,17 +132,17 @@ private slots:
         alMostrarse(d, [&] {
             QVERIFY(!c.edCampo->isHidden());
             QVERIFY(c.OKBtn->isHidden());
-            QCOMPARE(c.NoBtn->text(), QString("Aceptar"));
+            QCOMPARE(c.NoBtn->text(), QString("&Aceptar"));
             QCOMPARE(c.edCampo->text(), QString("Grupo 001"));
             c.edCampo->clear();
-            QTest::keyClicks(c.edCampo, "Taller ");
+            QTest::keyClicks(c.edCampo, "Sur ");
             QTest::sendKeyEvent(QTest::Click, c.edCampo, Qt::Key_unknown, QString::fromUtf8("ñ"),
                                 Qt::NoModifier);
             QTest::keyClick(c.edCampo, Qt::Key_Return);
         });
         std::string valor = "Grupo 001";
         QVERIFY(d.pideCampo("Nuevo", "Nombre", valor));
-        QCOMPARE(aQString(valor), QString::fromUtf8("Taller ñ"));
+        QCOMPARE(aQString(valor), QString::fromUtf8("Sur ñ"));
         comprobarEstadoDeDiseno(d);
     }
 
