@@ -24,6 +24,9 @@ void conectarEditores(TfrmMain& frm) {
     frm.ordenes.editarCuestionario = [cuest](TKoral& d, TCuestionario& q) {
         return cuest->editarCuestionario(d, q);
     };
+    frm.ordenes.verificarCuestionario = [cuest](TKoral& d, TCuestionario& q) {
+        return cuest->verificarCuestionario(d, q);
+    };
     frm.ordenes.verGrupo = [grupo](TKoral& d, TGrupo& g) { grupo->verGrupo(d, g); };
     frm.ordenes.editarPerfil = [perfil](TKoral& d, TPerfil& p) {
         return perfil->editarPerfil(d, p);

@@ -3,11 +3,13 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QIdentityProxyModel>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,6 +36,29 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
         return {QStyledItemDelegate::sizeHint(o, i).width(), 16};
     }
+};
+
+// The questionnaires verified by double entry carry a check mark after their
+// name: added on the way to the screen, as the names themselves are
+// Windows-1252 and the list sorts by them.
+class ListaVerificada : public QIdentityProxyModel {
+public:
+    ListaVerificada(std::function<bool(int)> verificada, QObject* padre)
+        : QIdentityProxyModel(padre), verificada_(std::move(verificada)) {}
+
+    QVariant data(const QModelIndex& i, int rol) const override {
+        QVariant v = QIdentityProxyModel::data(i, rol);
+        if (rol == Qt::DisplayRole && i.isValid() && verificada_(i.row()))
+            return v.toString() + QString::fromUtf8(" \u2713");
+        return v;
+    }
+    // The marks changed: every row is shown again.
+    void refrescar() {
+        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+    }
+
+private:
+    std::function<bool(int)> verificada_;
 };
 
 // A column heading in a large bold face; the face shrinks when a large count
@@ -120,6 +145,27 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
                                &TChildWin::CDeleteButtonClick);
     CPrintButton = crearBoton(tira, 168, "CPrintButton", "Imprimir", int(Dibujo::Imprimir),
                               &TChildWin::ImpCuestionario1Click);
+    marcasCuestionarios_ = new ListaVerificada(
+        [this](int fila) {
+            return doc_ && verificados_.verificado(*modeloCuestionarios_->registro(fila));
+        },
+        lstCuestionarios);
+    marcasCuestionarios_->setSourceModel(modeloCuestionarios_);
+    QItemSelectionModel* seleccionSinMarcas = lstCuestionarios->selectionModel();
+    lstCuestionarios->setModel(marcasCuestionarios_);
+    delete seleccionSinMarcas;
+    // Under the list: the double entry and how far it has gone.
+    lblVerificados = new QLabel(lstCuestionarios->parentWidget());
+    lblVerificados->setObjectName("lblVerificados");
+    CVerifyButton = new QPushButton("Veri&ficar", lstCuestionarios->parentWidget());
+    CVerifyButton->setObjectName("CVerifyButton");
+    CVerifyButton->setToolTip(
+        "Teclear de nuevo el cuestionario en papel y comparar con lo grabado (Alt+F)");
+    connect(CVerifyButton, &QPushButton::clicked, this, &TChildWin::CVerifyButtonClick);
+    auto* verificacion = new QHBoxLayout;
+    verificacion->addWidget(lblVerificados, 1);
+    verificacion->addWidget(CVerifyButton);
+    static_cast<QVBoxLayout*>(lstCuestionarios->parentWidget()->layout())->addLayout(verificacion);
 
     fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
     lblPerfiles->setObjectName("lblPerfiles");
@@ -142,6 +188,7 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     GVerButton->setEnabled(bool(o.verGrupo));
     CNewButton->setEnabled(bool(o.editarCuestionario));
     CModifyButton->setEnabled(bool(o.editarCuestionario));
+    CVerifyButton->setEnabled(bool(o.verificarCuestionario));
     PNewButton->setEnabled(bool(o.editarPerfil));
     PModifyButton->setEnabled(bool(o.editarPerfil));
     CImportButton->setEnabled(bool(o.importaDatos));
@@ -254,6 +301,7 @@ void TChildWin::nuevoDocumento() {
     // dialogs, so that a file's reading notices are summed up there.
     doc_ = std::make_unique<TKoral>([](const std::string& texto) { Mensaje(texto); });
     doc_->modificado = false;
+    verificados_.vaciar();
 }
 
 void TChildWin::aplicarAnchoMinimo() {
@@ -305,7 +353,29 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
             "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
         return;
     }
+    leerVerificados();
     refrescarTodo();
+}
+
+void TChildWin::leerVerificados() {
+    try {
+        if (verificados_.leer(doc_->archivo) > 0)
+            Mensaje(
+                "El registro de cuestionarios verificados de esta empresa tiene líneas "
+                "ilegibles: esos cuestionarios se muestran sin verificar."_cp);
+    } catch (const ErrorArchivo& e) {
+        Mensaje(e.what());
+    }
+}
+
+void TChildWin::guardarVerificados() {
+    try {
+        verificados_.guardar(*doc_);
+    } catch (const ErrorArchivo& e) {
+        Mensaje(
+            "La empresa se ha guardado, pero no el registro de cuestionarios verificados.\n"_cp +
+            e.what());
+    }
 }
 
 bool TChildWin::tomarBloqueo(const std::string& ruta) {
@@ -348,6 +418,9 @@ void TChildWin::refrescarCabeceras() {
     static_cast<Cabecera*>(lblGrupos)->poner(numero(g) + " Grupos");
     static_cast<Cabecera*>(lblCuestionarios)->poner(numero(c) + " Cuestionarios");
     static_cast<Cabecera*>(lblPerfiles)->poner(numero(p) + " Perfiles");
+    const int v = doc_ ? verificados_.cuenta(*doc_) : 0;
+    lblVerificados->setText(QString("Verificados: %1 de %2").arg(v).arg(c));
+    static_cast<ListaVerificada*>(marcasCuestionarios_)->refrescar();
 }
 
 template <typename T>
@@ -483,12 +556,28 @@ void TChildWin::CModifyButtonClick() {
 bool TChildWin::editarCuestionario(int fila) {
     if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return false;
     TCuestionario* q = modeloCuestionarios_->registro(fila);
+    const Respuestas antes = q->respuestas;
     if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return false;
+    // Answers changed after a double entry are no longer the ones verified,
+    // even if they are later changed back.
+    if (q->respuestas != antes) verificados_.quitar(*q);
     const QString texto = aQString(q->nombre);
     if (texto != modeloCuestionarios_->texto(fila))
         hacerActual(lstCuestionarios, modeloCuestionarios_->cambiarTexto(fila, texto));
     doc_->modificado = true;
+    refrescarCabeceras();
     return true;
+}
+
+void TChildWin::CVerifyButtonClick() {
+    const int fila = filaActual(lstCuestionarios);
+    if (!doc_ || fila < 0 || !frame_.ordenes.verificarCuestionario) return;
+    TCuestionario* q = modeloCuestionarios_->registro(fila);
+    if (!frame_.ordenes.verificarCuestionario(*doc_, *q)) return;
+    verificados_.marcar(*q);
+    // The mark is kept with the company: saved with it, asked about on closing.
+    doc_->modificado = true;
+    refrescarCabeceras();
 }
 
 void TChildWin::CDeleteButtonClick() {
@@ -500,6 +589,7 @@ void TChildWin::CDeleteButtonClick() {
     if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") !=
         Respuesta::Si)
         return;
+    verificados_.quitar(*q);
     doc_->borrarCuestionario(q);
     refrescarTitulo();
     refrescarCabeceras();
@@ -605,6 +695,7 @@ bool TChildWin::guardar() {
         Mensaje(e.what());
         return false;
     }
+    guardarVerificados();
     return true;
 }
 
@@ -641,6 +732,7 @@ bool TChildWin::guardarComo() {
     }
     bloqueo_ = std::move(bloqueo);
     soloLectura_ = false;
+    guardarVerificados();
     refrescarTitulo();
     return true;
 }
@@ -708,6 +800,11 @@ void TChildWin::FormClose() {
     cerrada_ = true;
     if (!doc_) return;
     try {
+        // What cerrarEmpresa would save, saved here so that the marks follow.
+        if (!doc_->archivo.empty() && doc_->modificado) {
+            doc_->guardarArchivo();
+            guardarVerificados();
+        }
         doc_->cerrarEmpresa();
     } catch (const ErrorArchivo& e) {
         Mensaje(e.what());

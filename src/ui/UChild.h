@@ -9,11 +9,14 @@
 
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
+#include "ui/Verificados.h"
 
 class QAction;
+class QIdentityProxyModel;
 class QLabel;
 class QListView;
 class QMenu;
+class QPushButton;
 class QToolButton;
 
 namespace koral {
@@ -27,7 +30,9 @@ class TListaDe;
 // stays disabled.
 struct TOrdenesExternas {
     std::function<bool(TKoral&, TCuestionario&)> editarCuestionario;  // true: confirmed
-    std::function<bool(TKoral&, TPerfil&)> editarPerfil;              // true: confirmed
+    // Double entry; true when confirmed, the answers then agreed on.
+    std::function<bool(TKoral&, TCuestionario&)> verificarCuestionario;
+    std::function<bool(TKoral&, TPerfil&)> editarPerfil;  // true: confirmed
     std::function<void(TKoral&, TGrupo&)> verGrupo;
     std::function<void(TKoral&)> importaDatos;
     std::function<void(TKoral&)> exportarDatos;
@@ -91,6 +96,7 @@ private:
     // The questionnaire editor on the entry at `fila`; true when confirmed.
     bool editarCuestionario(int fila);
     void CDeleteButtonClick();
+    void CVerifyButtonClick();
     void ImpCuestionario1Click();
     void Importardatosanteriores1Click();
     void Exportardatos1Click();
@@ -120,6 +126,10 @@ private:
     // false when the user chose not to open it.
     bool tomarBloqueo(const std::string& ruta);
     void refrescarCabeceras();
+    // Reads and writes the marks of double entry beside the company file;
+    // a failure is told and ends nothing.
+    void leerVerificados();
+    void guardarVerificados();
     // Current entry of a list, or -1.
     static int filaActual(const QListView* lista);
     void hacerActual(QListView* lista, int fila);
@@ -158,6 +168,8 @@ private:
     QToolButton* CExportButton;
     QToolButton* CDeleteButton;
     QToolButton* CPrintButton;
+    QPushButton* CVerifyButton;
+    QLabel* lblVerificados;
     QToolButton* PNewButton;
     QToolButton* PModifyButton;
     QToolButton* PDeleteButton;
@@ -167,11 +179,13 @@ private:
     std::unique_ptr<TKoral> doc_;
     TListaDe<TGrupo>* modeloGrupos_;
     TListaDe<TCuestionario>* modeloCuestionarios_;
+    QIdentityProxyModel* marcasCuestionarios_;  // the list as shown: verified ones marked
     TListaDe<TPerfil>* modeloPerfiles_;
     bool consultado_ = false;
     bool soloLectura_ = false;
     // The note beside the company file that this window has it open.
     std::unique_ptr<BloqueoEmpresa> bloqueo_;
+    TVerificados verificados_;
     bool cerrada_ = false;
 };
 

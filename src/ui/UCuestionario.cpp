@@ -22,6 +22,7 @@
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
+#include "ui/Diferencias.h"
 
 namespace koral {
 
@@ -286,11 +287,11 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
     Label3->setBuddy(txtIdentificador);
 
-    auto* grupos = new TSelectorGrupos(
+    grupos_ = new TSelectorGrupos(
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
-    miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos);
-    grupos->asociar(*miembros_);
-    QPushButton* Button7 = grupos->agregarBoton("NG", "Button7");
+    miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos_);
+    grupos_->asociar(*miembros_);
+    QPushButton* Button7 = grupos_->agregarBoton("NG", "Button7");
     connect(Button7, &QPushButton::clicked, this, &TfrmCuest::Button7Click);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
@@ -319,7 +320,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     connect(chkAvanzar, &QCheckBox::toggled, this,
             [](bool marcado) { ajustes()->setValue(kAjusteAvanzar, marcado); });
 
-    auto* Label11 = new QLabel("Respuestas a las preguntas:", this);
+    Label11 = new QLabel(this);
     Label11->setObjectName("Label11");
     auto* GroupBox2 = new QGroupBox(this);
     GroupBox2->setObjectName("GroupBox2");
@@ -345,7 +346,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     auto* izquierda = new QVBoxLayout;
     izquierda->addLayout(nombre);
     izquierda->addSpacing(6);
-    izquierda->addWidget(grupos, 1);
+    izquierda->addWidget(grupos_, 1);
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(Label11);
@@ -385,21 +386,37 @@ bool TfrmCuest::editarCuestionario(TKoral& doc, TCuestionario& q) {
     return aceptado;
 }
 
-void TfrmCuest::abrir(TKoral& doc, TCuestionario& q) {
+bool TfrmCuest::verificarCuestionario(TKoral& doc, TCuestionario& q) {
+    abrir(doc, q, Modo::verificacion);
+    const bool aceptado = exec() == QDialog::Accepted;
+    doc_ = nullptr;
+    cuest_ = nullptr;
+    return aceptado;
+}
+
+void TfrmCuest::abrir(TKoral& doc, TCuestionario& q, Modo modo) {
     doc_ = &doc;
     cuest_ = &q;
+    modo_ = modo;
+    const bool verificar = modo == Modo::verificacion;
     setResult(QDialog::Rejected);
-    setWindowTitle("Cuestionario <" + aQString(q.nombre) + ">");
+    setWindowTitle((verificar ? "Verificar cuestionario <" : "Cuestionario <") +
+                   aQString(q.nombre) + ">");
+    Label11->setText(verificar ? "Vuelva a teclear las respuestas del cuestionario en papel:"
+                               : "Respuestas a las preguntas:");
 
     for (TRejilla* r : rejillas_) {
         r->soltarEditor();
         for (int c = 0; c < r->columnCount(); ++c) {
             const char respuesta = q.respuestas[static_cast<std::size_t>(r->primerItem() + c - 1)];
-            r->item(0, c)->setText(aQString(std::string(1, respuesta)));
+            r->item(0, c)->setText(verificar ? QString() : aQString(std::string(1, respuesta)));
         }
         r->setCurrentCell(0, 0);
     }
     txtIdentificador->setText(aQString(q.nombre));
+    // Verifying checks the answers alone.
+    txtIdentificador->setReadOnly(verificar);
+    grupos_->setEnabled(!verificar);
 
     antes_ = TAntes{doc.modificado, q.grupos, {}};
     auto guardarMiembros = [&](TGrupo* g) {
@@ -545,6 +562,12 @@ void TfrmCuest::Button7Click() {
 void TfrmCuest::Button5Click() {
     if (!doc_ || !cuest_) return;
     if (volverAFallos()) return;
+    if (modo_ == Modo::verificacion) {
+        if (!aceptarVerificacion()) return;
+        antes_.reset();
+        accept();
+        return;
+    }
     std::string texto;
     if (deQString(txtIdentificador->text(), texto) && texto != cuest_->nombre) {
         const std::string guardado = cortarNombre(texto);
@@ -563,6 +586,23 @@ void TfrmCuest::Button5Click() {
     puntuarCuestionario(*cuest_);
     antes_.reset();
     accept();
+}
+
+bool TfrmCuest::aceptarVerificacion() {
+    std::vector<TDiferencia> diferencias;
+    for (int item = 1; item <= kNumItems; ++item) {
+        const char grabada = cuest_->respuestas[static_cast<std::size_t>(item - 1)];
+        const char tecleada = respuestaDe(textoItem(item), item);
+        if (tecleada != grabada) diferencias.push_back({item, grabada, tecleada});
+    }
+    if (diferencias.empty()) return true;
+    TfrmDiferencias eleccion(diferencias, pitido, this);
+    // Cancelled, nothing is stored and the second keying stays on screen.
+    if (eleccion.exec() != QDialog::Accepted) return false;
+    for (const TDiferencia& d : diferencias)
+        cuest_->respuestas[static_cast<std::size_t>(d.item - 1)] = d.correcta;
+    puntuarCuestionario(*cuest_);
+    return true;
 }
 
 void TfrmCuest::Button6Click() {

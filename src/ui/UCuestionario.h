@@ -21,6 +21,7 @@ class QLineEdit;
 namespace koral {
 
 class TRejilla;
+class TSelectorGrupos;
 
 class TfrmCuest : public QDialog {
     Q_OBJECT
@@ -28,11 +29,21 @@ public:
     explicit TfrmCuest(QWidget* parent = nullptr);
     ~TfrmCuest() override;
 
+    enum class Modo {
+        edicion,      // answers, name and groups
+        verificacion  // the answers keyed again, blank at first; name and groups as stored
+    };
+
     // Opens the editor modally on q; true when it was closed by "Aceptar".
     bool editarCuestionario(TKoral& doc, TCuestionario& q);
+    // Double entry: the paper form keyed a second time into blank cells. On
+    // "Aceptar" every item keyed otherwise than stored is shown with both
+    // answers and the right one chosen before anything is stored. True when
+    // accepted: q then holds the answers both keyings, or the choices, agree on.
+    bool verificarCuestionario(TKoral& doc, TCuestionario& q);
     // The opening: fills the grids, the lists and the name from q and puts
-    // the cursor on item 1. editarCuestionario does this, then shows the window.
-    void abrir(TKoral& doc, TCuestionario& q);
+    // the cursor on item 1. The two above do this, then show the window.
+    void abrir(TKoral& doc, TCuestionario& q, Modo modo = Modo::edicion);
 
     // The text of item i's cell (1-75), the open cell editor's included.
     QString textoItem(int item) const;
@@ -57,6 +68,8 @@ private:
     friend class TRejilla;
     friend class TCeldaRespuesta;
     void Button5Click();  // "Aceptar"
+    // "Aceptar" of a verification: false while the editor stays open.
+    bool aceptarVerificacion();
     void Button6Click();  // "Cancelar"
     void Button7Click();  // "NG"
     // Key-down and character rules of the grids; true when the key is used up.
@@ -71,12 +84,15 @@ private:
     bool volverAFallos();
 
     QLineEdit* txtIdentificador;
+    QLabel* Label11;
+    TSelectorGrupos* grupos_;
     QLabel* lblRespondidas;
     QCheckBox* chkAvanzar;  // "Avanzar al teclear", kept in the user's settings
     std::array<TRejilla*, kNumFactores> rejillas_{};  // SGrid1 ... SGrid7
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;
+    Modo modo_ = Modo::edicion;
 
     // What the group moves change, as it was at the opening, so that a
     // cancelled editor leaves the company as it found it.

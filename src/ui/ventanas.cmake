@@ -25,6 +25,7 @@ add_library(koral_qt STATIC
   platform/qt/Escritorio.cpp
   platform/qt/Jpeg.cpp
   ui/AvisosLectura.cpp
+  ui/Diferencias.cpp
   ui/Editores.cpp
   ui/Iconos.cpp
   ui/ImpresionVentanas.cpp
@@ -38,6 +39,7 @@ add_library(koral_qt STATIC
   ui/UMain.cpp
   ui/UPaso.cpp
   ui/UPerfil.cpp
+  ui/Verificados.cpp
   ui/about.cpp
   ${recursos_ventanas})
 target_link_libraries(koral_qt

@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -219,6 +220,64 @@ private slots:
         clic(boton(w, "PNewButton"));
         QCOMPARE(b.escritorio.cajas.back(), std::string("El Perfil P000001 ya existe"));
         QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
+    }
+
+    void doubleEntryMarksAreCountedShownAndKeptBesideTheCompany() {
+        Banco b;
+        bool confirmada = false;
+        b.frm.ordenes.verificarCuestionario = [&](TKoral&, TCuestionario&) { return confirmada; };
+        b.frm.ordenes.editarCuestionario = [](TKoral&, TCuestionario& q) {
+            q.respuestas[0] = q.respuestas[0] == '1' ? '0' : '1';
+            return true;
+        };
+        const QString ruta = b.talleres();
+        const QString registro = b.ruta(".talleres.kr2.verificados");
+        TChildWin* w = b.abrir(ruta);
+        auto* verificados = cabecera(w, "lblVerificados");
+        auto* verificar = control<QPushButton>(*w, "CVerifyButton");
+        QCOMPARE(verificados->text(), QString("Verificados: 0 de 1"));
+        b.dlg.campos.push_back({true, "Nuevo"});
+        clic(boton(w, "CNewButton"));
+        const std::int32_t idNuevo = w->documento()->buscarCuestionario("Nuevo")->id;
+        QCOMPARE(verificados->text(), QString("Verificados: 0 de 2"));
+
+        // Cancelled, nothing; confirmed, a mark to save.
+        elegir(lista(w, "lstCuestionarios"), 1);
+        w->documento()->modificado = false;
+        QTest::mouseClick(verificar, Qt::LeftButton);
+        QCOMPARE(verificados->text(), QString("Verificados: 0 de 2"));
+        QVERIFY(!w->documento()->modificado);
+        confirmada = true;
+        QTest::mouseClick(verificar, Qt::LeftButton);
+        QCOMPARE(verificados->text(), QString("Verificados: 1 de 2"));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")),
+                 QStringList({"Nuevo", QString::fromUtf8("Operario 1 ✓")}));
+        QVERIFY(w->documento()->modificado);
+        orden(w, "Guardar1")->trigger();
+        QCOMPARE(leer(registro), "KORAL20 VERIFICADOS\r\n3 " + std::string(75, '0') + "\r\n");
+        orden(w, "Cerrar1")->trigger();
+
+        // Read back beside the company; a line that cannot be read is told
+        // and left out, a mark whose answers are not the company's is not shown.
+        escribir(registro, leer(registro) + "basura\r\n" + std::to_string(idNuevo) + " " +
+                               std::string(75, '0') + "\r\n");
+        w = b.abrir(ruta);
+        verificados = cabecera(w, "lblVerificados");
+        QCOMPARE(ultimoMensaje(b.dlg), std::string("El registro de cuestionarios verificados de "
+                                                   "esta empresa tiene líneas ilegibles: esos "
+                                                   "cuestionarios se muestran sin verificar."));
+        QCOMPARE(verificados->text(), QString("Verificados: 1 de 2"));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")),
+                 QStringList({"Nuevo", QString::fromUtf8("Operario 1 ✓")}));
+
+        // Answers changed by a normal edit lose the mark, even when changed back.
+        elegir(lista(w, "lstCuestionarios"), 1);
+        clic(boton(w, "CModifyButton"));
+        clic(boton(w, "CModifyButton"));
+        QCOMPARE(verificados->text(), QString("Verificados: 0 de 2"));
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Nuevo", "Operario 1"}));
+        orden(w, "Guardar1")->trigger();
+        QVERIFY(!QFile::exists(registro));
     }
 
     void renameGroup() {

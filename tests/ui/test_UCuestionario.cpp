@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -21,6 +22,7 @@
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
+#include "ui/Diferencias.h"
 #include "ui/UChild.h"
 #include "ui/UCuestionario.h"
 #include "ui/UMain.h"
@@ -73,8 +75,8 @@ class TestUCuestionario : public QObject {
             doc.modificado = false;
             frm.pitido = [this] { ++pitidos; };
         }
-        void abrir(TCuestionario* c = nullptr) {
-            frm.abrir(doc, c ? *c : *q);
+        void abrir(TCuestionario* c = nullptr, TfrmCuest::Modo modo = TfrmCuest::Modo::edicion) {
+            frm.abrir(doc, c ? *c : *q, modo);
             frm.show();
             frm.activateWindow();
             if (!QTest::qWaitForWindowActive(&frm)) qWarning("editor not active");
@@ -105,6 +107,25 @@ class TestUCuestionario : public QObject {
                 return kFactores[static_cast<std::size_t>(k)].primerItem + grid->currentColumn();
         }
         return 0;
+    }
+    // Keys a whole form from item 1 on, with Tab between the answers.
+    static void teclear(const std::string& respuestas) {
+        for (std::size_t i = 0; i < respuestas.size(); ++i) {
+            escribir(respuestas[i]);
+            if (i + 1 < respuestas.size()) tecla(Qt::Key_Tab);
+        }
+    }
+    // Runs `pasos` on the differences dialog once it is up; a dialog left
+    // open by a failed step is closed, so that the test ends.
+    template <class F>
+    static void enLasDiferencias(F pasos) {
+        QTimer::singleShot(0, [pasos] {
+            QPointer<QWidget> dialogo;
+            QTRY_VERIFY(
+                (dialogo = qobject_cast<TfrmDiferencias*>(QApplication::activeModalWidget())));
+            pasos(*dialogo);
+            if (dialogo && dialogo->isVisible()) dialogo->close();
+        });
     }
     // Moves the cursor forward from item 1 to `item` with Tab.
     static void irA(TfrmCuest& f, int item) {
@@ -470,6 +491,68 @@ private slots:
         }
     }
 
+    void doubleEntryListsTheDifferencesAndStoresTheChosenAnswers() {
+        Banco b;
+        std::string grabadas;
+        for (int item = 1; item <= kNumItems; ++item)
+            grabadas += static_cast<char>('0' + (item * 3) % (opcionesItem(item) + 1));
+        std::copy(grabadas.begin(), grabadas.end(), b.q->respuestas.begin());
+        enlazar(*b.q, *b.grupo("Turno"));
+        std::string tecleadas = grabadas;
+        tecleadas[2] = grabadas[2] == '1' ? '2' : '1';    // item 3: the second keying is wrong
+        tecleadas[39] = grabadas[39] == '1' ? '2' : '1';  // item 40: the first one was
+
+        b.abrir(nullptr, TfrmCuest::Modo::verificacion);
+        QCOMPARE(b.frm.windowTitle(), QString("Verificar cuestionario <C000001>"));
+        QCOMPARE(b.frm.textoItem(1), QString());
+        QCOMPARE(b.hijo<QLabel>("lblRespondidas")->text(), QString("Respondidas: 0 de 75"));
+        QVERIFY(b.hijo<QLineEdit>("txtIdentificador")->isReadOnly());
+        QVERIFY(!b.lista("lBox2")->isEnabled());
+        teclear(tecleadas);
+
+        enLasDiferencias([&](QWidget& d) {
+            auto* tabla = control<QTableWidget>(d, "tblDiferencias");
+            QCOMPARE(tabla->rowCount(), 2);
+            const QStringList fila0 = {"3", QString(QChar(grabadas[2])),
+                                       QString(QChar(tecleadas[2])), ""};
+            for (int c = 0; c < 4; ++c) QCOMPARE(tabla->item(0, c)->text(), fila0[c]);
+            QCOMPARE(tabla->item(1, 0)->text(), QString("40"));
+            auto* aceptar = control(d, "btnAceptar");
+            QVERIFY(!aceptar->isEnabled());
+            QTest::keyClick(tabla, '9');  // no item takes it
+            QCOMPARE(b.pitidos, 1);
+            QTest::keyClick(tabla, grabadas[2]);
+            QVERIFY(!aceptar->isEnabled());
+            QTest::keyClick(tabla, tecleadas[39]);
+            QVERIFY(aceptar->isEnabled());
+            QTest::keyClick(tabla, Qt::Key_Return);
+        });
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        std::string esperadas = grabadas;
+        esperadas[39] = tecleadas[39];
+        QCOMPARE(cadena(b.q->respuestas), esperadas);
+        Puntuaciones p{};
+        puntuarRespuestas(esperadas.data(), p);
+        QCOMPARE(b.q->puntuaciones, p);
+        QCOMPARE(nombres(b.q->grupos), std::string("Turno;"));
+        QCOMPARE(b.q->nombre, std::string("C000001"));
+
+        // Cancelling the choice stores nothing and keeps the second keying on screen.
+        b.abrir(nullptr, TfrmCuest::Modo::verificacion);
+        teclear(tecleadas);
+        enLasDiferencias([](QWidget& d) {
+            QTest::keyClick(control<QTableWidget>(d, "tblDiferencias"), Qt::Key_Escape);
+        });
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QVERIFY(b.frm.isVisible());
+        QCOMPARE(b.frm.textoItem(3), QString(QChar(tecleadas[2])));
+        QCOMPARE(cadena(b.q->respuestas), esperadas);
+        QTest::mouseClick(b.boton("Button6"), Qt::LeftButton);
+        QCOMPARE(b.frm.result(), int(QDialog::Rejected));
+        QCOMPARE(cadena(b.q->respuestas), esperadas);
+    }
+
     void acceptRenamesUnlessTheNameIsTaken() {
         Banco b;
         auto* nombre = b.hijo<QLineEdit>("txtIdentificador");
@@ -558,7 +641,8 @@ private slots:
         EscritorioGuion escritorio;
         TfrmMain frm;
         conectarEditores(frm);
-        QVERIFY(frm.ordenes.editarCuestionario && frm.ordenes.verGrupo && frm.ordenes.editarPerfil);
+        QVERIFY(frm.ordenes.editarCuestionario && frm.ordenes.verificarCuestionario &&
+                frm.ordenes.verGrupo && frm.ordenes.editarPerfil);
         frm.show();
         dlg.campos.push_back({true, "Empresa"});
         frm.Nuevo1Click();
