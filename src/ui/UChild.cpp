@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
@@ -502,7 +503,18 @@ void TChildWin::GDeleteButtonClick() {
     TGrupo* g = modeloGrupos_->registro(fila);
     std::string nombre;
     deQString(modeloGrupos_->texto(fila), nombre);
-    if (Pregunta("Borrar Grupos", "Desea borrar el grupo " + nombre + "?") != Respuesta::Si) return;
+    // Deleting a group silently widens every profile that selects it: say which.
+    std::string perfiles;
+    for (int i = 0; i < modeloPerfiles_->rowCount(); ++i) {
+        const TPerfil* p = modeloPerfiles_->registro(i);
+        if (std::find(p->grupos.begin(), p->grupos.end(), g) != p->grupos.end())
+            perfiles += (perfiles.empty() ? "" : ", ") + p->nombre;
+    }
+    const std::string pregunta = perfiles.empty() ? "Desea borrar el grupo " + nombre + "?"
+                                                  : "El grupo " + nombre +
+                                                        " se usa en los perfiles: " + perfiles +
+                                                        ". ¿Desea borrarlo?"_cp;
+    if (Pregunta("Borrar Grupos", pregunta) != Respuesta::Si) return;
     doc_->borrarGrupo(g);
     refrescarTitulo();
     refrescarCabeceras();

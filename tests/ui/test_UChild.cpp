@@ -330,6 +330,8 @@ private slots:
         enlazar(*q1, *g2);
         enlazar(*q2, *g2);
         p->grupos = {g1, g2};
+        TPerfil* a = doc.agregarPerfil("A");
+        a->grupos = {g1};
         orden(w, "Importardatosanteriores1")->trigger();
         QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"G0", "G1", "G2"}));
         QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Q1", "Q2"}));
@@ -347,11 +349,15 @@ private slots:
         QVERIFY(!doc.modificado);
         b.dlg.respuestas.push_back(Respuesta::Si);
         clic(boton(w, "GDeleteButton"));
+        // The profiles it widens are named, as the list shows them.
+        QCOMPARE(b.dlg.llamadas.back().texto,
+                 "El grupo G1 se usa en los perfiles: A, P. ¿Desea borrarlo?"_cp);
         QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"G0", "G2"}));
         QCOMPARE(doc.nGrupos, 2);
         QVERIFY(!doc.buscarGrupo("G1"));
         QVERIFY(q1->grupos == std::vector<TGrupo*>{g2});
         QVERIFY(p->grupos == std::vector<TGrupo*>{g2});
+        QVERIFY(a->grupos.empty());
         QCOMPARE(cabecera(w, "lblGrupos")->text(), QString("2 Grupos"));
         QVERIFY(doc.modificado);
 
