@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
@@ -179,6 +180,19 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
                                &TChildWin::PDeleteButtonClick);
     PPrintButton = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
                               &TChildWin::Impperfil1Click);
+
+    // The keyboard alone reaches every button: Alt with a letter, shown in
+    // its tool tip. A, I, V and Y open the frame's menus. As window
+    // shortcuts in a sub-window they work in the active company only.
+    const std::pair<QToolButton*, char> teclas[] = {
+        {GNewButton, 'G'},    {GModifyButton, 'R'}, {GVerButton, 'E'},    {GDeleteButton, 'B'},
+        {GPrintButton, 'L'},  {CNewButton, 'N'},    {CModifyButton, 'M'}, {CImportButton, 'T'},
+        {CExportButton, 'X'}, {CDeleteButton, 'S'}, {CPrintButton, 'U'},  {PNewButton, 'P'},
+        {PModifyButton, 'O'}, {PDeleteButton, 'Q'}, {PPrintButton, 'K'}};
+    for (const auto& [boton, letra] : teclas) {
+        boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
+        boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
+    }
 
     connect(lstGrupos, &QListView::doubleClicked, this, &TChildWin::GModifyButtonClick);
     connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::CModifyButtonClick);

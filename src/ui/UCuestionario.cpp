@@ -280,7 +280,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Cuestionario");
     pitido = [] { QApplication::beep(); };
 
-    auto* Label3 = new QLabel("Identificador: ", this);
+    auto* Label3 = new QLabel("&Identificador: ", this);  // Alt+I: the grids keep Tab
     Label3->setObjectName("Label3");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
@@ -291,7 +291,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
     miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos_);
     grupos_->asociar(*miembros_);
-    QPushButton* Button7 = grupos_->agregarBoton("NG", "Button7");
+    QPushButton* Button7 = grupos_->agregarBoton("&NG", "Button7");
+    Button7->setToolTip("Cómo crear un grupo nuevo (Alt+N)");
     connect(Button7, &QPushButton::clicked, this, &TfrmCuest::Button7Click);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
@@ -301,10 +302,12 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    auto* Button5 = boton("Aceptar", "Button5", &TfrmCuest::Button5Click);
-    auto* Button6 = boton("Cancelar", "Button6", &TfrmCuest::Button6Click);
-    Button5->setToolTip("Aceptar (Ctrl+Intro)");
-    // The grids keep Tab and Enter: a way to accept from the keyboard.
+    // Every button answers to Alt with its underlined letter; the grids keep
+    // Tab and Enter, so accepting has Ctrl+Enter too, shown on the button.
+    auto* Button5 = boton("&Aceptar (Ctrl+Intro)", "Button5", &TfrmCuest::Button5Click);
+    auto* Button6 = boton("&Cancelar", "Button6", &TfrmCuest::Button6Click);
+    Button5->setToolTip("Guarda las respuestas (Alt+A o Ctrl+Intro)");
+    Button6->setToolTip("Cierra sin guardar nada (Alt+C)");
     for (const QKeySequence& tecla :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);

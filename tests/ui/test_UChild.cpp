@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -248,8 +249,8 @@ private slots:
         QCOMPARE(verificados->text(), QString("Verificados: 0 de 2"));
         QVERIFY(!w->documento()->modificado);
         confirmada = true;
-        QTest::mouseClick(verificar, Qt::LeftButton);
-        QCOMPARE(verificados->text(), QString("Verificados: 1 de 2"));
+        QTest::keyClick(lista(w, "lstCuestionarios"), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(verificados->text(), QString("Verificados: 1 de 2"));
         QCOMPARE(textos(lista(w, "lstCuestionarios")),
                  QStringList({"Nuevo", QString::fromUtf8("Operario 1 ✓")}));
         QVERIFY(w->documento()->modificado);
@@ -672,7 +673,7 @@ private slots:
         for (const char* n :
              {"GNewButton", "GModifyButton", "GDeleteButton", "CDeleteButton", "PDeleteButton"})
             QVERIFY2(boton(w, n)->isEnabled(), n);
-        QCOMPARE(boton(w, "GVerButton")->toolTip(), QString("Ver estructura del grupo"));
+        QCOMPARE(boton(w, "GVerButton")->toolTip(), QString("Ver estructura del grupo (Alt+E)"));
         QCOMPARE(boton(w, "CImportButton")->geometry(), QRect(72, 0, 25, 25));
         QCOMPARE(boton(w, "PDeleteButton")->geometry(), QRect(128, 0, 25, 25));
 
@@ -705,6 +706,31 @@ private slots:
         elegir(lista(x, "lstCuestionarios"), 0);
         clic(boton(x, "CPrintButton"));
         QCOMPARE(impresos, 1);
+    }
+
+    void everyButtonHasALetterOfItsOwnThatActsInTheActiveCompany() {
+        Banco b;
+        TChildWin* una = b.nueva("Una");
+        TChildWin* otra = b.nueva("Otra");
+        // Alt+A, I, V and Y open the frame's menus.
+        QSet<QString> teclas = {"Alt+A", "Alt+I", "Alt+V", "Alt+Y"};
+        for (QAbstractButton* boton : otra->findChildren<QAbstractButton*>()) {
+            const QString tecla = boton->shortcut().toString();
+            QVERIFY2(tecla.startsWith("Alt+") && !teclas.contains(tecla), qPrintable(tecla));
+            teclas.insert(tecla);
+            QVERIFY2(boton->toolTip().endsWith("(" + tecla + ")"), qPrintable(boton->toolTip()));
+        }
+        QCOMPARE(teclas.size(), 4 + 16);
+
+        for (TChildWin* w : {otra, una, otra}) {
+            elegir(lista(w, "lstGrupos"), 0);  // the focus in that company
+            b.dlg.campos.push_back({true, "G" + std::to_string(w->documento()->nGrupos)});
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+            QTRY_COMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Grupo"));
+            b.dlg.llamadas.clear();
+        }
+        QCOMPARE(textos(lista(una, "lstGrupos")), QStringList({"G0"}));
+        QCOMPARE(textos(lista(otra, "lstGrupos")), QStringList({"G0", "G1"}));
     }
 
     void menusOfTheCompanyWindow() {

@@ -627,13 +627,25 @@ private slots:
         QCOMPARE(b.q->grupos, std::vector<TGrupo*>{nullptr});
     }
 
-    void newGroupHint() {
+    void everyButtonAnswersToAltAndItsLetter() {
         Banco b;
         b.abrir();
-        QTest::mouseClick(b.boton("Button7"), Qt::LeftButton);
-        QCOMPARE(b.dlg.mensajes,
-                 std::vector<std::string>{"Cierre esta ventanta, genere el nuevo grupo, y vuelva"});
+        QCOMPARE(b.boton("Button5")->text(), QString("&Aceptar (Ctrl+Intro)"));
+        // From a cell being keyed: "NG" tells how groups are made.
+        QTest::keyClick(foco(), Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(b.dlg.mensajes, std::vector<std::string>{
+                                         "Cierre esta ventanta, genere el nuevo grupo, y vuelva"});
         QVERIFY(b.frm.isVisible());
+        QTest::keyClick(foco(), Qt::Key_I, Qt::AltModifier);
+        QCOMPARE(foco(), b.hijo<QLineEdit>("txtIdentificador"));
+        QTest::keyClick(foco(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!b.frm.isVisible());
+        QCOMPARE(b.frm.result(), int(QDialog::Rejected));
+        b.abrir();
+        escribir('4');
+        QTest::keyClick(foco(), Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(b.frm.result(), int(QDialog::Accepted));
+        QCOMPARE(b.q->respuestas[0], '4');
     }
 
     void theCompanyWindowRunsTheEditorModally() {
