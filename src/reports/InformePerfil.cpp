@@ -187,6 +187,11 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     // Item pages, in two columns.
     nuevaPagina();
     columnas.EmpezarColumnas(columnas.yTexto);
+    EscribirDistribucion(columnas, perfil, separador);
+    s.terminarDocumento();
+}
+
+void EscribirDistribucion(TEscritorColumnas& columnas, const TPerfil& perfil, char separador) {
     std::size_t l = 0;
     for (int i = 1; i <= kNumItems; ++i) {
         columnas.EscribirTexto(lineaCatalogo(l++));
@@ -204,7 +209,6 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
                                formatoReal(porcentajeRespuesta(perfil, i, 0), 8, 2, separador) +
                                "% sin respuesta");
     }
-    s.terminarDocumento();
 }
 
 }  // namespace koral

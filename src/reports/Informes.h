@@ -16,6 +16,8 @@
 
 namespace koral {
 
+class TEscritorColumnas;
+
 // Factor names as the reports print them, factor 1 first (Windows-1252).
 inline constexpr std::array<const char*, kNumFactores> nombresFactor = {
     "CARGA MENTAL",          "AUTONOMIA TEMPORAL",
@@ -43,6 +45,8 @@ void DibujarCuestionario(const TCuestionario& cuestionario, Superficie& s, char 
 // Profile report, from the statistics of the profile's last computation.
 std::vector<std::string> TextoPerfil(const TPerfil& perfil);
 void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpresora& impresora);
+// Its item pages' content: the answers to the 75 items poured into the columns.
+void EscribirDistribucion(TEscritorColumnas& columnas, const TPerfil& perfil, char separador);
 
 // Blank questionnaire for respondents; it has no text form.
 void DibujarCuestVacio(Superficie& s, TImpresora& impresora);
