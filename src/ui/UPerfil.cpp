@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -51,29 +52,49 @@ QString soloCp1252(const QString& texto) {
     return r;
 }
 
-// A multi-line text box that takes only what the profile can store: typed
-// characters with no Windows-1252 form are refused, pasted ones left out.
+// A multi-line text box that takes only what the profile can store: typed,
+// pasted or dropped text with a character that has no Windows-1252 form is
+// refused whole and reported, as the one-line fields do.
 class TMemo : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
 protected:
+    // Pasted or dropped text, its line breaks as the box keeps them.
+    static QString textoDe(const QMimeData* datos) {
+        QString texto = datos->text();
+        texto.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        texto.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return texto;
+    }
     void keyPressEvent(QKeyEvent* e) override {
-        if (!e->text().isEmpty() && soloCp1252(e->text()) != e->text()) {
+        if (rechazarNoCp1252(this, e->text())) {
             e->accept();
             return;
         }
         QPlainTextEdit::keyPressEvent(e);
     }
     void inputMethodEvent(QInputMethodEvent* e) override {
-        const QString limpio = soloCp1252(e->commitString());
-        if (limpio != e->commitString()) e->setCommitString(limpio);
+        if (rechazarNoCp1252(this, e->commitString())) e->setCommitString({});
         QPlainTextEdit::inputMethodEvent(e);
     }
     void insertFromMimeData(const QMimeData* datos) override {
-        if (datos->hasText()) insertPlainText(soloCp1252(datos->text()));
+        if (!datos->hasText()) return;
+        const QString texto = textoDe(datos);
+        if (!rechazarNoCp1252(this, texto)) insertPlainText(texto);
     }
     bool canInsertFromMimeData(const QMimeData* datos) const override { return datos->hasText(); }
+    void dropEvent(QDropEvent* e) override {
+        // Refused before it is taken, so that a source that moves its text
+        // keeps it.
+        if (e->mimeData()->hasText() && rechazarNoCp1252(this, textoDe(e->mimeData()))) {
+            QDragLeaveEvent fuera;
+            QPlainTextEdit::dragLeaveEvent(&fuera);
+            e->ignore();
+            return;
+        }
+        QPlainTextEdit::dropEvent(e);
+    }
 };
 
 QString aCaja(const std::string& texto) {

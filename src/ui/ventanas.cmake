@@ -21,6 +21,7 @@ foreach(par "AcercaDe=acerca.jpg" "Icono=koral20.png")
 endforeach()
 
 add_library(koral_qt STATIC
+  platform/qt/CampoCp1252.cpp
   platform/qt/DialogosArchivo.cpp
   platform/qt/Escritorio.cpp
   platform/qt/Jpeg.cpp

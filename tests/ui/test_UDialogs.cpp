@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "Controles.h"
+#include "DoblesVentanas.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 #include "ui/UDialogs.h"
@@ -172,6 +173,7 @@ private slots:
     }
 
     void fieldRefusesCharactersWithNoWindowsForm() {
+        prueba::EscritorioGuion escritorio;
         TOKBottomDlg d;
         const Controles c(d);
         c.edCampo->show();
@@ -181,6 +183,8 @@ private slots:
         QTest::sendKeyEvent(QTest::Click, c.edCampo, Qt::Key_unknown, QString::fromUtf8("€"),
                             Qt::NoModifier);
         QCOMPARE(c.edCampo->text(), QString::fromUtf8("ab€"));
+        QTRY_COMPARE(escritorio.cajas.size(), std::size_t(1));
+        QVERIFY(escritorio.cajas[0].find("U+4E2D") != std::string::npos);
     }
 };
 

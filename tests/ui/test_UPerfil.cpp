@@ -371,23 +371,46 @@ private slots:
         QCOMPARE(b.dlg.mensajes.size(), std::size_t(1));
     }
 
-    void theTextBoxesRefuseWhatTheCompanyFileCannotHold() {
+    void fieldsRefuseWhatTheCompanyFileCannotHoldWithOneMessageEach() {
         Banco b;
         auto* descripcion = b.hijo<QPlainTextEdit>("mmDescripcion");
+        auto* nombre = b.hijo<QLineEdit>("txtIdentificador");
+        QClipboard* portapapeles = QApplication::clipboard();
+        const auto pegar = [](QWidget* campo) {
+            QTest::keyClick(campo, Qt::Key_V, Qt::ControlModifier);
+            QCoreApplication::processEvents();  // the message comes after the refusal
+        };
         b.abrir();
         b.hijo<QTabWidget>("PageControl1")->setCurrentIndex(2);
         descripcion->setFocus();
-        for (const char* t : {"a", "€", "Ω", "ñ", "😀"})
+        for (const char* t : {"a", "€", "ñ", "Ω"})
             QTest::sendKeyEvent(QTest::Click, descripcion, Qt::Key_unknown, QString::fromUtf8(t),
                                 Qt::NoModifier);
+        QCoreApplication::processEvents();
+        portapapeles->setText(QString::fromUtf8("x😀yΩ"));
+        pegar(descripcion);
         QCOMPARE(descripcion->toPlainText(), QString::fromUtf8("a€ñ"));
-        QApplication::clipboard()->setText(QString::fromUtf8("xΩy😀z"));
-        descripcion->paste();
-        QCOMPARE(descripcion->toPlainText(), QString::fromUtf8("a€ñxyz"));
+        // A one-line field keeps its text, also when it was all selected.
+        nombre->setFocus();
+        nombre->selectAll();
+        portapapeles->setText(QString::fromUtf8("aőb"));
+        pegar(nombre);
+        QCOMPARE(nombre->text(), QString("P000001"));
+        const std::string aviso = ": el programa no puede guardarlo. El campo queda como estaba.";
+        QCOMPARE(b.escritorio.cajas,
+                 (std::vector<std::string>{"No se admite el carácter U+03A9"_cp + aviso,
+                                           "No se admite el carácter U+1F600"_cp + aviso,
+                                           "No se admite el carácter U+0151"_cp + aviso}));
+        QCOMPARE(b.escritorio.titulos.front(), "Atención"_cp);
+
+        portapapeles->setText("xyz");
+        descripcion->setFocus();
+        pegar(descripcion);
         QTest::keyClick(descripcion, Qt::Key_Return);
         QTest::keyClicks(descripcion, "fin");
         clic(b.boton("btnAceptar"));
         QCOMPARE(b.p->descripcion, "a€ñxyz\r\nfin"_cp);
+        QCOMPARE(b.escritorio.cajas.size(), std::size_t(3));
     }
 
     void cancelAndTheCloseBoxPutTheSelectionBack() {

@@ -20,8 +20,4 @@ bool esCp1252(const QString& texto) {
     return deQString(texto, descartado);
 }
 
-QValidator::State ValidadorCp1252::validate(QString& texto, int&) const {
-    return esCp1252(texto) ? Acceptable : Invalid;
-}
-
 }  // namespace koral

@@ -1,0 +1,63 @@
+// Text that Windows-1252 cannot hold is refused the same way in every field:
+// the field keeps what it had and one message names the character. Built
+// with the windows, since it shows the message box.
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "platform/Texto.h"
+#include "platform/qt/Escritorio.h"
+#include "platform/qt/TextoQt.h"
+
+namespace koral {
+
+namespace {
+
+// The first character of `texto` with no Windows-1252 form; 0 when none.
+char32_t primerRechazado(const QString& texto) {
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const bool par =
+            texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate();
+        const qsizetype n = par ? 2 : 1;
+        if (!esCp1252(texto.mid(i, n)))
+            return par ? QChar::surrogateToUcs4(texto[i], texto[i + 1]) : texto[i].unicode();
+        i += n - 1;
+    }
+    return 0;
+}
+
+// Set on a field while its message waits to be shown: one change is one
+// message, however often the field asked about it.
+constexpr const char* kPendiente = "koralAvisoCp1252";
+
+// The message names the character by its code: the message box, like every
+// text of the program, cannot show the character itself.
+std::string textoRechazo(char32_t caracter) {
+    char codigo[16];
+    std::snprintf(codigo, sizeof codigo, "U+%04X", static_cast<unsigned>(caracter));
+    return "No se admite el carácter "_cp + codigo +
+           ": el programa no puede guardarlo. El campo queda como estaba."_cp;
+}
+
+}  // namespace
+
+bool rechazarNoCp1252(QObject* campo, const QString& texto) {
+    const char32_t c = primerRechazado(texto);
+    if (c == 0) return false;
+    if (!campo || campo->property(kPendiente).toBool()) return true;
+    campo->setProperty(kPendiente, true);
+    // Shown once the field has finished with the change (a modal box inside
+    // a validator would run in the middle of it); dropped with the field.
+    QTimer::singleShot(0, campo, [campo, texto = textoRechazo(c)] {
+        campo->setProperty(kPendiente, false);
+        CajaMensaje("Atención"_cp, texto);
+    });
+    return true;
+}
+
+QValidator::State ValidadorCp1252::validate(QString& texto, int&) const {
+    // The line edit puts its previous text back on Invalid.
+    return rechazarNoCp1252(parent(), texto) ? Invalid : Acceptable;
+}
+
+}  // namespace koral
