@@ -1,0 +1,83 @@
+// Profiles side by side: their figures (means, band shares, differences
+// against a reference profile), the chart of their means with a legend, the
+// printed pages and the text form.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "document/UData.h"
+#include "platform/Superficie.h"
+#include "reports/Escritores.h"
+#include "reports/Impresion.h"
+
+namespace koral {
+
+// A profile to compare, computed beforehand with calcularPerfil.
+struct TPerfilComparado {
+    std::string etiqueta;             // the legend's text: the name, or etiquetaOtraEmpresa
+    const TPerfil* perfil = nullptr;  // not owned
+    bool deOtraEmpresa = false;
+};
+
+// "NAME (COMPANY, YEAR)" for a profile of another company file, YEAR being
+// that of its latest questionnaire (the assessment's); "NAME (COMPANY)" when
+// no questionnaire has a date.
+std::string etiquetaOtraEmpresa(const TKoral& otra, const TPerfil& perfil);
+
+// The first profile of this company that selects no group (the whole
+// company), else the first one.
+std::size_t referenciaPorDefecto(std::span<const TPerfilComparado> perfiles);
+
+// One profile's figures, from its statistics as porcentajeBanda and
+// porcentajeSinRespuesta give them.
+struct CifrasPerfil {
+    std::string etiqueta;
+    std::int32_t nSujetos = 0;
+    std::array<double, kNumFactores> medias{};                 // mediaFactor
+    std::array<std::array<double, 3>, kNumFactores> bandas{};  // shares in %, band 1 first
+    // Against the reference: the difference of the two means as the table
+    // shows them (each rounded to two decimals), so that the figures add up
+    // for a reader; 0 for the reference itself.
+    std::array<double, kNumFactores> diferencias{};
+    std::string sinRespuesta;    // porcentajeSinRespuesta
+    bool identificable = false;  // 1 to 4 subjects: the profile editor's notice applies
+};
+
+struct TComparacion {
+    std::vector<CifrasPerfil> perfiles;  // in the order given; index = colour and marker
+    std::size_t referencia = 0;
+};
+
+// A `referencia` out of range stands for the first profile.
+TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::size_t referencia);
+
+// The band whose colour a mean shows: that of the mean as printed, with two
+// decimals (3.999 shows as 4.00, band 2).
+int bandaDeMedia(double media);
+
+// Figures as the table prints them: "%5.2f"; a band share "%5.2f" and " %";
+// a difference signed with two decimals ("+0.25", "-1.30", "0.00").
+std::string textoMedia(double media, char separador);
+std::string textoBanda(double porcentaje, char separador);
+std::string textoDiferencia(double diferencia, char separador);
+
+// The chart of every profile's means with the legend under it (marker,
+// label and number of subjects), all inside `area`.
+void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Rectangulo& area);
+// The legend's height for a chart `ancho` wide.
+int altoLeyendaComparacion(const TComparacion& c, Superficie& s, int ancho);
+
+// Text form: per profile its label, subjects and per factor one line
+// "ABR<TAB>media<TAB>banda1<TAB>banda2<TAB>banda3[<TAB>diferencia]".
+std::vector<std::string> TextoComparacion(const TComparacion& c, const std::string& empresa);
+// Pages: the chart, then the table factor x profile, as many pages as it
+// takes, for the page the surface has. Throws ErrorImpresion (before drawing)
+// when the page is too small.
+void DibujarComparacion(const TComparacion& c, const std::string& empresa, Superficie& s,
+                        char separador, TImpresora& impresora);
+
+}  // namespace koral

@@ -1,0 +1,287 @@
+#include "reports/Maquetacion.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/UData.h"
+#include "method/Perfil.h"
+#include "platform/Texto.h"
+#include "reports/Impresion.h"
+
+namespace koral {
+
+namespace {
+
+// The longest start of `palabra` no wider than `ancho`, at least one character.
+std::size_t caracteresQueCaben(Superficie& s, const std::string& palabra, int ancho) {
+    std::size_t bajo = 1, alto = palabra.size();
+    while (alto > bajo) {
+        const std::size_t medio = bajo + (alto - bajo + 1) / 2;
+        if (s.anchoTexto(palabra.substr(0, medio)) <= ancho)
+            bajo = medio;
+        else
+            alto = medio - 1;
+    }
+    return bajo;
+}
+
+// Lines and markers keep their proportions from a screen's chart to a page's.
+int grosorDe(int radio) {
+    return std::max(2, radio / 4);
+}
+
+struct Geometria {
+    int x0 = 0, x10 = 0, arriba = 0, r = 0;
+    // Stored scores come from the company file unchecked: outside 0-10 (or
+    // not a number) they are held to the scale.
+    int X(double v) const {
+        if (!(v > 0)) v = 0;
+        if (v > 10) v = 10;
+        return x0 + static_cast<int>(std::lround(v * (x10 - x0) / 10.0));
+    }
+    int Y(int factor) const { return arriba + (factor - 1) * r + r / 2; }
+    int abajo() const { return arriba + kNumFactores * r; }
+};
+
+struct MedidasGrafico {
+    int anchoAbreviatura = 0, altoAbreviatura = 0, anchoDiez = 0, altoEscala = 0, margen = 0;
+};
+
+MedidasGrafico medirGrafico(Superficie& s) {
+    MedidasGrafico m;
+    s.fuente(10, Estilo::Normal);
+    for (const char* a : kAbreviaturas)
+        m.anchoAbreviatura = std::max(m.anchoAbreviatura, s.anchoTexto(a));
+    m.altoAbreviatura = s.altoTexto("CM");
+    s.fuente(6, Estilo::Normal);
+    m.anchoDiez = s.anchoTexto("10");
+    m.altoEscala = s.altoTexto("10");
+    m.margen = std::max(2, m.altoAbreviatura / 4);
+    return m;
+}
+
+}  // namespace
+
+std::vector<std::string> partirTexto(Superficie& s, std::string_view texto, int ancho) {
+    // Most texts fit whole: one measurement, not one per word.
+    const std::size_t primero = texto.find_first_not_of(' ');
+    if (primero == std::string_view::npos) return {std::string()};
+    texto = texto.substr(primero, texto.find_last_not_of(' ') + 1 - primero);
+    if (s.anchoTexto(std::string(texto)) <= ancho) return {std::string(texto)};
+    std::vector<std::string> lineas;
+    std::string linea;
+    std::size_t i = 0;
+    while (i < texto.size()) {
+        if (texto[i] == ' ') {
+            ++i;
+            continue;
+        }
+        const std::size_t fin = std::min(texto.find(' ', i), texto.size());
+        std::string palabra(texto.substr(i, fin - i));
+        i = fin;
+        if (!linea.empty()) {
+            std::string candidata = linea + ' ' + palabra;
+            if (s.anchoTexto(candidata) <= ancho) {
+                linea = std::move(candidata);
+                continue;
+            }
+            lineas.push_back(std::move(linea));
+            linea.clear();
+        }
+        // A word wider than the line goes on over as many lines as it needs.
+        while (palabra.size() > 1 && s.anchoTexto(palabra) > ancho) {
+            const std::size_t n = caracteresQueCaben(s, palabra, ancho);
+            lineas.push_back(palabra.substr(0, n));
+            palabra.erase(0, n);
+        }
+        linea = std::move(palabra);
+    }
+    if (!linea.empty() || lineas.empty()) lineas.push_back(std::move(linea));
+    return lineas;
+}
+
+std::string sinBlancosIniciales(const std::string& t) {
+    const std::size_t i = t.find_first_not_of(' ');
+    return i == std::string::npos ? std::string() : t.substr(i);
+}
+
+int fijarLetra(Superficie& s, int puntos, Estilo estilo) {
+    s.fuente(puntos, estilo);
+    const int h = s.altoTexto("W");
+    return h + std::max(4, h / 5);
+}
+
+TPaginas::TPaginas(Superficie& superficie, std::string empresa, int totalPaginas)
+    : s(superficie), total(totalPaginas), empresa_(std::move(empresa)) {
+    altoLinea = fijarLetra(s, 8);
+    const int margen = std::max(20, std::min(s.ancho(), s.alto()) / 30);
+    izquierda = margen;
+    derecha = s.ancho() - margen;
+    arriba = margen;
+    // The footer's text stands a line above the bottom margin, under a rule.
+    abajo = s.alto() - margen - altoLinea - altoLinea / 2;
+    const int anchoPie = s.anchoTexto(std::string(kLargoNombre, 'W')) +
+                         s.anchoTexto("Página 99999 de 99999"_cp) + 2 * altoLinea;
+    if (ancho() < anchoPie || abajo - arriba < 16 * altoLinea)
+        throw ErrorImpresion(mensajePaginaPequena());
+}
+
+void TPaginas::nuevaPagina() {
+    s.nuevaPagina();
+    empezarPagina();
+}
+
+void TPaginas::empezarPagina() {
+    ++pagina;
+    fijarLetra(s, 8);
+    s.colorTexto(kNegro);
+    s.pluma(kNegro, 1);
+    const int yPie = abajo + altoLinea / 2;
+    s.linea(izquierda, yPie - altoLinea / 4, derecha, yPie - altoLinea / 4);
+    s.texto(izquierda, yPie, empresa_);
+    const std::string numero =
+        "Página "_cp + std::to_string(pagina) + " de " + std::to_string(total);
+    s.texto(derecha - s.anchoTexto(numero), yPie, numero);
+    y = arriba;
+    if (cabecera) cabecera();
+    inicioCuerpo_ = y;
+}
+
+void TPaginas::reservar(int alto) {
+    if (cabe(alto)) return;
+    // A block taller than a page would be cut by the footer wherever it went.
+    if (y == inicioCuerpo_ || alto > abajo - inicioCuerpo_)
+        throw ErrorImpresion(mensajePaginaPequena());
+    nuevaPagina();
+}
+
+Color colorSerie(std::size_t indice) {
+    // Dark or strong enough to show on the green, yellow and red bands alike.
+    static constexpr std::array<Color, 8> colores{{{0x00, 0x00, 0xFF},
+                                                   {0x00, 0x00, 0x00},
+                                                   {0xFF, 0x00, 0xFF},
+                                                   {0x80, 0x00, 0x80},
+                                                   {0x00, 0xFF, 0xFF},
+                                                   {0x80, 0x80, 0x80},
+                                                   {0x00, 0x00, 0x80},
+                                                   {0x80, 0x40, 0x00}}};
+    return colores[indice % colores.size()];
+}
+
+void dibujarMarcador(Superficie& s, std::size_t indice, int x, int y, int radio) {
+    const Color c = colorSerie(indice);
+    const int r = radio;
+    s.pluma(c, std::max(1, grosorDe(radio) / 2));
+    // Six shapes against eight colours: no two of the first 24 series alike.
+    switch (indice % 6) {
+        case 0:
+            s.rellenar(x - r, y - r, x + r + 1, y + r + 1, c);
+            break;
+        case 1:
+            s.rectangulo(x - r, y - r, x + r, y + r);
+            break;
+        case 2:
+            s.polilinea({{x, y - r}, {x + r, y + r}, {x - r, y + r}, {x, y - r}});
+            break;
+        case 3:
+            s.polilinea({{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}, {x, y - r}});
+            break;
+        case 4:
+            s.linea(x - r, y, x + r + 1, y);
+            s.linea(x, y - r, x, y + r + 1);
+            break;
+        default:
+            s.linea(x - r, y - r, x + r + 1, y + r + 1);
+            s.linea(x - r, y + r, x + r + 1, y - r - 1);
+            break;
+    }
+    s.pluma(kNegro, 1);
+}
+
+void dibujarMuestraSerie(Superficie& s, std::size_t indice, int x, int y, int ancho, int radio) {
+    s.pluma(colorSerie(indice), grosorDe(radio));
+    s.linea(x, y, x + ancho, y);
+    dibujarMarcador(s, indice, x + ancho / 2, y, radio);
+}
+
+int altoMinimoGrafico(Superficie& s) {
+    const MedidasGrafico m = medirGrafico(s);
+    return kNumFactores * (m.altoAbreviatura + m.margen) + 3 * m.margen + m.altoEscala;
+}
+
+void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
+                          std::span<const SerieMedias> series) {
+    const MedidasGrafico m = medirGrafico(s);
+    Geometria g;
+    g.x0 = area.x1 + m.anchoAbreviatura + 2 * m.margen;
+    // The digits stand centred under their marks, "10" too.
+    g.x10 = std::max(g.x0 + 10, area.x2 - m.anchoDiez / 2 - m.margen);
+    g.arriba = area.y1 + m.margen;
+    g.r = std::max(1, (area.y2 - 2 * m.margen - m.altoEscala - m.margen - g.arriba) / kNumFactores);
+
+    for (int b = 0; b < 3; ++b) {
+        static constexpr std::array<double, 4> limites{0, 4, 7, 10};
+        s.rellenar(g.X(limites[b]), g.arriba, g.X(limites[b + 1]), g.abajo(), kColoresBanda[b]);
+    }
+    const int radio = std::max(3, std::min(g.r / 6, (g.x10 - g.x0) / 100));
+    s.pluma(kNegro, std::max(1, grosorDe(radio) / 4));
+    for (double v : {0.0, 4.0, 7.0, 10.0}) s.linea(g.X(v), g.arriba, g.X(v), g.abajo());
+    for (int k = 0; k <= kNumFactores; ++k)
+        s.linea(g.X(0), g.arriba + k * g.r, g.X(10), g.arriba + k * g.r);
+
+    s.colorTexto(kNegro);
+    s.fuente(10, Estilo::Normal);
+    for (int f = 1; f <= kNumFactores; ++f)
+        s.texto(area.x1 + m.margen, g.Y(f) - m.altoAbreviatura / 2, kAbreviaturas[f - 1]);
+    s.fuente(6, Estilo::Normal);
+    for (int n = 0; n <= 10; ++n) {
+        const std::string t = std::to_string(n);
+        s.texto(g.X(n) - s.anchoTexto(t) / 2, g.abajo() + m.margen, t);
+    }
+
+    // Every line first, then every marker, so that no line hides a marker.
+    for (const SerieMedias& serie : series) {
+        std::vector<Punto> puntos;
+        for (int f = 1; f <= kNumFactores; ++f)
+            puntos.emplace_back(g.X(serie.medias[static_cast<std::size_t>(f - 1)]), g.Y(f));
+        s.pluma(colorSerie(serie.indice), grosorDe(radio));
+        s.polilinea(puntos);
+    }
+    for (const SerieMedias& serie : series)
+        for (int f = 1; f <= kNumFactores; ++f)
+            dibujarMarcador(s, serie.indice, g.X(serie.medias[static_cast<std::size_t>(f - 1)]),
+                            g.Y(f), radio);
+    s.pluma(kNegro, 1);
+    s.fuente(8, Estilo::Normal);
+}
+
+void dibujarMuestraColor(Superficie& s, int x, int y, int lado, Color c) {
+    s.rellenar(x, y, x + lado, y + lado, c);
+    s.pluma(kNegro, 1);
+    s.rectangulo(x, y, x + lado, y + lado);
+}
+
+std::optional<FechaCivil> fechaCivil(double dias) {
+    if (!(dias >= 1 && dias <= 2958465)) return std::nullopt;  // 31/12/9999
+    // Days since 1 March of the year 0, then eras of 400 years.
+    const long z = static_cast<long>(dias) - 25569 + 719468;
+    const long era = z / 146097;
+    const long doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153;
+    FechaCivil f;
+    f.dia = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    f.mes = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    f.anio = static_cast<int>(yoe + era * 400 + (f.mes <= 2));
+    return f;
+}
+
+std::string textoFecha(double dias) {
+    const auto f = fechaCivil(dias);
+    if (!f) return {};
+    return rellenarCeros(f->dia, 2) + "/" + rellenarCeros(f->mes, 2) + "/" +
+           std::to_string(f->anio);
+}
+
+}  // namespace koral

@@ -1,0 +1,208 @@
+// Profiles side by side: their figures against calcularPerfil's, the chart on
+// the recording surface (8 wide per character at 8 points, 16 high), and the
+// pages for portrait and landscape sheets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "method/Perfil.h"
+#include "platform/Fecha.h"
+#include "platform/Texto.h"
+#include "reports/Comparacion.h"
+#include "reports/ComprobarPaginas.h"
+#include "support/SuperficieGrabadora.h"
+
+namespace koral {
+namespace {
+
+using prueba::SuperficieGrabadora;
+using V = std::vector<std::string>;
+
+// Three questionnaires: q1 in A and B, q2 in A, q3 in no group.
+struct Empresa {
+    Empresa() {
+        fijarFechaHoy(45444);  // 1 June 2024
+        doc.nombre = "Talleres";
+        TGrupo* a = doc.agregarGrupo("A");
+        TGrupo* b = doc.agregarGrupo("B");
+        doc.agregarGrupo("C");  // nobody
+        const std::array<Puntuaciones, 3> puntos = {
+            {{3.0, 0, 5, 4.0, 1, 1, 1}, {3.25, 0, 5, 7.0, 1, 1, 1}, {0.0, 9, 5, 3.99, 1, 1, 1}}};
+        for (int i = 0; i < 3; ++i) {
+            TCuestionario* q = doc.agregarCuestionario("Q" + std::to_string(i + 1));
+            q->puntuaciones = puntos[static_cast<std::size_t>(i)];
+            q->respuestas[0] = '1';
+            if (i < 2) enlazar(*q, *a);
+            if (i == 0) enlazar(*q, *b);
+        }
+        auto perfil = [&](const char* nombre, std::vector<TGrupo*> grupos) {
+            TPerfil* p = doc.agregarPerfil(nombre);
+            p->grupos = std::move(grupos);
+            calcularPerfil(doc, *p);
+            return p;
+        };
+        a_ = perfil("Solo A", {a});
+        toda_ = perfil("Toda", {});
+        ab_ = perfil("A y B", {a, b});
+        nadie_ = perfil("C", {doc.grupos[2].get()});
+        fijarFechaHoy(std::nullopt);
+    }
+    std::vector<TPerfilComparado> lista() const {
+        return {{"Solo A", a_}, {"Toda", toda_}, {"A y B", ab_}, {"C", nadie_}};
+    }
+    TKoral doc;
+    TPerfil *a_, *toda_, *ab_, *nadie_;
+};
+
+TEST(Comparacion, FiguresAreCalcularPerfilsAndDifferencesThoseOfTheShownMeans) {
+    Empresa e;
+    const auto lista = e.lista();
+    // The whole company is the reference unless told otherwise.
+    ASSERT_EQ(referenciaPorDefecto(lista), 1u);
+    const TComparacion c = compararPerfiles(lista, 1);
+    ASSERT_EQ(c.perfiles.size(), 4u);
+    for (std::size_t i = 0; i < lista.size(); ++i) {
+        const TPerfil& p = *lista[i].perfil;
+        const CifrasPerfil& cf = c.perfiles[i];
+        EXPECT_EQ(cf.nSujetos, p.nSujetos);
+        EXPECT_EQ(cf.sinRespuesta, porcentajeSinRespuesta(p));
+        EXPECT_EQ(cf.identificable, p.nSujetos >= 1 && p.nSujetos <= 4);
+        for (int f = 1; f <= kNumFactores; ++f) {
+            const auto k = static_cast<std::size_t>(f - 1);
+            EXPECT_EQ(cf.medias[k], mediaFactor(p, f));
+            for (int b = 1; b <= 3; ++b)
+                EXPECT_EQ(textoBanda(cf.bandas[k][static_cast<std::size_t>(b - 1)], ','),
+                          porcentajeBanda(p, f, b, ','));
+        }
+    }
+    const auto diferencias = [&](std::size_t i) {
+        V v;
+        for (double d : c.perfiles[i].diferencias) v.push_back(textoDiferencia(d, '.'));
+        return v;
+    };
+    // Factor 1: A 3.125 shows 3.13 and the whole 2.0833 shows 2.08: +1.05,
+    // not the +1.04 of the unrounded means. Factor 4 holds scores of 4 and 7.
+    EXPECT_EQ(diferencias(0), (V{"+1.05", "-3.00", "0.00", "+0.50", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(diferencias(1), (V{"0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(diferencias(2), (V{"+0.92", "-3.00", "0.00", "-1.00", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(textoBanda(c.perfiles[1].bandas[3][1], '.'), "33.33 %");
+    EXPECT_EQ(bandaDeMedia(3.999), 2);  // shown as 4.00, coloured as 4.00
+    EXPECT_EQ(c.perfiles[3].nSujetos, 0);
+    EXPECT_FALSE(c.perfiles[3].identificable);
+
+    // Another company's whole company is no default reference; its label
+    // carries the year of its latest questionnaire.
+    std::vector<TPerfilComparado> otra = {{"x", e.a_}, {"y", e.toda_, true}};
+    EXPECT_EQ(referenciaPorDefecto(otra), 0u);
+    EXPECT_EQ(etiquetaOtraEmpresa(e.doc, *e.a_), "Solo A (Talleres, 2024)");
+    e.doc.cuestionarios[1]->fecha = 45731;  // 15 March 2025
+    EXPECT_EQ(etiquetaOtraEmpresa(e.doc, *e.a_), "Solo A (Talleres, 2025)");
+    for (auto& q : e.doc.cuestionarios) q->fecha = 0;
+    EXPECT_EQ(etiquetaOtraEmpresa(e.doc, *e.a_), "Solo A (Talleres)");
+}
+
+TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
+    Empresa e;
+    TPerfil p;  // means 0, 4, 7, 10, 5, 2, 8
+    p.nSujetos = 1;
+    p.sumaPuntuaciones = {0, 4, 7, 10, 5, 2, 8};
+    std::vector<TPerfilComparado> lista = e.lista();
+    lista.push_back({"Medido", &p});
+    const TComparacion c = compararPerfiles(lista, 0);
+    SuperficieGrabadora s(1000, 700);
+    dibujarGraficoComparacion(c, s, {10, 20, 990, 690});
+    prueba::dentro(s.llamadas, 10, 20, 990, 690, "chart");
+
+    // The bands give X(0), X(4), X(7), X(10); the horizontal lines the strips.
+    const V bandas = s.filtrar("rellenar");  // the bands first, then square markers
+    ASSERT_GE(bandas.size(), 3u);
+    const int x0 = prueba::numeros(bandas[0])[0], x4 = prueba::numeros(bandas[1])[0],
+              x7 = prueba::numeros(bandas[2])[0], x10 = prueba::numeros(bandas[2])[2];
+    std::vector<int> ys;
+    for (const auto& l : s.filtrar("linea ")) {
+        const auto v = prueba::numeros(l);
+        if (v[1] == v[3] && v[0] == x0 && v[2] == x10) ys.push_back(v[1]);
+    }
+    ASSERT_EQ(ys.size(), 8u);
+    V lineas;  // the profiles' lines; markers are polylines of 4 and 5 points
+    for (const auto& l : s.filtrar("polilinea"))
+        if (prueba::numeros(l).size() == 14) lineas.push_back(l);
+    ASSERT_EQ(lineas.size(), 5u);
+    std::set<std::string> plumas;
+    for (const auto& l : lineas) plumas.insert(l.substr(l.rfind(' ')));
+    EXPECT_EQ(plumas.size(), 5u);  // each profile its own colour
+    const auto v = prueba::numeros(lineas[4]);
+    ASSERT_EQ(v.size(), 14u);
+    const std::array<int, 7> xs = {
+        x0, x4, x7, x10, (x0 + x10) / 2, x0 + (x10 - x0) / 5, x0 + (x10 - x0) * 4 / 5};
+    for (std::size_t f = 0; f < 7; ++f) {
+        EXPECT_NEAR(v[2 * f], xs[f], 1) << f;
+        EXPECT_EQ(v[2 * f + 1], (ys[f] + ys[f + 1]) / 2) << f;  // the middle of its strip
+    }
+
+    // The legend: every label with its subjects, below the scale.
+    const auto escala = std::find_if(s.llamadas.begin(), s.llamadas.end(), [](const auto& l) {
+        const auto t = prueba::leerTexto(l);
+        return t && t->texto == "10" && t->puntos == 6;
+    });
+    ASSERT_NE(escala, s.llamadas.end());
+    for (const char* texto : {"Solo A (2 sujetos)", "Toda (3 sujetos)", "A y B (1 sujeto)",
+                              "C (0 sujetos)", "Medido (1 sujeto)"}) {
+        const auto l = std::find_if(s.llamadas.begin(), s.llamadas.end(), [&](const auto& l) {
+            const auto t = prueba::leerTexto(l);
+            return t && t->texto == texto;
+        });
+        ASSERT_NE(l, s.llamadas.end()) << texto;
+        EXPECT_GT(prueba::leerTexto(*l)->y, prueba::leerTexto(*escala)->y) << texto;
+    }
+}
+
+TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
+    Empresa e;
+    std::vector<TPerfilComparado> lista;
+    for (int i = 0; i < 6; ++i)
+        for (const auto& p : e.lista())
+            lista.push_back(
+                {p.etiqueta + " " + std::to_string(i) + std::string(i * 12, 'x'), p.perfil});
+    const TComparacion c = compararPerfiles(lista, 1);
+    std::size_t avisos = 0;
+    for (const auto& p : c.perfiles) avisos += p.identificable;
+    for (const auto& [ancho, alto] : {std::pair{1000, 1400}, {1400, 1000}, {4724, 6780}}) {
+        SuperficieGrabadora s(ancho, alto);
+        TImpresora imp;
+        DibujarComparacion(c, "Talleres", s, ',', imp);
+        const std::string hoja = std::to_string(ancho) + "x" + std::to_string(alto);
+        EXPECT_EQ(s.llamadas.front(), "documento \"Imp. Comparación\"") << hoja;
+        prueba::dentro(s.llamadas, 0, 0, ancho, alto, hoja);
+        const auto pags = prueba::paginas(s.llamadas);
+        EXPECT_TRUE(alto > 2000 || pags.size() > 1) << hoja;
+        std::size_t filas = 0, vistos = 0;
+        for (std::size_t n = 0; n < pags.size(); ++n) {
+            const std::string pie =
+                "Página " + std::to_string(n + 1) + " de " + std::to_string(pags.size());
+            std::size_t pies = 0, cabeceras = 0;
+            for (const auto& l : pags[n])
+                if (const auto t = prueba::leerTexto(l)) {
+                    pies += t->texto == pie;
+                    cabeceras += t->texto == "Perfil" && t->estilo == "N";
+                    filas += t->texto.rfind("Sin respuesta: ", 0) == 0;
+                    vistos += t->estilo == "N" && t->texto.rfind("Atención: con tan", 0) == 0;
+                }
+            EXPECT_EQ(pies, 1u) << hoja << " page " << n + 1;
+            // The table's heading row on every page the table reaches.
+            EXPECT_EQ(cabeceras, n == 0 ? cabeceras : 1u) << hoja << " page " << n + 1;
+        }
+        EXPECT_EQ(filas, lista.size()) << hoja;
+        EXPECT_EQ(vistos, avisos) << hoja;  // each notice whole on one line here
+    }
+    // Too small a sheet: refused before anything is drawn.
+    SuperficieGrabadora pequena(500, 700);
+    TImpresora imp;
+    EXPECT_THROW(DibujarComparacion(c, "Talleres", pequena, ',', imp), ErrorImpresion);
+    EXPECT_TRUE(pequena.llamadas.empty());
+}
+
+}  // namespace
+}  // namespace koral

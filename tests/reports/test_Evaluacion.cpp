@@ -1,0 +1,180 @@
+// The assessment report's pages on the recording surface (8 wide per
+// character at 8 points, one more in bold, twice the size high), for
+// portrait and landscape sheets, with and without the distribution.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "method/Perfil.h"
+#include "method/Textos.h"
+#include "platform/Fecha.h"
+#include "platform/Texto.h"
+#include "reports/ComprobarPaginas.h"
+#include "reports/Evaluacion.h"
+
+namespace koral {
+namespace {
+
+using prueba::SuperficieGrabadora;
+using V = std::vector<std::string>;
+
+// 40 questionnaires, the odd ones in Producción and the even ones in
+// Oficinas (every fifth in both), the first two in Calidad, none in Vacío.
+struct Empresa {
+    Empresa() {
+        doc.nombre = "Talleres del Norte";
+        TGrupo* a = doc.agregarGrupo("Producción"_cp);
+        TGrupo* b = doc.agregarGrupo("Oficinas");
+        TGrupo* c = doc.agregarGrupo("Calidad");
+        TGrupo* d = doc.agregarGrupo("Vacío"_cp);
+        for (int i = 0; i < 40; ++i) {
+            TCuestionario* q = doc.agregarCuestionario("C" + std::to_string(1000 + i));
+            for (int f = 0; f < kNumFactores; ++f) q->puntuaciones[f] = (i * 7 + f * 3) % 11;
+            enlazar(*q, i % 2 ? *a : *b);
+            if (i % 5 == 0) enlazar(*q, *(i % 2 ? b : a));
+            if (i < 2) enlazar(*q, *c);
+        }
+        auto perfil = [&](const std::string& nombre, std::vector<TGrupo*> grupos) {
+            TPerfil* p = doc.agregarPerfil(nombre);
+            p->grupos = std::move(grupos);
+            p->descripcion = "Primera línea.\r\nSegunda línea de la descripción."_cp;
+            return p;
+        };
+        toda = perfil("Toda la plantilla", {});
+        perfil("Producción y oficinas"_cp, {a, b});
+        pocos = perfil("Calidad", {c});
+        perfil("Nadie", {d});
+        perfil(std::string(49, 'N'), {a});
+        PrepararEvaluacion(doc);
+    }
+    TKoral doc;
+    TPerfil *toda, *pocos;
+};
+
+struct Paginas : ::testing::Test {
+    void SetUp() override { fijarFechaHoy(45444); }  // 1 June 2024
+    void TearDown() override { fijarFechaHoy(std::nullopt); }
+    Empresa e;
+};
+
+bool esTitulo(const prueba::TextoGrabado& t) {
+    return t.estilo == "N" && t.puntos >= 10;
+}
+
+// Footer on every page with the right M; no heading as the lowest text of a
+// page; everything on the page.
+void comprobar(const SuperficieGrabadora& s, int ancho, int alto, const std::string& caso) {
+    prueba::dentro(s.llamadas, 0, 0, ancho, alto, caso);
+    const auto paginas = prueba::paginas(s.llamadas);
+    for (std::size_t n = 0; n < paginas.size(); ++n) {
+        const std::string pie =
+            "Página " + std::to_string(n + 1) + " de " + std::to_string(paginas.size());
+        std::optional<prueba::TextoGrabado> piePagina, empresa, ultimo;
+        for (const auto& l : paginas[n]) {
+            const auto t = prueba::leerTexto(l);
+            if (!t) continue;
+            if (t->texto == pie)
+                piePagina = t;
+            else if (t->texto == "Talleres del Norte" && t->puntos == 8)
+                empresa = t;
+            else if (!ultimo || t->y > ultimo->y)
+                ultimo = t;
+        }
+        const std::string donde = caso + ", page " + std::to_string(n + 1);
+        ASSERT_TRUE(piePagina && empresa) << donde;
+        EXPECT_EQ(piePagina->y, empresa->y) << donde;
+        ASSERT_TRUE(ultimo) << donde;
+        EXPECT_LT(ultimo->y, piePagina->y) << donde;
+        EXPECT_FALSE(esTitulo(*ultimo)) << donde << ": " << ultimo->texto;
+    }
+}
+
+std::size_t veces(const SuperficieGrabadora& s, const std::string& texto) {
+    return static_cast<std::size_t>(
+        std::count_if(s.llamadas.begin(), s.llamadas.end(), [&](const std::string& l) {
+            return prueba::leerTexto(l).value_or(prueba::TextoGrabado{}).texto == texto;
+        }));
+}
+
+TEST_F(Paginas, EverySheetHasItsFootersAndNoHeadingAloneAtTheFootOfAPage) {
+    for (const auto& [ancho, alto] : {std::pair{1000, 1400}, {1400, 1000}})
+        for (bool distribucion : {false, true}) {
+            SuperficieGrabadora s(ancho, alto);
+            TImpresora imp;
+            DibujarEvaluacion(e.doc, s, ',', distribucion, imp);
+            const std::string caso = std::to_string(ancho) + "x" + std::to_string(alto) +
+                                     (distribucion ? " with the distribution" : "");
+            EXPECT_EQ(s.llamadas.front(), "documento \"Imp. Evaluación\"") << caso;
+            comprobar(s, ancho, alto, caso);
+            for (const auto& p : e.doc.perfiles)
+                EXPECT_EQ(veces(s, cp1252AUtf8("Perfil: " + p->nombre)), 1u) << caso;
+            EXPECT_EQ(veces(s, "Distribución de las respuestas"), distribucion ? 5u : 0u) << caso;
+        }
+    // Headings meet the foot of the page at every height the descriptions
+    // push them to.
+    for (int lineas = 0; lineas < 40; ++lineas) {
+        e.toda->descripcion = "x";
+        for (int i = 0; i < lineas; ++i) e.toda->descripcion += "\r\nx";
+        SuperficieGrabadora s(1000, 1400);
+        TImpresora imp;
+        DibujarEvaluacion(e.doc, s, ',', false, imp);
+        comprobar(s, 1000, 1400, std::to_string(lineas) + " lines");
+    }
+}
+
+TEST_F(Paginas, CoverSectionsAndAnnexSayWhatTheCompanyHolds) {
+    SuperficieGrabadora s(1000, 1400);
+    TImpresora imp;
+    DibujarEvaluacion(e.doc, s, ',', false, imp);
+    for (const char* t : {"Fecha del informe: 01/06/2024", "40 cuestionarios", "4 grupos",
+                          "5 perfiles", "Población: 2 cuestionarios", "Población: 0 cuestionarios"})
+        EXPECT_EQ(veces(s, t), 1u) << t;
+    // The notice for the profile of two, in its section and under the summary.
+    EXPECT_EQ(veces(s, cp1252AUtf8(kAvisoAnonimato)), 1u);
+    EXPECT_EQ(veces(s, "* " + cp1252AUtf8(kAvisoAnonimato)), 1u);
+    const V textos = s.filtrar("texto ");
+    const auto hay = [&](const std::string& parte) {
+        return std::any_of(textos.begin(), textos.end(), [&](const std::string& l) {
+            return l.find(parte) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(hay("Grupos: ninguno. El perfil cuenta toda la empresa"));
+    EXPECT_TRUE(hay("Grupos: Producción, Oficinas. El perfil cuenta los cuestionarios que"));
+    // The annex: each questionnaire with its groups, in the order it joined them.
+    EXPECT_EQ(veces(s, "Oficinas, Producción, Calidad"), 1u);  // C1000
+    EXPECT_EQ(veces(s, "Producción, Calidad"), 1u);            // C1001
+
+    SuperficieGrabadora pequena(500, 700);
+    EXPECT_THROW(DibujarEvaluacion(e.doc, pequena, ',', false, imp), ErrorImpresion);
+    EXPECT_TRUE(pequena.llamadas.empty());
+}
+
+TEST_F(Paginas, TextFormHoldsThePagesFigures) {
+    const V l = TextoEvaluacion(e.doc, true);
+    ASSERT_GT(l.size(), 10u);
+    EXPECT_EQ(V(l.begin(), l.begin() + 6),
+              (V{"Informe de evaluaci\xF3n", "Empresa: Talleres del Norte", "Fecha: 01/06/2024",
+                 "N\xBA Cuestionarios: 40", "N\xBA Grupos: 4", "N\xBA Perfiles: 5"}));
+    const auto perfil = std::find(l.begin(), l.end(), "Perfil: Calidad");
+    ASSERT_NE(perfil, l.end());
+    EXPECT_EQ(*(perfil + 1), "Grupos:\tCalidad");
+    EXPECT_EQ(*(perfil + 2), "N\xBA Sujetos: 2");
+    EXPECT_EQ(*(perfil + 3), kAvisoAnonimato);
+    // C1000 scores 0 3 6 9 1 4 7, C1001 7 10 2 5 8 0 3; nothing answered.
+    EXPECT_EQ(V(perfil + 4, perfil + 12),
+              (V{"CM\t 3.50\t50.00 %\t 0.00 %\t50.00 %", "AT\t 6.50\t50.00 %\t 0.00 %\t50.00 %",
+                 "CT\t 4.00\t50.00 %\t50.00 %\t 0.00 %", "SP\t 7.00\t 0.00 %\t50.00 %\t50.00 %",
+                 "DR\t 4.50\t50.00 %\t 0.00 %\t50.00 %", "IT\t 2.00\t50.00 %\t50.00 %\t 0.00 %",
+                 "RP\t 5.00\t50.00 %\t 0.00 %\t50.00 %", "Sin respuesta:\t  100 %"}));
+    // Each profile's 439 distribution lines, then the annex.
+    EXPECT_EQ(*(perfil + 12), lineasCatalogo()[0]);
+    EXPECT_EQ(*(perfil + 12 + 438), "  100.00%   sin respuesta");
+    EXPECT_EQ(
+        std::count_if(l.begin(), l.end(),
+                      [](const std::string& x) { return x.rfind("Cuestionario:\t", 0) == 0; }),
+        40);
+    EXPECT_EQ(l.back(), "Cuestionario:\tC1039\tProducci\xF3n");
+}
+
+}  // namespace
+}  // namespace koral
