@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "cli/Comun.h"
 #include "document/UData.h"
@@ -12,6 +13,8 @@
 #include "platform/Dialogos.h"
 #include "platform/Superficie.h"
 #include "platform/Texto.h"
+#include "reports/Comparacion.h"
+#include "reports/Evaluacion.h"
 #include "reports/Informes.h"
 
 namespace koral::cli {
@@ -56,6 +59,99 @@ void imprimirPdf(const std::string& ruta, const Servicios& servicios, Dibujo dib
     archivo.confirmar();
 }
 
+// The notice of a small population, naming the profile: several profiles
+// share one command.
+void avisarAnonimato(std::ostream& errores, const std::string& etiqueta) {
+    errores << cp1252AUtf8(kAvisoAnonimato) << " (" << cp1252AUtf8(etiqueta) << ")\n";
+}
+
+// comparacion FILE.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]: each
+// "--de" opens another company file (only read) for the profiles after it.
+int comparacion(const std::vector<std::string>& resto, const Salida& salida, std::ostream& errores,
+                const Servicios& servicios) {
+    struct Fuente {
+        std::string archivo;
+        std::vector<std::string> perfiles;
+        std::unique_ptr<TKoral> doc;
+    };
+    std::vector<Fuente> fuentes;
+    std::size_t nPerfiles = 0;
+    for (std::size_t i = 0; i < resto.size(); ++i) {
+        if (resto[i] == "--de" || fuentes.empty()) {
+            if (resto[i] == "--de" && ++i == resto.size()) return 2;
+            fuentes.push_back({resto[i], {}, nullptr});
+        } else {
+            fuentes.back().perfiles.push_back(resto[i]);
+            ++nPerfiles;
+        }
+    }
+    if (nPerfiles < 2) return 2;
+    for (const Fuente& f : fuentes)
+        if (f.perfiles.empty()) return 2;
+
+    const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
+    for (Fuente& f : fuentes) {
+        f.doc = std::make_unique<TKoral>(Mensaje);
+        leerExistente(*f.doc, f.archivo);
+        comprobarDistintos(destino, f.archivo);
+    }
+    std::vector<TPerfilComparado> perfiles;
+    for (std::size_t k = 0; k < fuentes.size(); ++k) {
+        TKoral& doc = *fuentes[k].doc;
+        for (const std::string& nombre : fuentes[k].perfiles) {
+            TPerfil* p = doc.buscarPerfil(nombreArgumento(nombre));
+            if (!p)
+                throw ErrorComando{"no hay ningún perfil llamado \"" + nombre + "\"" +
+                                   (k ? " en " + fuentes[k].archivo : std::string())};
+            calcularPerfil(doc, *p);
+            perfiles.push_back({k ? etiquetaOtraEmpresa(doc, *p) : p->nombre, p, k > 0});
+        }
+    }
+    const TComparacion c = compararPerfiles(perfiles, referenciaPorDefecto(perfiles));
+    for (const CifrasPerfil& p : c.perfiles)
+        if (p.identificable) avisarAnonimato(errores, p.etiqueta);
+    const std::string& empresa = fuentes[0].doc->nombre;
+    if (salida.prn) {
+        EscribirArchivoImpresion(destino, TextoComparacion(c, empresa));
+    } else {
+        const char separador = separadorPaginas(servicios);
+        imprimirPdf(destino, servicios, [&](Superficie& s, TImpresora& imp) {
+            DibujarComparacion(c, empresa, s, separador, imp);
+        });
+    }
+    return 0;
+}
+
+// evaluacion FILE.kr2 [--distribucion]
+int evaluacion(const std::vector<std::string>& resto, const Salida& salida, std::ostream& errores,
+               const Servicios& servicios) {
+    bool distribucion = false;
+    std::vector<std::string> archivos;
+    for (const std::string& a : resto) {
+        if (a == "--distribucion" && !distribucion)
+            distribucion = true;
+        else
+            archivos.push_back(a);
+    }
+    if (archivos.size() != 1) return 2;
+    const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
+    TKoral doc(Mensaje);
+    leerExistente(doc, archivos[0]);
+    comprobarDistintos(destino, archivos[0]);
+    PrepararEvaluacion(doc);
+    for (const auto& p : doc.perfiles)
+        if (poblacionIdentificable(p->nSujetos)) avisarAnonimato(errores, p->nombre);
+    if (salida.prn) {
+        EscribirArchivoImpresion(destino, TextoEvaluacion(doc, distribucion));
+    } else {
+        const char separador = separadorPaginas(servicios);
+        imprimirPdf(destino, servicios, [&](Superficie& s, TImpresora& imp) {
+            DibujarEvaluacion(doc, s, separador, distribucion, imp);
+        });
+    }
+    return 0;
+}
+
 }  // namespace
 
 int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
@@ -82,6 +178,9 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
                     [](Superficie& s, TImpresora& imp) { DibujarCuestVacio(s, imp); });
         return 0;
     }
+
+    if (tipo == "comparacion") return comparacion(resto, salida, errores, servicios);
+    if (tipo == "evaluacion") return evaluacion(resto, salida, errores, servicios);
 
     std::size_t argumentos;
     if (tipo == "informe" || tipo == "grupos")

@@ -36,7 +36,12 @@ constexpr const char* kUso =
     "                                 respuestas, puntuaciones y bandas en CSV\n"
     "  report TIPO [ARCHIVO.kr2] [NOMBRE] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 imprime un informe: informe, grupos, cuestionario,\n"
-    "                                 perfil o vacio (sin archivo, solo --pdf)\n";
+    "                                 perfil o vacio (sin archivo, solo --pdf)\n"
+    "  report comparacion ARCHIVO.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]\n"
+    "         (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "                                 compara perfiles, también de otra empresa (solo se lee)\n"
+    "  report evaluacion ARCHIVO.kr2 [--distribucion] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "                                 el informe de evaluación de toda la empresa\n";
 
 // Notices go to stderr one per line; questions and prompts take the answer
 // that changes nothing.
