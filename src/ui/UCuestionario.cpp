@@ -314,6 +314,9 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
 
     lblRespondidas = new QLabel(this);
     lblRespondidas->setObjectName("lblRespondidas");
+    // As wide as its widest text, so that nothing beside it moves while keying.
+    lblRespondidas->setMinimumWidth(
+        lblRespondidas->fontMetrics().horizontalAdvance("Respondidas: 75 de 75"));
     chkAvanzar = new QCheckBox("Avanzar al &teclear", this);
     chkAvanzar->setObjectName("chkAvanzar");
     // Ticked with Alt+T or the mouse while keying, it leaves the cursor in its cell.
