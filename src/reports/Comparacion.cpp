@@ -130,7 +130,7 @@ std::string textoBanda(double porcentaje, char separador) {
 }
 
 std::string textoDiferencia(double diferencia, char separador) {
-    const std::string t = formatoReal(std::fabs(diferencia), 0, 2, separador);
+    std::string t = formatoReal(std::fabs(diferencia), 0, 2, separador);
     if (t.find_first_not_of(std::string("0") + separador) == std::string::npos) return t;
     return (diferencia < 0 ? "-" : "+") + t;
 }

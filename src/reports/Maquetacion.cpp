@@ -80,7 +80,9 @@ std::vector<std::string> partirTexto(Superficie& s, std::string_view texto, int 
         std::string palabra(texto.substr(i, fin - i));
         i = fin;
         if (!linea.empty()) {
-            std::string candidata = linea + ' ' + palabra;
+            std::string candidata = linea;
+            candidata += ' ';
+            candidata += palabra;
             if (s.anchoTexto(candidata) <= ancho) {
                 linea = std::move(candidata);
                 continue;
