@@ -164,10 +164,10 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     CVerifyButton->setToolTip(
         "Teclear de nuevo el cuestionario en papel y comparar con lo grabado (Alt+F)");
     connect(CVerifyButton, &QPushButton::clicked, this, &TChildWin::CVerifyButtonClick);
-    auto* verificacion = new QHBoxLayout;
-    verificacion->addWidget(lblVerificados, 1);
-    verificacion->addWidget(CVerifyButton);
-    static_cast<QVBoxLayout*>(lstCuestionarios->parentWidget()->layout())->addLayout(verificacion);
+    // One above the other: side by side they do not fit the column's 201 pixels.
+    auto* columna = static_cast<QVBoxLayout*>(lstCuestionarios->parentWidget()->layout());
+    columna->addWidget(lblVerificados);
+    columna->addWidget(CVerifyButton, 0, Qt::AlignRight);
 
     fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
     lblPerfiles->setObjectName("lblPerfiles");
