@@ -148,9 +148,9 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         connect(b, &QPushButton::clicked, this, manejador);
         return b;
     };
-    auto* btnCalcular = boton("&Calcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
+    auto* btnCalcular = boton("Ca&lcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
     auto* btnAceptar = boton("&Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
-    auto* btnCancelar = boton("Ca&ncelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
+    auto* btnCancelar = boton("&Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
     Button5 = boton("&Imprimir", "Button5", &TfrmPerfil::Button5Click);
     // Enter belongs to the lists and the text boxes: Ctrl+Enter accepts.
     btnAceptar->setToolTip("Aceptar (Ctrl+Intro)");
