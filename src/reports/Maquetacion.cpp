@@ -215,17 +215,19 @@ void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
                           std::span<const SerieMedias> series) {
     const MedidasGrafico m = medirGrafico(s);
     Geometria g;
-    g.x0 = area.x1 + m.anchoAbreviatura + 2 * m.margen;
-    // The digits stand centred under their marks, "10" too.
-    g.x10 = std::max(g.x0 + 10, area.x2 - m.anchoDiez / 2 - m.margen);
     g.arriba = area.y1 + m.margen;
     g.r = std::max(1, (area.y2 - 2 * m.margen - m.altoEscala - m.margen - g.arriba) / kNumFactores);
+    // A marker at 0 or 10 keeps clear of the abbreviations and of the edge;
+    // the digits stand centred under their marks, "10" too.
+    const int radioMayor = std::max(3, g.r / 6);
+    g.x0 = area.x1 + m.anchoAbreviatura + 2 * m.margen + radioMayor;
+    g.x10 = std::max(g.x0 + 10, area.x2 - std::max(m.anchoDiez / 2, radioMayor + 1) - m.margen);
+    const int radio = std::max(3, std::min(radioMayor, (g.x10 - g.x0) / 100));
 
     for (int b = 0; b < 3; ++b) {
         static constexpr std::array<double, 4> limites{0, 4, 7, 10};
         s.rellenar(g.X(limites[b]), g.arriba, g.X(limites[b + 1]), g.abajo(), kColoresBanda[b]);
     }
-    const int radio = std::max(3, std::min(g.r / 6, (g.x10 - g.x0) / 100));
     s.pluma(kNegro, std::max(1, grosorDe(radio) / 4));
     for (double v : {0.0, 4.0, 7.0, 10.0}) s.linea(g.X(v), g.arriba, g.X(v), g.abajo());
     for (int k = 0; k <= kNumFactores; ++k)
