@@ -1,7 +1,10 @@
 // The shared dialog, driven as a user would: the test presses its buttons or
 // keys while it runs modally.
+#include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -185,6 +188,21 @@ private slots:
         QCOMPARE(c.edCampo->text(), QString::fromUtf8("ab€"));
         QTRY_COMPARE(escritorio.cajas.size(), std::size_t(1));
         QVERIFY(escritorio.cajas[0].find("U+4E2D") != std::string::npos);
+
+        // A drop is refused before the field takes it: a source that moves
+        // its text keeps it.
+        QMimeData datos;
+        datos.setText(QString::fromUtf8("xΩ"));
+        const QPointF punto = c.edCampo->rect().center();
+        QDragEnterEvent entra(punto.toPoint(), Qt::MoveAction, &datos, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(c.edCampo, &entra);
+        QDropEvent suelta(punto, Qt::MoveAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c.edCampo, &suelta);
+        QVERIFY(!suelta.isAccepted());
+        QCOMPARE(c.edCampo->text(), QString::fromUtf8("ab€"));
+        QTRY_COMPARE(escritorio.cajas.size(), std::size_t(2));
+        QVERIFY(escritorio.cajas[1].find("U+03A9") != std::string::npos);
     }
 };
 

@@ -2,6 +2,8 @@
 // the field keeps what it had and one message names the character. Built
 // with the windows, since it shows the message box.
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTimer>
 #include <cstdio>
 
@@ -53,6 +55,25 @@ bool rechazarNoCp1252(QObject* campo, const QString& texto) {
         CajaMensaje("Atención"_cp, texto);
     });
     return true;
+}
+
+ValidadorCp1252::ValidadorCp1252(QObject* campo) : QValidator(campo) {
+    if (campo) campo->installEventFilter(this);
+}
+
+bool ValidadorCp1252::eventFilter(QObject* objeto, QEvent* e) {
+    // A line edit accepts a drop before its validator refuses the text, and
+    // a source that moves its text would then delete it.
+    if (e->type() == QEvent::Drop) {
+        auto* suelta = static_cast<QDropEvent*>(e);
+        if (suelta->mimeData()->hasText() && rechazarNoCp1252(objeto, suelta->mimeData()->text())) {
+            suelta->ignore();
+            QDragLeaveEvent fuera;  // the field stops showing where it would go
+            QCoreApplication::sendEvent(objeto, &fuera);
+            return true;
+        }
+    }
+    return QValidator::eventFilter(objeto, e);
 }
 
 QValidator::State ValidadorCp1252::validate(QString& texto, int&) const {

@@ -22,8 +22,13 @@ bool esCp1252(const QString& texto);
 // as rechazarNoCp1252 does for the field that is the validator's parent.
 class ValidadorCp1252 : public QValidator {
 public:
-    using QValidator::QValidator;
+    // `campo` is the field it serves, as the validator's parent; a drop of
+    // such text on it is refused before the field takes it.
+    explicit ValidadorCp1252(QObject* campo = nullptr);
     State validate(QString& texto, int& pos) const override;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override;
 };
 
 // False when `texto` can be stored. Otherwise true, and the field `campo`
