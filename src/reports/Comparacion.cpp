@@ -45,7 +45,7 @@ Leyenda medirLeyenda(const TComparacion& c, Superficie& s, int ancho) {
     std::vector<std::string> textos;
     int mayor = 0;
     for (const auto& p : c.perfiles) {
-        textos.push_back(p.etiqueta + " (" + sujetos(p.nSujetos) + ")");
+        textos.push_back(p.etiqueta + ": " + sujetos(p.nSujetos));
         mayor = std::max(mayor, s.anchoTexto(textos.back()));
     }
     const int necesario = l.anchoMuestra + 3 * l.margen + mayor;
@@ -245,7 +245,7 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
     fijarLetra(s, 8);
     cifra = std::max({cifra, s.anchoTexto(textoBanda(100, separador)),
                       s.anchoTexto(textoDiferencia(-10, separador))});
-    const int celdaMinima = lado + cifra + 3 * margen;
+    const int celdaMinima = lado + cifra + 4 * margen;
     const int etiquetaMinima = anchoMuestra + margen + s.anchoTexto("WWWWWWWWWWWW");
     if (kNumFactores * celdaMinima + etiquetaMinima > h.ancho())
         throw ErrorImpresion(mensajePaginaPequena());
@@ -300,7 +300,7 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
         const int ajuste = (altoTexto - lado) / 2;
         for (std::size_t f = 0; f < kNumFactores; ++f) {
             // The squares in a column, just left of the widest figure.
-            const int x = xCelda(f) + celda - 2 * margen - cifra - lado;
+            const int x = xCelda(f) + celda - 3 * margen - cifra - lado;
             const Color fondo =
                 p.nSujetos > 0
                     ? kColoresBanda[static_cast<std::size_t>(bandaDeMedia(p.medias[f]) - 1)]

@@ -65,8 +65,8 @@ std::string textoMedia(double media, char separador);
 std::string textoBanda(double porcentaje, char separador);
 std::string textoDiferencia(double diferencia, char separador);
 
-// The chart of every profile's means with the legend under it (marker,
-// label and number of subjects), all inside `area`.
+// The chart of every profile's means with the legend under it (marker and
+// "LABEL: N sujetos"), all inside `area`.
 void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Rectangulo& area);
 // The legend's height for a chart `ancho` wide.
 int altoLeyendaComparacion(const TComparacion& c, Superficie& s, int ancho);

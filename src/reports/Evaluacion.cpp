@@ -191,14 +191,14 @@ private:
         fijarLetra(s_, 8, Estilo::Negrita);
         anchoMedia_ = s_.anchoTexto(textoMedia(10, sep_));
         fijarLetra(s_, 8);
-        return lado_ + anchoMedia_ + 3 * margen_;
+        return lado_ + anchoMedia_ + 4 * margen_;
     }
     void aLaDerecha(int xDerecha, int y, const std::string& t) {
         s_.texto(xDerecha - margen_ - s_.anchoTexto(t), y, t);
     }
     // A mean in bold at the right of its cell, its band's colour at the left.
     void celdaMedia(const TPerfil& p, double media, int x, int ancho, int y) {
-        dibujarMuestraColor(s_, x + ancho - 2 * margen_ - anchoMedia_ - lado_,
+        dibujarMuestraColor(s_, x + ancho - 3 * margen_ - anchoMedia_ - lado_,
                             y + (altoTexto_ - lado_) / 2, lado_, colorMedia(p, media));
         fijarLetra(s_, 8, Estilo::Negrita);
         aLaDerecha(x + ancho, y, textoMedia(media, sep_));

@@ -113,7 +113,7 @@ TEST_F(Informes, ComparisonAsPrintFileAndPdfWithAnotherCompanysProfile) {
     const V p = paginas("c.pdf");
     pies(p, "c.pdf");
     EXPECT_NE(p[0].find("+1,19"), std::string::npos);  // the locale's separator
-    EXPECT_NE(p[0].find("Turno de noche (8 sujetos)"), std::string::npos);
+    EXPECT_NE(p[0].find("Turno de noche: 8 sujetos"), std::string::npos);
 }
 
 TEST_F(Informes, AssessmentAsPdfWithAndWithoutTheDistributionAndAsPrintFile) {

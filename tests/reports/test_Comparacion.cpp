@@ -148,8 +148,8 @@ TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
         return t && t->texto == "10" && t->puntos == 6;
     });
     ASSERT_NE(escala, s.llamadas.end());
-    for (const char* texto : {"Solo A (2 sujetos)", "Toda (3 sujetos)", "A y B (1 sujeto)",
-                              "C (0 sujetos)", "Medido (1 sujeto)"}) {
+    for (const char* texto : {"Solo A: 2 sujetos", "Toda: 3 sujetos", "A y B: 1 sujeto",
+                              "C: 0 sujetos", "Medido: 1 sujeto"}) {
         const auto l = std::find_if(s.llamadas.begin(), s.llamadas.end(), [&](const auto& l) {
             const auto t = prueba::leerTexto(l);
             return t && t->texto == texto;
