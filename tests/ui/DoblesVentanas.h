@@ -67,6 +67,11 @@ public:
         titulos.push_back(titulo);
         cajas.push_back(texto);
     }
+    // Kept as given (UTF-8) beside the Windows-1252 ones.
+    void cajaMensajeUtf8(const std::string& titulo, const std::string& texto) override {
+        titulos.push_back(titulo);
+        cajas.push_back(texto);
+    }
     bool abrirConSistema(const std::string& ruta) override {
         abiertos.push_back(ruta);
         return abrirFunciona;

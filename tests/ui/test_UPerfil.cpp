@@ -398,9 +398,9 @@ private slots:
         QCOMPARE(nombre->text(), QString("P000001"));
         const std::string aviso = ": el programa no puede guardarlo. El campo queda como estaba.";
         QCOMPARE(b.escritorio.cajas,
-                 (std::vector<std::string>{"No se admite el carácter U+03A9"_cp + aviso,
-                                           "No se admite el carácter U+1F600"_cp + aviso,
-                                           "No se admite el carácter U+0151"_cp + aviso}));
+                 (std::vector<std::string>{"No se admite el carácter «Ω» (U+03A9)" + aviso,
+                                           "No se admite el carácter «😀» (U+1F600)" + aviso,
+                                           "No se admite el carácter «ő» (U+0151)" + aviso}));
         QCOMPARE(b.escritorio.titulos.front(), "Atención"_cp);
 
         portapapeles->setText("xyz");

@@ -32,13 +32,17 @@ char32_t primerRechazado(const QString& texto) {
 // message, however often the field asked about it.
 constexpr const char* kPendiente = "koralAvisoCp1252";
 
-// The message names the character by its code: the message box, like every
-// text of the program, cannot show the character itself.
+// The message shows the character and its code (UTF-8: the character is
+// one Windows-1252 lacks); a control character is named by its code only.
 std::string textoRechazo(char32_t caracter) {
     char codigo[16];
     std::snprintf(codigo, sizeof codigo, "U+%04X", static_cast<unsigned>(caracter));
-    return "No se admite el carácter "_cp + codigo +
-           ": el programa no puede guardarlo. El campo queda como estaba."_cp;
+    const QString visible = QChar::isPrint(caracter) ? QString::fromUcs4(&caracter, 1) : QString();
+    const std::string nombre = visible.isEmpty()
+                                   ? std::string(codigo)
+                                   : "«" + visible.toUtf8().toStdString() + "» (" + codigo + ")";
+    return "No se admite el carácter " + nombre +
+           ": el programa no puede guardarlo. El campo queda como estaba.";
 }
 
 }  // namespace
@@ -52,7 +56,7 @@ bool rechazarNoCp1252(QObject* campo, const QString& texto) {
     // a validator would run in the middle of it); dropped with the field.
     QTimer::singleShot(0, campo, [campo, texto = textoRechazo(c)] {
         campo->setProperty(kPendiente, false);
-        CajaMensaje("Atención"_cp, texto);
+        CajaMensajeUtf8("Atención"_cp, texto);
     });
     return true;
 }

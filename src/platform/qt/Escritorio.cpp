@@ -16,10 +16,10 @@ namespace {
 class EscritorioQt : public Escritorio {
 public:
     void cajaMensaje(const std::string& titulo, const std::string& texto) override {
-        QMessageBox caja(QMessageBox::NoIcon, aQString(titulo), aQString(texto), QMessageBox::Ok,
-                         QApplication::activeWindow());
-        caja.setTextFormat(Qt::PlainText);  // record names may hold '<'
-        caja.exec();
+        mostrar(aQString(titulo), aQString(texto));
+    }
+    void cajaMensajeUtf8(const std::string& titulo, const std::string& texto) override {
+        mostrar(aQString(titulo), QString::fromUtf8(texto));
     }
     bool abrirConSistema(const std::string& ruta) override {
         const QString archivo = QString::fromUtf8(ruta);
@@ -32,6 +32,13 @@ public:
     }
 
 private:
+    static void mostrar(const QString& titulo, const QString& texto) {
+        QMessageBox caja(QMessageBox::NoIcon, titulo, texto, QMessageBox::Ok,
+                         QApplication::activeWindow());
+        caja.setTextFormat(Qt::PlainText);  // record names may hold '<'
+        caja.exec();
+    }
+
     // One xdg-mime question; empty when there is no answer (or no xdg-mime).
     QString preguntar(const QStringList& argumentos) {
         QProcess p;
@@ -59,6 +66,10 @@ Escritorio* instalarEscritorio(Escritorio* e) {
 
 void CajaMensaje(const std::string& titulo, const std::string& texto) {
     gEscritorio->cajaMensaje(titulo, texto);
+}
+
+void CajaMensajeUtf8(const std::string& titulo, const std::string& textoUtf8) {
+    gEscritorio->cajaMensajeUtf8(titulo, textoUtf8);
 }
 
 bool AbrirConSistema(const std::string& ruta) {

@@ -12,6 +12,9 @@ public:
     virtual ~Escritorio() = default;
     // Plain modal message box with one OK button; Windows-1252 texts.
     virtual void cajaMensaje(const std::string& titulo, const std::string& texto) = 0;
+    // The same with a UTF-8 text, for the rare message that must show a
+    // character Windows-1252 lacks (one a field refused).
+    virtual void cajaMensajeUtf8(const std::string& titulo, const std::string& textoUtf8) = 0;
     // Opens the file (UTF-8 path) with its type's default program; false
     // when no program could be started.
     virtual bool abrirConSistema(const std::string& ruta) = 0;
@@ -21,6 +24,7 @@ public:
 Escritorio* instalarEscritorio(Escritorio* e);
 
 void CajaMensaje(const std::string& titulo, const std::string& texto);
+void CajaMensajeUtf8(const std::string& titulo, const std::string& textoUtf8);
 bool AbrirConSistema(const std::string& ruta);
 
 }  // namespace koral
