@@ -382,7 +382,11 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     resize(980, 420);
 }
 
-TfrmCuest::~TfrmCuest() = default;
+TfrmCuest::~TfrmCuest() {
+    // The cell editor with the focus stores its text when the grids go; this
+    // window must not hear of it any more.
+    for (TRejilla* r : rejillas_) r->blockSignals(true);
+}
 
 bool TfrmCuest::editarCuestionario(TKoral& doc, TCuestionario& q) {
     abrir(doc, q);

@@ -722,11 +722,13 @@ private slots:
         }
         QCOMPARE(teclas.size(), 4 + 16);
 
+        b.dlg.llamadas.clear();
         for (TChildWin* w : {otra, una, otra}) {
             elegir(lista(w, "lstGrupos"), 0);  // the focus in that company
             b.dlg.campos.push_back({true, "G" + std::to_string(w->documento()->nGrupos)});
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
-            QTRY_COMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Grupo"));
+            QTRY_COMPARE(b.dlg.llamadas.size(), std::size_t(1));
+            QCOMPARE(b.dlg.llamadas.back().titulo, std::string("Nuevo Grupo"));
             b.dlg.llamadas.clear();
         }
         QCOMPARE(textos(lista(una, "lstGrupos")), QStringList({"G0"}));
