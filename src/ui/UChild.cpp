@@ -374,7 +374,7 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
 
 void TChildWin::leerVerificados() {
     try {
-        if (verificados_.leer(doc_->archivo) > 0)
+        if (verificados_.leer(*doc_) > 0)
             Mensaje(
                 "El registro de cuestionarios verificados de esta empresa tiene líneas "
                 "ilegibles: esos cuestionarios se muestran sin verificar."_cp);

@@ -37,9 +37,9 @@ std::string TVerificados::ruta(const std::string& archivoEmpresa) {
     return destino.substr(0, barra + 1) + "." + destino.substr(barra + 1) + ".verificados";
 }
 
-int TVerificados::leer(const std::string& archivoEmpresa) {
+int TVerificados::leer(const TKoral& doc) {
     marcas_.clear();
-    const std::string r = ruta(archivoEmpresa);
+    const std::string r = ruta(doc.archivo);
     if (!archivos().existe(r)) return 0;
     const std::string datos = archivos().leerTodo(r);
     int malas = 0;
@@ -59,6 +59,10 @@ int TVerificados::leer(const std::string& archivoEmpresa) {
         else
             ++malas;
     }
+    std::unordered_map<std::int32_t, Respuestas> propias;
+    for (const auto& q : doc.cuestionarios)
+        if (auto it = marcas_.find(q->id); it != marcas_.end()) propias.insert(*it);
+    marcas_ = std::move(propias);
     return malas;
 }
 

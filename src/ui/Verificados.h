@@ -19,10 +19,12 @@ public:
     // link points to, as the company is saved there. Throws ErrorArchivo.
     static std::string ruta(const std::string& archivoEmpresa);
 
-    // Replaces the marks with the record of `archivoEmpresa`; none when it has
-    // none. Returns how many lines could not be read (they are left out).
-    // Throws ErrorArchivo when the record exists and cannot be read.
-    int leer(const std::string& archivoEmpresa);
+    // Replaces the marks with those of the record beside doc's file that
+    // name a questionnaire of doc (a record older or newer than the company,
+    // a backup put back, may name others). Returns how many lines could not
+    // be read (they are left out). Throws ErrorArchivo when the record
+    // exists and cannot be read.
+    int leer(const TKoral& doc);
     // Writes the marks that still hold for `doc` beside its file, or removes
     // the record when none holds. Throws ErrorArchivo; a failed write leaves
     // the previous record whole.
