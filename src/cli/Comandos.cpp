@@ -27,6 +27,8 @@ constexpr const char* kUso =
     "  dump ARCHIVO.kr2               la empresa como JSON\n"
     "  save ARCHIVO.kr2 [SALIDA.kr2]  lee y vuelve a escribir la empresa\n"
     "  score                          puntúa cadenas de respuestas (entrada estándar)\n"
+    "  recoger ARCHIVO.kr2 [--direccion IP] [--puerto N] [--codigo TEXTO]\n"
+    "                                 recoge respuestas con un formulario en la red local\n"
     "  profile ARCHIVO.kr2 PERFIL [--chart GRAFICO.png]\n"
     "                                 calcula un perfil: medias, niveles y respuestas\n"
     "  export ARCHIVO.kr2 SALIDA.txt  exporta los cuestionarios a un archivo de texto\n"
@@ -347,7 +349,10 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = puntuaciones(args);
         else if (comando == "profile")
             codigo = profile(args, salida, servicios);
-        else if (comando == "score" && args.size() == 1)
+        else if (comando == "recoger") {
+            if (!servicios.recoger) throw ErrorComando{"no se pueden recoger respuestas aquí"};
+            codigo = servicios.recoger(args, salida, errores);
+        } else if (comando == "score" && args.size() == 1)
             codigo = score(entrada, salida);
     } catch (const ErrorComando& e) {
         errores << "Error: " << e.mensaje << '\n';

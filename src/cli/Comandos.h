@@ -27,6 +27,11 @@ struct Servicios {
     // The decimal separator that pages print under the named locale ("C"
     // when the environment names none); without it, '.'.
     std::function<char(const std::string& locale)> separadorDecimal;
+    // Runs `recoger` (`args` with the command first): serves the answer form
+    // until SIGINT or SIGTERM. Returns the exit code; throws as the commands do.
+    std::function<int(const std::vector<std::string>& args, std::ostream& salida,
+                      std::ostream& errores)>
+        recoger;
 };
 
 // Runs one command line (without the program name). Returns the exit code:

@@ -8,6 +8,7 @@
 #include "method/Perfil.h"
 #include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/SuperficieQt.h"
+#include "red/ComandoRecoger.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     servicios.guardarGrafico = guardarGrafico;
     servicios.superficiePdf = superficiePdf;
     servicios.separadorDecimal = separadorDecimal;
+    servicios.recoger = koral::red::comandoRecoger;
     const int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
     std::cout.flush();
     gAplicacion.reset();

@@ -1,0 +1,38 @@
+// The pages the workers see: the questionnaire as one HTML form built from
+// the program's own questionnaire texts, and the pages that answer it.
+// Plain HTML and CSS in UTF-8, nothing from outside, no script; every text
+// that comes from the company or from a request is escaped.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/UData.h"
+
+namespace koral::red {
+
+struct DatosFormulario {
+    std::string empresa;              // Windows-1252
+    std::vector<std::string> grupos;  // Windows-1252 names of the groups offered
+    bool codigoIndividual = false;    // single-use codes instead of the campaign's
+    bool codigoNumerico = false;      // digits only: phones show their number pad
+};
+
+// What a form sent back shows again when it could not be accepted.
+struct Marcas {
+    Respuestas respuestas;     // '0': none marked
+    std::vector<bool> grupos;  // one per offered group
+    std::string codigo;        // UTF-8, as typed
+    std::string aviso;         // UTF-8, shown above the form
+};
+
+std::string paginaFormulario(const DatosFormulario& d, const Marcas* marcas = nullptr);
+std::string paginaGracias();
+// A short page with a heading and one paragraph (our own UTF-8 texts).
+std::string paginaMensaje(std::string_view titulo, std::string_view texto);
+
+// `texto` (UTF-8) with & < > " ' as character references.
+std::string escaparHtml(std::string_view texto);
+
+}  // namespace koral::red

@@ -1,0 +1,451 @@
+#include "red/Recogida.h"
+
+#include <sys/random.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "method/Puntuacion.h"
+#include "platform/Archivos.h"
+#include "platform/Texto.h"
+
+namespace koral::red {
+
+namespace {
+
+using Cabeceras = std::vector<std::pair<std::string, std::string>>;
+
+// Pages are never kept by the browser (a shared tablet must not show the
+// last worker's answers), load nothing from anywhere and post only here.
+Cabeceras cabecerasPagina() {
+    return {{"Content-Type", "text/html; charset=utf-8"},
+            {"Cache-Control", "no-store"},
+            {"Content-Security-Policy",
+             "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; "
+             "base-uri 'none'; frame-ancestors 'none'"},
+            {"X-Content-Type-Options", "nosniff"},
+            {"Referrer-Policy", "no-referrer"}};
+}
+
+Respuesta pagina(int estado, std::string cuerpo) {
+    return {estado, std::move(cuerpo), cabecerasPagina()};
+}
+
+Respuesta noAdmitido(const char* permitido) {
+    Respuesta r = pagina(405, paginaMensaje("Petición no admitida",
+                                            "Esta dirección no admite esa clase de petición."));
+    r.cabeceras.emplace_back("Allow", permitido);
+    return r;
+}
+
+Respuesta noValida() {
+    return pagina(400, paginaMensaje("Respuesta no válida",
+                                     "Lo enviado no es una respuesta a este cuestionario. "
+                                     "No se ha guardado nada."));
+}
+
+char minuscula(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool igualesSinMayusculas(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return minuscula(x) == minuscula(y);
+           });
+}
+
+std::string_view sinBlancos(std::string_view s) {
+    const auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blanco(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blanco(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+const std::string* cabecera(const Peticion& p, std::string_view nombre) {
+    for (const auto& [n, v] : p.cabeceras)
+        if (igualesSinMayusculas(n, nombre)) return &v;
+    return nullptr;
+}
+
+// application/x-www-form-urlencoded, in UTF-8 if a character set is named.
+bool tipoFormulario(std::string_view tipo) {
+    auto punto = tipo.find(';');
+    if (!igualesSinMayusculas(sinBlancos(tipo.substr(0, punto)),
+                              "application/x-www-form-urlencoded"))
+        return false;
+    while (punto != std::string_view::npos) {
+        tipo.remove_prefix(punto + 1);
+        punto = tipo.find(';');
+        const std::string_view param = sinBlancos(tipo.substr(0, punto));
+        if (param.size() < 8 || !igualesSinMayusculas(param.substr(0, 8), "charset=")) continue;
+        std::string_view valor = param.substr(8);
+        if (valor.size() >= 2 && valor.front() == '"' && valor.back() == '"')
+            valor = valor.substr(1, valor.size() - 2);
+        if (!igualesSinMayusculas(valor, "utf-8")) return false;
+    }
+    return true;
+}
+
+int valorHex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool decodificar(std::string_view s, std::string& r) {
+    r.clear();
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '+') {
+            r += ' ';
+        } else if (s[i] == '%') {
+            if (i + 2 >= s.size()) return false;
+            const int a = valorHex(s[i + 1]), b = valorHex(s[i + 2]);
+            if (a < 0 || b < 0) return false;
+            r += static_cast<char>(a * 16 + b);
+            i += 2;
+        } else {
+            r += s[i];
+        }
+    }
+    return true;
+}
+
+// r1 ... r75, without leading zeros; 0 for any other name.
+int itemCampo(std::string_view nombre) {
+    if (nombre.size() < 2 || nombre.size() > 3 || nombre[0] != 'r' || nombre[1] == '0') return 0;
+    int n = 0;
+    for (char c : nombre.substr(1)) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= kNumItems ? n : 0;
+}
+
+bool soloCifras(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void azar(unsigned char* datos, std::size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::getrandom(datos, n, 0);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            throw std::runtime_error("no random source");
+        }
+        datos += k;
+        n -= static_cast<std::size_t>(k);
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TLimitador
+
+std::chrono::seconds TLimitador::espera(const std::string& direccion,
+                                        Reloj::time_point ahora) const {
+    const auto it = estados_.find(direccion);
+    if (it == estados_.end() || it->second.hasta <= ahora) return std::chrono::seconds(0);
+    return std::chrono::ceil<std::chrono::seconds>(it->second.hasta - ahora);
+}
+
+void TLimitador::fallo(const std::string& direccion, Reloj::time_point ahora) {
+    constexpr auto kOlvido = std::chrono::hours(1);
+    auto it = estados_.find(direccion);
+    if (it != estados_.end() && ahora - it->second.ultimo > kOlvido && it->second.hasta <= ahora) {
+        estados_.erase(it);
+        it = estados_.end();
+    }
+    if (it == estados_.end()) {
+        // Bounded memory: what is old goes first, then the least recent.
+        if (estados_.size() >= kMaxDirecciones)
+            std::erase_if(estados_, [&](const auto& e) {
+                return ahora - e.second.ultimo > kOlvido && e.second.hasta <= ahora;
+            });
+        if (estados_.size() >= kMaxDirecciones)
+            estados_.erase(std::min_element(
+                estados_.begin(), estados_.end(),
+                [](const auto& a, const auto& b) { return a.second.ultimo < b.second.ultimo; }));
+        it = estados_.emplace(direccion, Estado{}).first;
+    }
+    Estado& e = it->second;
+    e.ultimo = ahora;
+    if (++e.fallos > kLibres) {
+        const int doble = std::min(e.fallos - kLibres - 1, 10);
+        e.hasta =
+            ahora + std::min<std::chrono::seconds>(kMaximaEspera, kPrimeraEspera * (1 << doble));
+    }
+}
+
+// ----------------------------------------------------------------- TRecogida
+
+TRecogida::TRecogida(TKoral& doc, Campana campana, std::function<void()> guardar)
+    : doc_(doc), campana_(std::move(campana)), guardar_(std::move(guardar)) {
+    if (campana_.codigo.empty() || campana_.codigo.size() > kMaxCodigo)
+        throw std::invalid_argument("campaign code of 1 to 64 bytes");
+    if (!guardar_) guardar_ = [this] { doc_.guardarArchivo(); };
+    std::vector<std::string> nombres;
+    for (const std::string& n : campana_.grupos) {
+        TGrupo* g = doc_.buscarGrupo(n);
+        if (!g) throw std::invalid_argument("offered group not in the company");
+        if (std::find(ofrecidos_.begin(), ofrecidos_.end(), g) != ofrecidos_.end()) continue;
+        ofrecidos_.push_back(g);
+        nombres.push_back(n);
+    }
+    campana_.grupos = nombres;
+    datos_.empresa = doc_.nombre;
+    datos_.grupos = std::move(nombres);
+    datos_.codigoNumerico = soloCifras(campana_.codigo);
+    formulario_ = paginaFormulario(datos_);
+    gracias_ = paginaGracias();
+}
+
+void TRecogida::fijarCodigosIndividuales(std::vector<std::string> codigos,
+                                         const std::vector<std::string>& usados) {
+    std::sort(codigos.begin(), codigos.end());
+    codigos.erase(std::unique(codigos.begin(), codigos.end()), codigos.end());
+    for (const auto& c : codigos)
+        if (c.empty() || c.size() > kMaxCodigo)
+            throw std::invalid_argument("single-use code of 1 to 64 bytes");
+    individuales_ = std::move(codigos);
+    usados_.clear();
+    for (const auto& u : usados)
+        if (std::binary_search(individuales_.begin(), individuales_.end(), u)) usados_.insert(u);
+    datos_.codigoIndividual = !individuales_.empty();
+    datos_.codigoNumerico =
+        individuales_.empty() ? soloCifras(campana_.codigo)
+                              : std::all_of(individuales_.begin(), individuales_.end(), soloCifras);
+    formulario_ = paginaFormulario(datos_);
+}
+
+std::vector<std::string> TRecogida::codigosUsados() const {
+    return {usados_.begin(), usados_.end()};
+}
+
+// The campaign's code, or an unused single-use code (returned, to be taken).
+// Every candidate is compared in full, whatever matched before it.
+std::optional<std::string> TRecogida::codigoAceptado(std::string_view codigo) const {
+    if (individuales_.empty()) {
+        if (igualesTiempoConstante(codigo, campana_.codigo)) return std::string();
+        return std::nullopt;
+    }
+    const std::string* hallado = nullptr;
+    for (const auto& c : individuales_)
+        if (igualesTiempoConstante(codigo, c)) hallado = &c;
+    if (!hallado || usados_.count(*hallado)) return std::nullopt;
+    return *hallado;
+}
+
+TRecogida::Resultado TRecogida::recibir(const Peticion& p, Reloj::time_point ahora) {
+    if (p.ruta == "/") {
+        if (p.metodo != "GET") return {noAdmitido("GET")};
+        return {pagina(200, formulario_)};
+    }
+    if (p.ruta == "/enviar") {
+        if (p.metodo != "POST") return {noAdmitido("POST")};
+        const std::size_t antes = lote_.size();
+        Respuesta r = enviar(p, ahora);
+        return {std::move(r), lote_.size() > antes};
+    }
+    return {pagina(404, paginaMensaje("Página no encontrada",
+                                      "Esta dirección no lleva a ninguna página del "
+                                      "cuestionario."))};
+}
+
+Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
+    const std::string* tipo = cabecera(p, "Content-Type");
+    if (!tipo || !tipoFormulario(*tipo) || p.cuerpo.size() > kMaxCuerpo) return noValida();
+    std::vector<std::pair<std::string, std::string>> campos;
+    if (!decodificarFormulario(p.cuerpo, campos)) return noValida();
+
+    Envio e;
+    e.respuestas.fill('0');
+    e.grupos.assign(ofrecidos_.size(), false);
+    bool hayCodigo = false;
+    std::array<bool, kNumItems> vistos{};
+    for (const auto& [nombre, valor] : campos) {
+        if (nombre == "codigo") {
+            if (hayCodigo) return noValida();
+            hayCodigo = true;
+            e.codigo = sinBlancos(valor);
+        } else if (nombre == "grupo") {
+            std::string cp;
+            if (!utf8ACp1252(valor, cp)) return noValida();
+            const auto it = std::find(campana_.grupos.begin(), campana_.grupos.end(), cp);
+            if (it == campana_.grupos.end()) return noValida();
+            const auto k = static_cast<std::size_t>(it - campana_.grupos.begin());
+            if (e.grupos[k]) return noValida();
+            e.grupos[k] = true;
+        } else if (const int item = itemCampo(nombre)) {
+            if (vistos[item - 1] || valor.size() != 1 || valor[0] < '0' ||
+                valor[0] > '0' + opcionesItem(item))
+                return noValida();
+            vistos[item - 1] = true;
+            e.respuestas[item - 1] = valor[0];
+        } else {
+            return noValida();
+        }
+    }
+    if (!hayCodigo) return noValida();
+
+    if (const auto espera = limitador_.espera(p.direccion, ahora); espera.count() > 0) {
+        const auto minutos = (espera.count() + 59) / 60;
+        Respuesta r = formularioDeNuevo(
+            429, e,
+            "Demasiados intentos con un código equivocado. Espere " +
+                (minutos == 1 ? std::string("1 minuto") : std::to_string(minutos) + " minutos") +
+                " y vuelva a enviar; sus respuestas siguen marcadas.");
+        r.cabeceras.emplace_back("Retry-After", std::to_string(espera.count()));
+        return r;
+    }
+    const auto codigo = codigoAceptado(e.codigo);
+    if (!codigo) {
+        limitador_.fallo(p.direccion, ahora);
+        return formularioDeNuevo(403, e,
+                                 individuales_.empty()
+                                     ? "El código no es correcto. Compruébelo y vuelva a "
+                                       "enviar; sus respuestas siguen marcadas."
+                                     : "El código no es correcto o ya se ha usado. Compruébelo "
+                                       "y vuelva a enviar; sus respuestas siguen marcadas.");
+    }
+    limitador_.acierto(p.direccion);
+
+    if (lote_.empty()) modificadoAntes_ = doc_.modificado;
+    TCuestionario* q = anadir(e);
+    if (!q)
+        return formularioDeNuevo(503, e,
+                                 "La empresa no admite más cuestionarios. Avise a quien le dio "
+                                 "el código.");
+    if (!codigo->empty()) usados_.insert(*codigo);
+    lote_.push_back({q, std::move(e), *codigo});
+    return pagina(200, gracias_);
+}
+
+TCuestionario* TRecogida::anadir(const Envio& e) {
+    TCuestionario* q = doc_.agregarCuestionario(nombreNuevoCuestionario(doc_));
+    if (!q) return nullptr;  // no identifier left
+    q->respuestas = e.respuestas;
+    for (std::size_t i = 0; i < ofrecidos_.size(); ++i)
+        if (e.grupos[i]) enlazar(*q, *ofrecidos_[i]);
+    puntuarCuestionario(*q);
+    doc_.modificado = true;
+    return q;
+}
+
+Respuesta TRecogida::formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const {
+    Marcas m;
+    m.respuestas = e.respuestas;
+    m.grupos = e.grupos;
+    m.codigo = e.codigo.size() <= kMaxCodigo ? e.codigo : std::string();
+    m.aviso = aviso;
+    return pagina(estado, paginaFormulario(datos_, &m));
+}
+
+std::vector<Respuesta> TRecogida::cerrarLote() {
+    std::vector<Respuesta> respuestas;
+    if (lote_.empty()) return respuestas;
+    std::string error;
+    try {
+        guardar_();
+    } catch (const std::exception& ex) {
+        error = ex.what();
+        if (error.empty()) error = "error";
+    }
+    std::vector<Pendiente> lote = std::move(lote_);
+    lote_.clear();
+    if (error.empty()) {
+        guardadas_ += static_cast<int>(lote.size());
+        respuestas.assign(lote.size(), pagina(200, gracias_));
+        if (alGuardar)
+            for (const auto& p : lote) alGuardar(*p.q);
+        return respuestas;
+    }
+    // Not in the file: not in the company either, or a worker told to send
+    // again would be stored twice by the next save.
+    for (std::size_t i = lote.size(); i-- > 0;) {
+        doc_.borrarCuestionario(lote[i].q);
+        if (!lote[i].codigoIndividual.empty()) usados_.erase(lote[i].codigoIndividual);
+    }
+    doc_.modificado = modificadoAntes_;
+    for (const auto& p : lote)
+        respuestas.push_back(
+            formularioDeNuevo(503, p.envio,
+                              "No se han podido guardar sus respuestas. Avise a quien le dio el "
+                              "código y vuelva a enviar dentro de un rato; sus respuestas "
+                              "siguen marcadas."));
+    if (alFallarGuardado) alFallarGuardado(error);
+    return respuestas;
+}
+
+Respuesta TRecogida::atender(const Peticion& p, Reloj::time_point ahora) {
+    Resultado r = recibir(p, ahora);
+    if (!r.pendiente) return std::move(r.respuesta);
+    return std::move(cerrarLote().back());
+}
+
+// ------------------------------------------------------------------- helpers
+
+bool igualesTiempoConstante(std::string_view a, std::string_view b) {
+    if (a.size() > kMaxCodigo || b.size() > kMaxCodigo) return false;
+    std::array<unsigned char, kMaxCodigo> x{}, y{};
+    std::memcpy(x.data(), a.data(), a.size());
+    std::memcpy(y.data(), b.data(), b.size());
+    volatile unsigned char d = a.size() == b.size() ? 0 : 1;
+    for (std::size_t i = 0; i < kMaxCodigo; ++i) d = d | (x[i] ^ y[i]);
+    return d == 0;
+}
+
+std::string codigoAleatorio(int n) {
+    std::string r;
+    while (static_cast<int>(r.size()) < n) {
+        unsigned char b[16];
+        azar(b, sizeof b);
+        for (unsigned char c : b)
+            if (c < 250 && static_cast<int>(r.size()) < n)  // 250 = 25 x 10: no digit favoured
+                r += static_cast<char>('0' + c % 10);
+    }
+    return r;
+}
+
+std::vector<std::string> codigosAleatorios(int n, int cifras) {
+    std::set<std::string> vistos;
+    std::vector<std::string> r;
+    while (static_cast<int>(r.size()) < n) {
+        std::string c = codigoAleatorio(cifras);
+        if (vistos.insert(c).second) r.push_back(std::move(c));
+    }
+    return r;
+}
+
+bool decodificarFormulario(std::string_view cuerpo,
+                           std::vector<std::pair<std::string, std::string>>& campos) {
+    campos.clear();
+    if (cuerpo.empty()) return true;
+    for (std::size_t i = 0;;) {
+        const auto fin = cuerpo.find('&', i);
+        const std::string_view par =
+            cuerpo.substr(i, fin == std::string_view::npos ? fin : fin - i);
+        const auto igual = par.find('=');
+        if (igual == std::string_view::npos) return false;
+        std::string nombre, valor;
+        if (!decodificar(par.substr(0, igual), nombre) ||
+            !decodificar(par.substr(igual + 1), valor))
+            return false;
+        campos.emplace_back(std::move(nombre), std::move(valor));
+        if (fin == std::string_view::npos) return true;
+        i = fin + 1;
+    }
+}
+
+std::string nombreNuevoCuestionario(const TKoral& doc) {
+    for (long long n = static_cast<long long>(doc.nCuestionarios) + 1;; ++n) {
+        std::string nombre = "C" + rellenarCeros(n, 6);
+        if (!doc.buscarCuestionario(nombre)) return nombre;
+    }
+}
+
+}  // namespace koral::red

@@ -1,0 +1,173 @@
+// Collecting answers on the local network: what a request gets, as plain
+// functions of the request, so that they are tested without sockets. The
+// server (ServidorRecogida) only carries requests here and responses back.
+//
+// Answers arrive as POST /enviar, application/x-www-form-urlencoded, with the
+// fields `codigo`, `grupo` (zero or more, each the exact UTF-8 name of an
+// offered group) and `r1` ... `r75` ('0' to the item's option count; '0' or
+// absent: no answer). An accepted answer becomes a new questionnaire and is
+// acknowledged only once it is in the company file.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "document/UData.h"
+#include "red/Formulario.h"
+
+namespace koral::red {
+
+using Reloj = std::chrono::steady_clock;
+
+inline constexpr std::size_t kMaxCuerpo = std::size_t{64} * 1024;  // bytes of a request body
+inline constexpr std::size_t kMaxCodigo = 64;                      // bytes of a code
+
+struct Peticion {
+    std::string metodo;  // "GET", "POST", ...
+    std::string ruta;    // the path, decoded, without the query
+    std::vector<std::pair<std::string, std::string>> cabeceras;  // names in any case
+    std::string cuerpo;
+    std::string direccion;  // the peer's address: for the guessing limit only, never stored
+};
+
+struct Respuesta {
+    int estado = 200;
+    std::string cuerpo;                                          // UTF-8 HTML, or empty
+    std::vector<std::pair<std::string, std::string>> cabeceras;  // every header but the length
+};
+
+// What a campaign offers and accepts.
+struct Campana {
+    std::string codigo;               // UTF-8, as the worker types it
+    std::vector<std::string> grupos;  // Windows-1252 names of the groups offered, as shown
+};
+
+// Slows down guessing the code: each address may get it wrong a few times;
+// after that every further mistake shuts the address out for twice as long
+// as the one before. Forgotten an hour after the last mistake.
+class TLimitador {
+public:
+    static constexpr int kLibres = 5;
+    static constexpr std::chrono::seconds kPrimeraEspera{30};
+    static constexpr std::chrono::seconds kMaximaEspera{15 * 60};
+    static constexpr std::size_t kMaxDirecciones = 4096;
+
+    // How long `direccion` must still wait before its next try (zero: it may try).
+    std::chrono::seconds espera(const std::string& direccion, Reloj::time_point ahora) const;
+    void fallo(const std::string& direccion, Reloj::time_point ahora);
+    void acierto(const std::string& direccion) { estados_.erase(direccion); }
+
+private:
+    struct Estado {
+        int fallos = 0;
+        Reloj::time_point ultimo;
+        Reloj::time_point hasta;
+    };
+    std::unordered_map<std::string, Estado> estados_;
+};
+
+// One campaign on one company. Used from one thread.
+class TRecogida {
+public:
+    // `guardar` makes the company durable (by default doc.guardarArchivo())
+    // and throws ErrorArchivo when it could not.
+    TRecogida(TKoral& doc, Campana campana, std::function<void()> guardar = {});
+
+    // Single-use codes: from now on only these are accepted, each once (the
+    // campaign code no longer is). `usados` are codes of this list already
+    // used in an earlier session.
+    void fijarCodigosIndividuales(std::vector<std::string> codigos,
+                                  const std::vector<std::string>& usados = {});
+    const std::vector<std::string>& codigosIndividuales() const { return individuales_; }
+    std::vector<std::string> codigosUsados() const;
+
+    // Handles one request. An accepted answer is added to the document and
+    // joins the batch (`pendiente`): its response may be sent only after
+    // cerrarLote(), which gives the final one.
+    struct Resultado {
+        Respuesta respuesta;
+        bool pendiente = false;
+    };
+    Resultado recibir(const Peticion& p, Reloj::time_point ahora = Reloj::now());
+
+    // Saves the batch with one write and returns, in the order received, the
+    // response each of its answers gets: the thanks page once the company
+    // file holds them; when the save failed, every one of them is taken out
+    // of the document again (its single-use code freed) and gets its form back
+    // with a 503.
+    std::vector<Respuesta> cerrarLote();
+    std::size_t pendientes() const { return lote_.size(); }
+
+    // recibir and cerrarLote in one, for one request at a time.
+    Respuesta atender(const Peticion& p, Reloj::time_point ahora = Reloj::now());
+
+    // Answers stored for good since the campaign began.
+    int guardadas() const { return guardadas_; }
+    // Called for each questionnaire once it is durable.
+    std::function<void(const TCuestionario&)> alGuardar;
+    // Called with the system's message (Windows-1252) when a save failed.
+    std::function<void(const std::string&)> alFallarGuardado;
+
+    // The blank form, as GET / serves it.
+    const std::string& formulario() const { return formulario_; }
+
+private:
+    struct Envio {
+        Respuestas respuestas;
+        std::vector<bool> grupos;  // per offered group
+        std::string codigo;        // as typed, without surrounding blanks
+    };
+    struct Pendiente {
+        TCuestionario* q;
+        Envio envio;
+        std::string codigoIndividual;  // the single-use code it took, if any
+    };
+
+    Respuesta enviar(const Peticion& p, Reloj::time_point ahora);
+    Respuesta formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const;
+    std::optional<std::string> codigoAceptado(std::string_view codigo) const;
+    TCuestionario* anadir(const Envio& e);
+
+    TKoral& doc_;
+    Campana campana_;
+    std::function<void()> guardar_;
+    std::vector<TGrupo*> ofrecidos_;  // the offered groups, in the order shown
+    std::vector<std::string> individuales_;
+    std::set<std::string> usados_;
+    TLimitador limitador_;
+    std::vector<Pendiente> lote_;
+    bool modificadoAntes_ = false;
+    int guardadas_ = 0;
+    DatosFormulario datos_;
+    std::string formulario_;
+    std::string gracias_;
+};
+
+// True when both texts are equal; the time taken depends only on their
+// lengths (at most kMaxCodigo), not on where they differ.
+bool igualesTiempoConstante(std::string_view a, std::string_view b);
+
+// A campaign code of `n` random digits (from the system's random source).
+std::string codigoAleatorio(int n = 8);
+
+// The fields of an application/x-www-form-urlencoded body, decoded, in order;
+// false when it is not well formed.
+bool decodificarFormulario(std::string_view cuerpo,
+                           std::vector<std::pair<std::string, std::string>>& campos);
+
+// `n` different codes of `cifras` random digits, for single-use codes.
+std::vector<std::string> codigosAleatorios(int n, int cifras = 8);
+
+// The name a new questionnaire takes, as the company window names one keyed
+// in ("C" and the next count in six digits), moving on past names in use.
+std::string nombreNuevoCuestionario(const TKoral& doc);
+
+}  // namespace koral::red

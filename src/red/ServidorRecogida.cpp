@@ -1,0 +1,255 @@
+#include "red/ServidorRecogida.h"
+
+#include <QHash>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+#include <QtHttpServer/QAbstractHttpServer>
+
+#include "platform/Texto.h"
+
+namespace koral::red {
+
+// Qt HttpServer reads and parses the requests; every one comes here whole.
+class TServidorRecogida::Http : public QAbstractHttpServer {
+public:
+    explicit Http(TServidorRecogida* servidor) : QAbstractHttpServer(servidor), s_(servidor) {}
+    static QHttpServerResponder respondedor(const QHttpServerRequest& p, QTcpSocket* socket) {
+        return makeResponder(p, socket);
+    }
+
+protected:
+    bool handleRequest(const QHttpServerRequest& p, QTcpSocket* socket) override {
+        return s_->atender(p, socket);
+    }
+    void missingHandler(const QHttpServerRequest&, QTcpSocket* socket) override { socket->abort(); }
+
+private:
+    TServidorRecogida* s_;
+};
+
+// Qt HttpServer 6.4 puts no bound on connections, request sizes or time: the
+// listening socket does, before and while the library reads a request.
+class TServidorRecogida::Guardia : public QTcpServer {
+public:
+    explicit Guardia(const LimitesConexion& l) : limites_(l) {}
+    ~Guardia() override {
+        // Their counts are given back while the counters still exist.
+        qDeleteAll(findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly));
+    }
+
+    // Gives a connection that has had its response another full term.
+    void reanudarPlazo(QTcpSocket* s) const {
+        if (auto* t = s->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+            t->start(limites_.plazoMs);
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        auto* s = new QTcpSocket(this);
+        if (!s->setSocketDescriptor(descriptor)) {
+            delete s;
+            return;
+        }
+        const QString dir = s->peerAddress().toString();
+        if (abiertas_ >= limites_.conexiones ||
+            porDireccion_.value(dir) >= limites_.conexionesPorDireccion) {
+            rechazar(s, "503 Service Unavailable\r\nRetry-After: 5");
+            return;
+        }
+        ++abiertas_;
+        ++porDireccion_[dir];
+        new Cuenta(s, this, dir);
+        auto* plazo = new QTimer(s);
+        plazo->setSingleShot(true);
+        connect(plazo, &QTimer::timeout, s, [s] {
+            s->abort();
+            s->deleteLater();
+        });
+        plazo->start(limites_.plazoMs);
+        // Runs before the library's reading of the same bytes (connected first).
+        s->setReadBufferSize(static_cast<qint64>(limites_.bytesPorConexion) + 1);
+        auto leidos = std::make_shared<std::size_t>(0);
+        connect(s, &QTcpSocket::readyRead, s, [this, s, leidos] {
+            *leidos += static_cast<std::size_t>(s->bytesAvailable());
+            if (*leidos <= limites_.bytesPorConexion) return;
+            disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
+            rechazar(s, "400 Bad Request");
+        });
+        addPendingConnection(s);
+    }
+
+private:
+    // Counts a connection for as long as its socket lives. A child object,
+    // not a signal: the library cuts every signal of a socket whose request
+    // it cannot parse.
+    class Cuenta : public QObject {
+    public:
+        Cuenta(QTcpSocket* s, Guardia* g, QString dir) : QObject(s), g_(g), dir_(std::move(dir)) {}
+        ~Cuenta() override {
+            --g_->abiertas_;
+            if (--g_->porDireccion_[dir_] <= 0) g_->porDireccion_.remove(dir_);
+        }
+
+    private:
+        Guardia* g_;
+        QString dir_;
+    };
+
+    void rechazar(QTcpSocket* s, const char* estado) {
+        s->write(QByteArray("HTTP/1.1 ") + estado +
+                 "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        s->disconnectFromHost();
+        connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
+        QTimer::singleShot(2000, s, [s] {
+            s->abort();
+            s->deleteLater();
+        });
+    }
+
+    LimitesConexion limites_;
+    int abiertas_ = 0;
+    QHash<QString, int> porDireccion_;
+};
+
+TServidorRecogida::TServidorRecogida(TKoral& doc, Campana campana, std::function<void()> guardar,
+                                     QObject* parent)
+    : QObject(parent), recogida_(doc, std::move(campana), std::move(guardar)) {
+    recogida_.alGuardar = [this](const TCuestionario& q) {
+        emit respuestaGuardada(q.id, QString::fromStdString(cp1252AUtf8(q.nombre)));
+    };
+    recogida_.alFallarGuardado = [this](const std::string& m) {
+        emit guardadoFallido(QString::fromStdString(cp1252AUtf8(m)));
+    };
+}
+
+TServidorRecogida::~TServidorRecogida() {
+    terminar();
+}
+
+bool TServidorRecogida::iniciar(const QHostAddress& direccion, quint16 puerto, QString* error) {
+    const auto fallar = [error](const QString& texto) {
+        if (error) *error = texto;
+        return false;
+    };
+    if (activo()) return fallar(QStringLiteral("El servidor ya está en marcha."));
+    if (direccion.isNull() || direccion == QHostAddress::Any ||
+        direccion == QHostAddress::AnyIPv4 || direccion == QHostAddress::AnyIPv6)
+        return fallar(QStringLiteral("Elija la dirección de una sola interfaz de red."));
+    auto guardia = std::make_unique<Guardia>(limites);
+    // Many workers may connect at the same moment.
+    guardia->setListenBacklogSize(256);
+    if (!guardia->listen(direccion, puerto)) return fallar(guardia->errorString());
+    auto* http = new Http(this);
+    puerto_ = guardia->serverPort();
+    direccion_ = direccion;
+    guardia_ = guardia.get();
+    http->bind(guardia.release());  // now the server's child
+    http_ = http;
+    return true;
+}
+
+bool TServidorRecogida::activo() const {
+    return guardia_ && guardia_->isListening();
+}
+
+QString TServidorRecogida::url() const {
+    const QString ip = direccion_.protocol() == QAbstractSocket::IPv6Protocol
+                           ? "[" + direccion_.toString() + "]"
+                           : direccion_.toString();
+    return QStringLiteral("http://%1:%2/").arg(ip).arg(puerto_);
+}
+
+void TServidorRecogida::terminar() {
+    if (guardia_) guardia_->close();
+    if (!enEspera_.empty()) cerrarLote();
+    if (http_) {
+        // What the sockets still hold goes to the system, which sends it on
+        // after they are closed.
+        if (guardia_)
+            for (QTcpSocket* s : guardia_->findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly))
+                if (s->state() == QAbstractSocket::ConnectedState) s->flush();
+        http_->deleteLater();
+        http_ = nullptr;
+        guardia_ = nullptr;
+    }
+}
+
+bool TServidorRecogida::atender(const QHttpServerRequest& peticion, QTcpSocket* socket) {
+    // One request per connection: nothing more is read from it.
+    disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    Peticion p;
+    switch (peticion.method()) {
+        case QHttpServerRequest::Method::Get:
+            p.metodo = "GET";
+            break;
+        case QHttpServerRequest::Method::Post:
+            p.metodo = "POST";
+            break;
+        default:
+            p.metodo = "OTRO";
+    }
+    p.ruta = peticion.url().path(QUrl::FullyDecoded).toStdString();
+    for (const auto& [nombre, valor] : peticion.headers())
+        p.cabeceras.emplace_back(nombre.toStdString(), valor.toStdString());
+    p.cuerpo = peticion.body().toStdString();
+    p.direccion = peticion.remoteAddress().toString().toStdString();
+    TRecogida::Resultado r = recogida_.recibir(p);
+    if (!r.pendiente) {
+        responder(peticion, socket, r.respuesta);
+        return true;
+    }
+    // Answered once saved, together with whatever else arrives meanwhile.
+    enEspera_.push_back({socket, &peticion});
+    if (!loteProgramado_) {
+        loteProgramado_ = true;
+        QTimer::singleShot(0, this, &TServidorRecogida::cerrarLote);
+    }
+    return true;
+}
+
+void TServidorRecogida::responder(const QHttpServerRequest& peticion, QTcpSocket* socket,
+                                  const Respuesta& r) {
+    if (socket->state() != QAbstractSocket::ConnectedState) return;
+    QHttpServerResponder res = Http::respondedor(peticion, socket);
+    res.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(r.estado));
+    for (const auto& [nombre, valor] : r.cabeceras)
+        res.writeHeader(QByteArray::fromStdString(nombre), QByteArray::fromStdString(valor));
+    res.writeHeader("Content-Length", QByteArray::number(static_cast<qsizetype>(r.cuerpo.size())));
+    res.writeHeader("Connection", "close");
+    res.writeBody(r.cuerpo.data(), static_cast<qint64>(r.cuerpo.size()));
+    socket->disconnectFromHost();
+    if (guardia_) guardia_->reanudarPlazo(socket);
+}
+
+void TServidorRecogida::cerrarLote() {
+    loteProgramado_ = false;
+    if (enEspera_.empty()) return;
+    const std::vector<EnEspera> espera = std::move(enEspera_);
+    enEspera_.clear();
+    const int antes = recogida_.guardadas();
+    const std::vector<Respuesta> respuestas = recogida_.cerrarLote();
+    for (std::size_t i = 0; i < espera.size() && i < respuestas.size(); ++i)
+        if (espera[i].socket) responder(*espera[i].peticion, espera[i].socket, respuestas[i]);
+    if (recogida_.guardadas() != antes) emit recibidasCambiadas(recogida_.guardadas());
+}
+
+std::vector<InterfazRed> interfacesLocales() {
+    std::vector<InterfazRed> r;
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        const auto f = i.flags();
+        if (!(f & QNetworkInterface::IsUp) || !(f & QNetworkInterface::IsRunning) ||
+            (f & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& e : i.addressEntries())
+            if (e.ip().protocol() == QAbstractSocket::IPv4Protocol)
+                r.push_back({i.humanReadableName(), e.ip()});
+    }
+    return r;
+}
+
+}  // namespace koral::red
