@@ -1,0 +1,264 @@
+// The answers collected on the local network, request by request, without
+// sockets: what is accepted, refused and malformed, and that an answer is
+// acknowledged only once the company file (in memory here) holds it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "method/Puntuacion.h"
+#include "platform/Fecha.h"
+#include "platform/Texto.h"
+#include "red/Recogida.h"
+#include "support/ArchivosMemoria.h"
+
+using namespace koral;
+using namespace koral::red;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kRuta = "/e/empresa.kr2";
+const std::string kTurno = "Turno <noche> & \"B\" 'C'";
+const std::string kTurnoForm = "Turno+%3Cnoche%3E+%26+%22B%22+%27C%27";
+const Reloj::time_point t0 = Reloj::time_point{} + 10h;
+
+std::size_t contar(const std::string& texto, const std::string& trozo) {
+    std::size_t n = 0;
+    for (auto k = texto.find(trozo); k != std::string::npos; k = texto.find(trozo, k + 1)) ++n;
+    return n;
+}
+
+struct Recogida : ::testing::Test {
+    Recogida() {
+        fijarFechaHoy(45000);
+        doc.iniciarEmpresa("Talleres <S.A.> & \"Hijos\"");
+        doc.agregarGrupo(kTurno);
+        doc.agregarGrupo("Almacén"_cp);
+        doc.agregarGrupo("Oficina");  // not offered
+        doc.archivo = kRuta;
+        doc.guardarArchivo();
+        antes = fs.archivos.at(kRuta);
+        r = std::make_unique<TRecogida>(doc, Campana{"123456", {kTurno, "Almacén"_cp}});
+    }
+    ~Recogida() override { fijarFechaHoy(std::nullopt); }
+
+    static Peticion post(std::string cuerpo, std::string direccion = "10.0.0.2",
+                         std::string tipo = "application/x-www-form-urlencoded") {
+        Peticion p{"POST", "/enviar", {}, std::move(cuerpo), std::move(direccion)};
+        if (!tipo.empty()) p.cabeceras.emplace_back("content-type", tipo);
+        return p;
+    }
+    Respuesta enviar(std::string cuerpo, std::string direccion = "10.0.0.2",
+                     Reloj::time_point t = t0) {
+        return r->atender(post(std::move(cuerpo), std::move(direccion)), t);
+    }
+    // The company as a later session reads it from its file.
+    std::unique_ptr<TKoral> leida() {
+        auto d = std::make_unique<TKoral>();
+        d->leerArchivo(kRuta);
+        return d;
+    }
+    void nadaGuardado() {
+        EXPECT_EQ(doc.cuestionarios.size(), 0u);
+        EXPECT_EQ(fs.archivos.at(kRuta), antes);
+        EXPECT_EQ(r->pendientes(), 0u);
+    }
+
+    prueba::ArchivosMemoria fs;
+    TKoral doc;
+    std::string antes;
+    std::unique_ptr<TRecogida> r;
+};
+
+}  // namespace
+
+TEST_F(Recogida, TheFormHoldsEveryItemAndEscapesTheCompanysNames) {
+    const Respuesta f = r->atender({"GET", "/", {}, "", "10.0.0.2"}, t0);
+    ASSERT_EQ(f.estado, 200);
+    const std::string& h = f.cuerpo;
+    EXPECT_EQ(contar(h, "<fieldset>"), 76u);                // the groups, then the 75 items
+    EXPECT_EQ(contar(h, "type=\"radio\""), 289u + 75u);     // options, and "sin respuesta" per item
+    EXPECT_EQ(contar(h, " for=\""), 289u + 75u + 2u + 1u);  // and the code's
+    EXPECT_EQ(contar(h, "<h2>"), 9u + 1u);                  // block headings, and the instructions'
+    EXPECT_NE(h.find("<h2>En su trabajo, ¿con qué frecuencia tiene que...?</h2>"),
+              std::string::npos);
+    EXPECT_NE(h.find("<legend>9. ¿Cómo calificaría la cantidad de información <em>(datos, "
+                     "documentos, instrucciones, señales...)</em> que tiene que manejar"),
+              std::string::npos);
+    EXPECT_NE(h.find("name=\"r75\" value=\"5\"> hay conflictos y enfrentamientos frecuentes"),
+              std::string::npos)
+        << "the last option of the last item";
+    EXPECT_NE(h.find("value=\"Turno &lt;noche&gt; &amp; &quot;B&quot; &#39;C&#39;\"> Turno "
+                     "&lt;noche&gt; &amp; &quot;B&quot; &#39;C&#39;</label>"),
+              std::string::npos);
+    EXPECT_NE(h.find("Talleres &lt;S.A.&gt; &amp; &quot;Hijos&quot;"), std::string::npos);
+    EXPECT_NE(h.find("value=\"Almacén\""), std::string::npos);
+    EXPECT_EQ(h.find("Oficina"), std::string::npos);
+    EXPECT_EQ(h.find("<noche>"), std::string::npos);
+    // Nothing from outside: no script, no link, no address but its own form's.
+    EXPECT_EQ(h.find("<script"), std::string::npos);
+    EXPECT_EQ(h.find("src="), std::string::npos);
+    EXPECT_EQ(h.find("http"), std::string::npos);
+    EXPECT_EQ(contar(h, "action="), 1u);
+    bool sinCache = false, csp = false;
+    for (const auto& [n, v] : f.cabeceras) {
+        sinCache |= n == "Cache-Control" && v == "no-store";
+        csp |= n == "Content-Security-Policy" && v.rfind("default-src 'none';", 0) == 0;
+    }
+    EXPECT_TRUE(sinCache && csp);
+}
+
+TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
+    doc.agregarCuestionario("C000002");  // a name in use is passed over
+    antes = fs.archivos.at(kRuta);
+    std::vector<std::string> avisados;
+    r->alGuardar = [&](const TCuestionario& q) { avisados.push_back(q.nombre); };
+
+    const auto p =
+        post("r1=5&codigo=+123456+&grupo=" + kTurnoForm + "&grupo=Almac%C3%A9n&r2=4&r3=0&r75=5",
+             "10.0.0.2", "application/x-www-form-urlencoded; charset=UTF-8");
+    TRecogida::Resultado pendiente = r->recibir(p, t0);
+    EXPECT_TRUE(pendiente.pendiente);
+    EXPECT_EQ(fs.archivos.at(kRuta), antes) << "not saved yet, so not acknowledged yet";
+    const auto respuestas = r->cerrarLote();
+    ASSERT_EQ(respuestas.size(), 1u);
+    EXPECT_EQ(respuestas[0].estado, 200);
+    EXPECT_NE(respuestas[0].cuerpo.find("Sus respuestas se han guardado."), std::string::npos);
+
+    const auto d = leida();
+    const TCuestionario* q = d->buscarCuestionario("C000003");
+    ASSERT_NE(q, nullptr);
+    std::string esperadas(75, '0');
+    esperadas[0] = '5';
+    esperadas[1] = '4';
+    esperadas[74] = '5';
+    EXPECT_EQ(std::string(q->respuestas.data(), 75), esperadas);
+    ASSERT_EQ(q->grupos.size(), 2u);
+    EXPECT_EQ(q->grupos[0]->nombre, kTurno);
+    EXPECT_EQ(q->grupos[1]->nombre, "Almacén"_cp);
+    EXPECT_EQ(q->fecha, 45000);
+    Puntuaciones p2{};
+    EXPECT_EQ(q->sinRespuesta, puntuarRespuestas(esperadas.data(), p2));
+    EXPECT_EQ(doc.buscarCuestionario("C000003")->puntuaciones, p2);
+    EXPECT_FALSE(doc.modificado);
+    EXPECT_EQ(r->guardadas(), 1);
+    EXPECT_EQ(avisados, std::vector<std::string>{"C000003"});
+
+    // Two at once are saved with one write.
+    const int temporales = fs.temporales;
+    EXPECT_TRUE(r->recibir(post("codigo=123456&r1=1"), t0).pendiente);
+    EXPECT_TRUE(r->recibir(post("codigo=123456", "10.0.0.3"), t0).pendiente);
+    const auto dos = r->cerrarLote();
+    ASSERT_EQ(dos.size(), 2u);
+    EXPECT_EQ(dos[0].estado + dos[1].estado, 400);
+    EXPECT_EQ(fs.temporales, temporales + 1);
+    EXPECT_EQ(leida()->cuestionarios.size(), 4u);
+    EXPECT_EQ(r->guardadas(), 3);
+}
+
+TEST_F(Recogida, AWrongCodeIsRefusedAndGuessingIsSlowedDownPerAddress) {
+    for (int i = 0; i < TLimitador::kLibres + 1; ++i) {
+        const Respuesta m =
+            enviar("codigo=654321&r1=5&grupo=Almac%C3%A9n", "10.0.0.9", t0 + 1s * i);
+        EXPECT_EQ(m.estado, 403);
+        // The worker's answers come back marked, the code to be corrected.
+        EXPECT_NE(m.cuerpo.find("El código no es correcto."), std::string::npos);
+        EXPECT_NE(m.cuerpo.find("name=\"r1\" value=\"5\" checked>"), std::string::npos);
+        EXPECT_NE(m.cuerpo.find("value=\"Almacén\" checked>"), std::string::npos);
+        EXPECT_NE(m.cuerpo.find("value=\"654321\""), std::string::npos);
+    }
+    nadaGuardado();
+    // Shut out now, the right code too; another address is not.
+    const Respuesta espera = enviar("codigo=123456", "10.0.0.9", t0 + 10s);
+    EXPECT_EQ(espera.estado, 429);
+    EXPECT_NE(espera.cuerpo.find("Espere 1 minuto"), std::string::npos);
+    EXPECT_EQ(espera.cabeceras.back(), (std::pair<std::string, std::string>{"Retry-After", "25"}));
+    EXPECT_EQ(doc.cuestionarios.size(), 0u);
+    EXPECT_EQ(enviar("codigo=123456", "10.0.0.10", t0 + 10s).estado, 200);
+    // Each mistake after the wait shuts it out twice as long.
+    EXPECT_EQ(enviar("codigo=1", "10.0.0.9", t0 + 36s).estado, 403);
+    EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 95s).estado, 429);
+    EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 97s).estado, 200);
+    EXPECT_EQ(doc.cuestionarios.size(), 2u);
+
+    EXPECT_TRUE(igualesTiempoConstante("123456", "123456"));
+    EXPECT_FALSE(igualesTiempoConstante("12345", "123456"));
+    EXPECT_FALSE(igualesTiempoConstante("1234567", "123456"));
+    EXPECT_FALSE(igualesTiempoConstante(std::string(65, '1'), std::string(65, '1')));
+    const std::string c = codigoAleatorio();
+    EXPECT_EQ(c.size(), 8u);
+    EXPECT_EQ(c.find_first_not_of("0123456789"), std::string::npos);
+}
+
+TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
+    const char* cuerpos[] = {
+        "codigo=123456&r2=5",  // item 2 has four options
+        "codigo=123456&r1=a",
+        "codigo=123456&r1=12",
+        "codigo=123456&r1=",
+        "codigo=123456&r76=1",
+        "codigo=123456&r0=1",
+        "codigo=123456&r01=1",
+        "codigo=123456&r1=1&r1=2",
+        "codigo=123456&codigo=123456",
+        "codigo=123456&grupo=Oficina",  // a group not offered
+        "codigo=123456&grupo=Nadie",
+        "codigo=123456&grupo=Almac%C3%A9n&grupo=Almac%C3%A9n",
+        "codigo=123456&grupo=%FF",  // not UTF-8
+        "codigo=123456&r1=%4",
+        "codigo=123456&r1=%G1",
+        "codigo=123456&&r1=1",
+        "codigo=123456&r1",
+        "codigo=123456&otro=1",
+        "r1=1",
+        "",
+    };
+    for (const char* c : cuerpos) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(enviar(c).estado, 400);
+        nadaGuardado();
+    }
+    EXPECT_EQ(enviar("codigo=123456&r1=1&" + std::string(kMaxCuerpo, '0')).estado, 400);
+    for (const char* tipo : {"", "text/plain", "application/x-www-form-urlencoded; charset=latin1",
+                             "multipart/form-data"}) {
+        SCOPED_TRACE(tipo);
+        EXPECT_EQ(r->atender(post("codigo=123456&r1=1", "10.0.0.2", tipo), t0).estado, 400);
+    }
+    EXPECT_EQ(r->atender({"GET", "/enviar", {}, "", "10.0.0.2"}, t0).estado, 405);
+    EXPECT_EQ(r->atender({"POST", "/", {}, "", "10.0.0.2"}, t0).estado, 405);
+    EXPECT_EQ(r->atender({"GET", "/../empresa.kr2", {}, "", "10.0.0.2"}, t0).estado, 404);
+    EXPECT_EQ(r->atender({"GET", "/favicon.ico", {}, "", "10.0.0.2"}, t0).estado, 404);
+    nadaGuardado();
+    // None of it counted as a guess at the code.
+    EXPECT_EQ(enviar("codigo=123456").estado, 200);
+}
+
+TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
+    std::vector<std::string> fallos;
+    r->alFallarGuardado = [&](const std::string& m) { fallos.push_back(m); };
+    r->fijarCodigosIndividuales({"33333333", "11111111", "22222222"}, {"22222222", "99"});
+    EXPECT_NE(r->formulario().find("Código individual"), std::string::npos);
+    EXPECT_EQ(enviar("codigo=123456").estado, 403) << "the campaign's code no longer serves";
+    EXPECT_EQ(enviar("codigo=22222222").estado, 403) << "used in an earlier session";
+
+    fs.fallarAlCrear = true;
+    EXPECT_TRUE(r->recibir(post("codigo=11111111&r1=2"), t0).pendiente);
+    EXPECT_TRUE(r->recibir(post("codigo=33333333&r2=2"), t0).pendiente);
+    const auto respuestas = r->cerrarLote();
+    ASSERT_EQ(respuestas.size(), 2u);
+    for (const Respuesta& m : respuestas) {
+        EXPECT_EQ(m.estado, 503);
+        EXPECT_NE(m.cuerpo.find("No se han podido guardar sus respuestas."), std::string::npos);
+    }
+    EXPECT_NE(respuestas[1].cuerpo.find("name=\"r2\" value=\"2\" checked>"), std::string::npos);
+    EXPECT_EQ(fallos.size(), 1u);
+    nadaGuardado();
+    EXPECT_FALSE(doc.modificado);
+    EXPECT_EQ(r->guardadas(), 0);
+
+    fs.fallarAlCrear = false;
+    EXPECT_EQ(enviar("codigo=11111111&r1=2").estado, 200);
+    EXPECT_EQ(enviar("codigo=11111111&r1=2").estado, 403) << "each code once";
+    EXPECT_EQ(leida()->cuestionarios.size(), 1u);
+    EXPECT_EQ(r->codigosUsados(), (std::vector<std::string>{"11111111", "22222222"}));
+}
