@@ -75,6 +75,9 @@ void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
 
 void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion) {
     frame.ordenes.exportarDatos = [&frame](TKoral& doc) { Exportardatos(frame, doc); };
+    frame.ordenes.exportarPuntuaciones = [&frame](TKoral& doc) {
+        ExportarPuntuaciones(frame, doc);
+    };
     frame.ordenes.importaDatos = [&frame, &impresion](TKoral& doc) {
         // One window per import, released when it closes.
         TfrmPaso paso(

@@ -210,6 +210,7 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     Importardatosanteriores1->setEnabled(bool(o.importaDatos));
     CExportButton->setEnabled(bool(o.exportarDatos));
     Exportardatos1->setEnabled(bool(o.exportarDatos));
+    Exportarpuntuaciones1->setEnabled(bool(o.exportarPuntuaciones));
     GPrintButton->setEnabled(bool(o.imprimirGrupos));
     ImpGrupos1->setEnabled(bool(o.imprimirGrupos));
     CPrintButton->setEnabled(bool(o.imprimirCuestionario));
@@ -245,6 +246,9 @@ void TChildWin::crearMenus() {
                                 &TChildWin::Impcuestvacio1Click);
     Exportardatos1 =
         crearOrden(mnuArchivo, "Exportardatos1", "Exportar datos", &TChildWin::Exportardatos1Click);
+    Exportarpuntuaciones1 =
+        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar puntuaciones ...",
+                   &TChildWin::Exportarpuntuaciones1Click);
     mnuArchivo->addSeparator();
     Salir1 = crearOrden(mnuArchivo, "Salir1", "&Salir", &TChildWin::Salir1Click);
 
@@ -641,6 +645,10 @@ void TChildWin::Exportardatos1Click() {
 }
 
 // --- Profiles ---
+
+void TChildWin::Exportarpuntuaciones1Click() {
+    if (doc_ && frame_.ordenes.exportarPuntuaciones) frame_.ordenes.exportarPuntuaciones(*doc_);
+}
 
 void TChildWin::PNewButtonClick() {
     if (!doc_ || !frame_.ordenes.editarPerfil) return;

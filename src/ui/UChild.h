@@ -36,6 +36,7 @@ struct TOrdenesExternas {
     std::function<void(TKoral&, TGrupo&)> verGrupo;
     std::function<void(TKoral&)> importaDatos;
     std::function<void(TKoral&)> exportarDatos;
+    std::function<void(TKoral&)> exportarPuntuaciones;
     std::function<void(TKoral&)> imprimirInforme;
     std::function<void(TKoral&)> imprimirGrupos;
     std::function<void(TCuestionario&)> imprimirCuestionario;
@@ -100,6 +101,7 @@ private:
     void ImpCuestionario1Click();
     void Importardatosanteriores1Click();
     void Exportardatos1Click();
+    void Exportarpuntuaciones1Click();
     void PNewButtonClick();
     void PModifyButtonClick();
     void PDeleteButtonClick();
@@ -145,6 +147,7 @@ private:
     QAction* Importardatosanteriores1;
     QAction* Impcuestvacio1;
     QAction* Exportardatos1;
+    QAction* Exportarpuntuaciones1;
     QAction* Salir1;
     QAction* Imprimirinforme1;
     QAction* ImpGrupos1;

@@ -667,8 +667,9 @@ private slots:
              {"GVerButton", "GPrintButton", "CNewButton", "CModifyButton", "CImportButton",
               "CExportButton", "CPrintButton", "PNewButton", "PModifyButton", "PPrintButton"})
             QVERIFY2(!boton(w, n)->isEnabled(), n);
-        for (const char* n : {"Importardatosanteriores1", "Exportardatos1", "Impcuestvacio1",
-                              "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1"})
+        for (const char* n :
+             {"Importardatosanteriores1", "Exportardatos1", "Exportarpuntuaciones1",
+              "Impcuestvacio1", "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1"})
             QVERIFY2(!orden(w, n)->isEnabled(), n);
         for (const char* n :
              {"GNewButton", "GModifyButton", "GDeleteButton", "CDeleteButton", "PDeleteButton"})
@@ -741,10 +742,11 @@ private slots:
         QStringList archivo;
         for (QAction* a : control<QMenu>(*w, "mnuArchivo")->actions())
             archivo << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
-                                       "Cambiar nombre &Empresa", "-", "Cerrar", "-",
-                                       "Importar datos anteriores", "Imp. cuest. vacio",
-                                       "Exportar datos", "-", "&Salir"}));
+        QCOMPARE(archivo,
+                 QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
+                              "Cambiar nombre &Empresa", "-", "Cerrar", "-",
+                              "Importar datos anteriores", "Imp. cuest. vacio", "Exportar datos",
+                              "Exportar puntuaciones ...", "-", "&Salir"}));
         QStringList informes;
         for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions()) informes << a->text();
         QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. Grupos", "Imp. Cuestionario",
