@@ -97,8 +97,8 @@ TMiembros<Propio, Otro>::TMiembros(QObject* padre) {
 
 template <class Propio, class Otro>
 void TMiembros<Propio, Otro>::marcar() {
-    // The links are stored in the company file: a move is a change to save,
-    // whether the editor is then accepted or cancelled.
+    // The links are stored in the company file: a move is a change to save.
+    // An editor that is cancelled puts the links and this mark back.
     doc_->modificado = true;
 }
 
