@@ -29,11 +29,13 @@ add_library(koral_qt STATIC
   ui/Diferencias.cpp
   ui/Editores.cpp
   ui/Iconos.cpp
+  ui/ImagenGrafico.cpp
   ui/ImpresionVentanas.cpp
   ui/Intercambio.cpp
   ui/ListaRegistros.cpp
   ui/SelectorGrupos.cpp
   ui/UChild.cpp
+  ui/UComparar.cpp
   ui/UCuestionario.cpp
   ui/UDialogs.cpp
   ui/UGrupo.cpp

@@ -1,0 +1,82 @@
+// "Comparar perfiles": several profiles side by side, on one chart and in one
+// table, each against a reference profile; profiles of another company file
+// (an earlier year's assessment) can join them.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/UData.h"
+#include "reports/Comparacion.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace koral {
+
+class TfrmComparar : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmComparar(QWidget* parent = nullptr);
+    ~TfrmComparar() override;
+
+    // Shows the window modally on `perfiles` of `doc`; the other companies
+    // read meanwhile are released when it closes.
+    void compararPerfiles(TKoral& doc, const std::vector<TPerfil*>& perfiles);
+    // The opening that compararPerfiles does before showing: every profile
+    // computed, the reference by default, chart and table filled.
+    void abrir(TKoral& doc, const std::vector<TPerfil*>& perfiles);
+
+    // The frame's printing of a comparison; "Imprimir" stays disabled
+    // without it. `leidos` are the other company files read, which no
+    // output may replace.
+    std::function<void(const TComparacion&, const std::string& empresa,
+                       const std::vector<std::string>& leidos)>
+        imprimir;
+
+    const TComparacion& comparacion() const { return comparacion_; }
+    // The chart as last drawn.
+    const QImage& imagen() const { return imagen_; }
+    static constexpr int kAnchoGrafico = 520;
+    static constexpr int kAltoGrafico = 300;  // the legend's lines come on top
+
+private:
+    void btnCalcularClick();
+    void btnImprimirClick();
+    void btnCopiarClick();
+    void btnGuardarImagenClick();
+    void btnAnadirClick();
+    // The figures again for the reference chosen, and everything shown.
+    void comparar();
+    void dibujarGrafico();
+    void llenarTabla();
+    void soltar();
+
+    QComboBox* cbReferencia;
+    QLabel* Image1;
+    QTableWidget* tblCifras;
+    QLabel* lblAnonimato;
+    QPushButton* btnImprimir;
+
+    TKoral* doc_ = nullptr;
+    std::vector<TPerfilComparado> perfiles_;
+    struct Calculo {
+        TKoral* documento;  // the company the profile is computed on
+        TPerfil* perfil;
+    };
+    std::vector<Calculo> calculos_;  // in the order of perfiles_
+    // Other companies, read only: kept while their profiles are shown and
+    // never written.
+    std::vector<std::unique_ptr<TKoral>> otras_;
+    std::vector<std::string> leidos_;  // their files, in the order of otras_
+    TComparacion comparacion_;
+    QImage imagen_;
+};
+
+}  // namespace koral
