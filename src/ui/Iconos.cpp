@@ -99,6 +99,18 @@ QIcon iconoHerramienta(Dibujo d) {
         case Dibujo::Exportar:
             flecha(p, false, QColor(20, 140, 40));
             break;
+        case Dibujo::Comparar:
+            // Two profiles' lines over the same axes.
+            p.setPen(QPen(QColor(70, 70, 70), 1));
+            p.drawPolyline(QPolygonF()
+                           << QPointF(2.5, 2) << QPointF(2.5, 17.5) << QPointF(18, 17.5));
+            p.setPen(QPen(QColor(30, 100, 200), 2));
+            p.drawPolyline(QPolygonF()
+                           << QPointF(4, 14) << QPointF(8, 7) << QPointF(12, 11) << QPointF(17, 4));
+            p.setPen(QPen(QColor(220, 110, 20), 2));
+            p.drawPolyline(QPolygonF()
+                           << QPointF(4, 8) << QPointF(8, 13) << QPointF(12, 5) << QPointF(17, 10));
+            break;
     }
     p.end();
     return QIcon(lienzo);

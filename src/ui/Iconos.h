@@ -5,7 +5,16 @@
 
 namespace koral {
 
-enum class Dibujo { Nuevo, Modificar, Estructura, Eliminar, Imprimir, Importar, Exportar };
+enum class Dibujo {
+    Nuevo,
+    Modificar,
+    Estructura,
+    Eliminar,
+    Imprimir,
+    Importar,
+    Exportar,
+    Comparar
+};
 
 QIcon iconoHerramienta(Dibujo d);
 

@@ -180,6 +180,8 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
                                &TChildWin::PDeleteButtonClick);
     PPrintButton = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
                               &TChildWin::Impperfil1Click);
+    PCompareButton = crearBoton(tira, 84, "PCompareButton", "Comparar perfiles",
+                                int(Dibujo::Comparar), &TChildWin::PCompareButtonClick);
 
     // The keyboard alone reaches every button: Alt with a letter, shown in
     // its tool tip. A, I, V and Y open the frame's menus. As window
@@ -188,7 +190,7 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
         {GNewButton, 'G'},    {GModifyButton, 'R'}, {GVerButton, 'E'},    {GDeleteButton, 'B'},
         {GPrintButton, 'L'},  {CNewButton, 'N'},    {CModifyButton, 'M'}, {CImportButton, 'T'},
         {CExportButton, 'X'}, {CDeleteButton, 'S'}, {CPrintButton, 'U'},  {PNewButton, 'P'},
-        {PModifyButton, 'O'}, {PDeleteButton, 'Q'}, {PPrintButton, 'K'}};
+        {PModifyButton, 'O'}, {PDeleteButton, 'Q'}, {PPrintButton, 'K'},  {PCompareButton, 'C'}};
     for (const auto& [boton, letra] : teclas) {
         boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
         boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
@@ -217,6 +219,9 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     ImpCuestionario1->setEnabled(bool(o.imprimirCuestionario));
     PPrintButton->setEnabled(bool(o.imprimirPerfil));
     Impperfil1->setEnabled(bool(o.imprimirPerfil));
+    PCompareButton->setEnabled(bool(o.compararPerfiles));
+    Compararperfiles1->setEnabled(bool(o.compararPerfiles));
+    Informeevaluacion1->setEnabled(bool(o.imprimirEvaluacion));
     Imprimirinforme1->setEnabled(bool(o.imprimirInforme));
     Impcuestvacio1->setEnabled(bool(o.imprimirCuestVacio));
 
@@ -260,6 +265,11 @@ void TChildWin::crearMenus() {
     ImpCuestionario1 = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. Cuestionario",
                                   &TChildWin::ImpCuestionario1Click);
     Impperfil1 = crearOrden(mnuInformes, "Impperfil1", "Imp. Perfil", &TChildWin::Impperfil1Click);
+    mnuInformes->addSeparator();
+    Compararperfiles1 = crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles",
+                                   &TChildWin::PCompareButtonClick);
+    Informeevaluacion1 = crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación",
+                                    &TChildWin::Informeevaluacion1Click);
 }
 
 QAction* TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto,
@@ -701,10 +711,28 @@ void TChildWin::Impperfil1Click() {
     frame_.ordenes.imprimirPerfil(perfil);
 }
 
+void TChildWin::PCompareButtonClick() {
+    if (!doc_ || !frame_.ordenes.compararPerfiles) return;
+    // The selected profiles as the list shows them; the current one alone
+    // when none is selected (it can still be set against another year's).
+    QModelIndexList filas = lstPerfiles->selectionModel()->selectedRows();
+    std::sort(filas.begin(), filas.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<TPerfil*> perfiles;
+    for (const QModelIndex& i : filas) perfiles.push_back(modeloPerfiles_->registro(i.row()));
+    if (perfiles.empty() && filaActual(lstPerfiles) >= 0)
+        perfiles.push_back(modeloPerfiles_->registro(filaActual(lstPerfiles)));
+    if (!perfiles.empty()) frame_.ordenes.compararPerfiles(*doc_, perfiles);
+}
+
 // --- Company ---
 
 void TChildWin::Imprimirinforme1Click() {
     if (doc_ && frame_.ordenes.imprimirInforme) frame_.ordenes.imprimirInforme(*doc_);
+}
+
+void TChildWin::Informeevaluacion1Click() {
+    if (doc_ && frame_.ordenes.imprimirEvaluacion) frame_.ordenes.imprimirEvaluacion(*doc_);
 }
 
 void TChildWin::Impcuestvacio1Click() {

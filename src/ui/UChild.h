@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
@@ -42,6 +43,9 @@ struct TOrdenesExternas {
     std::function<void(TCuestionario&)> imprimirCuestionario;
     std::function<void(TPerfil&)> imprimirPerfil;
     std::function<void()> imprimirCuestVacio;
+    // Profiles side by side, in the list's order.
+    std::function<void(TKoral&, const std::vector<TPerfil*>&)> compararPerfiles;
+    std::function<void(TKoral&)> imprimirEvaluacion;
 };
 
 class TChildWin : public QWidget {
@@ -106,6 +110,8 @@ private:
     void PModifyButtonClick();
     void PDeleteButtonClick();
     void Impperfil1Click();
+    void PCompareButtonClick();
+    void Informeevaluacion1Click();
     void Imprimirinforme1Click();
     void Impcuestvacio1Click();
     void Nuevo1Click();
@@ -153,6 +159,8 @@ private:
     QAction* ImpGrupos1;
     QAction* ImpCuestionario1;
     QAction* Impperfil1;
+    QAction* Compararperfiles1;
+    QAction* Informeevaluacion1;
 
     QLabel* lblGrupos;
     QLabel* lblCuestionarios;
@@ -177,6 +185,7 @@ private:
     QToolButton* PModifyButton;
     QToolButton* PDeleteButton;
     QToolButton* PPrintButton;
+    QToolButton* PCompareButton;
 
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;

@@ -384,6 +384,37 @@ private slots:
         QCOMPARE(sujetos, 1);
     }
 
+    void selectedProfilesAreComparedAndTheCompanyReportedWhole() {
+        Banco b;
+        std::vector<std::string> comparados;
+        const TKoral* evaluada = nullptr;
+        b.frm.ordenes.editarPerfil = [](TKoral&, TPerfil&) { return true; };
+        b.frm.ordenes.compararPerfiles = [&](TKoral&, const std::vector<TPerfil*>& perfiles) {
+            comparados.clear();
+            for (const TPerfil* p : perfiles) comparados.push_back(p->nombre);
+        };
+        b.frm.ordenes.imprimirEvaluacion = [&](TKoral& e) { evaluada = &e; };
+        TChildWin* w = b.nueva();
+        for (const char* n : {"B", "C", "A"}) {
+            b.dlg.campos.push_back({true, n});
+            clic(boton(w, "PNewButton"));
+        }
+        // Two picked with Ctrl: both, in the list's order; the current
+        // entry's commands still act on it alone.
+        elegir(lista(w, "lstPerfiles"), 2);
+        elegir(lista(w, "lstPerfiles"), 0, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(comparados, (std::vector<std::string>{"A", "C"}));
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        clic(boton(w, "PDeleteButton"));
+        QCOMPARE(textos(lista(w, "lstPerfiles")), QStringList({"B", "C"}));
+        elegir(lista(w, "lstPerfiles"), 1);
+        orden(w, "Compararperfiles1")->trigger();
+        QCOMPARE(comparados, std::vector<std::string>{"C"});
+        orden(w, "Informeevaluacion1")->trigger();
+        QCOMPARE(evaluada, w->documento());
+    }
+
     void deleteQuestionnaireAndProfileFromAnOpenedCompany() {
         Banco b;
         TChildWin* w = b.abrir(b.talleres());
@@ -663,13 +694,14 @@ private slots:
     void commandsOfLaterWindowsWaitForThem() {
         Banco b;
         TChildWin* w = b.nueva();
-        for (const char* n :
-             {"GVerButton", "GPrintButton", "CNewButton", "CModifyButton", "CImportButton",
-              "CExportButton", "CPrintButton", "PNewButton", "PModifyButton", "PPrintButton"})
+        for (const char* n : {"GVerButton", "GPrintButton", "CNewButton", "CModifyButton",
+                              "CImportButton", "CExportButton", "CPrintButton", "PNewButton",
+                              "PModifyButton", "PPrintButton", "PCompareButton"})
             QVERIFY2(!boton(w, n)->isEnabled(), n);
         for (const char* n :
              {"Importardatosanteriores1", "Exportardatos1", "Exportarpuntuaciones1",
-              "Impcuestvacio1", "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1"})
+              "Impcuestvacio1", "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1",
+              "Compararperfiles1", "Informeevaluacion1"})
             QVERIFY2(!orden(w, n)->isEnabled(), n);
         for (const char* n :
              {"GNewButton", "GModifyButton", "GDeleteButton", "CDeleteButton", "PDeleteButton"})
@@ -721,7 +753,7 @@ private slots:
             teclas.insert(tecla);
             QVERIFY2(boton->toolTip().endsWith("(" + tecla + ")"), qPrintable(boton->toolTip()));
         }
-        QCOMPARE(teclas.size(), 4 + 16);
+        QCOMPARE(teclas.size(), 4 + 17);
 
         b.dlg.llamadas.clear();
         for (TChildWin* w : {otra, una, otra}) {
@@ -748,9 +780,11 @@ private slots:
                               "Importar datos anteriores", "Imp. cuest. vacio", "Exportar datos",
                               "Exportar puntuaciones ...", "-", "&Salir"}));
         QStringList informes;
-        for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions()) informes << a->text();
+        for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions())
+            informes << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. Grupos", "Imp. Cuestionario",
-                                        "Imp. Perfil"}));
+                                        "Imp. Perfil", "-", "&Comparar perfiles",
+                                        QString::fromUtf8("Informe de &evaluación")}));
         // "&Nuevo" is the frame's command.
         b.dlg.campos.push_back({true, "Otra"});
         orden(w, "Nuevo1")->trigger();
