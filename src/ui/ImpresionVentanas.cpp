@@ -1,17 +1,25 @@
 #include "ui/ImpresionVentanas.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/Archivos.h"
 #include "platform/Texto.h"
 #include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/Escritorio.h"
+#include "reports/Evaluacion.h"
 #include "reports/Informes.h"
+#include "ui/UComparar.h"
 #include "ui/UMain.h"
 
 namespace koral {
@@ -91,6 +99,16 @@ void TImpresionVentanas::conectar() {
     o.imprimirCuestionario = [this](TCuestionario& q) { ImprimirCuestionario(q); };
     o.imprimirPerfil = [this](TPerfil& p) { ImprimirPerfil(p); };
     o.imprimirCuestVacio = [this] { ImprimirCuestVacio(); };
+    o.imprimirEvaluacion = [this](TKoral& e) { ImprimirEvaluacion(e); };
+    // The comparison window prints through here; made once, like the editors.
+    auto* comparar = new TfrmComparar(&frame_);
+    comparar->imprimir = [this](const TComparacion& c, const std::string& empresa,
+                                const std::vector<std::string>& leidos) {
+        ImprimirComparacion(c, empresa, leidos);
+    };
+    o.compararPerfiles = [comparar](TKoral& e, const std::vector<TPerfil*>& perfiles) {
+        comparar->compararPerfiles(e, perfiles);
+    };
     frame_.actualizarMenus();
 }
 
@@ -124,6 +142,7 @@ void TImpresionVentanas::comprobarSalida(const std::string& ruta) const {
     for (const TChildWin* c : frame_.companias())
         if (const TKoral* doc = c->documento(); doc && !doc->archivo.empty())
             comprobarDistintos(ruta, doc->archivo);
+    for (const std::string& leido : leidos_) comprobarDistintos(ruta, leido);
 }
 
 std::unique_ptr<Superficie> TImpresionVentanas::superficiePdf(const std::string& ruta) const {
@@ -193,6 +212,64 @@ void TImpresionVentanas::ImprimirPerfil(TPerfil& perfil) {
 
 void TImpresionVentanas::ImprimirCuestVacio() {
     ejecutar(nullptr, nullptr, [&](Superficie& s) { DibujarCuestVacio(s, impresora); });
+}
+
+void TImpresionVentanas::ImprimirComparacion(const TComparacion& comparacion,
+                                             const std::string& empresa,
+                                             const std::vector<std::string>& leidos) {
+    struct Leidos {
+        std::vector<std::string>& v;
+        ~Leidos() { v.clear(); }
+    } guardia{leidos_};
+    leidos_ = leidos;
+    ejecutar(
+        nullptr, [&] { return TextoComparacion(comparacion, empresa); },
+        [&](Superficie& s) {
+            DibujarComparacion(comparacion, empresa, s, separador(), impresora);
+        });
+}
+
+std::optional<bool> TImpresionVentanas::PedirOpcionesEvaluacion() {
+    QDialog dlg(&frame_);
+    dlg.setObjectName("frmOpcionesEvaluacion");
+    dlg.setWindowTitle(QString::fromUtf8("Informe de evaluación"));
+    auto* explicacion = new QLabel(
+        QString::fromUtf8("La distribución de respuestas añade a cada perfil el porcentaje de "
+                          "cada respuesta de las 75 preguntas: varias páginas por perfil."),
+        &dlg);
+    explicacion->setWordWrap(true);
+    auto* chkDistribucion =
+        new QCheckBox(QString::fromUtf8("Incluir la &distribución de respuestas"), &dlg);
+    chkDistribucion->setObjectName("chkDistribucion");
+    auto* aceptar = new QPushButton("&Aceptar", &dlg);
+    auto* cancelar = new QPushButton("&Cancelar", &dlg);
+    aceptar->setObjectName("btnAceptar");
+    cancelar->setObjectName("btnCancelar");
+    aceptar->setDefault(true);
+    QObject::connect(aceptar, &QPushButton::clicked, &dlg, &QDialog::accept);
+    QObject::connect(cancelar, &QPushButton::clicked, &dlg, &QDialog::reject);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(aceptar);
+    botones->addWidget(cancelar);
+    auto* capa = new QVBoxLayout(&dlg);
+    capa->addWidget(chkDistribucion);
+    capa->addWidget(explicacion);
+    capa->addLayout(botones);
+    dlg.resize(380, dlg.sizeHint().height());
+    chkDistribucion->setFocus();
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return chkDistribucion->isChecked();
+}
+
+void TImpresionVentanas::ImprimirEvaluacion(TKoral& empresa) {
+    const std::optional<bool> distribucion = PedirOpcionesEvaluacion();
+    if (!distribucion) return;
+    ejecutar([&] { PrepararEvaluacion(empresa); },
+             [&] { return TextoEvaluacion(empresa, *distribucion); },
+             [&](Superficie& s) {
+                 DibujarEvaluacion(empresa, s, separador(), *distribucion, impresora);
+             });
 }
 
 void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) {

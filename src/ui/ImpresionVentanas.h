@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/UData.h"
 #include "platform/qt/SuperficieQt.h"
+#include "reports/Comparacion.h"
 #include "reports/Impresion.h"
 
 namespace koral {
@@ -21,7 +23,8 @@ public:
     ~TImpresionVentanas();
 
     // Fills the frame's printing hooks, so that the company windows' print
-    // commands and "Imp. Vacio" work.
+    // commands and "Imp. Vacio" work, and "Comparar perfiles", whose window
+    // prints through here.
     void conectar();
 
     bool PedirImpresion();
@@ -32,6 +35,15 @@ public:
     void ImprimirCuestionario(TCuestionario& cuestionario);
     void ImprimirPerfil(TPerfil& perfil);
     void ImprimirCuestVacio();
+    // A comparison as the window shows it; `leidos` are the other company
+    // files it read, which no output may replace either.
+    void ImprimirComparacion(const TComparacion& comparacion, const std::string& empresa,
+                             const std::vector<std::string>& leidos = {});
+    // The assessment report, after asking whether it brings the answer
+    // distribution of every profile.
+    void ImprimirEvaluacion(TKoral& empresa);
+    // That question: a check box, unticked; nullopt when cancelled.
+    std::optional<bool> PedirOpcionesEvaluacion();
 
     // Plain lines (the import's log) on the printer last chosen, or the
     // system's default, without the print dialog; a machine without printers
@@ -59,6 +71,8 @@ private:
     char separador() const;
 
     TfrmMain& frame_;
+    // Files read for the report being printed, besides the open companies.
+    std::vector<std::string> leidos_;
     // What the printer keeps between jobs: font size, style and pen.
     SuperficieQt::Estado estado_;
 };

@@ -1,9 +1,12 @@
 // The frame's printing commands, driven through the dialog seams, with pages
 // going to a recording surface.
 #include <QApplication>
+#include <QCheckBox>
 #include <QtTest>
+#include <algorithm>
 
 #include "document/ArchivoEmpresa.h"
+#include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "platform/Texto.h"
 #include "platform/qt/SuperficieQt.h"
@@ -245,6 +248,55 @@ private slots:
         for (const std::string& caja : m.escritorio.cajas)
             QVERIFY2(caja.find("No puede escribirse sobre el archivo") == 0, caja.c_str());
         QCOMPARE(m.fs.archivos.at("/d/t.kr2"), empresa);
+    }
+
+    void comparisonPrintsAndNeverOverTheCompanyItRead() {
+        Montaje m;
+        TPerfil* p = m.doc.perfiles[0].get();
+        calcularPerfil(m.doc, *p);
+        const TPerfilComparado perfiles[] = {{"Todos", p, false}, {"Todos (Otra)", p, true}};
+        const TComparacion c = compararPerfiles(perfiles, 0);
+        m.fs.archivos["/d/otra.kr2"] = "otra";
+        m.ejecutor.aArchivo = {false, true, true};
+        m.ejecutor.rutas = {std::string("/d/c.prn"), std::string("/d/otra.kr2")};
+        for (int i = 0; i < 3; ++i) m.impresion.ImprimirComparacion(c, "Talleres", {"/d/otra.kr2"});
+        QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Comparación\""));
+        QVERIFY(m.fs.archivos.at("/d/c.prn")
+                    .rfind("Comparaci\xF3n de perfiles\r\nEmpresa: Talleres\r\n", 0) == 0);
+        QCOMPARE(m.escritorio.cajas.size(), std::size_t(1));
+        QVERIFY(m.escritorio.cajas[0].rfind("No puede escribirse sobre el archivo", 0) == 0);
+        QCOMPARE(m.fs.archivos.at("/d/otra.kr2"), std::string("otra"));
+    }
+
+    void evaluationAsksForTheDistributionBeforeThePrintDialog() {
+        Montaje m;
+        // Each run answers the options first: cancelled, as it comes, ticked.
+        const auto responder = [](std::vector<Qt::Key> teclas) {
+            QTimer::singleShot(0, [teclas] {
+                QWidget* w = QApplication::activeModalWidget();
+                QVERIFY(w && !w->findChild<QCheckBox*>("chkDistribucion")->isChecked());
+                for (Qt::Key k : teclas) QTest::keyClick(w->focusWidget(), k);
+            });
+        };
+        responder({Qt::Key_Escape});
+        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        QVERIFY(m.ejecutor.impresiones.empty());
+        m.ejecutor.aArchivo = {true, true, false};
+        m.ejecutor.rutas = {std::string("/d/sin.prn"), std::string("/d/con.prn")};
+        responder({Qt::Key_Return});
+        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        responder({Qt::Key_Space, Qt::Key_Return});
+        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        const auto lineas = [&](const char* ruta) {
+            const std::string& t = m.fs.archivos.at(ruta);
+            return std::count(t.begin(), t.end(), '\n');
+        };
+        // Computed before writing; the distribution is 439 lines a profile.
+        QVERIFY(m.fs.archivos.at("/d/sin.prn").find("N\xBA Sujetos: 1\r\n") != std::string::npos);
+        QCOMPARE(lineas("/d/con.prn") - lineas("/d/sin.prn"), 439);
+        responder({Qt::Key_Return});
+        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Evaluación\""));
     }
 
     void logLinesPrintWithoutTheDialog() {
