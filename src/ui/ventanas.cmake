@@ -3,6 +3,9 @@
 # show dialogs or decode the about picture (libjpeg) are built here rather than
 # in koral_plataforma_qt, which koral20-cli links too.
 find_package(JPEG REQUIRED)
+# The QR code of a campaign's address ("Recoger en red ...").
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
 
 # The about picture and the program's icon are built into the program.
 set(recursos_ventanas)
@@ -42,13 +45,14 @@ add_library(koral_qt STATIC
   ui/UMain.cpp
   ui/UPaso.cpp
   ui/UPerfil.cpp
+  ui/URecoger.cpp
   ui/Verificados.cpp
   ui/about.cpp
   ${recursos_ventanas})
 target_link_libraries(koral_qt
-  PUBLIC koral_method koral_reports koral_exchange koral_dialogos koral_plataforma_qt
+  PUBLIC koral_method koral_reports koral_exchange koral_dialogos koral_plataforma_qt koral_red_qt
          Qt6::Widgets Qt6::Gui Qt6::PrintSupport
-  PRIVATE JPEG::JPEG)
+  PRIVATE JPEG::JPEG PkgConfig::QRENCODE)
 
 add_executable(Koral20 Koral20.cpp)
 target_link_libraries(Koral20 PRIVATE koral_qt)

@@ -1,0 +1,272 @@
+// "Recoger en red ...": campaigns started from the window on the loopback
+// address and answered over real connections, into an in-memory company file.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtTest>
+#include <set>
+
+#include "Controles.h"
+#include "red/ServidorRecogida.h"
+#include "support/ArchivosMemoria.h"
+#include "support/DialogosGuion.h"
+#include "ui/URecoger.h"
+
+using namespace koral;
+using namespace koral::prueba;
+
+namespace {
+
+// One answer sent on a connection of its own: the response's status line,
+// or "rechazada" when nothing listens.
+QByteArray enviar(quint16 puerto, const QByteArray& cuerpo) {
+    QTcpSocket s;
+    QByteArray leido;
+    QObject::connect(&s, &QTcpSocket::connected, [&] {
+        s.write(
+            "POST /enviar HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+            "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+            QByteArray::number(cuerpo.size()) + "\r\n\r\n" + cuerpo);
+    });
+    QObject::connect(&s, &QTcpSocket::readyRead, [&] { leido += s.readAll(); });
+    s.connectToHost(QHostAddress::LocalHost, puerto);
+    if (!QTest::qWaitFor([&] { return s.state() == QAbstractSocket::UnconnectedState; }, 10000))
+        return "sin respuesta";
+    if (s.error() == QAbstractSocket::ConnectionRefusedError) return "rechazada";
+    return leido.left(leido.indexOf("\r\n"));
+}
+
+QString texto(const QWidget& v, const char* nombre) {
+    return control<QLabel>(v, nombre)->text();
+}
+
+// The module at (x, y) of a QR code drawn with the quiet zone.
+bool oscuro(const QImage& img, int x, int y, int puntos) {
+    return img.pixel((x + 4) * puntos + puntos / 2, (y + 4) * puntos + puntos / 2) == qRgb(0, 0, 0);
+}
+
+// A finder pattern at (x, y): dark ring, light ring, dark centre.
+bool buscador(const QImage& img, int x, int y, int puntos) {
+    return oscuro(img, x, y, puntos) && oscuro(img, x + 6, y + 6, puntos) &&
+           !oscuro(img, x + 1, y + 1, puntos) && !oscuro(img, x + 5, y + 1, puntos) &&
+           oscuro(img, x + 3, y + 3, puntos) && !oscuro(img, x + 7, y + 7, puntos);
+}
+
+}  // namespace
+
+class TestURecoger : public QObject {
+    Q_OBJECT
+
+    struct Montaje {
+        Montaje() {
+            doc.iniciarEmpresa("Talleres <Norte>");
+            doc.agregarGrupo("Producción"_cp);
+            doc.agregarGrupo("Oficina \"2\"");
+            doc.archivo = "/d/empresa.kr2";
+            doc.guardarArchivo();
+            v = std::make_unique<TfrmRecoger>(doc);
+            v->puertoPreferido = 0;
+            v->alRecibir = [this] { ++avisadas; };
+            v->imprimir = [this](const std::vector<std::string>& l) { impresas = l; };
+            v->show();
+            v->activateWindow();
+            if (!QTest::qWaitForWindowActive(v.get())) qWarning("window not active");
+        }
+        quint16 puerto() const { return v->servidor()->puerto(); }
+        ArchivosMemoria fs;
+        DialogosGuion dlg;
+        TKoral doc;
+        std::unique_ptr<TfrmRecoger> v;
+        int avisadas = 0;
+        std::vector<std::string> impresas;
+    };
+
+    // Where a person's key goes: the control with the focus. A button so
+    // reached stays down a moment before it clicks.
+    static void alt(TfrmRecoger& v, Qt::Key tecla) {
+        QWidget* foco = QApplication::focusWidget();
+        QTest::keyClick(foco ? foco : &v, tecla, Qt::AltModifier);
+        const auto botones = v.findChildren<QAbstractButton*>();
+        QTRY_VERIFY(std::none_of(botones.begin(), botones.end(),
+                                 [](const QAbstractButton* b) { return b->isDown(); }));
+    }
+
+    // The last choice of the network list: the loopback address.
+    static void soloEsteEquipo(TfrmRecoger& v) {
+        auto* red = control<QComboBox>(v, "cbRed");
+        red->setFocus();
+        QTest::keyClick(red, Qt::Key_End);
+        QCOMPARE(red->currentData().toString(), QString("127.0.0.1"));
+    }
+
+private slots:
+    void answersArriveInTheCompanyAndTerminarStopsServing() {
+        Montaje m;
+        TfrmRecoger& v = *m.v;
+        // Every group offered at first; the keyboard takes one out.
+        auto* grupos = control<QListWidget>(v, "lstGrupos");
+        QCOMPARE(grupos->count(), 2);
+        QCOMPARE(grupos->item(0)->checkState(), Qt::Checked);
+        QCOMPARE(grupos->item(1)->checkState(), Qt::Checked);
+        grupos->setFocus();
+        QTest::keyClick(grupos, Qt::Key_End);
+        QTest::keyClick(grupos, Qt::Key_Space);
+        QCOMPARE(grupos->item(1)->checkState(), Qt::Unchecked);
+
+        // A random code is proposed; one too short is refused.
+        auto* codigo = control<QLineEdit>(v, "txtCodigo");
+        QVERIFY(QRegularExpression("^[0-9]{8}$").match(codigo->text()).hasMatch());
+        codigo->setFocus();
+        QTest::keyClick(codigo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(codigo, "abc12");
+        soloEsteEquipo(v);
+        alt(v, Qt::Key_E);
+        QCOMPARE(m.dlg.mensajes.size(), std::size_t(1));
+        QVERIFY(!v.servidor());
+        QTest::keyClicks(codigo, "3");
+        alt(v, Qt::Key_E);
+        QVERIFY(v.servidor() && v.servidor()->activo());
+
+        const QString url = QString("http://127.0.0.1:%1/").arg(m.puerto());
+        QCOMPARE(texto(v, "lblDireccion"), url);
+        QCOMPARE(texto(v, "lblCodigo"), QString::fromUtf8("Código de la campaña: abc123"));
+        QCOMPARE(texto(v, "lblGrupos"), QString::fromUtf8("Grupos ofrecidos: Producción"));
+        QCOMPARE(texto(v, "lblRecibidas"), QString("Respuestas recibidas: 0"));
+        QVERIFY(!control<QPushButton>(v, "btnImprimirCodigos")->isVisible());
+        // The QR code in byte mode at level M: version 1 holds 14 bytes,
+        // version 2 (25 modules) 26; finder patterns in three corners.
+        const QImage qr = control<QLabel>(v, "imgQR")->pixmap().toImage();
+        const int n = url.size() <= 14 ? 21 : 25;
+        const int p = TfrmRecoger::kPuntosQR;
+        QVERIFY(url.size() <= 26);
+        QCOMPARE(qr.size(), QSize((n + 8) * p, (n + 8) * p));
+        QCOMPARE(qr.pixel(p, p), qRgb(255, 255, 255));
+        QVERIFY(buscador(qr, 0, 0, p) && buscador(qr, n - 7, 0, p) && buscador(qr, 0, n - 7, p));
+        QVERIFY(imagenQR(QByteArray(3000, 'x'), 1).isNull());
+
+        QCOMPARE(enviar(m.puerto(), "codigo=abc124&r1=1"), QByteArray("HTTP/1.1 403 Forbidden"));
+        QCOMPARE(enviar(m.puerto(), "codigo=abc123&grupo=Producci%C3%B3n&r1=2&r75=1"),
+                 QByteArray("HTTP/1.1 200 OK"));
+        QCOMPARE(texto(v, "lblRecibidas"), QString("Respuestas recibidas: 1"));
+        QCOMPARE(m.avisadas, 1);
+        const TCuestionario* q = m.doc.buscarCuestionario("C000001");
+        QVERIFY(q);
+        QCOMPARE(q->respuestas[0], '2');
+        QCOMPARE(q->respuestas[74], '1');
+        QCOMPARE(q->grupos.size(), std::size_t(1));
+        QVERIFY(!m.doc.modificado);
+        QVERIFY(m.fs.archivos.at("/d/empresa.kr2").find("C000001") != std::string::npos);
+
+        // A save that fails is told in the window; the answer is not kept.
+        m.fs.fallarAlCrear = true;
+        QCOMPARE(enviar(m.puerto(), "codigo=abc123&r2=1"),
+                 QByteArray("HTTP/1.1 503 Service Unavailable"));
+        QVERIFY(control<QLabel>(v, "lblAviso")->isVisible());
+        QVERIFY(texto(v, "lblAviso").contains("No se pudo guardar la empresa"));
+        QCOMPARE(m.doc.nCuestionarios, 1);
+        QCOMPARE(m.avisadas, 1);
+        m.fs.fallarAlCrear = false;
+
+        alt(v, Qt::Key_T);
+        QVERIFY(!v.isVisible());
+        QVERIFY(!v.servidor()->activo());
+        QCOMPARE(enviar(m.puerto(), "codigo=abc123&r1=1"), QByteArray("rechazada"));
+        QCOMPARE(m.dlg.llamadas.size(), std::size_t(1));  // the refused code; nothing asked
+    }
+
+    void singleUseCodesArePrintedAndEachTakenOnce() {
+        Montaje m;
+        TfrmRecoger& v = *m.v;
+        alt(v, Qt::Key_I);
+        QVERIFY(!control<QLineEdit>(v, "txtCodigo")->isEnabled());
+        auto* cuantos = control<QSpinBox>(v, "spnIndividuales");
+        cuantos->setFocus();
+        QTest::keyClick(cuantos, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(cuantos, "3");
+        soloEsteEquipo(v);
+        alt(v, Qt::Key_E);
+        QVERIFY(v.servidor());
+
+        const auto& codigos = v.codigos();
+        QCOMPARE(codigos.size(), std::size_t(3));
+        QCOMPARE(std::set<std::string>(codigos.begin(), codigos.end()).size(), std::size_t(3));
+        const QString url = QString("http://127.0.0.1:%1/").arg(m.puerto());
+        alt(v, Qt::Key_I);
+        for (const auto& c : codigos) {
+            QCOMPARE(c.size(), std::size_t(8));
+            int lineas = 0;
+            for (const auto& l : m.impresas)
+                if (l.find(c) != std::string::npos) {
+                    ++lineas;
+                    QVERIFY(l.find(url.toStdString()) != std::string::npos);
+                }
+            QCOMPARE(lineas, 1);
+        }
+        QCOMPARE(m.impresas.front(), std::string("Cuestionario en red: Talleres <Norte>"));
+
+        const QByteArray envio = "codigo=" + QByteArray::fromStdString(codigos[1]);
+        QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 200 OK"));
+        QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 403 Forbidden"));
+        QCOMPARE(texto(v, "lblRecibidas"),
+                 QString::fromUtf8("Respuestas recibidas: 1\nCódigos usados: 1 de 3"));
+
+        // Ending makes the unused codes worthless: asked first.
+        m.dlg.respuestas = {Respuesta::No, Respuesta::Si};
+        QTest::keyClick(&v, Qt::Key_Escape);
+        QVERIFY(v.isVisible() && v.servidor()->activo());
+        alt(v, Qt::Key_T);
+        QVERIFY(!v.isVisible() && !v.servidor()->activo());
+        QCOMPARE(m.dlg.llamadas.size(), std::size_t(2));
+    }
+
+    void theCompanyMustBeInItsFileBeforeCollecting() {
+        ArchivosMemoria fs;
+        DialogosGuion dlg;
+        TKoral doc;
+        doc.iniciarEmpresa("Talleres");
+        int guardados = 0;
+        bool guarda = false;
+        const auto guardar = [&] {
+            ++guardados;
+            return guarda;
+        };
+        int abiertas = 0;
+        QTimer cerrar;
+        QObject::connect(&cerrar, &QTimer::timeout, [&] {
+            if (auto* w = qobject_cast<TfrmRecoger*>(QApplication::activeModalWidget())) {
+                ++abiertas;
+                w->reject();
+            }
+        });
+        cerrar.start(10);
+        const auto recoger = [&](bool soloLectura) {
+            RecogerEnRed(doc, soloLectura, guardar, nullptr, nullptr, nullptr);
+        };
+
+        recoger(false);  // never saved
+        doc.archivo = "/d/talleres.kr2";
+        recoger(true);  // another program has it
+        QCOMPARE(dlg.mensajes.size(), std::size_t(2));
+        QVERIFY(QString::fromStdString(dlg.mensajes[0]).contains("Guardar como"));
+        QVERIFY(QString::fromStdString(dlg.mensajes[1]).contains("solo para lectura"));
+        // Unsaved changes: saved first, or nothing.
+        dlg.respuestas = {Respuesta::No, Respuesta::Si, Respuesta::Si};
+        recoger(false);
+        recoger(false);  // the save fails
+        QCOMPARE(guardados, 1);
+        QCOMPARE(abiertas, 0);
+        guarda = true;
+        recoger(false);
+        QCOMPARE(guardados, 2);
+        QCOMPARE(abiertas, 1);
+        QCOMPARE(dlg.llamadas.size(), std::size_t(5));
+    }
+};
+
+QTEST_MAIN(TestURecoger)
+#include "test_URecoger.moc"
