@@ -290,11 +290,12 @@ void TfrmRecoger::btnEmpezarClick() {
     }
     servidor_ = std::move(servidor);
     codigos_ = std::move(codigos);
-    connect(servidor_.get(), &red::TServidorRecogida::respuestaGuardada, this, [this] {
+    // Once per save, not per answer: answers arriving together are saved
+    // together, and the company window refills its lists only once for them.
+    connect(servidor_.get(), &red::TServidorRecogida::recibidasCambiadas, this, [this] {
+        refrescarCuenta();
         if (alRecibir) alRecibir();
     });
-    connect(servidor_.get(), &red::TServidorRecogida::recibidasCambiadas, this,
-            &TfrmRecoger::refrescarCuenta);
     connect(servidor_.get(), &red::TServidorRecogida::guardadoFallido, this,
             &TfrmRecoger::guardadoFallido);
 

@@ -41,7 +41,7 @@ public:
     // Prints the page of single-use codes as plain lines; without it
     // "Imprimir códigos" stays disabled.
     std::function<void(const std::vector<std::string>&)> imprimir;
-    // Runs after each answer that is now in the company file.
+    // Runs as soon as answers are in the company file.
     std::function<void()> alRecibir;
     // Tried first; when taken, one the system chooses (0: that at once).
     quint16 puertoPreferido = 8080;
