@@ -78,8 +78,8 @@ public:
         lista->setCurrentRow(0);
         rotulo->setBuddy(lista);
         auto* ayuda = new QLabel(
-            QString::fromUtf8("Mayúsculas o Ctrl con las flechas y la barra espaciadora eligen "
-                              "varios."),
+            QString::fromUtf8("Varios a la vez: Mayús con las flechas, o Ctrl con las flechas "
+                              "y la barra espaciadora."),
             this);
         ayuda->setWordWrap(true);
         auto* aceptar = new QPushButton("&Aceptar", this);
@@ -137,8 +137,9 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     marcoGrafico->setWidgetResizable(true);
     marcoGrafico->setFocusPolicy(Qt::NoFocus);
     marcoGrafico->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    marcoGrafico->setFixedWidth(kAnchoGrafico + 2 * marcoGrafico->frameWidth() +
-                                marcoGrafico->verticalScrollBar()->sizeHint().width());
+    const int anchoIzquierda = kAnchoGrafico + 2 * marcoGrafico->frameWidth() +
+                               marcoGrafico->verticalScrollBar()->sizeHint().width();
+    marcoGrafico->setFixedWidth(anchoIzquierda);
 
     tblCifras = new QTableWidget(kFilas, 0, this);
     tblCifras->setObjectName("tblCifras");
@@ -146,12 +147,15 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     tblCifras->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tblCifras->setTabKeyNavigation(false);
     tblCifras->setWordWrap(false);
+    // A long label shows its start; the whole of it is in the tool tip.
+    tblCifras->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tblCifras->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     tblCifras->verticalHeader()->setDefaultSectionSize(tblCifras->fontMetrics().height() + 6);
     {
         QStringList filas{QString::fromUtf8("Nº Sujetos"), "Sin respuesta"};
         for (int f = 0; f < kNumFactores; ++f) {
             const auto i = static_cast<std::size_t>(f);
-            filas << aQString(std::string(kAbreviaturas[i]) + " " + nombresFactor[i]) + ": media"
+            filas << aQString(std::string(kAbreviaturas[i]) + " " + nombresFactor[i])
                   << "    Diferencia con la referencia"
                   << QString::fromUtf8("    Nivel 1 (menos de 4)")
                   << QString::fromUtf8("    Nivel 2 (de 4 a menos de 7)")
@@ -169,11 +173,19 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
         }
     }
 
+    auto* lblClave = new QLabel(
+        QString::fromUtf8("En cada factor: la media, en negrita y con el color de su nivel; la "
+                          "diferencia con el perfil de referencia; el porcentaje de sujetos en "
+                          "cada nivel."),
+        this);
+    lblClave->setWordWrap(true);
+
     lblAnonimato = new QLabel(this);
     lblAnonimato->setObjectName("lblAnonimato");
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
     lblAnonimato->hide();
+    lblAnonimato->setFixedWidth(anchoIzquierda);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmComparar::*manejador)()) {
         auto* b = new QPushButton(QString::fromUtf8(texto), this);
@@ -203,9 +215,17 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     referencia->addWidget(cbReferencia);
     referencia->addStretch(1);
 
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addWidget(marcoGrafico, 1);
+    izquierda->addWidget(lblAnonimato);
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(lblClave);
+    derecha->addWidget(tblCifras, 1);
+
     auto* centro = new QHBoxLayout;
-    centro->addWidget(marcoGrafico);
-    centro->addWidget(tblCifras, 1);
+    centro->addLayout(izquierda);
+    centro->addLayout(derecha, 1);
 
     auto* botones = new QHBoxLayout;
     for (QPushButton* b : {btnCalcular, btnImprimir, btnCopiar, btnGuardarImagen, btnAnadir})
@@ -216,10 +236,9 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(referencia);
     todo->addLayout(centro, 1);
-    todo->addWidget(lblAnonimato);
     todo->addLayout(botones);
 
-    resize(1060, 640);
+    resize(1180, 640);
 }
 
 TfrmComparar::~TfrmComparar() = default;
@@ -314,10 +333,14 @@ void TfrmComparar::llenarTabla() {
     for (std::size_t i = 0; i < perfiles.size(); ++i) {
         const CifrasPerfil& p = perfiles[i];
         const int c = static_cast<int>(i);
-        QString titulo = aQString(p.etiqueta);
-        if (i == comparacion_.referencia) titulo += " (referencia)";
+        const QString titulo = aQString(p.etiqueta);
         auto* cabecera = new QTableWidgetItem(muestraSerie(i), titulo);
-        cabecera->setToolTip(titulo);
+        if (i == comparacion_.referencia) {
+            cabecera->setFont(negrita);
+            cabecera->setToolTip(titulo + " (referencia)");
+        } else {
+            cabecera->setToolTip(titulo);
+        }
         tblCifras->setHorizontalHeaderItem(c, cabecera);
         poner(0, c, QString::number(p.nSujetos));
         poner(1, c, cifra(sinBlancosIniciales(p.sinRespuesta)));
@@ -341,7 +364,7 @@ void TfrmComparar::llenarTabla() {
     }
     tblCifras->resizeColumnsToContents();
     for (int c = 0; c < tblCifras->columnCount(); ++c)
-        tblCifras->setColumnWidth(c, std::clamp(tblCifras->columnWidth(c), 90, 220));
+        tblCifras->setColumnWidth(c, std::clamp(tblCifras->columnWidth(c), 90, 140));
 }
 
 void TfrmComparar::btnImprimirClick() {
@@ -371,6 +394,9 @@ void TfrmComparar::btnAnadirClick() {
     dlg.titulo = "Añadir de otra empresa"_cp;
     dlg.filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
     dlg.extensionDefecto = "kr2";
+    // An earlier year's file is most likely kept beside this one.
+    if (const auto barra = doc_->archivo.rfind('/'); barra != std::string::npos)
+        dlg.nombreArchivo = doc_->archivo.substr(0, barra + 1);
     if (!ejecutorDialogos().abrir(dlg)) return;
     const std::string& ruta = dlg.nombreArchivo;
 

@@ -43,8 +43,8 @@ public:
     const TComparacion& comparacion() const { return comparacion_; }
     // The chart as last drawn.
     const QImage& imagen() const { return imagen_; }
-    static constexpr int kAnchoGrafico = 520;
-    static constexpr int kAltoGrafico = 300;  // the legend's lines come on top
+    static constexpr int kAnchoGrafico = 460;
+    static constexpr int kAltoGrafico = 280;  // the legend's lines come on top
 
 private:
     void btnCalcularClick();

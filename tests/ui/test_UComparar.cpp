@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(t->columnCount(), 2);
         // The whole company is the reference by default.
         QCOMPARE(control<QComboBox>(b.frm, "cbReferencia")->currentIndex(), 1);
-        QCOMPARE(t->horizontalHeaderItem(1)->text(), QString("Todos (referencia)"));
+        QCOMPARE(t->horizontalHeaderItem(1)->toolTip(), QString("Todos (referencia)"));
         const TPerfil* perfiles[] = {b.alfa, b.todos};
         for (int c = 0; c < 2; ++c) {
             // The same computation on a copy of the selection.
