@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListView>
@@ -407,6 +408,20 @@ int main(int argc, char** argv) {
     elegir(control<QListView>(hijo, "lstPerfiles"), "Producción, turno de noche");
     conModales([&] { control<QToolButton>(hijo, "PModifyButton")->click(); },
                {paginas({"perfil", "perfil_descriptivo"})});
+
+    // Profiles side by side: four picked in the list, then the window; and
+    // the question the assessment report asks before printing.
+    QListView* perfiles = control<QListView>(hijo, "lstPerfiles");
+    perfiles->clearSelection();
+    for (const char* n : {"Administración", "Producción", "Toda la plantilla", "Turno de noche"}) {
+        const auto i = perfiles->model()->match(perfiles->model()->index(0, 0), Qt::DisplayRole,
+                                                QString::fromUtf8(n), 1, Qt::MatchExactly);
+        if (!i.isEmpty())
+            perfiles->selectionModel()->select(i.front(), QItemSelectionModel::Select);
+    }
+    conModales([&] { control<QToolButton>(hijo, "PCompareButton")->click(); }, {foto("comparar")});
+    conModales([&] { control<QAction>(hijo, "Informeevaluacion1")->trigger(); },
+               {foto("informe_evaluacion")});
 
     instalarDialogos(anteriores);
     trabajo.removeRecursively();
