@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Static checks: the formatting of every source (clang-format), clang-tidy
-# (.clang-tidy) over the core and the windows, and cppcheck over the core.
+# (.clang-tidy) over the core, the windows and the answer server, and
+# cppcheck over the core and the server's Qt-free part.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || bash scripts/compilar.sh
 echo "== clang-format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror 2>&1 | grep -E "error:" && fallo=1 || true
 fuentes=$(git ls-files 'src/document/*.cpp' 'src/method/*.cpp' 'src/platform/*.cpp' \
-  'src/exchange/*.cpp' 'src/reports/*.cpp' 'src/cli/*.cpp' |
+  'src/exchange/*.cpp' 'src/reports/*.cpp' 'src/cli/*.cpp' 'src/red/Formulario.cpp' \
+  'src/red/Recogida.cpp' |
   grep -v -e 'cli/main.cpp' -e 'platform/qt/')
-ventanas=$(git ls-files 'src/ui/*.cpp' 'src/platform/qt/*.cpp' 'src/cli/main.cpp' 'src/Koral20.cpp')
+ventanas=$(git ls-files 'src/ui/*.cpp' 'src/platform/qt/*.cpp' 'src/cli/main.cpp' 'src/Koral20.cpp' \
+  'src/red/ServidorRecogida.cpp' 'src/red/ComandoRecoger.cpp')
 echo "== clang-tidy"
 clang-tidy -p build --quiet $fuentes $ventanas 2>/dev/null | grep -E "warning:|error:" && fallo=1 || true
 echo "== cppcheck"

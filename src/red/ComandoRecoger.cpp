@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -78,7 +79,9 @@ QHostAddress leerDireccion(const std::string& texto) {
     if (!d.setAddress(QString::fromStdString(texto)))
         throw cli::ErrorComando{"dirección no válida: " + texto};
     // Serving on every address at once would reach networks not chosen.
-    if (d == QHostAddress::AnyIPv4 || d == QHostAddress::AnyIPv6)
+    const QHostAddress todas[] = {QHostAddress(QHostAddress::AnyIPv4),
+                                  QHostAddress(QHostAddress::AnyIPv6)};
+    if (std::find(std::begin(todas), std::end(todas), d) != std::end(todas))
         throw cli::ErrorComando{"dirección no válida: " + texto +
                                 " (debe ser la de una interfaz de red)"};
     return d;
