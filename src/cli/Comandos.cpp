@@ -71,119 +71,172 @@ private:
     Dialogos* anterior_;
 };
 
-void jsonUtf8(std::ostream& o, std::string_view utf8) {
-    o << '"';
-    for (char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                o << "\\\"";
-                break;
-            case '\\':
-                o << "\\\\";
-                break;
-            case '\n':
-                o << "\\n";
-                break;
-            case '\r':
-                o << "\\r";
-                break;
-            case '\t':
-                o << "\\t";
-                break;
-            default:
-                if (u < 0x20) {
+// JSON built in a buffer and handed to the stream in large blocks: a stream
+// taking it a character at a time cost about half of `dump` on a large company.
+class Json {
+public:
+    explicit Json(std::ostream& o) : o_(o) { b_.reserve(kBloque + 4096); }
+
+    void texto(std::string_view t) { b_.append(t); }
+    void caracter(char c) { b_ += c; }
+    void entero(std::int32_t v) {
+        char tmp[16];
+        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
+        b_.append(tmp, static_cast<std::size_t>(r.ptr - tmp));
+    }
+    // Shortest text that reads back to the same double.
+    void real(double v) {
+        char tmp[32];
+        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
+        b_.append(tmp, static_cast<std::size_t>(r.ptr - tmp));
+    }
+    void cadenaUtf8(std::string_view utf8) {
+        b_ += '"';
+        std::size_t desde = 0;
+        for (std::size_t i = 0; i < utf8.size(); ++i) {
+            const char c = utf8[i];
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x20 && c != '"' && c != '\\') continue;
+            b_.append(utf8.data() + desde, i - desde);
+            desde = i + 1;
+            switch (c) {
+                case '"':
+                    b_ += "\\\"";
+                    break;
+                case '\\':
+                    b_ += "\\\\";
+                    break;
+                case '\n':
+                    b_ += "\\n";
+                    break;
+                case '\r':
+                    b_ += "\\r";
+                    break;
+                case '\t':
+                    b_ += "\\t";
+                    break;
+                default: {
                     static const char* hex = "0123456789abcdef";
-                    o << "\\u00" << hex[u >> 4] << hex[u & 15];
-                } else {
-                    o << c;
+                    b_ += "\\u00";
+                    b_ += hex[u >> 4];
+                    b_ += hex[u & 15];
                 }
+            }
         }
+        b_.append(utf8.data() + desde, utf8.size() - desde);
+        b_ += '"';
     }
-    o << '"';
-}
-
-void json(std::ostream& o, std::string_view cp) {
-    jsonUtf8(o, cp1252AUtf8(cp));
-}
-
-// Shortest text that reads back to the same double.
-void jsonReal(std::ostream& o, double v) {
-    char tmp[32];
-    const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-    o.write(tmp, r.ptr - tmp);
-}
-
-template <typename L>
-void jsonIds(std::ostream& o, const L& lista) {
-    o << '[';
-    bool primero = true;
-    for (const auto* r : lista) {
-        if (!primero) o << ',';
-        primero = false;
-        o << r->id;
+    // Windows-1252 text; plain ASCII (answers, most names) is already UTF-8.
+    void cadena(std::string_view cp) {
+        for (char c : cp)
+            if (static_cast<unsigned char>(c) >= 0x80) return cadenaUtf8(cp1252AUtf8(cp));
+        cadenaUtf8(cp);
     }
-    o << ']';
-}
+    template <typename L>
+    void ids(const L& lista) {
+        b_ += '[';
+        bool primero = true;
+        for (const auto* r : lista) {
+            if (!primero) b_ += ',';
+            primero = false;
+            entero(r->id);
+        }
+        b_ += ']';
+    }
+    // Called between records, so that a block holds whole records.
+    void quizaVaciar() {
+        if (b_.size() >= kBloque) vaciar();
+    }
+    void vaciar() {
+        o_.write(b_.data(), static_cast<std::streamsize>(b_.size()));
+        b_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBloque = 1 << 20;
+    std::ostream& o_;
+    std::string b_;
+};
 
 int dump(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() != 2) return 2;
     TKoral doc(Mensaje);
     leerExistente(doc, args[1]);
-    out << "{\"nombre\":";
-    json(out, doc.nombre);
-    out << ",\"archivo\":";
-    jsonUtf8(out, doc.archivo);  // a path: the file system's own bytes
-    out << ",\"ultimoId\":" << doc.ultimoId << ",\"nGrupos\":" << doc.nGrupos
-        << ",\"nCuestionarios\":" << doc.nCuestionarios << ",\"nPerfiles\":" << doc.nPerfiles
-        << ",\"modificado\":" << (doc.modificado ? "true" : "false") << ",\"grupos\":[";
+    Json j(out);
+    j.texto("{\"nombre\":");
+    j.cadena(doc.nombre);
+    j.texto(",\"archivo\":");
+    j.cadenaUtf8(doc.archivo);  // a path: the file system's own bytes
+    j.texto(",\"ultimoId\":");
+    j.entero(doc.ultimoId);
+    j.texto(",\"nGrupos\":");
+    j.entero(doc.nGrupos);
+    j.texto(",\"nCuestionarios\":");
+    j.entero(doc.nCuestionarios);
+    j.texto(",\"nPerfiles\":");
+    j.entero(doc.nPerfiles);
+    j.texto(",\"modificado\":");
+    j.texto(doc.modificado ? "true" : "false");
+    j.texto(",\"grupos\":[");
     for (std::size_t i = 0; i < doc.grupos.size(); ++i) {
         const TGrupo& g = *doc.grupos[i];
-        if (i) out << ',';
-        out << "{\"id\":" << g.id << ",\"nombre\":";
-        json(out, g.nombre);
-        out << ",\"fecha\":";
-        jsonReal(out, g.fecha);
-        out << ",\"cuestionarios\":";
-        jsonIds(out, g.cuestionarios);
-        out << '}';
+        if (i) j.caracter(',');
+        j.texto("{\"id\":");
+        j.entero(g.id);
+        j.texto(",\"nombre\":");
+        j.cadena(g.nombre);
+        j.texto(",\"fecha\":");
+        j.real(g.fecha);
+        j.texto(",\"cuestionarios\":");
+        j.ids(g.cuestionarios);
+        j.caracter('}');
+        j.quizaVaciar();
     }
-    out << "],\"cuestionarios\":[";
+    j.texto("],\"cuestionarios\":[");
     for (std::size_t i = 0; i < doc.cuestionarios.size(); ++i) {
         const TCuestionario& q = *doc.cuestionarios[i];
-        if (i) out << ',';
-        out << "{\"id\":" << q.id << ",\"nombre\":";
-        json(out, q.nombre);
-        out << ",\"fecha\":";
-        jsonReal(out, q.fecha);
-        out << ",\"grupos\":";
-        jsonIds(out, q.grupos);
-        out << ",\"respuestas\":";
-        json(out, std::string_view(q.respuestas.data(), q.respuestas.size()));
-        out << ",\"puntuaciones\":[";
+        if (i) j.caracter(',');
+        j.texto("{\"id\":");
+        j.entero(q.id);
+        j.texto(",\"nombre\":");
+        j.cadena(q.nombre);
+        j.texto(",\"fecha\":");
+        j.real(q.fecha);
+        j.texto(",\"grupos\":");
+        j.ids(q.grupos);
+        j.texto(",\"respuestas\":");
+        j.cadena(std::string_view(q.respuestas.data(), q.respuestas.size()));
+        j.texto(",\"puntuaciones\":[");
         for (int f = 0; f < kNumFactores; ++f) {
-            if (f) out << ',';
-            jsonReal(out, q.puntuaciones[f]);
+            if (f) j.caracter(',');
+            j.real(q.puntuaciones[f]);
         }
-        out << "],\"sinRespuesta\":" << q.sinRespuesta << '}';
+        j.texto("],\"sinRespuesta\":");
+        j.entero(q.sinRespuesta);
+        j.caracter('}');
+        j.quizaVaciar();
     }
-    out << "],\"perfiles\":[";
+    j.texto("],\"perfiles\":[");
     for (std::size_t i = 0; i < doc.perfiles.size(); ++i) {
         const TPerfil& p = *doc.perfiles[i];
-        if (i) out << ',';
-        out << "{\"id\":" << p.id << ",\"nombre\":";
-        json(out, p.nombre);
-        out << ",\"fecha\":";
-        jsonReal(out, p.fecha);
-        out << ",\"grupos\":";
-        jsonIds(out, p.grupos);
-        out << ",\"descripcion\":";
-        json(out, p.descripcion);
-        out << ",\"observaciones\":";
-        json(out, p.observaciones);
-        out << '}';
+        if (i) j.caracter(',');
+        j.texto("{\"id\":");
+        j.entero(p.id);
+        j.texto(",\"nombre\":");
+        j.cadena(p.nombre);
+        j.texto(",\"fecha\":");
+        j.real(p.fecha);
+        j.texto(",\"grupos\":");
+        j.ids(p.grupos);
+        j.texto(",\"descripcion\":");
+        j.cadena(p.descripcion);
+        j.texto(",\"observaciones\":");
+        j.cadena(p.observaciones);
+        j.caracter('}');
+        j.quizaVaciar();
     }
-    out << "]}\n";
+    j.texto("]}\n");
+    j.vaciar();
     return 0;
 }
 
