@@ -16,6 +16,10 @@ const char* const kNombresFactorCsv[kNumFactores] = {
 
 namespace {
 
+// Rows are built in a buffer that is handed on in blocks of whole rows, so
+// that a large company's CSV is never held whole in memory.
+constexpr std::size_t kBloque = 1 << 20;
+
 class Fila {
 public:
     Fila(std::string& salida, const FormatoCsv& f) : s_(salida), f_(f) {}
@@ -25,7 +29,13 @@ public:
     void campo(std::string_view t) {
         if (!primero_) s_ += f_.separador;
         primero_ = false;
-        if (t.find_first_of(std::string{f_.separador, '"', '\r', '\n'}) == std::string_view::npos) {
+        bool citar = false;
+        for (char c : t)
+            if (especial(c)) {
+                citar = true;
+                break;
+            }
+        if (!citar) {
             s_ += t;
             return;
         }
@@ -36,14 +46,28 @@ public:
         }
         s_ += '"';
     }
+    // One answer, a Windows-1252 byte; ASCII is its own UTF-8.
+    void respuesta(char c) {
+        if (static_cast<unsigned char>(c) >= 0x80 || especial(c)) {
+            campo(cp1252AUtf8(std::string_view(&c, 1)));
+            return;
+        }
+        if (!primero_) s_ += f_.separador;
+        primero_ = false;
+        s_ += c;
+    }
     void numero(double v) {
         // The shortest text that reads back to the stored score.
         char tmp[32];
         const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-        std::string t(tmp, r.ptr);
-        for (char& c : t)
-            if (c == '.') c = f_.decimal;
-        campo(t);
+        for (char* c = tmp; c != r.ptr; ++c)
+            if (*c == '.') *c = f_.decimal;
+        campo(std::string_view(tmp, static_cast<std::size_t>(r.ptr - tmp)));
+    }
+    void entero(int v) {
+        char tmp[16];
+        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
+        campo(std::string_view(tmp, static_cast<std::size_t>(r.ptr - tmp)));
     }
     void fin() {
         s_ += "\r\n";
@@ -51,15 +75,18 @@ public:
     }
 
 private:
+    bool especial(char c) const { return c == f_.separador || c == '"' || c == '\r' || c == '\n'; }
+
     std::string& s_;
     const FormatoCsv& f_;
     bool primero_ = true;
 };
 
-}  // namespace
-
-std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
-    std::string s = "\xEF\xBB\xBF";
+// Appends the CSV to `s`, calling `vaciar(s)` after whole rows once `s` holds
+// a block; `vaciar` may empty it.
+template <typename Vaciar>
+void generarCsv(const TKoral& doc, const FormatoCsv& formato, std::string& s, Vaciar&& vaciar) {
+    s += "\xEF\xBB\xBF";
     Fila fila(s, formato);
     fila.campo("Identificador");
     fila.campo("Grupos");
@@ -67,28 +94,44 @@ std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
     for (const char* n : kNombresFactorCsv) fila.campo(n);
     for (const char* n : kNombresFactorCsv) fila.campo(std::string("Banda ") + n);
     fila.fin();
+    std::string grupos;
     for (const auto& q : doc.cuestionarios) {
         fila.campo(cp1252AUtf8(q->nombre));
-        std::string grupos;
+        grupos.clear();
         for (const TGrupo* g : q->grupos) {
             if (!grupos.empty()) grupos += '|';
             grupos += g->nombre;
         }
         fila.campo(cp1252AUtf8(grupos));
-        for (char c : q->respuestas) fila.campo(cp1252AUtf8(std::string_view(&c, 1)));
+        for (char c : q->respuestas) fila.respuesta(c);
         for (double p : q->puntuaciones) fila.numero(p);
-        for (double p : q->puntuaciones) fila.campo(std::to_string(bandaDe(p)));
+        for (double p : q->puntuaciones) fila.entero(bandaDe(p));
         fila.fin();
+        if (s.size() >= kBloque) vaciar(s);
     }
+}
+
+}  // namespace
+
+std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
+    std::string s;
+    generarCsv(doc, formato, s, [](std::string&) {});
     return s;
 }
 
 void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta,
                              const FormatoCsv& formato) {
     if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
-    const std::string datos = puntuacionesCsv(doc, formato);
     Reemplazo archivo(ruta);
-    archivo.salida().escribir(datos.data(), datos.size());
+    SalidaArchivo& salida = archivo.salida();
+    std::string buf;
+    buf.reserve(kBloque + 64 * 1024);
+    auto vaciar = [&](std::string& s) {
+        salida.escribir(s.data(), s.size());
+        s.clear();
+    };
+    generarCsv(doc, formato, buf, vaciar);
+    vaciar(buf);
     archivo.confirmar();
 }
 
