@@ -310,7 +310,6 @@ void TfrmRecoger::btnEmpezarClick() {
     btnImprimirCodigos->setEnabled(bool(imprimir));
     refrescarCuenta();
     paginas->setCurrentIndex(1);
-    btnTerminar->setDefault(true);
     lblDireccion->setFocus();
 }
 
@@ -341,7 +340,7 @@ std::vector<std::string> TfrmRecoger::paginaCodigos() const {
                 " y escriba su código individual. Cada código vale para una sola respuesta."_cp);
     l.emplace_back();
     std::string corte;
-    for (int i = 0; i < 60; ++i) corte += "- ";
+    for (int i = 0; i < 100; ++i) corte += "- ";
     l.push_back(corte);
     // One slip a code, between cutting lines.
     for (const auto& c : codigos_) {
