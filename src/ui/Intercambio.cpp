@@ -8,6 +8,7 @@
 #include "ui/ImpresionVentanas.h"
 #include "ui/UMain.h"
 #include "ui/UPaso.h"
+#include "ui/URecoger.h"
 
 namespace koral {
 
@@ -86,6 +87,7 @@ void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion) {
             &frame);
         paso.ImportaDatos(doc);
     };
+    conectarRecoger(frame, impresion);
 }
 
 }  // namespace koral

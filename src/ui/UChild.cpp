@@ -210,6 +210,7 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     PModifyButton->setEnabled(bool(o.editarPerfil));
     CImportButton->setEnabled(bool(o.importaDatos));
     Importardatosanteriores1->setEnabled(bool(o.importaDatos));
+    Recogerenred1->setEnabled(bool(o.recogerEnRed));
     CExportButton->setEnabled(bool(o.exportarDatos));
     Exportardatos1->setEnabled(bool(o.exportarDatos));
     Exportarpuntuaciones1->setEnabled(bool(o.exportarPuntuaciones));
@@ -247,6 +248,8 @@ void TChildWin::crearMenus() {
     Importardatosanteriores1 =
         crearOrden(mnuArchivo, "Importardatosanteriores1", "Importar datos anteriores",
                    &TChildWin::Importardatosanteriores1Click);
+    Recogerenred1 = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en red ...",
+                               &TChildWin::Recogerenred1Click);
     Impcuestvacio1 = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. vacio",
                                 &TChildWin::Impcuestvacio1Click);
     Exportardatos1 =
@@ -648,6 +651,13 @@ void TChildWin::Importardatosanteriores1Click() {
     frame_.ordenes.importaDatos(*doc_);
     refrescarTodo();
     doc_->modificado = true;
+}
+
+void TChildWin::Recogerenred1Click() {
+    if (!doc_ || !frame_.ordenes.recogerEnRed) return;
+    // Each answer is in the lists as soon as it is in the file.
+    frame_.ordenes.recogerEnRed(
+        *doc_, soloLectura_, [this] { return guardar(); }, [this] { refrescarTodo(); });
 }
 
 void TChildWin::Exportardatos1Click() {

@@ -46,6 +46,11 @@ struct TOrdenesExternas {
     // Profiles side by side, in the list's order.
     std::function<void(TKoral&, const std::vector<TPerfil*>&)> compararPerfiles;
     std::function<void(TKoral&)> imprimirEvaluacion;
+    // "Recoger en red ...": `guardar` is the window's Save (true when
+    // written); `recibidas` runs as soon as answers are in the company.
+    std::function<void(TKoral&, bool soloLectura, const std::function<bool()>& guardar,
+                       const std::function<void()>& recibidas)>
+        recogerEnRed;
 };
 
 class TChildWin : public QWidget {
@@ -104,6 +109,7 @@ private:
     void CVerifyButtonClick();
     void ImpCuestionario1Click();
     void Importardatosanteriores1Click();
+    void Recogerenred1Click();
     void Exportardatos1Click();
     void Exportarpuntuaciones1Click();
     void PNewButtonClick();
@@ -151,6 +157,7 @@ private:
     QAction* Cambiarnombreempresa1;
     QAction* Cerrar1;
     QAction* Importardatosanteriores1;
+    QAction* Recogerenred1;
     QAction* Impcuestvacio1;
     QAction* Exportardatos1;
     QAction* Exportarpuntuaciones1;

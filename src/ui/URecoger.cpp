@@ -21,6 +21,8 @@
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 #include "red/ServidorRecogida.h"
+#include "ui/ImpresionVentanas.h"
+#include "ui/UMain.h"
 
 namespace koral {
 
@@ -422,6 +424,17 @@ void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& gu
     ventana.alRecibir = std::move(alRecibir);
     ventana.imprimir = std::move(imprimir);
     ventana.exec();
+}
+
+void conectarRecoger(TfrmMain& frame, TImpresionVentanas& impresion) {
+    frame.ordenes.recogerEnRed = [&frame, &impresion](TKoral& doc, bool soloLectura,
+                                                      const std::function<bool()>& guardar,
+                                                      const std::function<void()>& recibidas) {
+        RecogerEnRed(
+            doc, soloLectura, guardar, recibidas,
+            [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
+            &frame);
+    };
 }
 
 }  // namespace koral

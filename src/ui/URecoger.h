@@ -30,6 +30,9 @@ namespace red {
 class TServidorRecogida;
 }
 
+class TfrmMain;
+class TImpresionVentanas;
+
 class TfrmRecoger : public QDialog {
     Q_OBJECT
 public:
@@ -104,5 +107,9 @@ QImage imagenQR(const QByteArray& texto, int puntos);
 void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& guardar,
                   std::function<void()> alRecibir,
                   std::function<void(const std::vector<std::string>&)> imprimir, QWidget* padre);
+
+// Fills the frame's hook for "Recoger en red ..."; the page of codes is
+// printed as the import's log is.
+void conectarRecoger(TfrmMain& frame, TImpresionVentanas& impresion);
 
 }  // namespace koral

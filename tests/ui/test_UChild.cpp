@@ -3,11 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
@@ -22,10 +26,13 @@
 #include "platform/Bloqueo.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
+#include "red/ServidorRecogida.h"
 #include "support/DialogosGuion.h"
 #include "ui/AvisosLectura.h"
+#include "ui/ImpresionVentanas.h"
 #include "ui/UChild.h"
 #include "ui/UMain.h"
+#include "ui/URecoger.h"
 
 using namespace koral;
 using prueba::control;
@@ -699,9 +706,9 @@ private slots:
                               "PModifyButton", "PPrintButton", "PCompareButton"})
             QVERIFY2(!boton(w, n)->isEnabled(), n);
         for (const char* n :
-             {"Importardatosanteriores1", "Exportardatos1", "Exportarpuntuaciones1",
-              "Impcuestvacio1", "Imprimirinforme1", "ImpGrupos1", "ImpCuestionario1", "Impperfil1",
-              "Compararperfiles1", "Informeevaluacion1"})
+             {"Importardatosanteriores1", "Recogerenred1", "Exportardatos1",
+              "Exportarpuntuaciones1", "Impcuestvacio1", "Imprimirinforme1", "ImpGrupos1",
+              "ImpCuestionario1", "Impperfil1", "Compararperfiles1", "Informeevaluacion1"})
             QVERIFY2(!orden(w, n)->isEnabled(), n);
         for (const char* n :
              {"GNewButton", "GModifyButton", "GDeleteButton", "CDeleteButton", "PDeleteButton"})
@@ -774,11 +781,11 @@ private slots:
         QStringList archivo;
         for (QAction* a : control<QMenu>(*w, "mnuArchivo")->actions())
             archivo << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(archivo,
-                 QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
-                              "Cambiar nombre &Empresa", "-", "Cerrar", "-",
-                              "Importar datos anteriores", "Imp. cuest. vacio", "Exportar datos",
-                              "Exportar puntuaciones ...", "-", "&Salir"}));
+        QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
+                                       "Cambiar nombre &Empresa", "-", "Cerrar", "-",
+                                       "Importar datos anteriores", "Recoger en red ...",
+                                       "Imp. cuest. vacio", "Exportar datos",
+                                       "Exportar puntuaciones ...", "-", "&Salir"}));
         QStringList informes;
         for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions())
             informes << (a->isSeparator() ? "-" : a->text());
@@ -790,6 +797,45 @@ private slots:
         orden(w, "Nuevo1")->trigger();
         QCOMPARE(b.frm.companias().size(), std::size_t(2));
         QCOMPARE(b.frm.companias().back()->windowTitle(), QString("Otra<>"));
+    }
+
+    void answersCollectedOnTheNetworkJoinTheListAtOnce() {
+        Banco b;
+        TImpresionVentanas impresion(b.frm);
+        conectarRecoger(b.frm, impresion);
+        const QString ruta = b.talleres();
+        TChildWin* w = b.abrir(ruta);
+        const int antes = lista(w, "lstCuestionarios")->model()->rowCount();
+        const QString nombre = QString("C%1").arg(antes + 1, 6, 10, QChar('0'));
+        int estado = 0;
+        QStringList vistos;
+        QTimer::singleShot(0, [&] {
+            auto* v = qobject_cast<TfrmRecoger*>(QApplication::activeModalWidget());
+            if (!v) return;
+            v->puertoPreferido = 0;
+            auto* red = control<QComboBox>(*v, "cbRed");
+            red->setCurrentIndex(red->count() - 1);  // this computer alone
+            control<QPushButton>(*v, "btnEmpezar")->click();
+            if (v->servidor()) {
+                QNetworkAccessManager navegador;
+                QNetworkRequest envio(QUrl(v->servidor()->url() + "enviar"));
+                envio.setHeader(QNetworkRequest::ContentTypeHeader,
+                                "application/x-www-form-urlencoded");
+                std::unique_ptr<QNetworkReply> r(navegador.post(
+                    envio,
+                    "codigo=" + control<QLineEdit>(*v, "txtCodigo")->text().toUtf8() + "&r1=1"));
+                if (QTest::qWaitFor([&] { return r->isFinished(); }, 10000))
+                    estado = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                vistos = textos(lista(w, "lstCuestionarios"));
+            }
+            v->reject();
+        });
+        orden(w, "Recogerenred1")->trigger();
+        QCOMPARE(estado, 200);
+        QVERIFY(vistos.contains(nombre));
+        QCOMPARE(cabecera(w, "lblCuestionarios")->text(),
+                 QString("%1 Cuestionarios").arg(antes + 1));
+        QVERIFY(leer(ruta).find(nombre.toStdString()) != std::string::npos);
     }
 
     void aLargeCompanyFillsItsListsSorted() {
