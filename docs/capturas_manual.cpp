@@ -4,6 +4,7 @@
 //   capturas_manual CARPETA_SALIDA MUESTRA.kr2 [ARCHIVO_IMPORTAR.txt]
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -46,6 +47,7 @@
 #include "ui/UChild.h"
 #include "ui/UDialogs.h"
 #include "ui/UMain.h"
+#include "ui/URecoger.h"
 #include "ui/about.h"
 
 namespace koral::recursos {
@@ -374,6 +376,20 @@ int main(int argc, char** argv) {
 
     // Export: the save dialog with its proposed name.
     conModales([&] { control<QAction>(hijo, "Exportardatos1")->trigger(); }, {foto("exportar")});
+
+    // Collecting on the network: the choices, then the campaign under way on
+    // this computer's own address (the pictures must not show the network of
+    // the machine that builds them).
+    conModales([&] { control<QAction>(hijo, "Recogerenred1")->trigger(); }, {[](QWidget* w) {
+                   auto* v = qobject_cast<TfrmRecoger*>(w);
+                   if (!v) return foto("x")(w);
+                   auto* red = control<QComboBox>(v, "cbRed");
+                   red->setCurrentIndex(red->count() - 1);
+                   guardar(v, "recoger");
+                   control<QPushButton>(v, "btnEmpezar")->click();
+                   guardar(v, "recoger_en_marcha");
+                   v->reject();
+               }});
 
     // Import, into a new company so that the sample stays as it is: the name
     // prompt, the file choice, then the import window with its log.
