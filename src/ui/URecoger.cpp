@@ -345,9 +345,10 @@ std::vector<std::string> TfrmRecoger::paginaCodigos() const {
     for (int i = 0; i < 100; ++i) corte += "- ";
     l.push_back(corte);
     // One slip a code, between cutting lines.
+    const std::string papeleta = "Dirección: "_cp + url + "          Código individual: "_cp;
     for (const auto& c : codigos_) {
         l.emplace_back();
-        l.push_back("Dirección: "_cp + url + "          Código individual: "_cp + c);
+        l.push_back(papeleta + c);
         l.emplace_back();
         l.push_back(corte);
     }
