@@ -136,6 +136,28 @@ TEST(EscrituraEmpresa, RealsTakeTheFixed23CharacterForm) {
     EXPECT_NE(s.find(kCeros + " " + esperado + "\r\n"), std::string::npos) << s;
 }
 
+TEST(EscrituraEmpresa, RealsRoundAtThe15thDigitLikeAGeneralConversion) {
+    // Exact halves go to the even digit; carries move to the next decade;
+    // values just below a negative power of ten and subnormals too.
+    TKoral doc;
+    auto q = std::make_unique<TCuestionario>();
+    q->puntuaciones = {123456789012345.5,
+                       123456789012344.5,
+                       999999999999999.5,
+                       std::nextafter(10.0, 0),
+                       std::nextafter(1e-8, 0),
+                       std::nextafter(0.1, 0),
+                       5e-324};
+    q->fecha = 46300.654328703706;
+    doc.cuestionarios.push_back(std::move(q));
+    const std::string esperado =
+        " 1.23456789012346E+0014  1.23456789012344E+0014 "
+        " 1.00000000000000E+0015  1.00000000000000E+0001 "
+        " 1.00000000000000E-0008  1.00000000000000E-0001 "
+        " 4.94065645841247E-0324  4.63006543287037E+0004 ";
+    EXPECT_NE(escribir(doc).find(kCeros + " " + esperado + "\r\n"), std::string::npos);
+}
+
 TEST_F(Lectura, ValuesSurviveTheRoundTripTo15Digits) {
     auto q = std::make_unique<TCuestionario>();
     q->id = 7;
