@@ -140,10 +140,18 @@ void importarContenido(TKoral& doc, std::string_view datos,
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - datos.data()) : n;
         // The line's text: a Ctrl-Z ends it, and every CR is dropped (a CR
         // before the LF ends the line with it; a lone one is no character).
-        linea.clear();
-        for (std::size_t i = p; i < fin && datos[i] != 26; ++i)
-            if (datos[i] != '\r') linea += datos[i];
-        imp.linea(linea);
+        // The usual line, with no CR but its last character and no Ctrl-Z,
+        // is read where it lies.
+        std::size_t i = p;
+        while (i < fin && datos[i] != '\r' && datos[i] != 26) ++i;
+        if (i == fin || (i + 1 == fin && datos[i] == '\r')) {
+            imp.linea(datos.substr(p, i - p));
+        } else {
+            linea.assign(datos.data() + p, i - p);
+            for (; i < fin && datos[i] != 26; ++i)
+                if (datos[i] != '\r') linea += datos[i];
+            imp.linea(linea);
+        }
         p = fin + 1;
     }
 }
