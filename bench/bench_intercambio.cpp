@@ -8,6 +8,7 @@
 #include "document/ArchivoEmpresa.h"
 #include "exchange/Exportar.h"
 #include "exchange/Importar.h"
+#include "exchange/Puntuaciones.h"
 
 using namespace koral;
 
@@ -22,6 +23,15 @@ void BM_Exportar(benchmark::State& state) {
     banco::generarEmpresa(doc, static_cast<int>(state.range(0)));
     const std::string ruta = rutaTemporal("koral_bench_exportar.txt");
     for (auto _ : state) exportarDatos(doc, ruta);
+    std::filesystem::remove(ruta);
+}
+
+// The scores as CSV, to the disk in the spreadsheet form.
+void BM_PuntuacionesCsv(benchmark::State& state) {
+    TKoral doc;
+    banco::generarEmpresa(doc, static_cast<int>(state.range(0)));
+    const std::string ruta = rutaTemporal("koral_bench_puntuaciones.csv");
+    for (auto _ : state) escribirPuntuacionesCsv(doc, ruta, {});
     std::filesystem::remove(ruta);
 }
 
@@ -101,6 +111,11 @@ void BM_LeerEnlacesDeUnCuestionario(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Exportar)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PuntuacionesCsv)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Importar)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportarGruposEnUnaLinea)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeerEnlacesDeUnCuestionario)
