@@ -125,7 +125,7 @@ void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta,
     Reemplazo archivo(ruta);
     SalidaArchivo& salida = archivo.salida();
     std::string buf;
-    buf.reserve(kBloque + 64 * 1024);
+    buf.reserve(kBloque + std::size_t{64} * 1024);
     auto vaciar = [&](std::string& s) {
         salida.escribir(s.data(), s.size());
         s.clear();
