@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
@@ -20,14 +19,11 @@
 
 #include "method/Perfil.h"
 #include "platform/Dialogos.h"
-#include "platform/SuperficieSvg.h"
 #include "platform/Texto.h"
-#include "platform/qt/DialogosArchivo.h"
-#include "platform/qt/DispositivoSalida.h"
-#include "platform/qt/Escritorio.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
 #include "ui/Editores.h"
+#include "ui/ImagenGrafico.h"
 #include "ui/UChild.h"
 #include "ui/UMain.h"
 
@@ -387,37 +383,9 @@ void TfrmPerfil::Copiar1Click() {
 
 void TfrmPerfil::GuardarImagen1Click() {
     if (!perfil_) return;
-    TDialogoArchivo dlg;
-    dlg.titulo = "Guardar imagen";
-    dlg.filtro = "Imagen PNG|*.png|Imagen SVG|*.svg";
-    dlg.extensionDefecto = "png";
-    dlg.preguntarReemplazo = true;
-    if (!ejecutorDialogos().guardar(dlg)) return;
-    // A name's own extension says the format; a bare name takes the chosen type's.
-    std::string ruta = dlg.nombreArchivo;
-    const QString nombre = QString::fromUtf8(ruta.c_str());
-    const bool png = nombre.endsWith(".png", Qt::CaseInsensitive);
-    const bool svg =
-        nombre.endsWith(".svg", Qt::CaseInsensitive) || (!png && dlg.indiceFiltro == 2);
-    if (!png && !QFileInfo(nombre).fileName().contains('.')) ruta += svg ? ".svg" : ".png";
-    try {
-        if (doc_ && !doc_->archivo.empty()) comprobarDistintos(ruta, doc_->archivo);
-        Reemplazo archivo(ruta);
-        if (svg) {
-            // The same drawing calls, on a surface that writes SVG.
-            SuperficieSvg svg(kAnchoGrafico, kAltoGrafico,
-                              QApplication::font().family().toStdString());
-            dibujarValorativo(*perfil_, svg, separadorDecimal());
-            const std::string texto = svg.svg();
-            archivo.salida().escribir(texto.data(), texto.size());
-        } else {
-            escribirPng(imagen_, archivo.salida());
-        }
-        archivo.confirmar();
-    } catch (const ErrorArchivo& e) {
-        CajaMensaje(kTituloPrograma,
-                    "No se pudo guardar la imagen en " + textoMostrable(ruta) + ".\n" + e.what());
-    }
+    guardarImagenGrafico(
+        imagen_, [this](Superficie& s) { dibujarValorativo(*perfil_, s, separadorDecimal()); },
+        {doc_ ? doc_->archivo : std::string()});
 }
 
 void TfrmPerfil::keyPressEvent(QKeyEvent* e) {
