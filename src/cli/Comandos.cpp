@@ -143,6 +143,18 @@ public:
         }
         b_ += ']';
     }
+    // A record's opening: `{"id":N,"nombre":"...","fecha":F`, as every
+    // group, questionnaire and profile starts (`primero`: no comma before).
+    template <typename R>
+    void registro(const R& r, bool primero) {
+        if (!primero) b_ += ',';
+        texto("{\"id\":");
+        entero(r.id);
+        texto(",\"nombre\":");
+        cadena(r.nombre);
+        texto(",\"fecha\":");
+        real(r.fecha);
+    }
     // Called between records, so that a block holds whole records.
     void quizaVaciar() {
         if (b_.size() >= kBloque) vaciar();
@@ -180,13 +192,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
     j.texto(",\"grupos\":[");
     for (std::size_t i = 0; i < doc.grupos.size(); ++i) {
         const TGrupo& g = *doc.grupos[i];
-        if (i) j.caracter(',');
-        j.texto("{\"id\":");
-        j.entero(g.id);
-        j.texto(",\"nombre\":");
-        j.cadena(g.nombre);
-        j.texto(",\"fecha\":");
-        j.real(g.fecha);
+        j.registro(g, i == 0);
         j.texto(",\"cuestionarios\":");
         j.ids(g.cuestionarios);
         j.caracter('}');
@@ -195,13 +201,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
     j.texto("],\"cuestionarios\":[");
     for (std::size_t i = 0; i < doc.cuestionarios.size(); ++i) {
         const TCuestionario& q = *doc.cuestionarios[i];
-        if (i) j.caracter(',');
-        j.texto("{\"id\":");
-        j.entero(q.id);
-        j.texto(",\"nombre\":");
-        j.cadena(q.nombre);
-        j.texto(",\"fecha\":");
-        j.real(q.fecha);
+        j.registro(q, i == 0);
         j.texto(",\"grupos\":");
         j.ids(q.grupos);
         j.texto(",\"respuestas\":");
@@ -219,13 +219,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
     j.texto("],\"perfiles\":[");
     for (std::size_t i = 0; i < doc.perfiles.size(); ++i) {
         const TPerfil& p = *doc.perfiles[i];
-        if (i) j.caracter(',');
-        j.texto("{\"id\":");
-        j.entero(p.id);
-        j.texto(",\"nombre\":");
-        j.cadena(p.nombre);
-        j.texto(",\"fecha\":");
-        j.real(p.fecha);
+        j.registro(p, i == 0);
         j.texto(",\"grupos\":");
         j.ids(p.grupos);
         j.texto(",\"descripcion\":");
