@@ -18,9 +18,9 @@ import urllib.parse
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support import expected_conditions
 from selenium.webdriver.support.ui import WebDriverWait
 
 CLI = sys.argv[1]
@@ -58,9 +58,20 @@ def captura(driver, nombre):
 
 
 def enviar(driver):
-    pagina = driver.find_element(By.TAG_NAME, "html")
+    # A mark on the old page tells when the answer has replaced it. Asking
+    # for an old element's staleness instead races with the navigation: some
+    # Chromium versions answer with an inspector error rather than "stale".
+    driver.execute_script("window.koralAntes = true")
     driver.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
-    WebDriverWait(driver, 20).until(expected_conditions.staleness_of(pagina))
+
+    def nueva(d):
+        try:
+            return d.execute_script(
+                "return window.koralAntes === undefined && document.readyState === 'complete'")
+        except WebDriverException:
+            return False
+
+    WebDriverWait(driver, 20).until(nueva)
 
 
 def peticion(url, cuerpo, tipo="application/x-www-form-urlencoded"):
