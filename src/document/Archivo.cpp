@@ -118,12 +118,14 @@ bool realFijo(std::string_view t, double& v) {
 // A Ctrl-Z ends the file wherever it stands. Separator faults are reported to `doc`.
 class Cursor {
 public:
-    Cursor(std::string_view datos, const TKoral& doc) : p_(datos.data()), doc_(doc) {
+    Cursor(std::string_view datos, const TKoral& doc)
+        : inicio_(datos.data()), p_(datos.data()), doc_(doc) {
         const void* z = std::memchr(datos.data(), kCtrlZ, datos.size());
         fin_ = z ? static_cast<const char*>(z) : datos.data() + datos.size();
     }
 
     bool alFinal() const { return p_ >= fin_; }
+    std::size_t leidos() const { return static_cast<std::size_t>(p_ - inicio_); }
 
     // At the end of the file a character reads as Ctrl-Z.
     char caracter() { return alFinal() ? kCtrlZ : *p_++; }
@@ -192,6 +194,7 @@ private:
         finDeLineaLeido(c);
     }
 
+    const char* inicio_;
     const char* p_;
     const char* fin_;
     const TKoral& doc_;
@@ -219,12 +222,19 @@ void reservar(std::vector<T>& v, std::int32_t cuenta, std::size_t tope) {
 
 class LectorEmpresa {
 public:
-    LectorEmpresa(TKoral& doc, std::string_view datos)
-        : doc_(doc), c_(datos, doc), tope_(datos.size() / 16 + 1) {}
+    LectorEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso)
+        : doc_(doc),
+          c_(datos, doc),
+          tope_(datos.size() / 16 + 1),
+          total_(datos.size()),
+          progreso_(progreso) {}
 
-    // Reads every line; throws ErrorArchivo on an unreadable number.
+    // Reads every line; throws ErrorArchivo on an unreadable number and
+    // LecturaCancelada when told to stop.
     void leer() {
+        avanzar();
         while (!c_.alFinal()) {
+            if (progreso_ && c_.leidos() >= siguienteAviso_) avanzar();
             const char tag = c_.caracter();
             switch (tag) {
                 case 'E':
@@ -259,11 +269,22 @@ public:
                         c_.siguienteLinea();
             }
         }
+        if (progreso_ && !progreso_(total_, total_)) throw LecturaCancelada();
     }
 
     std::int32_t mayorId() const { return mayorId_; }
 
 private:
+    // Every 1 MiB: often enough for a progress bar and a prompt cancel,
+    // rare enough to cost nothing.
+    static constexpr std::size_t kPasoProgreso = 1 << 20;
+
+    void avanzar() {
+        if (!progreso_) return;
+        if (!progreso_(c_.leidos(), total_)) throw LecturaCancelada();
+        siguienteAviso_ = c_.leidos() + kPasoProgreso;
+    }
+
     void notarId(std::int32_t id) { mayorId_ = std::max(mayorId_, id); }
 
     void cabecera() {
@@ -414,6 +435,9 @@ private:
     TKoral& doc_;
     Cursor c_;
     std::size_t tope_;  // bounds reservations made from header counts
+    std::size_t total_;
+    const Progreso& progreso_;
+    std::size_t siguienteAviso_ = 0;
     TPerfil* actual_ = nullptr;
     TCuestionario* ultimoCuestionario_ = nullptr;
     std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
@@ -611,13 +635,13 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida) {
     w.vaciar();
 }
 
-void leerEmpresa(TKoral& doc, std::string_view datos) {
+void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso) {
     doc.grupos.clear();
     doc.cuestionarios.clear();
     doc.perfiles.clear();
     doc.nGrupos = doc.nCuestionarios = doc.nPerfiles = 0;
 
-    LectorEmpresa lector(doc, datos);
+    LectorEmpresa lector(doc, datos, progreso);
     // Links are saved by identifier: a header counter below an identifier in
     // use would hand that identifier out again. Raise it, silently.
     auto ajustarUltimoId = [&] {
@@ -656,7 +680,7 @@ std::string nombreRespaldo(const std::string& archivo) {
     return archivo.substr(0, punto) + ".BAK";
 }
 
-void TKoral::leerArchivo(const std::string& ruta) {
+void TKoral::leerArchivo(const std::string& ruta, const Progreso& progreso) {
     if (ruta.empty()) {
         avisar("El nombre de archivo está vacio"_cp);
         return;
@@ -667,7 +691,7 @@ void TKoral::leerArchivo(const std::string& ruta) {
     const std::string datos = fs.leerTodo(ruta);
     // Saves killed on the way left their temporary files here.
     fs.limpiarTemporales(fs.destinoEnlaces(ruta));
-    leerEmpresa(*this, datos);
+    leerEmpresa(*this, datos, progreso);
 }
 
 void TKoral::guardarArchivo() {

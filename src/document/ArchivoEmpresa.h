@@ -15,8 +15,8 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida);
 
 // Reads a company file's bytes into `doc`, with every repair of the format,
 // its notices going to doc.avisar. Throws ErrorArchivo on an unreadable
-// number, leaving what was read.
-void leerEmpresa(TKoral& doc, std::string_view datos);
+// number, leaving what was read, and LecturaCancelada when `progreso` says stop.
+void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso = {});
 
 // `archivo` with its extension (from the last point of the file name on)
 // replaced by ".BAK", or ".BAK" appended when the name has none.

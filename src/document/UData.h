@@ -26,6 +26,10 @@ inline constexpr const char* kNombreEmpresaInicial = "Nombre de la Empresa";
 // prints them, tests collect them.
 using Avisos = std::function<void(const std::string&)>;
 
+// Told, now and then, how many bytes of a company file have been read of how
+// many; returning false stops the reading, which then throws LecturaCancelada.
+using Progreso = std::function<bool(std::size_t leidos, std::size_t total)>;
+
 using Respuestas = std::array<char, kNumItems>;
 using Puntuaciones = std::array<double, kNumFactores>;
 
@@ -89,8 +93,9 @@ public:
     void iniciarEmpresa(std::string_view nombreEmpresa);
     // Replaces the lists by the company file at `ruta`. Structural faults are
     // reported through avisar and survived; input/output failures and unreadable
-    // numbers throw ErrorArchivo, leaving what was read so far.
-    void leerArchivo(const std::string& ruta);
+    // numbers throw ErrorArchivo, leaving what was read so far; a reading
+    // stopped through `progreso` throws LecturaCancelada.
+    void leerArchivo(const std::string& ruta, const Progreso& progreso = {});
     // Writes the document to `archivo`, the previous file becoming the ".BAK"
     // backup. Throws ErrorArchivo; on failure the file at `archivo` is untouched
     // and `modificado` keeps its value.

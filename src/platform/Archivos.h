@@ -17,6 +17,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A reading the user stopped: nothing is wrong with the file.
+class LecturaCancelada : public ErrorArchivo {
+public:
+    LecturaCancelada() : ErrorArchivo("Lectura cancelada") {}
+};
+
 // A file being written. `escribir` and `terminar` throw ErrorArchivo.
 class SalidaArchivo {
 public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -279,6 +280,39 @@ TEST_F(Lectura, UnconvertibleNumberEndsTheReadKeepingWhatWasRead) {
     EXPECT_TRUE(avisos.mensajes.empty());  // no count check after a failure
     EXPECT_EQ(doc.nGrupos, 1);             // but the counts match what is held
     EXPECT_EQ(doc.nCuestionarios, 1);
+}
+
+// A large file tells its progress from 0 to its size in steps, and a "stop"
+// ends the reading at once, with the counts true to what was read.
+TEST(LecturaProgreso, ReportsAscendingBytesAndStopsWhenTold) {
+    std::string datos = "E1 0 0 40000 X\r\n";
+    for (int i = 1; i <= 40000; ++i) {
+        datos += "C" + std::to_string(i + 1) + " " + kCeros + " ";
+        for (int k = 0; k < 8; ++k) datos += kCero + " ";
+        datos += "Q" + std::to_string(i) + "\r\n";
+    }
+    std::vector<std::size_t> vistos;
+    TKoral doc;
+    leerEmpresa(doc, datos, [&](std::size_t leidos, std::size_t total) {
+        EXPECT_EQ(total, datos.size());
+        vistos.push_back(leidos);
+        return true;
+    });
+    ASSERT_GE(vistos.size(), 4u);  // 8 MB: a step each megabyte
+    EXPECT_EQ(vistos.front(), 0u);
+    EXPECT_EQ(vistos.back(), datos.size());
+    EXPECT_TRUE(std::is_sorted(vistos.begin(), vistos.end()));
+    EXPECT_EQ(doc.cuestionarios.size(), 40000u);
+
+    TKoral parado;
+    int llamadas = 0;
+    EXPECT_THROW(
+        leerEmpresa(parado, datos, [&](std::size_t, std::size_t) { return ++llamadas < 3; }),
+        LecturaCancelada);
+    EXPECT_EQ(llamadas, 3);
+    EXPECT_GT(parado.cuestionarios.size(), 0u);
+    EXPECT_LT(parado.cuestionarios.size(), 40000u);
+    EXPECT_EQ(parado.nCuestionarios, static_cast<std::int32_t>(parado.cuestionarios.size()));
 }
 
 TEST_F(Lectura, NumbersThatAreNotNumbersEndTheRead) {
