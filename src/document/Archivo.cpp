@@ -114,8 +114,11 @@ bool realFijo(std::string_view t, double& v) {
     return true;
 }
 
-// Reads the bytes of a company file the way the format defines fields.
-// A Ctrl-Z ends the file wherever it stands. Separator faults are reported to `doc`.
+// Reads the bytes of a company file the way the format defines fields,
+// from memory or from a file brought in a piece at a time (so that a large
+// company is never held twice). A Ctrl-Z ends the file wherever it stands.
+// Separator faults are reported to `doc`. The texts handed out stay valid
+// until the next call.
 class Cursor {
 public:
     Cursor(std::string_view datos, const TKoral& doc)
@@ -123,9 +126,11 @@ public:
         const void* z = std::memchr(datos.data(), kCtrlZ, datos.size());
         fin_ = z ? static_cast<const char*>(z) : datos.data() + datos.size();
     }
+    Cursor(EntradaArchivo& entrada, const TKoral& doc)
+        : entrada_(&entrada), inicio_(nullptr), p_(nullptr), fin_(nullptr), doc_(doc) {}
 
-    bool alFinal() const { return p_ >= fin_; }
-    std::size_t leidos() const { return static_cast<std::size_t>(p_ - inicio_); }
+    bool alFinal() { return p_ >= fin_ && !rellenar(p_); }
+    std::size_t leidos() const { return base_ + static_cast<std::size_t>(p_ - inicio_); }
 
     // At the end of the file a character reads as Ctrl-Z.
     char caracter() { return alFinal() ? kCtrlZ : *p_++; }
@@ -149,8 +154,10 @@ public:
         return v;
     }
 
-    // Up to 75 answer characters straight from the buffer; fewer at the end.
+    // Up to n characters as they stand, line ends included; fewer at the end.
     std::string_view bloque(std::size_t n) {
+        while (static_cast<std::size_t>(fin_ - p_) < n && rellenar(p_)) {
+        }
         const std::size_t hay = std::min<std::size_t>(n, static_cast<std::size_t>(fin_ - p_));
         const char* inicio = p_;
         p_ += hay;
@@ -160,40 +167,86 @@ public:
     // The rest of the line, without its end.
     std::string_view resto() {
         const char* inicio = p_;
-        while (p_ < fin_ && !esFinDeLinea(*p_)) ++p_;
+        for (;;) {
+            while (p_ < fin_ && !esFinDeLinea(*p_)) ++p_;
+            if (p_ < fin_ || !rellenar(inicio)) break;
+        }
         return {inicio, static_cast<std::size_t>(p_ - inicio)};
     }
 
     // Drops the rest of the line and its end (CR LF, CR or LF).
     void siguienteLinea() {
-        resto();
+        for (;;) {
+            while (p_ < fin_ && !esFinDeLinea(*p_)) ++p_;
+            if (p_ < fin_ || !rellenar(p_)) break;
+        }
         terminarLinea();
     }
 
     // After a character that was itself a line end: drop the LF of a CR LF.
     void finDeLineaLeido(char c) {
-        if (c == '\r' && p_ < fin_ && *p_ == '\n') ++p_;
+        if (c == '\r' && !alFinal() && *p_ == '\n') ++p_;
     }
 
 private:
+    static constexpr std::size_t kTrozo = 1 << 20;
+
     // Skips blanks, control characters and line ends, then takes up to
     // `maximo` characters until the next blank or control character, which
     // stays unread. Empty at the end of the file.
     std::string_view token(std::size_t maximo) {
-        while (p_ < fin_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
+        for (;;) {
+            while (p_ < fin_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
+            if (p_ < fin_ || !rellenar(p_)) break;
+        }
         const char* inicio = p_;
-        while (p_<fin_&& static_cast<unsigned char>(*p_)> ' ' &&
-               static_cast<std::size_t>(p_ - inicio) < maximo)
-            ++p_;
+        for (;;) {
+            while (p_<fin_&& static_cast<unsigned char>(*p_)> ' ' &&
+                   static_cast<std::size_t>(p_ - inicio) < maximo)
+                ++p_;
+            if (p_ < fin_ || static_cast<std::size_t>(p_ - inicio) >= maximo || !rellenar(inicio))
+                break;
+        }
         return {inicio, static_cast<std::size_t>(p_ - inicio)};
     }
 
     void terminarLinea() {
-        if (p_ >= fin_) return;
+        if (alFinal()) return;
         const char c = *p_++;
         finDeLineaLeido(c);
     }
 
+    // Brings in the next piece of the file behind what is there, keeping the
+    // bytes from `guardar` (at most p_) on, which may move: `guardar` and p_
+    // follow them. False when the file has no more.
+    bool rellenar(const char*& guardar) {
+        if (!entrada_ || agotado_) return false;
+        const std::size_t desde = inicio_ ? static_cast<std::size_t>(guardar - inicio_) : 0;
+        const std::size_t guardados = inicio_ ? static_cast<std::size_t>(fin_ - guardar) : 0;
+        const std::size_t enP = inicio_ ? static_cast<std::size_t>(p_ - guardar) : 0;
+        if (desde > 0) std::memmove(buf_.data(), buf_.data() + desde, guardados);
+        base_ += desde;
+        // A line longer than a piece makes the buffer grow to hold it, by
+        // doubling: an enormous line costs no more than twice its length.
+        if (buf_.size() < guardados + kTrozo)
+            buf_.resize(std::max(guardados + kTrozo, buf_.size() * 2));
+        const std::size_t n = entrada_->leer(buf_.data() + guardados, buf_.size() - guardados);
+        const void* z = std::memchr(buf_.data() + guardados, kCtrlZ, n);
+        const std::size_t nuevos =
+            z ? static_cast<std::size_t>(static_cast<const char*>(z) - (buf_.data() + guardados))
+              : n;
+        if (n == 0 || z) agotado_ = true;
+        inicio_ = buf_.data();
+        guardar = inicio_;
+        p_ = inicio_ + enP;
+        fin_ = inicio_ + guardados + nuevos;
+        return nuevos > 0;
+    }
+
+    EntradaArchivo* entrada_ = nullptr;
+    std::string buf_;
+    std::size_t base_ = 0;  // file offset of inicio_
+    bool agotado_ = false;
     const char* inicio_;
     const char* p_;
     const char* fin_;
@@ -227,6 +280,12 @@ public:
           c_(datos, doc),
           tope_(datos.size() / 16 + 1),
           total_(datos.size()),
+          progreso_(progreso) {}
+    LectorEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso)
+        : doc_(doc),
+          c_(entrada, doc),
+          tope_(entrada.tamano() / 16 + 1),
+          total_(entrada.tamano()),
           progreso_(progreso) {}
 
     // Reads every line; throws ErrorArchivo on an unreadable number and
@@ -410,14 +469,15 @@ private:
     }
 
     void texto(std::string TPerfil::*campo, const char* mensaje) {
-        const std::string_view t = c_.resto();
-        c_.siguienteLinea();
         // Without a profile the line is passed over whole: its text read as
         // further lines could invent records or end the reading.
-        if (actual_)
-            actual_->*campo = decodificarTexto(t);
-        else
+        if (actual_) {
+            actual_->*campo = decodificarTexto(c_.resto());
+            c_.siguienteLinea();
+        } else {
+            c_.siguienteLinea();
             doc_.avisar(operator""_cp(mensaje, std::strlen(mensaje)));
+        }
     }
 
     // Indexes a new record by name and identifier; false when its name is
@@ -635,7 +695,10 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida) {
     w.vaciar();
 }
 
-void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso) {
+namespace {
+
+template <typename Fuente>
+void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
     doc.grupos.clear();
     doc.cuestionarios.clear();
     doc.perfiles.clear();
@@ -672,6 +735,16 @@ void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso) 
     comprobar(doc.nPerfiles, doc.perfiles.size(), "Error: diferencia en los perfiles. Arreglado");
 }
 
+}  // namespace
+
+void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso) {
+    leerDe(doc, datos, progreso);
+}
+
+void leerEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso) {
+    leerDe(doc, entrada, progreso);
+}
+
 std::string nombreRespaldo(const std::string& archivo) {
     const auto barra = archivo.find_last_of('/');
     const auto inicioNombre = barra == std::string::npos ? 0 : barra + 1;
@@ -688,10 +761,10 @@ void TKoral::leerArchivo(const std::string& ruta, const Progreso& progreso) {
     archivo = ruta;
     SistemaArchivos& fs = archivos();
     if (!fs.existe(ruta)) fs.crearNuevo(ruta)->terminar();
-    const std::string datos = fs.leerTodo(ruta);
+    const auto entrada = fs.abrirLectura(ruta);
     // Saves killed on the way left their temporary files here.
     fs.limpiarTemporales(fs.destinoEnlaces(ruta));
-    leerEmpresa(*this, datos, progreso);
+    leerEmpresa(*this, *entrada, progreso);
 }
 
 void TKoral::guardarArchivo() {

@@ -17,6 +17,8 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida);
 // its notices going to doc.avisar. Throws ErrorArchivo on an unreadable
 // number, leaving what was read, and LecturaCancelada when `progreso` says stop.
 void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso = {});
+// The same, from a file read piece by piece.
+void leerEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso = {});
 
 // `archivo` with its extension (from the last point of the file name on)
 // replaced by ".BAK", or ".BAK" appended when the name has none.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -124,6 +125,34 @@ struct Descriptor {
     }
 };
 
+class EntradaPosix : public EntradaArchivo {
+public:
+    explicit EntradaPosix(const std::string& ruta)
+        // Non-blocking, so that a FIFO named like a company cannot hang the open.
+        : d_{::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)}, ruta_(ruta) {
+        if (d_.fd < 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
+        struct stat st {};
+        if (::fstat(d_.fd, &st) != 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
+        // A device or pipe could be endless: only regular files are company files.
+        if (S_ISDIR(st.st_mode)) throw ErrorArchivo(mensajeSistema(EISDIR, ruta));
+        if (!S_ISREG(st.st_mode)) throw ErrorArchivo(mensajeNoNormal(ruta));
+        tamano_ = static_cast<std::size_t>(st.st_size);
+    }
+    std::size_t leer(char* destino, std::size_t n) override {
+        for (;;) {
+            const ssize_t k = ::read(d_.fd, destino, n);
+            if (k >= 0) return static_cast<std::size_t>(k);
+            if (errno != EINTR) throw ErrorArchivo(mensajeSistema(errno, ruta_));
+        }
+    }
+    std::size_t tamano() const override { return tamano_; }
+
+private:
+    Descriptor d_;
+    std::string ruta_;
+    std::size_t tamano_ = 0;
+};
+
 // Creates a file that did not exist, readable by its owner only until
 // `modo` is applied, so that no other user can open it in between.
 int crearExclusivo(const std::string& ruta, mode_t modo, const struct stat* como) {
@@ -206,28 +235,20 @@ public:
             throw ErrorArchivo(mensajeSistema(errno, carpeta));
     }
     std::string leerTodo(const std::string& ruta) override {
-        // Non-blocking, so that a FIFO named like a company cannot hang the open.
-        Descriptor d{::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-        if (d.fd < 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
-        struct stat st {};
-        if (::fstat(d.fd, &st) != 0) throw ErrorArchivo(mensajeSistema(errno, ruta));
-        // A device or pipe could be endless: only regular files are company files.
-        if (S_ISDIR(st.st_mode)) throw ErrorArchivo(mensajeSistema(EISDIR, ruta));
-        if (!S_ISREG(st.st_mode)) throw ErrorArchivo(mensajeNoNormal(ruta));
+        EntradaPosix e(ruta);
         std::string datos;
-        datos.resize(static_cast<std::size_t>(st.st_size));
+        datos.resize(e.tamano());
         std::size_t leidos = 0;
         while (leidos < datos.size()) {
-            const ssize_t k = ::read(d.fd, datos.data() + leidos, datos.size() - leidos);
-            if (k < 0) {
-                if (errno == EINTR) continue;
-                throw ErrorArchivo(mensajeSistema(errno, ruta));
-            }
+            const std::size_t k = e.leer(datos.data() + leidos, datos.size() - leidos);
             if (k == 0) break;  // shrank while we read
-            leidos += static_cast<std::size_t>(k);
+            leidos += k;
         }
         datos.resize(leidos);
         return datos;
+    }
+    std::unique_ptr<EntradaArchivo> abrirLectura(const std::string& ruta) override {
+        return std::make_unique<EntradaPosix>(ruta);
     }
     std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) override {
         const int fd = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -326,6 +347,30 @@ ArchivosPosix gPosix;
 SistemaArchivos* gArchivos = &gPosix;
 
 }  // namespace
+
+namespace {
+
+class EntradaMemoria : public EntradaArchivo {
+public:
+    explicit EntradaMemoria(std::string datos) : datos_(std::move(datos)) {}
+    std::size_t leer(char* destino, std::size_t n) override {
+        n = std::min(n, datos_.size() - pos_);
+        std::memcpy(destino, datos_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    std::size_t tamano() const override { return datos_.size(); }
+
+private:
+    std::string datos_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<EntradaArchivo> SistemaArchivos::abrirLectura(const std::string& ruta) {
+    return std::make_unique<EntradaMemoria>(leerTodo(ruta));
+}
 
 SistemaArchivos& archivos() {
     return *gArchivos;

@@ -33,6 +33,16 @@ public:
 };
 
 // What a path names, following symbolic links.
+// A file read piece by piece, so that a large one is never held whole.
+class EntradaArchivo {
+public:
+    virtual ~EntradaArchivo() = default;
+    // Up to `n` next bytes into `destino`; 0 at the end. Throws ErrorArchivo.
+    virtual std::size_t leer(char* destino, std::size_t n) = 0;
+    // The size when opened: how far a reading has to go.
+    virtual std::size_t tamano() const = 0;
+};
+
 enum class TipoArchivo { ninguno, regular, carpeta, otro };
 
 class SistemaArchivos {
@@ -55,6 +65,9 @@ public:
     // Whole content of a regular file; anything else (a folder, a FIFO, a
     // device) is refused without blocking. Throws ErrorArchivo.
     virtual std::string leerTodo(const std::string& ruta) = 0;
+    // The same file, refused the same way, to be read piece by piece. By
+    // default, over leerTodo's bytes.
+    virtual std::unique_ptr<EntradaArchivo> abrirLectura(const std::string& ruta);
     // Creates a new file that must not exist yet; throws ErrorArchivo.
     virtual std::unique_ptr<SalidaArchivo> crearNuevo(const std::string& ruta) = 0;
     // Creates a uniquely named file in `destino`'s folder, with `destino`'s
