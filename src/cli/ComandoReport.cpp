@@ -135,7 +135,7 @@ int evaluacion(const std::vector<std::string>& resto, const Salida& salida, std:
     }
     if (archivos.size() != 1) return 2;
     const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, archivos[0]);
     comprobarDistintos(destino, archivos[0]);
     PrepararEvaluacion(doc);
@@ -191,7 +191,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
         return 2;
     if (resto.size() != argumentos) return 2;
 
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, resto[0]);
     comprobarDistintos(destino, resto[0]);
 

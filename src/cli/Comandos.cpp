@@ -172,7 +172,7 @@ private:
 
 int dump(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() != 2) return 2;
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, args[1]);
     Json j(out);
     j.texto("{\"nombre\":");
@@ -237,7 +237,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
 int save(const std::vector<std::string>& args) {
     if (args.size() != 2 && args.size() != 3) return 2;
     const auto bloqueo = bloquearEmpresa(args.back());
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, args[1]);
     if (args.size() == 3) doc.archivo = args[2];
     doc.guardarArchivo();
@@ -254,7 +254,7 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
             resto.push_back(args[i]);
     }
     if (resto.size() != 2) return 2;
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, resto[0]);
     TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
     if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
@@ -285,7 +285,7 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
 
 int exportar(const std::vector<std::string>& args) {
     if (args.size() != 3) return 2;
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, args[1]);
     exportarDatos(doc, args[2]);
     return 0;
@@ -298,7 +298,7 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     std::vector<std::string> leidos;
     for (std::size_t i = 2; i < args.size(); ++i) leidos.push_back(leerParaImportar(args[i]));
     const auto bloqueo = bloquearEmpresa(args[1]);
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     if (archivos().existe(args[1])) {
         doc.leerArchivo(args[1]);
     } else {
@@ -346,7 +346,7 @@ int puntuaciones(const std::vector<std::string>& args) {
     if (formato.separador == formato.decimal || formato.separador == '"' ||
         formato.decimal == '"' || (formato.decimal != '.' && formato.decimal != ','))
         throw ErrorComando{"separador y coma decimal incompatibles"};
-    TKoral doc(Mensaje);
+    DocumentoComando doc;
     leerExistente(doc, rutas[0]);
     escribirPuntuacionesCsv(doc, rutas[1], formato);
     return 0;
