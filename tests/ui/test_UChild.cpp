@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCollator>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "Controles.h"
@@ -853,7 +855,26 @@ private slots:
         TChildWin* x = b.nueva();
         for (int i = 20000; i > 0; --i)
             x->documento()->agregarCuestionario("Q" + rellenarCeros(i, 6));
+        // Plain names and names with accents, signs and case mixed: in the
+        // collator's order whichever way each is compared.
+        const QString letras = QString::fromUtf8(" -.,'()09aAbBcChHlLnNñÑzZáÁ");
+        QStringList esperados;
+        std::mt19937 azar(3);
+        for (int i = 0; i < 400; ++i) {
+            QString nombre;
+            for (int k = 1 + int(azar() % 4); k > 0; --k) nombre += letras[azar() % letras.size()];
+            std::string cp;
+            deQString(nombre, cp);
+            if (x->documento()->agregarGrupo(cp)) esperados << nombre;
+        }
+        QCollator collator(QLocale(QLocale::Spanish, QLocale::Spain));
+        std::stable_sort(esperados.begin(), esperados.end(),
+                         [&](const QString& a, const QString& b) {
+                             const int c = collator.compare(a, b);
+                             return c != 0 ? c < 0 : a < b;
+                         });
         orden(x, "Importardatosanteriores1")->trigger();
+        QCOMPARE(textos(lista(x, "lstGrupos")), esperados);
         QCOMPARE(lista(x, "lstCuestionarios")->model()->rowCount(), 20000);
         QCOMPARE(lista(x, "lstCuestionarios")->model()->index(0, 0).data().toString(),
                  QString("Q000001"));
