@@ -1,10 +1,19 @@
 #include "platform/qt/TextoQt.h"
 
+#include <algorithm>
+
 #include "platform/Texto.h"
 
 namespace koral {
 
 QString aQString(std::string_view cp1252) {
+    // Outside 0x80-0x9F Windows-1252 is Latin-1, which Qt converts directly:
+    // a million list entries are made without a detour through UTF-8.
+    if (std::none_of(cp1252.begin(), cp1252.end(), [](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return u >= 0x80 && u < 0xA0;
+        }))
+        return QString::fromLatin1(cp1252.data(), static_cast<qsizetype>(cp1252.size()));
     const std::string utf8 = cp1252AUtf8(cp1252);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
