@@ -19,19 +19,13 @@
 #include "platform/qt/Escritorio.h"
 #include "reports/Evaluacion.h"
 #include "reports/Informes.h"
+#include "ui/CursorOcupado.h"
 #include "ui/UComparar.h"
 #include "ui/UMain.h"
 
 namespace koral {
 
 namespace {
-
-// The busy pointer for as long as a report runs, also when it fails.
-class CursorOcupado {
-public:
-    CursorOcupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CursorOcupado() { QApplication::restoreOverrideCursor(); }
-};
 
 // The normal pointer while a dialog asks the user something in mid-report.
 class CursorNormal {

@@ -5,6 +5,7 @@
 #include "platform/Archivos.h"
 #include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/Escritorio.h"
+#include "ui/CursorOcupado.h"
 #include "ui/ImpresionVentanas.h"
 #include "ui/UMain.h"
 #include "ui/UPaso.h"
@@ -40,6 +41,7 @@ void Exportardatos(TfrmMain& frame, const TKoral& doc) {
     frame.SaveDialog.nombreArchivo.clear();
     if (ruta.empty()) return;
     try {
+        CursorOcupado ocupado;
         exportarDatos(doc, ruta);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());
@@ -68,6 +70,7 @@ void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
     FormatoCsv formato;  // ';' and ','
     if (tipo == 2) formato = FormatoCsv{',', '.'};
     try {
+        CursorOcupado ocupado;
         escribirPuntuacionesCsv(doc, ruta, formato);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());

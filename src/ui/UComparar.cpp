@@ -25,6 +25,7 @@
 #include "reports/Informes.h"
 #include "reports/Maquetacion.h"
 #include "ui/AvisosLectura.h"
+#include "ui/CursorOcupado.h"
 #include "ui/Editores.h"
 #include "ui/ImagenGrafico.h"
 
@@ -244,7 +245,10 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
 TfrmComparar::~TfrmComparar() = default;
 
 void TfrmComparar::compararPerfiles(TKoral& doc, const std::vector<TPerfil*>& perfiles) {
-    abrir(doc, perfiles);
+    {
+        CursorOcupado ocupado;
+        abrir(doc, perfiles);
+    }
     exec();
     soltar();
 }
@@ -278,6 +282,7 @@ void TfrmComparar::abrir(TKoral& doc, const std::vector<TPerfil*>& perfiles) {
 }
 
 void TfrmComparar::btnCalcularClick() {
+    CursorOcupado ocupado;
     for (const auto& [documento, perfil] : calculos_) calcularPerfil(*documento, *perfil);
     comparar();
 }
@@ -418,6 +423,7 @@ void TfrmComparar::btnAnadirClick() {
         auto leida = std::make_unique<TKoral>([](const std::string& t) { Mensaje(t); });
         try {
             TAvisosLectura::Lectura lectura;
+            CursorOcupado ocupado;
             leida->leerArchivo(ruta);
         } catch (const ErrorArchivo& e) {
             Mensaje(std::string(e.what()) + "\nNo se ha añadido ningún perfil."_cp);
@@ -440,7 +446,10 @@ void TfrmComparar::btnAnadirClick() {
         const bool ya = std::any_of(perfiles_.begin(), perfiles_.end(),
                                     [p](const TPerfilComparado& c) { return c.perfil == p; });
         if (ya) continue;
-        calcularPerfil(*otra, *p);
+        {
+            CursorOcupado ocupado;
+            calcularPerfil(*otra, *p);
+        }
         perfiles_.push_back({etiquetaOtraEmpresa(*otra, *p), p, true});
         calculos_.push_back({otra, p});
         const QSignalBlocker quieto(cbReferencia);

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/TextoQt.h"
+#include "ui/CursorOcupado.h"
 
 namespace koral {
 
@@ -47,7 +48,10 @@ TfrmGrupo::TfrmGrupo(QWidget* parent) : QDialog(parent) {
 TfrmGrupo::~TfrmGrupo() = default;
 
 void TfrmGrupo::verGrupo(TKoral& doc, TGrupo& g) {
-    abrir(doc, g);
+    {
+        CursorOcupado ocupado;
+        abrir(doc, g);
+    }
     exec();
 }
 

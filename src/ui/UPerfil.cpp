@@ -22,6 +22,7 @@
 #include "platform/Texto.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
+#include "ui/CursorOcupado.h"
 #include "ui/Editores.h"
 #include "ui/ImagenGrafico.h"
 #include "ui/UChild.h"
@@ -270,7 +271,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
 TfrmPerfil::~TfrmPerfil() = default;
 
 bool TfrmPerfil::editarPerfil(TKoral& doc, TPerfil& p) {
-    abrir(doc, p);
+    {
+        CursorOcupado ocupado;
+        abrir(doc, p);
+    }
     const bool aceptado = exec() == QDialog::Accepted;
     doc_ = nullptr;
     perfil_ = nullptr;
@@ -301,7 +305,9 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
 }
 
 void TfrmPerfil::btnCalcularClick() {
-    if (!doc_ || !perfil_ || !calcularPerfil(*doc_, *perfil_)) return;
+    if (!doc_ || !perfil_) return;
+    CursorOcupado ocupado;
+    if (!calcularPerfil(*doc_, *perfil_)) return;
     lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(perfil_->nSujetos));
     lblAnonimato->setVisible(poblacionIdentificable(perfil_->nSujetos));
     const char separador = separadorDecimal();
