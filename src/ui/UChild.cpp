@@ -1,6 +1,8 @@
 #include "ui/UChild.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIdentityProxyModel>
@@ -9,11 +11,13 @@
 #include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "method/Perfil.h"
@@ -23,6 +27,7 @@
 #include "platform/qt/Escritorio.h"
 #include "platform/qt/TextoQt.h"
 #include "ui/AvisosLectura.h"
+#include "ui/CursorOcupado.h"
 #include "ui/Iconos.h"
 #include "ui/ListaRegistros.h"
 #include "ui/UMain.h"
@@ -100,6 +105,10 @@ private:
         setFont(f);
     }
 };
+
+constexpr int kPasos = 1000;       // of the progress bar
+constexpr qint64 kIntervalo = 50;  // ms between two looks at the events
+constexpr qint64 kLento = 300;     // ms of reading before any file shows its progress
 
 QString numero(std::int32_t n) {
     return QString::number(n);
@@ -328,12 +337,58 @@ QToolButton* TChildWin::crearBoton(QWidget* tira, int x, const char* nombre, con
 
 // --- Setting up ---
 
-void TChildWin::nuevoDocumento() {
+std::unique_ptr<TKoral> TChildWin::crearDocumento() {
     // The document's notices reach the "Atención" box through the installed
     // dialogs, so that a file's reading notices are summed up there.
-    doc_ = std::make_unique<TKoral>([](const std::string& texto) { Mensaje(texto); });
-    doc_->modificado = false;
+    auto doc = std::make_unique<TKoral>([](const std::string& texto) { Mensaje(texto); });
+    doc->modificado = false;
+    return doc;
+}
+
+void TChildWin::nuevoDocumento() {
+    doc_ = crearDocumento();
     verificados_.vaciar();
+}
+
+void TChildWin::leerConProgreso(TKoral& doc, const std::string& ruta) {
+    // Application-modal: while it shows, nothing but its button reaches the
+    // windows, so no command can act on a company half read.
+    QProgressDialog progreso(QStringLiteral("Abriendo la empresa ..."), QStringLiteral("Cancelar"),
+                             0, kPasos, this);
+    progreso.setObjectName("dlgAbriendo");
+    progreso.setWindowTitle(QString::fromUtf8(kTituloPrograma));
+    progreso.setWindowModality(Qt::ApplicationModal);
+    // Never shown by its own timer: shown below when the file is large or slow.
+    progreso.setMinimumDuration(std::numeric_limits<int>::max());
+    progreso.setAutoClose(false);
+    progreso.setAutoReset(false);
+    QElapsedTimer reloj;
+    reloj.start();
+    qint64 ultimo = 0;
+    leyendo_ = true;
+    cancelarLectura_ = false;
+    auto avance = [&](std::size_t leidos, std::size_t total) {
+        const bool mostrar = total >= kProgresoDesde || reloj.elapsed() >= kLento;
+        if (!progreso.isVisible() && mostrar) {
+            progreso.show();
+            ultimo = -kIntervalo;
+        }
+        // Events are let through now and then: the window repaints, the
+        // button answers, and the reading hardly slows.
+        if (progreso.isVisible() && (reloj.elapsed() - ultimo >= kIntervalo || leidos == total)) {
+            const double parte = total > 0 ? static_cast<double>(leidos) / double(total) : 1.0;
+            progreso.setValue(static_cast<int>(parte * kPasos));
+            QCoreApplication::processEvents();
+            ultimo = reloj.elapsed();
+        }
+        return !progreso.wasCanceled() && !cancelarLectura_;
+    };
+    struct Fin {
+        bool& leyendo;
+        ~Fin() { leyendo = false; }
+    } fin{leyendo_};
+    TAvisosLectura::Lectura lectura;
+    doc.leerArchivo(ruta, avance);
 }
 
 void TChildWin::aplicarAnchoMinimo() {
@@ -367,12 +422,23 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
         Cerrar1Click();
         return;
     }
-    nuevoDocumento();
     aplicarAnchoMinimo();
+    // The path shows while the file is read.
+    setWindowTitle("<" + QString::fromUtf8(ruta) + ">");
+    if (parentWidget()) parentWidget()->setWindowTitle(windowTitle());
+    // Not the window's document until it is read: meanwhile every command
+    // finds none to act on.
+    std::unique_ptr<TKoral> leido = crearDocumento();
     try {
-        TAvisosLectura::Lectura lectura;
-        doc_->leerArchivo(ruta);
+        leerConProgreso(*leido, ruta);
+    } catch (const LecturaCancelada&) {
+        // Stopped by the user: nothing was changed, nothing to tell.
+        bloqueo_.reset();
+        Cerrar1Click();
+        return;
     } catch (const std::exception& e) {
+        doc_ = std::move(leido);
+        verificados_.vaciar();
         bloqueo_.reset();
         // What was read stays on view, but it is not the whole company: with
         // the path forgotten, saving must ask for a new name and cannot put
@@ -385,6 +451,8 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
             "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
         return;
     }
+    doc_ = std::move(leido);
+    verificados_.vaciar();
     leerVerificados();
     refrescarTodo();
 }
@@ -464,6 +532,7 @@ static typename TListaDe<T>::Entradas entradas(const std::vector<std::unique_ptr
 }
 
 void TChildWin::refrescarTodo() {
+    CursorOcupado ocupado;  // a second or so for a million questionnaires
     modeloGrupos_->llenar(entradas(doc_->grupos));
     modeloCuestionarios_->llenar(entradas(doc_->cuestionarios));
     modeloPerfiles_->llenar(entradas(doc_->perfiles));
@@ -546,6 +615,7 @@ void TChildWin::GDeleteButtonClick() {
                                                         " se usa en los perfiles: " + perfiles +
                                                         ". ¿Desea borrarlo?"_cp;
     if (Pregunta("Borrar Grupos", pregunta) != Respuesta::Si) return;
+    CursorOcupado ocupado;
     doc_->borrarGrupo(g);
     refrescarTitulo();
     refrescarCabeceras();
@@ -632,6 +702,7 @@ void TChildWin::CDeleteButtonClick() {
     if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") !=
         Respuesta::Si)
         return;
+    CursorOcupado ocupado;
     verificados_.quitar(*q);
     doc_->borrarCuestionario(q);
     refrescarTitulo();
@@ -717,7 +788,10 @@ void TChildWin::Impperfil1Click() {
     // The figures live in memory only: computed now, a profile never edited
     // since the company was opened does not print zeros.
     TPerfil& perfil = *modeloPerfiles_->registro(fila);
-    calcularPerfil(*doc_, perfil);
+    {
+        CursorOcupado ocupado;
+        calcularPerfil(*doc_, perfil);
+    }
     frame_.ordenes.imprimirPerfil(perfil);
 }
 
@@ -762,6 +836,7 @@ void TChildWin::Salir1Click() {
 bool TChildWin::guardar() {
     if (doc_->archivo.empty() || soloLectura_) return guardarComo();
     try {
+        CursorOcupado ocupado;
         doc_->guardarArchivo();
     } catch (const ErrorArchivo& e) {
         Mensaje(e.what());
@@ -794,6 +869,7 @@ bool TChildWin::guardarComo() {
     }
     doc_->archivo = dialogo->nombreArchivo;
     try {
+        CursorOcupado ocupado;
         doc_->guardarArchivo();
     } catch (const ErrorArchivo& e) {
         // The caption must keep naming a file that holds this company.
@@ -859,6 +935,12 @@ void TChildWin::cerrarConsultado() {
 }
 
 void TChildWin::closeEvent(QCloseEvent* e) {
+    if (leyendo_) {
+        // The window closes once the reading has stopped.
+        cancelarLectura_ = true;
+        e->ignore();
+        return;
+    }
     if (!consultado_ && !FormCloseQuery()) {
         e->ignore();
         return;
@@ -872,6 +954,7 @@ void TChildWin::FormClose() {
     cerrada_ = true;
     if (!doc_) return;
     try {
+        CursorOcupado ocupado;
         // What cerrarEmpresa would save, saved here so that the marks follow.
         if (!doc_->archivo.empty() && doc_->modificado) {
             doc_->guardarArchivo();

@@ -81,6 +81,9 @@ public:
 
     static constexpr int kAnchoMinimo = 612;
     static constexpr int kAltoInicial = 369;
+    // A company file from this size on shows the progress of its opening at
+    // once; a smaller one only if its reading is slow.
+    static constexpr std::size_t kProgresoDesde = 2 << 20;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -132,7 +135,11 @@ private:
     // Save and Save as: true when the company was written.
     bool guardar();
     bool guardarComo();
+    static std::unique_ptr<TKoral> crearDocumento();
     void nuevoDocumento();
+    // Reads the company at `ruta` into `doc` behind a progress dialog that
+    // can stop it; throws as leerArchivo does.
+    void leerConProgreso(TKoral& doc, const std::string& ruta);
     void aplicarAnchoMinimo();
     void refrescarTodo();
     void refrescarTitulo();
@@ -206,6 +213,9 @@ private:
     std::unique_ptr<BloqueoEmpresa> bloqueo_;
     TVerificados verificados_;
     bool cerrada_ = false;
+    // While a company file is read: closing the window stops the reading.
+    bool leyendo_ = false;
+    bool cancelarLectura_ = false;
 };
 
 }  // namespace koral

@@ -13,9 +13,11 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <fstream>
@@ -668,6 +670,35 @@ private slots:
         QCOMPARE(b.ejecutor.llamadas.back().tipo, std::string("guardar"));
         QCOMPARE(leer(ruta), contenido);
         QVERIFY(!QFile::exists(b.ruta("roto.BAK")));
+    }
+
+    void cancellingTheOpeningOfALargeCompanyClosesItsWindowAndLeavesTheFile() {
+        Banco b;
+        const QString ruta = b.ruta("grande.kr2");
+        {
+            TKoral doc;
+            doc.iniciarEmpresa("Grande");
+            for (int i = 0; i < 8000; ++i) doc.crearCuestionario("Q" + std::to_string(i));
+            doc.archivo = ruta.toStdString();
+            doc.guardarArchivo();
+        }
+        const std::string antes = leer(ruta);
+        QVERIFY(antes.size() >= TChildWin::kProgresoDesde);
+        // The progress shows at once; "Cancelar" is pressed as soon as events flow.
+        bool visto = false;
+        QTimer::singleShot(0, &b.frm, [&] {
+            auto* progreso = b.frm.findChild<QProgressDialog*>("dlgAbriendo");
+            visto = progreso && progreso->isVisible();
+            if (visto) QTest::mouseClick(progreso->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        b.ejecutor.rutas.push_back(ruta.toStdString());
+        b.frm.Abrir1Click();
+        QVERIFY(visto);
+        QVERIFY(b.frm.companias().empty());
+        QVERIFY(b.dlg.llamadas.empty());
+        QVERIFY(b.escritorio.cajas.empty());
+        QCOMPARE(leer(ruta), antes);
+        QVERIFY(BloqueoEmpresa::tomar(ruta.toStdString(), false));
     }
 
     void noticesOfOneReadingAreSummedUpBeyondTheFirstFew() {
