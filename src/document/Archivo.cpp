@@ -204,6 +204,16 @@ public:
         return {inicio, static_cast<std::size_t>(p_ - inicio)};
     }
 
+    // Up to `maximo` characters of the line from `n` characters on, if they
+    // are already in; only a guess at what is coming, never consumed.
+    std::string_view restoEn(std::size_t n, std::size_t maximo) const {
+        if (static_cast<std::size_t>(fin_ - p_) <= n + maximo) return {};
+        const char* inicio = p_ + n;
+        const char* q = inicio;
+        while (q < inicio + maximo && !esFinDeLinea(*q)) ++q;
+        return {inicio, static_cast<std::size_t>(q - inicio)};
+    }
+
     // Drops the rest of the line and its end (CR LF, CR or LF).
     void siguienteLinea() {
         for (;;) {
@@ -419,6 +429,13 @@ private:
     void cuestionario() {
         auto q = std::make_unique<TCuestionario>();
         q->id = c_.entero();
+        // The index cells this line will need are far in memory: ask for
+        // them now, to arrive while the line is read. In the writer's form
+        // the name starts 269 characters on.
+        cuestionariosPorId_.anticipar(IndiceHash<TCuestionario>::hashEntero(q->id));
+        const std::string_view nombrePrevisto = c_.restoEn(269, kLargoNombre);
+        if (!nombrePrevisto.empty())
+            cuestionariosPorNombre_.anticipar(IndiceHash<TCuestionario>::hashTexto(nombrePrevisto));
         c_.separador();
         // Read as characters, line ends included; past the end of the file
         // the missing answers are no answer.
