@@ -48,6 +48,12 @@ public:
 
 private:
     void marcar();
+    // Fills both lists in the order of a shared list that holds every
+    // record of `lista` (the company window's), without sorting; false when
+    // there is none. `fuera`: the rows of `lista` not available.
+    bool llenarSegunCompania(const std::vector<std::unique_ptr<Otro>>& lista,
+                             const std::vector<std::size_t>& fuera,
+                             const std::vector<Otro*>& suyos);
 
     TListaDe<Otro>* disponibles_;
     TListaDe<Otro>* asociados_;

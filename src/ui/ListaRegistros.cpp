@@ -87,7 +87,8 @@ TablaRapida construirTabla() {
         t.primario[u] = static_cast<std::uint8_t>(primario);
         t.terciario[u] = static_cast<std::uint8_t>(terciario);
     }
-    return tablaFiel(t, conCaso) ? t : TablaRapida{};
+    // Each rank must fit the bits it is packed in.
+    return primario < 128 && tablaFiel(t, conCaso) ? t : TablaRapida{};
 }
 
 const TablaRapida& tabla() {
@@ -95,12 +96,69 @@ const TablaRapida& tabla() {
     return t;
 }
 
-constexpr qsizetype kPrefijo = 16;  // characters packed, a byte each
+// Characters packed in the two numbers of a prefix, 7 bits each: most
+// names are whole in it.
+constexpr int kBits = 7;
+constexpr qsizetype kPorNumero = 64 / kBits;
+constexpr qsizetype kPrefijo = 2 * kPorNumero;
+
+// Every list alive, for conRegistros. Lists live in the window thread only.
+std::vector<TListaRegistros*>& listas() {
+    static std::vector<TListaRegistros*> v;
+    return v;
+}
 
 }  // namespace
 
 TListaRegistros::TListaRegistros(Orden orden, QObject* parent)
-    : QAbstractListModel(parent), orden_(orden), collator_(collatorEspanol(Qt::CaseSensitive)) {}
+    : QAbstractListModel(parent), orden_(orden), collator_(collatorEspanol(Qt::CaseSensitive)) {
+    listas().push_back(this);
+}
+
+TListaRegistros::~TListaRegistros() {
+    std::erase(listas(), this);
+}
+
+std::uint64_t TListaRegistros::huella(const TRegistro* r) {
+    // splitmix64's finaliser: the sums of two different sets of addresses
+    // coincide by chance only.
+    auto x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(r));
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+const TListaRegistros* TListaRegistros::conRegistros(std::uint64_t suma, std::size_t n) {
+    for (const TListaRegistros* l : listas())
+        if (l->compartida_ && l->orden_ == Orden::alfabetico && l->entradas_.size() == n &&
+            l->huella_ == suma)
+            return l;
+    return nullptr;
+}
+
+void TListaRegistros::copiarFilas(const TListaRegistros& origen,
+                                  const std::vector<std::uint32_t>& filas) {
+    std::vector<Entrada> nuevas;
+    nuevas.reserve(filas.size());
+    std::uint64_t suma = 0;
+    for (std::uint32_t f : filas) {
+        nuevas.push_back(origen.entradas_[f]);
+        suma += huella(nuevas.back().registro);
+    }
+    beginResetModel();
+    entradas_ = std::move(nuevas);
+    huella_ = suma;
+    endResetModel();
+}
+
+bool TListaRegistros::repetida(int fila) const {
+    if (fila <= 0 || fila >= rowCount()) return false;
+    const Entrada& a = entradas_[static_cast<std::size_t>(fila) - 1];
+    const Entrada& b = entradas_[static_cast<std::size_t>(fila)];
+    if (!a.clave && !b.clave && (a.prefijo[0] != b.prefijo[0] || a.prefijo[1] != b.prefijo[1]))
+        return false;
+    return a.texto == b.texto;
+}
 
 int TListaRegistros::rowCount(const QModelIndex& padre) const {
     return padre.isValid() ? 0 : static_cast<int>(entradas_.size());
@@ -124,7 +182,9 @@ TListaRegistros::Entrada TListaRegistros::entrada(QString texto, TRegistro* regi
             return e;
         }
         // Big-endian, so that comparing the numbers compares the ranks in order.
-        if (i < kPrefijo) e.prefijo[i / 8] |= std::uint64_t{t.primario[u]} << (56 - 8 * (i % 8));
+        if (i < kPrefijo)
+            e.prefijo[i / kPorNumero] |= std::uint64_t{t.primario[u]}
+                                         << (64 - kBits * (i % kPorNumero + 1));
     }
     return e;
 }
@@ -202,12 +262,16 @@ std::size_t TListaRegistros::posicion(const Entrada& e) const {
 
 void TListaRegistros::ponerAlFinal(Pares& pares) {
     entradas_.reserve(entradas_.size() + pares.size());
-    for (auto& [t, r] : pares) entradas_.push_back(entrada(std::move(t), r));
+    for (auto& [t, r] : pares) {
+        huella_ += huella(r);
+        entradas_.push_back(entrada(std::move(t), r));
+    }
 }
 
 void TListaRegistros::llenarPares(Pares pares) {
     beginResetModel();
     entradas_.clear();
+    huella_ = 0;
     ponerAlFinal(pares);
     if (orden_ == Orden::alfabetico) ordenar(entradas_.begin(), entradas_.end());
     endResetModel();
@@ -238,6 +302,7 @@ int TListaRegistros::agregarPar(const QString& texto, TRegistro* registro) {
     const std::size_t pos = posicion(e);
     const int fila = static_cast<int>(pos);
     beginInsertRows({}, fila, fila);
+    huella_ += huella(registro);
     entradas_.insert(entradas_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(e));
     endInsertRows();
     return fila;
@@ -246,6 +311,7 @@ int TListaRegistros::agregarPar(const QString& texto, TRegistro* registro) {
 void TListaRegistros::quitar(int fila) {
     if (fila < 0 || fila >= rowCount()) return;
     beginRemoveRows({}, fila, fila);
+    huella_ -= huella(entradas_[static_cast<std::size_t>(fila)].registro);
     entradas_.erase(entradas_.begin() + fila);
     endRemoveRows();
 }

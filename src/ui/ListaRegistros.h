@@ -36,6 +36,25 @@ public:
     QString texto(int fila) const { return entradas_[static_cast<std::size_t>(fila)].texto; }
     // Exact, case-sensitive test of the entries' texts.
     bool contiene(const QString& texto) const;
+    // True when row `fila` has the text of the row before it.
+    bool repetida(int fila) const;
+
+    // What identifies a set of records whatever their order: the sum of
+    // each one's `huella`.
+    static std::uint64_t huella(const TRegistro* r);
+    // Offers this list to conRegistros: a list kept in step with its
+    // company (the company window's) and so with texts that are the
+    // records' names.
+    void compartir() { compartida_ = true; }
+    // A shared list sorted by text that holds exactly the `n` records whose
+    // huellas add up to `suma`, or null: an editor takes its order instead
+    // of sorting a million names again.
+    static const TListaRegistros* conRegistros(std::uint64_t suma, std::size_t n);
+    // Replaces every entry with the rows `filas` of `origen`, already in
+    // this list's order. `origen` may be this list.
+    void copiarFilas(const TListaRegistros& origen, const std::vector<std::uint32_t>& filas);
+
+    ~TListaRegistros() override;
 
 protected:
     TListaRegistros(Orden orden, QObject* parent);
@@ -70,6 +89,8 @@ private:
     Orden orden_;
     QCollator collator_;
     std::vector<Entrada> entradas_;
+    std::uint64_t huella_ = 0;  // of the records listed
+    bool compartida_ = false;
 };
 
 template <class T>

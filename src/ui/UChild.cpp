@@ -310,6 +310,7 @@ QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>
 
     lista = new QListView(marco);
     modelo = new TListaDe<T>(lista);
+    modelo->compartir();  // the editors take its order
     lista->setModel(modelo);
     lista->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lista->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -12,6 +12,7 @@
 #include "document/UData.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
+#include "ui/ListaRegistros.h"
 #include "ui/UChild.h"
 #include "ui/UCuestionario.h"
 #include "ui/UGrupo.h"
@@ -215,6 +216,52 @@ private slots:
         for (const auto& q : b.doc.cuestionarios) QVERIFY(q->grupos.empty());
         QCOMPARE(b.lista("lBox1")->model()->rowCount(), total);
         QVERIFY(b.dlg.mensajes.empty());
+    }
+
+    void theCompanyWindowsListGivesTheSameOrder() {
+        // The editor takes the order of a company window's list that holds
+        // every questionnaire; otherwise it sorts them itself.
+        DialogosGuion dlg;
+        EscritorioGuion escritorio;
+        TfrmMain frm;
+        frm.ordenes.importaDatos = [](TKoral&) {};
+        frm.ordenes.editarCuestionario = [](TKoral&, TCuestionario& q) {
+            q.nombre = "Eva";
+            return true;
+        };
+        dlg.campos.push_back({true, "Empresa"});
+        frm.Nuevo1Click();
+        TChildWin* w = frm.companias().back();
+        TKoral& doc = *w->documento();
+        TGrupo* g = doc.agregarGrupo("Taller");
+        for (const char* n :
+             {"Ana", "bea", "Ana", "ANA", "\xD1u", "ana", "Cid", "Ana", "Ana", "Bob", "Eva"})
+            doc.crearCuestionario(n);
+        for (std::size_t i : {2, 4, 6, 8}) enlazar(*doc.cuestionarios[i], *g);
+        g->cuestionarios.push_back(doc.cuestionarios[0].get());  // "Ana" twice in the group
+        control<QAction>(*w, "Importardatosanteriores1")->trigger();
+        // Renamed, Bob follows the other Eva in the window's list, not in the company.
+        auto* cuestionarios = control<QListView>(*w, "lstCuestionarios");
+        elegir(cuestionarios, static_cast<int>(textos(cuestionarios).indexOf("Bob")));
+        QTest::mouseClick(control<QToolButton>(*w, "CModifyButton"), Qt::LeftButton);
+        QCOMPARE(doc.cuestionarios[9]->nombre, std::string("Eva"));
+
+        TfrmGrupo editor;
+        auto filas = [&](const char* lista) {
+            return static_cast<TListaDe<TCuestionario>*>(control<QListView>(editor, lista)->model())
+                ->entradas();
+        };
+        TCuestionario* otro = doc.agregarCuestionario("zz");  // the window's list lacks it
+        editor.abrir(doc, *g);
+        auto disponibles = filas("lBox1");
+        const auto asociados = filas("lBox2");
+        QCOMPARE(disponibles.back().second, otro);
+        disponibles.pop_back();
+        doc.borrarCuestionario(otro);
+        editor.abrir(doc, *g);
+        QCOMPARE(filas("lBox1"), disponibles);
+        QCOMPARE(filas("lBox2"), asociados);
+        QCOMPARE(asociados.size(), std::size_t(5));
     }
 
     void theCompanyWindowMarksTheCompanyWhenTheEditorCloses() {
