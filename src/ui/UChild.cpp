@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIdentityProxyModel>
@@ -354,8 +355,10 @@ void TChildWin::nuevoDocumento() {
 void TChildWin::leerConProgreso(TKoral& doc, const std::string& ruta) {
     // Application-modal: while it shows, nothing but its button reaches the
     // windows, so no command can act on a company half read.
-    QProgressDialog progreso(QStringLiteral("Abriendo la empresa ..."), QStringLiteral("Cancelar"),
-                             0, kPasos, this);
+    const QString archivo = QFileInfo(QString::fromUtf8(ruta)).fileName();
+    QProgressDialog progreso("Abriendo la empresa ...\n" + archivo, QStringLiteral("Cancelar"), 0,
+                             kPasos, this);
+    progreso.setMinimumWidth(420);  // the caption whole
     progreso.setObjectName("dlgAbriendo");
     progreso.setWindowTitle(QString::fromUtf8(kTituloPrograma));
     progreso.setWindowModality(Qt::ApplicationModal);

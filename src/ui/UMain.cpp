@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
@@ -270,7 +271,11 @@ void TfrmMain::FormShow() {
     // The window keeps the file's full path, as "Abrir ..." gives it, so that
     // the caption says where the file is and opening it again finds the window.
     const QString completa = QFileInfo(QString::fromUtf8(ruta.c_str())).absoluteFilePath();
-    crearCompania()->AbreEmpresa(completa.toUtf8().toStdString());
+    // Opened once the frame is on screen: a large company shows the
+    // progress of its reading over the frame, not over an empty screen.
+    QTimer::singleShot(0, this, [this, ruta = completa.toUtf8().toStdString()] {
+        crearCompania()->AbreEmpresa(ruta);
+    });
 }
 
 void TfrmMain::showEvent(QShowEvent* e) {
