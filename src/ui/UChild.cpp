@@ -968,6 +968,7 @@ void TChildWin::FormClose() {
     } catch (const ErrorArchivo& e) {
         Mensaje(e.what());
     }
+    CursorOcupado ocupado;  // a million entries to release
     doc_.reset();
     bloqueo_.reset();
     modeloGrupos_->llenar({});
