@@ -408,7 +408,11 @@ private:
             return std::min<std::size_t>(n > 0 ? static_cast<std::size_t>(n) : 0, tope_);
         };
         // A file may hold more than one header line: keep what is indexed.
-        cuestionariosPorId_.reservar(previstos(doc_.nCuestionarios));
+        // Identifiers run to the header's last one; a questionnaire line
+        // takes some 270 bytes, which bounds what a false header can ask for.
+        cuestionariosPorId_.reservar(std::min<std::size_t>(
+            doc_.ultimoId >= 0 ? static_cast<std::size_t>(doc_.ultimoId) + 1 : 0,
+            tope_ / 16 + 4096));
         cuestionariosPorNombre_.reservar(previstos(doc_.nCuestionarios));
     }
 
@@ -432,7 +436,7 @@ private:
         // The index cells this line will need are far in memory: ask for
         // them now, to arrive while the line is read. In the writer's form
         // the name starts 269 characters on.
-        cuestionariosPorId_.anticipar(IndiceHash<TCuestionario>::hashEntero(q->id));
+        cuestionariosPorId_.anticipar(q->id);
         const std::string_view nombrePrevisto = c_.restoEn(269, kLargoNombre);
         if (!nombrePrevisto.empty())
             cuestionariosPorNombre_.anticipar(IndiceHash<TCuestionario>::hashTexto(nombrePrevisto));
@@ -495,7 +499,7 @@ private:
         if (s != ' ') doc_.avisar("separador no válido"_cp);
         TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
                                ? ultimoCuestionario_
-                               : buscarPorId(cuestionariosPorId_, a);
+                               : cuestionariosPorId_.buscar(a);
         TGrupo* g = buscarPorId(gruposPorId_, b);
         if (q && g)
             enlaces_.enlazar(*q, *g);  // a repeated line makes no second membership
@@ -542,6 +546,14 @@ private:
         if (primeroConId) *primeroConId = primero;
         return true;
     }
+    template <typename T>
+    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceIds<T>& porId,
+                          bool* primeroConId = nullptr) {
+        if (!indexarPorNombre(porNombre, r)) return false;
+        const bool primero = porId.insertarSiNuevo(r);
+        if (primeroConId) *primeroConId = primero;
+        return true;
+    }
 
     TKoral& doc_;
     Cursor c_;
@@ -553,7 +565,8 @@ private:
     TCuestionario* ultimoCuestionario_ = nullptr;
     std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
     IndiceHash<TGrupo> gruposPorId_, gruposPorNombre_;
-    IndiceHash<TCuestionario> cuestionariosPorId_, cuestionariosPorNombre_;
+    IndiceIds<TCuestionario> cuestionariosPorId_;
+    IndiceHash<TCuestionario> cuestionariosPorNombre_;
     IndiceHash<TPerfil> perfilesPorId_, perfilesPorNombre_;
 };
 

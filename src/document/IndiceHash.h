@@ -130,6 +130,46 @@ R* buscarPorId(const IndiceHash<R>& indice, std::int32_t id) {
     return indice.buscar(IndiceHash<R>::hashEntero(id), [id](const R* o) { return o->id == id; });
 }
 
+// Records by identifier, for the many questionnaires of a company file.
+// Identifiers are the consecutive numbers the company hands out: those below
+// a limit are found in a plain array at their own place, which a file read in
+// order fills in order, with no hashing and no cell far in memory; any other
+// is kept in a hash index. Keeps the first record with each identifier.
+template <typename R>
+class IndiceIds {
+public:
+    // Puts identifiers 0 to limite - 1 in the array. Only before anything is
+    // stored: an identifier must not move from one place to the other.
+    void reservar(std::size_t limite) {
+        if (n_ == 0 && limite > directos_.size()) directos_.assign(limite, nullptr);
+    }
+    void anticipar(std::int32_t id) const {
+        if (!directo(id)) resto_.anticipar(IndiceHash<R>::hashEntero(id));
+    }
+    bool insertarSiNuevo(R* r) {
+        ++n_;
+        if (directo(r->id)) {
+            R*& celda = directos_[static_cast<std::size_t>(r->id)];
+            if (celda) return false;
+            celda = r;
+            return true;
+        }
+        return indexarPorId(resto_, r);
+    }
+    R* buscar(std::int32_t id) const {
+        return directo(id) ? directos_[static_cast<std::size_t>(id)] : buscarPorId(resto_, id);
+    }
+
+private:
+    bool directo(std::int32_t id) const {
+        return id >= 0 && static_cast<std::size_t>(id) < directos_.size();
+    }
+
+    std::vector<R*> directos_;
+    IndiceHash<R> resto_;
+    std::size_t n_ = 0;
+};
+
 struct TCuestionario;
 struct TGrupo;
 struct TPerfil;
