@@ -56,6 +56,36 @@ public:
         primero_ = false;
         s_ += c;
     }
+    // A Windows-1252 text as one field: straight in when it is plain ASCII
+    // needing no quotes, as names almost always are.
+    void campoCp1252(std::string_view t) {
+        bool simple = true;
+        for (char c : t) simple &= static_cast<unsigned char>(c) < 0x80 && !especial(c);
+        if (!simple) {
+            campo(cp1252AUtf8(t));
+            return;
+        }
+        if (!primero_) s_ += f_.separador;
+        primero_ = false;
+        s_ += t;
+    }
+    // Every answer of a questionnaire, each its own field; digits all, as a
+    // rule, written in one go.
+    void respuestas(const Respuestas& r) {
+        bool simples = !primero_;
+        for (char c : r) simples &= static_cast<unsigned char>(c) < 0x80 && !especial(c);
+        if (!simples) {
+            for (char c : r) respuesta(c);
+            return;
+        }
+        const std::size_t base = s_.size();
+        s_.resize(base + 2 * r.size());
+        char* o = s_.data() + base;
+        for (std::size_t i = 0; i < r.size(); ++i) {
+            o[2 * i] = f_.separador;
+            o[2 * i + 1] = r[i];
+        }
+    }
     void numero(double v) {
         // The shortest text that reads back to the stored score.
         char tmp[32];
@@ -96,14 +126,14 @@ void generarCsv(const TKoral& doc, const FormatoCsv& formato, std::string& s, Va
     fila.fin();
     std::string grupos;
     for (const auto& q : doc.cuestionarios) {
-        fila.campo(cp1252AUtf8(q->nombre));
+        fila.campoCp1252(q->nombre);
         grupos.clear();
         for (const TGrupo* g : q->grupos) {
             if (!grupos.empty()) grupos += '|';
             grupos += g->nombre;
         }
-        fila.campo(cp1252AUtf8(grupos));
-        for (char c : q->respuestas) fila.respuesta(c);
+        fila.campoCp1252(grupos);
+        fila.respuestas(q->respuestas);
         for (double p : q->puntuaciones) fila.numero(p);
         for (double p : q->puntuaciones) fila.entero(bandaDe(p));
         fila.fin();
