@@ -2,12 +2,106 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
+#include <new>
 
 #include "document/IndiceHash.h"
 #include "platform/Fecha.h"
+#include "platform/Memoria.h"
 #include "platform/Texto.h"
 
 namespace koral {
+
+// Under the address sanitizer every questionnaire is its own allocation, so
+// that a use after release is caught as it is for any other object.
+#if defined(__SANITIZE_ADDRESS__)
+#define KORAL_RESERVA_PROPIA 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KORAL_RESERVA_PROPIA 0
+#endif
+#endif
+#ifndef KORAL_RESERVA_PROPIA
+#define KORAL_RESERVA_PROPIA 1
+#endif
+
+namespace {
+
+// Slots of one size carved out of large blocks, handed out in order and
+// reused once released. When the last slot is given back (every company
+// closed) the blocks go back to the system.
+class ReservaCuestionarios {
+public:
+    void* tomar() {
+        const std::lock_guard<std::mutex> cierre(m_);
+        if (libres_) {
+            Libre* l = libres_;
+            libres_ = l->siguiente;
+            ++vivos_;
+            return l;
+        }
+        if (siguiente_ == fin_) {
+            bloques_.reserve(bloques_.size() + 1);
+            char* b = static_cast<char*>(tomarBloqueMemoria());
+            bloques_.push_back(b);
+            siguiente_ = b;
+            fin_ = b + kHueco * (kBloqueMemoria / kHueco);
+        }
+        void* p = siguiente_;
+        siguiente_ += kHueco;
+        ++vivos_;
+        return p;
+    }
+
+    void soltar(void* p) noexcept {
+        const std::lock_guard<std::mutex> cierre(m_);
+        auto* l = static_cast<Libre*>(p);
+        l->siguiente = libres_;
+        libres_ = l;
+        if (--vivos_ > 0) return;
+        for (void* b : bloques_) soltarBloqueMemoria(b);
+        bloques_.clear();
+        libres_ = nullptr;
+        siguiente_ = fin_ = nullptr;
+    }
+
+    // A multiple of the alignment, so every slot of an aligned block is aligned.
+    static constexpr std::size_t kHueco = sizeof(TCuestionario);
+
+private:
+    struct Libre {
+        Libre* siguiente;
+    };
+    static_assert(kHueco >= sizeof(Libre) && kBloqueMemoria % alignof(TCuestionario) == 0);
+
+    std::mutex m_;
+    std::vector<char*> bloques_;
+    Libre* libres_ = nullptr;
+    char* siguiente_ = nullptr;
+    char* fin_ = nullptr;
+    std::size_t vivos_ = 0;
+};
+
+// Never destroyed: questionnaires may outlive every other static object.
+ReservaCuestionarios& reserva() {
+    static auto* r = new ReservaCuestionarios;
+    return *r;
+}
+
+}  // namespace
+
+void* TCuestionario::operator new(std::size_t n) {
+    if (KORAL_RESERVA_PROPIA && n == ReservaCuestionarios::kHueco) return reserva().tomar();
+    return ::operator new(n);
+}
+
+void TCuestionario::operator delete(void* p, std::size_t n) noexcept {
+    if (!p) return;
+    if (KORAL_RESERVA_PROPIA && n == ReservaCuestionarios::kHueco)
+        reserva().soltar(p);
+    else
+        ::operator delete(p);
+}
 
 namespace {
 

@@ -53,6 +53,11 @@ struct TCuestionario : TRegistro {
     Respuestas respuestas;        // item 1 first
     Puntuaciones puntuaciones{};
     std::int32_t sinRespuesta = kNumItems;
+
+    // Questionnaires come by the hundred thousand: they are kept side by side
+    // in large blocks rather than one heap allocation each.
+    static void* operator new(std::size_t n);
+    static void operator delete(void* p, std::size_t n) noexcept;
 };
 
 struct TPerfil : TRegistro {

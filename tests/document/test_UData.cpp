@@ -274,3 +274,30 @@ TEST(NormalizarSaltos, EveryBreakBecomesCrLf) {
     EXPECT_EQ(normalizarSaltos("a\nb\r\nc\rd\n\n"), "a\r\nb\r\nc\r\nd\r\n\r\n");
     EXPECT_EQ(normalizarSaltos("sin saltos"), "sin saltos");
 }
+
+// Questionnaires live side by side in shared blocks: many of them, released
+// and made again across blocks, keep each its own contents.
+TEST(ReservaCuestionarios, RecordsKeepTheirContentsAcrossBlocksAndReuse) {
+    std::vector<std::unique_ptr<TCuestionario>> vivos;
+    auto nuevo = [&](int i) {
+        auto q = std::make_unique<TCuestionario>();
+        q->id = i;
+        q->respuestas.fill(static_cast<char>('0' + i % 7));
+        q->grupos.resize(static_cast<std::size_t>(i % 3));
+        vivos.push_back(std::move(q));
+    };
+    for (int i = 0; i < 30000; ++i) nuevo(i);
+    for (std::size_t i = 0; i < vivos.size(); i += 2) vivos[i].reset();
+    for (int i = 30000; i < 45000; ++i) nuevo(i);
+    std::size_t cuantos = 0;
+    for (const auto& q : vivos) {
+        if (!q) continue;
+        ++cuantos;
+        ASSERT_EQ(q->respuestas[74], '0' + q->id % 7) << q->id;
+        ASSERT_EQ(q->grupos.size(), static_cast<std::size_t>(q->id % 3));
+    }
+    EXPECT_EQ(cuantos, 30000u);
+    vivos.clear();  // every block given back, and taken again after
+    nuevo(1);
+    EXPECT_EQ(vivos[0]->respuestas[0], '1');
+}
