@@ -7,7 +7,6 @@
 
 #include "document/IndiceHash.h"
 #include "platform/Fecha.h"
-#include "platform/Memoria.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -42,10 +41,10 @@ public:
         }
         if (siguiente_ == fin_) {
             bloques_.reserve(bloques_.size() + 1);
-            char* b = static_cast<char*>(tomarBloqueMemoria());
+            char* b = static_cast<char*>(::operator new(kBloque));
             bloques_.push_back(b);
             siguiente_ = b;
-            fin_ = b + kHueco * (kBloqueMemoria / kHueco);
+            fin_ = b + kHueco * (kBloque / kHueco);
         }
         void* p = siguiente_;
         siguiente_ += kHueco;
@@ -59,20 +58,22 @@ public:
         l->siguiente = libres_;
         libres_ = l;
         if (--vivos_ > 0) return;
-        for (void* b : bloques_) soltarBloqueMemoria(b);
+        for (void* b : bloques_) ::operator delete(b);
         bloques_.clear();
         libres_ = nullptr;
         siguiente_ = fin_ = nullptr;
     }
 
-    // A multiple of the alignment, so every slot of an aligned block is aligned.
+    // A multiple of the alignment, so every slot of a block is aligned.
     static constexpr std::size_t kHueco = sizeof(TCuestionario);
 
 private:
     struct Libre {
         Libre* siguiente;
     };
-    static_assert(kHueco >= sizeof(Libre) && kBloqueMemoria % alignof(TCuestionario) == 0);
+    static_assert(kHueco >= sizeof(Libre));
+    // Large enough to be mapped on its own, away from the heap's small pieces.
+    static constexpr std::size_t kBloque = std::size_t{2} << 20;
 
     std::mutex m_;
     std::vector<char*> bloques_;
