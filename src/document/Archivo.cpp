@@ -605,6 +605,15 @@ bool digitos15(double a, std::uint64_t& d, int& e) {
     return true;
 }
 
+// Writes 0 <= n < 100 as two digits at t.
+void parDigitos(char* t, std::uint32_t n) {
+    static constexpr char kPares[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::memcpy(t, kPares + 2 * n, 2);
+}
+
 class Escritor {
 public:
     explicit Escritor(SalidaArchivo& salida) : salida_(salida) { buf_.reserve(kBloque + 4096); }
@@ -631,8 +640,19 @@ public:
         if (a == 0 || digitos15(a, d, exponente)) {
             char t[] = "0.00000000000000E+0000";
             if (a != 0) {
-                for (int i = 15; i >= 2; --i, d /= 10) t[i] = static_cast<char>('0' + d % 10);
-                t[0] = static_cast<char>('0' + d);
+                // Two digits at a time, in three independent runs: a digit
+                // at a time made one long chain of divisions.
+                const std::uint64_t resto = d % 100'000'000'000'000ULL;
+                t[0] = static_cast<char>('0' + d / 100'000'000'000'000ULL);
+                const auto alto = static_cast<std::uint32_t>(resto / 100'000'000);
+                const auto bajo = static_cast<std::uint32_t>(resto % 100'000'000);
+                parDigitos(t + 2, alto / 10'000);
+                parDigitos(t + 4, alto / 100 % 100);
+                parDigitos(t + 6, alto % 100);
+                parDigitos(t + 8, bajo / 1'000'000);
+                parDigitos(t + 10, bajo / 10'000 % 100);
+                parDigitos(t + 12, bajo / 100 % 100);
+                parDigitos(t + 14, bajo % 100);
                 if (exponente < 0) {
                     t[17] = '-';
                     exponente = -exponente;
