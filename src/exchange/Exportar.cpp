@@ -29,9 +29,14 @@ void exportarDatos(const TKoral& doc, const std::string& ruta) {
             buf += g->nombre;
             buf += '"';
         }
+        // ",a" for each answer, written in place: a character at a time
+        // through the string cost a capacity check each.
+        const std::size_t base = buf.size();
+        buf.resize(base + 2 * q->respuestas.size());
+        char* o = buf.data() + base;
         for (char c : q->respuestas) {
-            buf += ',';
-            buf += c;
+            *o++ = ',';
+            *o++ = c;
         }
         buf += "\r\n";
         if (buf.size() >= kBloque) {
