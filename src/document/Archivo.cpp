@@ -461,13 +461,14 @@ private:
         }
         q->fecha = c_.real();
         c_.separador();
-        q->nombre = cortarNombre(c_.resto());
+        const std::string_view nombre = c_.resto().substr(0, kLargoNombre);
+        const std::uint64_t h = IndiceHash<TCuestionario>::hashTexto(nombre);
+        q->nombre = std::string(nombre);  // of its own size: assigning would double
         c_.siguienteLinea();
         q->sinRespuesta = ceros;
         notarId(q->id);
-        bool primeroConId = false;
-        if (!registrar(q.get(), cuestionariosPorNombre_, cuestionariosPorId_, &primeroConId))
-            return;
+        if (!indexarPorNombre(cuestionariosPorNombre_, q.get(), h)) return;
+        const bool primeroConId = cuestionariosPorId_.insertarSiNuevo(q.get());
         // Its link lines follow it: remember it when it is the record its
         // identifier resolves to, to spare them the index.
         ultimoCuestionario_ = primeroConId ? q.get() : nullptr;
@@ -535,23 +536,13 @@ private:
         }
     }
 
-    // Indexes a new record by name and identifier; false when its name is
-    // taken. The identifier index keeps the first record with each identifier.
-    // `primeroConId` tells whether no earlier record holds its identifier.
+    // Indexes a new group or profile by name and identifier; false when its
+    // name is taken. The identifier index keeps the first record with each
+    // identifier.
     template <typename T>
-    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId,
-                          bool* primeroConId = nullptr) {
+    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceHash<T>& porId) {
         if (!indexarPorNombre(porNombre, r)) return false;
-        const bool primero = indexarPorId(porId, r);
-        if (primeroConId) *primeroConId = primero;
-        return true;
-    }
-    template <typename T>
-    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceIds<T>& porId,
-                          bool* primeroConId = nullptr) {
-        if (!indexarPorNombre(porNombre, r)) return false;
-        const bool primero = porId.insertarSiNuevo(r);
-        if (primeroConId) *primeroConId = primero;
+        indexarPorId(porId, r);
         return true;
     }
 

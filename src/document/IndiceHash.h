@@ -58,26 +58,38 @@ public:
         return x ^ (x >> 31);
     }
     // Eight bytes at a time (a byte at a time was a chain of a multiplication
-    // per character), the length included, then mixed.
+    // per character), the length included, then mixed. The last bytes are
+    // loaded where they lie, overlapping what came before: copied to a word
+    // of their own, a short copy then read whole stalls the processor.
     static std::uint64_t hashTexto(std::string_view t) {
+        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
         std::uint64_t h = 0xCBF29CE484222325ull ^ t.size();
         const char* p = t.data();
         std::size_t n = t.size();
-        for (; n >= 8; p += 8, n -= 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        for (; n > 8; p += 8, n -= 8) {
+            h = (h ^ carga<std::uint64_t>(p)) * k;
             h ^= h >> 29;
         }
-        if (n > 0) {
-            std::uint64_t w = 0;
-            std::memcpy(&w, p, n);
-            h = (h ^ w) * 0x9E3779B97F4A7C15ull;
-        }
+        std::uint64_t w = 0;
+        if (t.size() >= 8)
+            w = carga<std::uint64_t>(t.data() + t.size() - 8);
+        else if (n >= 4)
+            w = carga<std::uint32_t>(p) | std::uint64_t{carga<std::uint32_t>(p + n - 4)} << 32;
+        else if (n > 0)
+            w = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+                static_cast<unsigned char>(p[n - 1]) << 16;
+        h = (h ^ w) * k;
         return hashEntero(static_cast<std::int64_t>(h));
     }
 
 private:
+    template <typename U>
+    static U carga(const char* p) {
+        U u;
+        std::memcpy(&u, p, sizeof u);
+        return u;
+    }
+
     struct Celda {
         std::uint64_t h = 0;
         R* r = nullptr;
@@ -121,11 +133,17 @@ private:
 
 // The two keys records are looked up by: their name and their identifier.
 // Each insert keeps the first record with that key.
+// `h`, when given, is hashTexto of the name, taken from where it was read:
+// hashing the record's fresh copy makes the processor wait for the copy.
+template <typename R>
+bool indexarPorNombre(IndiceHash<R>& indice, R* r, std::uint64_t h) {
+    const std::string_view n = r->nombre;
+    return indice.insertarSiNuevo(h, r, [n](const R* o) { return o->nombre == n; });
+}
+
 template <typename R>
 bool indexarPorNombre(IndiceHash<R>& indice, R* r) {
-    const std::string_view n = r->nombre;
-    return indice.insertarSiNuevo(IndiceHash<R>::hashTexto(n), r,
-                                  [n](const R* o) { return o->nombre == n; });
+    return indexarPorNombre(indice, r, IndiceHash<R>::hashTexto(r->nombre));
 }
 
 template <typename R>

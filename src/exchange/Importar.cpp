@@ -33,10 +33,13 @@ namespace {
 
 class Importacion {
 public:
-    Importacion(TKoral& doc, const std::function<void(const std::string&)>& anota)
+    // `previstas`: how many lines may come, so that the index need not grow
+    // (and move every entry) again and again.
+    Importacion(TKoral& doc, const std::function<void(const std::string&)>& anota,
+                std::size_t previstas)
         : doc_(doc),
           anota_(anota),
-          cuestionarios_(doc.cuestionarios.size()),
+          cuestionarios_(doc.cuestionarios.size() + previstas),
           grupos_(doc.grupos.size()) {
         // Names are looked up once per line: index what the company has.
         for (const auto& q : doc.cuestionarios) indexarPorNombre(cuestionarios_, q.get());
@@ -53,14 +56,18 @@ public:
             anota_("Error en línea"_cp);
             return;
         }
-        std::string nombre = cortarNombre(e.texto);
-        if (buscarPorNombre(cuestionarios_, nombre)) {
+        // Looked up where it lies in the line: hashing a fresh copy makes the
+        // processor wait for the copy.
+        const std::string_view nombre = e.texto.substr(0, kLargoNombre);
+        const std::uint64_t h = IndiceHash<TCuestionario>::hashTexto(nombre);
+        if (cuestionarios_.buscar(
+                h, [nombre](const TCuestionario* o) { return o->nombre == nombre; })) {
             anota_("Error en línea. Cuestionario ya existe"_cp);
             return;
         }
-        TCuestionario* q = doc_.crearCuestionario(std::move(nombre));
+        TCuestionario* q = doc_.crearCuestionario(std::string(nombre));
         if (!q) return;  // no identifiers left; the document said so
-        indexarPorNombre(cuestionarios_, q);
+        indexarPorNombre(cuestionarios_, q, h);
 
         Enlazador enlaces;  // a line may name thousands of groups
         e = LeeElemento(l, pos);
@@ -70,6 +77,22 @@ public:
                 if (TGrupo* g = grupo(e.texto)) enlaces.enlazar(*q, *g);
             }
             e = LeeElemento(l, pos);
+        }
+        // The usual line: every answer a digit after a comma, ",d,d,d...".
+        // Read in one sweep; anything else takes the general road below.
+        if (e.tipo == Elemento::Digito && l.size() - pos >= 2 * (kNumItems - 1)) {
+            bool usual = true;
+            for (std::size_t k = 0; k < 2 * (kNumItems - 1); k += 2)
+                usual &= l[pos + k] == ',' && l[pos + k + 1] >= '0' && l[pos + k + 1] <= '9';
+            if (usual) {
+                for (int i = 0; i < kNumItems; ++i) {
+                    const char c =
+                        i == 0 ? e.texto[0] : l[pos + 2 * static_cast<std::size_t>(i) - 1];
+                    q->respuestas[i] = c - '0' <= maximoRespuesta[i + 1] ? c : '0';
+                }
+                puntuarCuestionario(*q);
+                return;
+            }
         }
         for (int i = 0; i < kNumItems; ++i) {
             if (e.tipo == Elemento::Digito) {
@@ -87,9 +110,9 @@ private:
     // The group of that name, made when the company has none. Names longer
     // than a record keeps are looked up as they would be stored.
     TGrupo* grupo(std::string_view texto) {
-        std::string n = cortarNombre(texto);
+        const std::string_view n = texto.substr(0, kLargoNombre);
         if (TGrupo* g = buscarPorNombre(grupos_, n)) return g;
-        TGrupo* g = doc_.crearGrupo(std::move(n));
+        TGrupo* g = doc_.crearGrupo(std::string(n));
         if (g) indexarPorNombre(grupos_, g);
         return g;
     }
@@ -128,7 +151,8 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
 
 void importarContenido(TKoral& doc, std::string_view datos,
                        const std::function<void(const std::string&)>& anota) {
-    Importacion imp(doc, anota);
+    // A line with all its answers takes more than 150 bytes.
+    Importacion imp(doc, anota, datos.size() / 160);
     std::string linea;
     std::size_t p = 0;
     const std::size_t n = datos.size();
