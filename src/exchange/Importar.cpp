@@ -151,8 +151,9 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
 
 void importarContenido(TKoral& doc, std::string_view datos,
                        const std::function<void(const std::string&)>& anota) {
-    // A line with all its answers takes more than 150 bytes.
-    Importacion imp(doc, anota, datos.size() / 160);
+    // About how many lines the file holds (a line with a name, a group and
+    // every answer takes some 200 bytes); the index grows past it if need be.
+    Importacion imp(doc, anota, datos.size() / 200);
     std::string linea;
     std::size_t p = 0;
     const std::size_t n = datos.size();
