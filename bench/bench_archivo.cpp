@@ -2,8 +2,10 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "GenerarEmpresa.h"
@@ -50,6 +52,32 @@ void BM_Leer(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * datos.size()));
 }
 
+// Opening a company as the program does: from its file, a piece at a time
+// (the file itself in the system's cache, as just after saving it).
+void BM_LeerArchivo(benchmark::State& state) {
+    const std::string& datos = archivoGenerado(static_cast<int>(state.range(0)));
+    char plantilla[] = "/tmp/bench_archivo_XXXXXX";
+    const int fd = ::mkstemp(plantilla);
+    if (fd < 0 || ::write(fd, datos.data(), datos.size()) != static_cast<ssize_t>(datos.size())) {
+        state.SkipWithError("no temporary file");
+        return;
+    }
+    ::close(fd);
+    for (auto _ : state) {
+        state.PauseTiming();
+        banco::enfriarCache();
+        state.ResumeTiming();
+        auto doc = std::make_unique<TKoral>();
+        doc->leerArchivo(plantilla);
+        benchmark::DoNotOptimize(doc->cuestionarios.data());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    ::unlink(plantilla);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * datos.size()));
+}
+
 void BM_Escribir(benchmark::State& state) {
     TKoral doc;
     banco::generarEmpresa(doc, static_cast<int>(state.range(0)));
@@ -72,6 +100,7 @@ void BM_Escribir(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Leer)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LeerArchivo)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Escribir)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
