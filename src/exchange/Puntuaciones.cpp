@@ -1,6 +1,9 @@
 #include "exchange/Puntuaciones.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
 
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
@@ -22,7 +25,13 @@ constexpr std::size_t kBloque = 1 << 20;
 
 class Fila {
 public:
-    Fila(std::string& salida, const FormatoCsv& f) : s_(salida), f_(f) {}
+    Fila(std::string& salida, const FormatoCsv& f)
+        : s_(salida),
+          f_(f),
+          // A number is digits, a sign, an exponent and the decimal mark: it
+          // needs quotes only when the separator is one of those.
+          numerosSimples_(!esDigito(f.separador) && f.separador != f.decimal &&
+                          std::string_view("-+e").find(f.separador) == std::string_view::npos) {}
 
     // One field (UTF-8), quoted only when it holds the separator, a quote or
     // a line break.
@@ -72,18 +81,18 @@ public:
     // Every answer of a questionnaire, each its own field; digits all, as a
     // rule, written in one go.
     void respuestas(const Respuestas& r) {
-        bool simples = !primero_;
-        for (char c : r) simples &= static_cast<unsigned char>(c) < 0x80 && !especial(c);
-        if (!simples) {
+        if (primero_ || esDigito(f_.separador) || !todoDigitos(r)) {
             for (char c : r) respuesta(c);
             return;
         }
         const std::size_t base = s_.size();
         s_.resize(base + 2 * r.size());
         char* o = s_.data() + base;
+        const auto sep = static_cast<unsigned char>(f_.separador);
         for (std::size_t i = 0; i < r.size(); ++i) {
-            o[2 * i] = f_.separador;
-            o[2 * i + 1] = r[i];
+            const auto par = static_cast<std::uint16_t>(
+                sep | static_cast<unsigned>(static_cast<unsigned char>(r[i])) << 8);
+            std::memcpy(o + 2 * i, &par, 2);
         }
     }
     void numero(double v) {
@@ -92,7 +101,10 @@ public:
         const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
         for (char* c = tmp; c != r.ptr; ++c)
             if (*c == '.') *c = f_.decimal;
-        campo(std::string_view(tmp, static_cast<std::size_t>(r.ptr - tmp)));
+        const std::string_view t(tmp, static_cast<std::size_t>(r.ptr - tmp));
+        if (!numerosSimples_) return campo(t);
+        s_ += f_.separador;  // never a row's first field
+        s_ += t;
     }
     void entero(int v) {
         char tmp[16];
@@ -106,9 +118,25 @@ public:
 
 private:
     bool especial(char c) const { return c == f_.separador || c == '"' || c == '\r' || c == '\n'; }
+    static bool esDigito(char c) { return c >= '0' && c <= '9'; }
+    // Eight bytes at a time: a word of digits, and the last three alone.
+    static bool todoDigitos(const Respuestas& r) {
+        bool si = true;
+        std::size_t i = 0;
+        for (; i + 8 <= r.size(); i += 8) {
+            std::uint64_t x;
+            std::memcpy(&x, r.data() + i, 8);
+            si &= ((x & 0xF0F0F0F0F0F0F0F0ull) |
+                   (((x + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4)) ==
+                  0x3333333333333333ull;
+        }
+        for (; i < r.size(); ++i) si &= esDigito(r[i]);
+        return si;
+    }
 
     std::string& s_;
     const FormatoCsv& f_;
+    bool numerosSimples_;
     bool primero_ = true;
 };
 
