@@ -160,6 +160,19 @@ public:
     }
 
     std::int32_t entero() {
+        // The usual case read in place: up to nine digits, then a blank or a
+        // line end, all in the buffer.
+        saltarBlancos();
+        if (fin_ - p_ >= 10) {
+            std::uint32_t x = 0;
+            const char* q = p_;
+            while (q < p_ + 9 && static_cast<unsigned char>(*q - '0') <= 9)
+                x = x * 10 + static_cast<unsigned>(*q++ - '0');
+            if (q > p_ && static_cast<unsigned char>(*q) <= ' ') {
+                p_ = q;
+                return static_cast<std::int32_t>(x);
+            }
+        }
         std::int32_t v = 0;
         const std::string_view t = token(32);
         if (!t.empty() && !convertirEntero(t, v)) throw ErrorNumerico();
