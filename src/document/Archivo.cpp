@@ -642,7 +642,12 @@ public:
         std::uint64_t d = 0;
         int exponente = 0;
         if (a == 0 || digitos15(a, d, exponente)) {
-            char t[] = "0.00000000000000E+0000";
+            // Written where it goes: built aside and then copied, the copy
+            // waited for the small writes that built it.
+            const std::size_t base = buf_.size();
+            buf_.resize(base + 22);
+            char* t = buf_.data() + base;
+            std::memcpy(t, "0.00000000000000E+0000", 22);
             if (a != 0) {
                 // Two digits at a time, in three independent runs: a digit
                 // at a time made one long chain of divisions.
@@ -664,7 +669,6 @@ public:
                 t[20] = static_cast<char>('0' + exponente / 10);
                 t[21] = static_cast<char>('0' + exponente % 10);
             }
-            buf_.append(t, sizeof t - 1);
             return;
         }
         char tmp[40];
