@@ -293,10 +293,11 @@ int exportar(const std::vector<std::string>& args) {
 
 int importar(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() < 3) return 2;
-    // Every file to import is read before the company is opened: one that
-    // cannot be read ends the command with nothing created or saved.
-    std::vector<std::string> leidos;
-    for (std::size_t i = 2; i < args.size(); ++i) leidos.push_back(leerParaImportar(args[i]));
+    // Every file to import is opened before the company is: one that cannot
+    // be ends the command with nothing created or saved. Each is then read a
+    // piece at a time; a failure on the way saves nothing either.
+    std::vector<std::unique_ptr<EntradaArchivo>> entradas;
+    for (std::size_t i = 2; i < args.size(); ++i) entradas.push_back(abrirParaImportar(args[i]));
     const auto bloqueo = bloquearEmpresa(args[1]);
     DocumentoComando doc;
     if (archivos().existe(args[1])) {
@@ -307,8 +308,8 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     }
     const auto anota = [&out](const std::string& linea) { out << cp1252AUtf8(linea) << '\n'; };
     for (std::size_t i = 2; i < args.size(); ++i) {
-        importarLeido(doc, args[i], leidos[i - 2], anota);
-        std::string().swap(leidos[i - 2]);  // imported: its memory goes back
+        importarEntrada(doc, args[i], *entradas[i - 2], anota);
+        entradas[i - 2].reset();  // closed once imported
     }
     // A log that could not be written is a failed command: nothing is saved.
     out.flush();

@@ -149,16 +149,15 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
     importarLeido(doc, ruta, leerParaImportar(ruta), anota);
 }
 
-void importarContenido(TKoral& doc, std::string_view datos,
-                       const std::function<void(const std::string&)>& anota) {
-    // About how many lines the file holds (a line with a name, a group and
-    // every answer takes some 200 bytes); the index grows past it if need be.
-    Importacion imp(doc, anota, datos.size() / 200);
-    std::string linea;
+namespace {
+
+// The lines of `datos`, each ended by its LF or by the end of `datos`;
+// false when a Ctrl-Z at a line's start ended the file.
+bool importarLineas(Importacion& imp, std::string_view datos, std::string& linea) {
     std::size_t p = 0;
     const std::size_t n = datos.size();
     while (p < n) {
-        if (datos[p] == 26) break;  // Ctrl-Z at a line's start ends the file
+        if (datos[p] == 26) return false;  // Ctrl-Z at a line's start ends the file
         const char* inicio = datos.data() + p;
         const void* lf = std::memchr(inicio, '\n', n - p);
         const std::size_t fin =
@@ -179,6 +178,65 @@ void importarContenido(TKoral& doc, std::string_view datos,
         }
         p = fin + 1;
     }
+    return true;
+}
+
+}  // namespace
+
+void importarContenido(TKoral& doc, std::string_view datos,
+                       const std::function<void(const std::string&)>& anota) {
+    // About how many lines the file holds (a line with a name, a group and
+    // every answer takes some 200 bytes); the index grows past it if need be.
+    Importacion imp(doc, anota, datos.size() / 200);
+    std::string linea;
+    importarLineas(imp, datos, linea);
+}
+
+std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta) {
+    SistemaArchivos& fs = archivos();
+    if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
+    try {
+        return fs.abrirLectura(ruta);
+    } catch (const ErrorArchivo& e) {
+        throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
+                           ")");
+    }
+}
+
+void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
+                     const std::function<void(const std::string&)>& anota) {
+    const std::string mostrable = textoMostrable(ruta);
+    anota("Procesando el archivo " + mostrable);
+    Importacion imp(doc, anota, entrada.tamano() / 200);
+    // A megabyte at a time, whole lines handed on and the unfinished last
+    // one kept for the next piece (the buffer doubling for a longer line).
+    constexpr std::size_t kTrozo = 1 << 20;
+    std::string buf(kTrozo, '\0');
+    std::string linea;
+    std::size_t hay = 0;
+    for (bool fin = false; !fin;) {
+        if (buf.size() - hay < kTrozo / 2) buf.resize(buf.size() * 2);
+        std::size_t n = 0;
+        try {
+            n = entrada.leer(buf.data() + hay, buf.size() - hay);
+        } catch (const ErrorArchivo& e) {
+            throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
+                               ")");
+        }
+        fin = n == 0;
+        // What came before holds no line end (its lines were handed on):
+        // the last one, if any, is among the new bytes.
+        const std::size_t antes = hay;
+        hay += n;
+        const std::string_view leido(buf.data(), hay);
+        const std::size_t ultimo = leido.substr(antes).rfind('\n');
+        const std::size_t enteras =
+            fin ? hay : (ultimo == std::string_view::npos ? 0 : antes + ultimo + 1);
+        if (!importarLineas(imp, leido.substr(0, enteras), linea)) break;
+        std::memmove(buf.data(), buf.data() + enteras, hay - enteras);
+        hay -= enteras;
+    }
+    anota("Archivo " + mostrable + " procesado");
 }
 
 }  // namespace koral

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "document/UData.h"
+#include "platform/Archivos.h"
 
 namespace koral {
 
@@ -32,6 +34,15 @@ void ProcesaArchivo(TKoral& doc, const std::string& ruta,
 std::string leerParaImportar(const std::string& ruta);
 void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
                    const std::function<void(const std::string&)>& anota);
+
+// The same for a command that opens every file before it changes anything
+// and then reads each a piece at a time, never holding a large file whole:
+// the file opened (throws ErrorArchivo with the user's message), then its
+// import between the log lines that name it. A failure while reading throws
+// ErrorArchivo, with what was read so far imported.
+std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta);
+void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
+                     const std::function<void(const std::string&)>& anota);
 
 // The lines of an import file already in memory; logs only line errors.
 void importarContenido(TKoral& doc, std::string_view datos,

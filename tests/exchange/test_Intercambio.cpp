@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "exchange/Exportar.h"
@@ -30,13 +32,45 @@ std::string conComas(const std::string& r) {
     return s;
 }
 
+// A file that comes a few bytes at a time, cutting lines everywhere.
+class Goteo : public EntradaArchivo {
+public:
+    explicit Goteo(const std::string& d) : d_(d) {}
+    std::size_t leer(char* destino, std::size_t n) override {
+        n = std::min({n, d_.size() - pos_, std::size_t{1} + pos_ % 7});
+        std::memcpy(destino, d_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    std::size_t tamano() const override { return d_.size(); }
+
+private:
+    const std::string& d_;
+    std::size_t pos_ = 0;
+};
+
+std::string resumen(const TKoral& d) {
+    std::string s;
+    for (const auto& c : d.cuestionarios)
+        s += c->nombre + "/" + grupos(*c) + "/" + respuestas(*c) + "\n";
+    return s;
+}
+
 struct Intercambio : ::testing::Test {
-    // Imports `contenido` as a file; returns the log.
+    // Imports `contenido` as a file; returns the log. Every import is made
+    // a second time read a piece at a time, as the command does, and must
+    // log and import the same.
     std::vector<std::string> importar(const std::string& contenido) {
         fs.archivos["/d/datos.txt"] = contenido;
         std::vector<std::string> log;
         ProcesaArchivo(doc, "/d/datos.txt",
                        [&](const std::string& l) { log.push_back(cp1252AUtf8(l)); });
+        std::vector<std::string> logTrozos;
+        Goteo goteo(contenido);
+        importarEntrada(porTrozos, "/d/datos.txt", goteo,
+                        [&](const std::string& l) { logTrozos.push_back(cp1252AUtf8(l)); });
+        EXPECT_EQ(logTrozos, log);
+        EXPECT_EQ(resumen(porTrozos), resumen(doc));
         return log;
     }
     // The log lines between the opening and closing ones.
@@ -51,6 +85,7 @@ struct Intercambio : ::testing::Test {
     AvisosRecogidos avisos;
     ArchivosMemoria fs;
     TKoral doc{avisos.sumidero()};
+    TKoral porTrozos;
 };
 
 }  // namespace
@@ -140,6 +175,7 @@ TEST_F(Intercambio, WhatStopsTheAnswers) {
 
 TEST_F(Intercambio, LinesWithoutIdentifierOrWithOneInUseAreLogged) {
     doc.agregarCuestionario("Existente");
+    porTrozos.agregarCuestionario("Existente");
     const auto e = errores("1,2,3\nAna,1\n\"Existente\",1\n  \n\"Nuevo\",2\n\"Nuevo\",3\n\n");
     EXPECT_EQ(e, (std::vector<std::string>{
                      "Error en línea", "Error en línea", "Error en línea. Cuestionario ya existe",
@@ -151,6 +187,7 @@ TEST_F(Intercambio, LinesWithoutIdentifierOrWithOneInUseAreLogged) {
 
 TEST_F(Intercambio, GroupsAreReusedOrMadeOnceAndLinkedOnce) {
     doc.agregarGrupo("Taller");
+    porTrozos.agregarGrupo("Taller");
     const auto e = errores("\"A\",\"Taller\",\"Noche\",\"Taller\",\"\",1\n\"B\",\"Noche\"\n");
     EXPECT_TRUE(e.empty());
     ASSERT_EQ(doc.grupos.size(), 2u);
