@@ -48,7 +48,9 @@ void BM_Importar(benchmark::State& state) {
         banco::enfriarCache();
         state.ResumeTiming();
         auto doc = std::make_unique<TKoral>();
-        ProcesaArchivo(*doc, ruta, [](const std::string&) {});
+        // As the import command reads it: a piece at a time.
+        const auto entrada = abrirParaImportar(ruta);
+        importarEntrada(*doc, ruta, *entrada, [](const std::string&) {});
         benchmark::DoNotOptimize(doc->cuestionarios.data());
         state.PauseTiming();
         doc.reset();
