@@ -244,9 +244,7 @@ public:
 private:
     static constexpr std::size_t kTrozo = 1 << 20;
 
-    // Skips blanks, control characters and line ends, then takes up to
-    // `maximo` characters until the next blank or control character, which
-    // stays unread. Empty at the end of the file.
+    // Skips blanks, control characters and line ends.
     void saltarBlancos() {
         for (;;) {
             while (p_ < fin_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
@@ -254,6 +252,9 @@ private:
         }
     }
 
+    // Skips blanks, control characters and line ends, then takes up to
+    // `maximo` characters until the next blank or control character, which
+    // stays unread. Empty at the end of the file.
     std::string_view token(std::size_t maximo) {
         saltarBlancos();
         const char* inicio = p_;
