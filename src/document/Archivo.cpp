@@ -422,6 +422,10 @@ private:
             return std::min<std::size_t>(n > 0 ? static_cast<std::size_t>(n) : 0, tope_);
         };
         // A file may hold more than one header line: keep what is indexed.
+        // Groups, made first as a rule, have the small identifiers: the
+        // first 65,536 in an array are a link line's lookup without a hash.
+        gruposPorId_.reservar(std::min<std::size_t>(
+            doc_.ultimoId >= 0 ? static_cast<std::size_t>(doc_.ultimoId) + 1 : 0, 65536));
         // Identifiers run to the header's last one; a questionnaire line
         // takes some 270 bytes, which bounds what a false header can ask for.
         cuestionariosPorId_.reservar(std::min<std::size_t>(
@@ -515,7 +519,7 @@ private:
         TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
                                ? ultimoCuestionario_
                                : cuestionariosPorId_.buscar(a);
-        TGrupo* g = buscarPorId(gruposPorId_, b);
+        TGrupo* g = gruposPorId_.buscar(b);
         if (q && g)
             enlaces_.enlazar(*q, *g);  // a repeated line makes no second membership
         else
@@ -530,7 +534,7 @@ private:
         c_.siguienteLinea();
         if (s != ' ') doc_.avisar("separador no válido"_cp);
         actual_ = buscarPorId(perfilesPorId_, a);
-        TGrupo* g = buscarPorId(gruposPorId_, b);
+        TGrupo* g = gruposPorId_.buscar(b);
         if (actual_ && g) {
             enlaces_.seleccionar(*actual_, *g);
         } else {
@@ -559,6 +563,12 @@ private:
         indexarPorId(porId, r);
         return true;
     }
+    template <typename T>
+    static bool registrar(T* r, IndiceHash<T>& porNombre, IndiceIds<T>& porId) {
+        if (!indexarPorNombre(porNombre, r)) return false;
+        porId.insertarSiNuevo(r);
+        return true;
+    }
 
     TKoral& doc_;
     Cursor c_;
@@ -569,7 +579,8 @@ private:
     TPerfil* actual_ = nullptr;
     TCuestionario* ultimoCuestionario_ = nullptr;
     std::int32_t mayorId_ = std::numeric_limits<std::int32_t>::min();
-    IndiceHash<TGrupo> gruposPorId_, gruposPorNombre_;
+    IndiceIds<TGrupo> gruposPorId_;
+    IndiceHash<TGrupo> gruposPorNombre_;
     IndiceIds<TCuestionario> cuestionariosPorId_;
     IndiceHash<TCuestionario> cuestionariosPorNombre_;
     IndiceHash<TPerfil> perfilesPorId_, perfilesPorNombre_;

@@ -304,6 +304,9 @@ bool Enlazador::nuevo(const void* de, const std::vector<TGrupo*>& lista, TGrupo&
 
 bool Enlazador::enlazar(TCuestionario& q, TGrupo& g) {
     if (!nuevo(&q, q.grupos, g)) return false;
+    // Most questionnaires are in one to three groups: room for two at once
+    // spares growing from one to two, at the size one would take anyway.
+    if (q.grupos.empty()) q.grupos.reserve(2);
     q.grupos.push_back(&g);
     g.cuestionarios.push_back(&q);
     return true;
