@@ -311,7 +311,12 @@ int main(int argc, char** argv) {
     guardar(&frm, "principal");
     frm.argumentos = {muestra};
     frm.FormShow();
-    TChildWin* hijo = frm.companiaActiva();
+    // The company named on the command line opens once the frame's events run.
+    TChildWin* hijo = nullptr;
+    for (int i = 0; i < 100 && !hijo; ++i) {
+        QApplication::processEvents();
+        hijo = frm.companiaActiva();
+    }
     if (!hijo) {
         std::fprintf(stderr, "capturas_manual: no se abrió %s\n", muestra.c_str());
         return 1;
