@@ -16,6 +16,7 @@
 #include "method/Puntuacion.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
+#include "platform/Reales.h"
 #include "platform/Texto.h"
 
 namespace koral::cli {
@@ -87,8 +88,7 @@ public:
     // Shortest text that reads back to the same double.
     void real(double v) {
         char tmp[32];
-        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-        b_.append(tmp, static_cast<std::size_t>(r.ptr - tmp));
+        b_.append(tmp, static_cast<std::size_t>(realCorto(tmp, v) - tmp));
     }
     void cadenaUtf8(std::string_view utf8) {
         b_ += '"';

@@ -11,6 +11,7 @@
 #include "document/IndiceHash.h"
 #include "document/UData.h"
 #include "platform/Archivos.h"
+#include "platform/Reales.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -587,39 +588,6 @@ private:
 };
 
 // --- writing ---
-
-// The 15 significant digits of 1e-8 <= a < 1e15 as to_chars would print them
-// with precision 14 (the exact value, rounded half to even), at a fraction of
-// its cost: a times an exact power of ten, the product's rounding error
-// recovered exactly with fma. False outside that range and when the digits
-// would fall in another decade (a carry, or a misplaced negative power):
-// to_chars takes those.
-bool digitos15(double a, std::uint64_t& d, int& e) {
-    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    static constexpr double kInversas[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
-    if (!(a >= 1e-8 && a < 1e15)) return false;
-    e = 0;
-    if (a >= 1) {
-        while (a >= kPotencias[e + 1]) ++e;
-    } else {
-        e = -1;
-        while (a < kInversas[-e]) --e;
-    }
-    const double p = kPotencias[14 - e];
-    const double m = a * p;
-    const double error = std::fma(a, p, -m);  // a * p == m + error, exactly
-    const double suelo = std::floor(m);
-    const double resto = m - suelo;  // exact, a multiple of m's ulp
-    std::uint64_t n = static_cast<std::uint64_t>(suelo);
-    // |error| is at most half an ulp of m, so it only decides an exact half.
-    if (resto > 0.5 || (resto == 0.5 && (error > 0 || (error == 0 && (n & 1))))) ++n;
-    if (n >= 1'000'000'000'000'000ULL || n < 100'000'000'000'000ULL) return false;
-    if (n == 100'000'000'000'000ULL && e < 0) return false;
-    d = n;
-    return true;
-}
 
 // Writes 0 <= n < 100 as two digits at t.
 void parDigitos(char* t, std::uint32_t n) {

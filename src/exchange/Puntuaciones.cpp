@@ -7,6 +7,7 @@
 
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
+#include "platform/Reales.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -98,10 +99,10 @@ public:
     void numero(double v) {
         // The shortest text that reads back to the stored score.
         char tmp[32];
-        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-        for (char* c = tmp; c != r.ptr; ++c)
+        char* const fin = realCorto(tmp, v);
+        for (char* c = tmp; c != fin; ++c)
             if (*c == '.') *c = f_.decimal;
-        const std::string_view t(tmp, static_cast<std::size_t>(r.ptr - tmp));
+        const std::string_view t(tmp, static_cast<std::size_t>(fin - tmp));
         if (!numerosSimples_) return campo(t);
         s_ += f_.separador;  // never a row's first field
         s_ += t;

@@ -1,0 +1,97 @@
+#include "platform/Reales.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace koral {
+
+namespace {
+
+constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+}  // namespace
+
+// a times an exact power of ten, rounded half to even as to_chars rounds the
+// exact value, the product's rounding error recovered exactly with fma. Unsure
+// when the digits would fall in another decade (a carry, or a misplaced
+// negative power).
+bool digitos15(double a, std::uint64_t& d, int& e) {
+    static constexpr double kInversas[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
+    if (!(a >= 1e-8 && a < 1e15)) return false;
+    e = 0;
+    if (a >= 1) {
+        while (a >= kPotencias[e + 1]) ++e;
+    } else {
+        e = -1;
+        while (a < kInversas[-e]) --e;
+    }
+    const double p = kPotencias[14 - e];
+    const double m = a * p;
+    const double error = std::fma(a, p, -m);  // a * p == m + error, exactly
+    const double suelo = std::floor(m);
+    const double resto = m - suelo;  // exact, a multiple of m's ulp
+    std::uint64_t n = static_cast<std::uint64_t>(suelo);
+    // |error| is at most half an ulp of m, so it only decides an exact half.
+    if (resto > 0.5 || (resto == 0.5 && (error > 0 || (error == 0 && (n & 1))))) ++n;
+    if (n >= 1'000'000'000'000'000ULL || n < 100'000'000'000'000ULL) return false;
+    if (n == 100'000'000'000'000ULL && e < 0) return false;
+    d = n;
+    return true;
+}
+
+// When the 15 digits read back to v, the shortest text's digits are those
+// with their trailing zeros dropped: no two 15-digit decimals fall within one
+// double's rounding interval, so a shorter text that read back to v, padded
+// to 15 digits, would be these. Fixed or scientific is then chosen as
+// to_chars chooses: the shorter, fixed on a tie.
+char* realCorto(char* p, double v) {
+    const double a = std::fabs(v);
+    std::uint64_t d = 0;
+    int e = 0;
+    // Zero (and its sign) and what digitos15 leaves go the general way; the
+    // read back below needs an exact power of ten (|s| <= 22).
+    if (v == 0 || !digitos15(a, d, e) || e - 14 < -22) return std::to_chars(p, p + 32, v).ptr;
+    const int s = e - 14;
+    const double m = static_cast<double>(d);
+    if ((s >= 0 ? m * kPotencias[s] : m / kPotencias[-s]) != a)
+        return std::to_chars(p, p + 32, v).ptr;
+    int k = 15;
+    while (d % 10 == 0) {
+        d /= 10;
+        --k;
+    }
+    char cifras[15];
+    for (int i = k - 1; i >= 0; --i, d /= 10) cifras[i] = static_cast<char>('0' + d % 10);
+    const int absE = e < 0 ? -e : e;
+    const int largoCientifico = (k > 1 ? k + 1 : 1) + 2 + (absE >= 100 ? 3 : 2);
+    const int largoFijo = e >= 0 ? (k - 1 <= e ? e + 1 : k + 1) : 1 - e + k;
+    if (v < 0) *p++ = '-';
+    if (largoCientifico < largoFijo) {
+        *p++ = cifras[0];
+        if (k > 1) {
+            *p++ = '.';
+            for (int i = 1; i < k; ++i) *p++ = cifras[i];
+        }
+        *p++ = 'e';
+        *p++ = e < 0 ? '-' : '+';
+        if (absE >= 100) *p++ = static_cast<char>('0' + absE / 100);
+        *p++ = static_cast<char>('0' + absE / 10 % 10);
+        *p++ = static_cast<char>('0' + absE % 10);
+    } else if (e >= 0) {
+        for (int i = 0; i <= e; ++i) *p++ = i < k ? cifras[i] : '0';
+        if (k - 1 > e) {
+            *p++ = '.';
+            for (int i = e + 1; i < k; ++i) *p++ = cifras[i];
+        }
+    } else {
+        *p++ = '0';
+        *p++ = '.';
+        for (int i = 0; i < -e - 1; ++i) *p++ = '0';
+        for (int i = 0; i < k; ++i) *p++ = cifras[i];
+    }
+    return p;
+}
+
+}  // namespace koral
