@@ -12,6 +12,7 @@
 #include "platform/Fecha.h"
 #include "support/ArchivosMemoria.h"
 #include "support/AvisosRecogidos.h"
+#include "support/EntradaGoteo.h"
 
 using namespace koral;
 using prueba::ArchivosMemoria;
@@ -758,21 +759,6 @@ TEST_F(Lectura, FuzzFindingsStayMended) {
 // A file comes in pieces of any size: read a few bytes at a time, every
 // input (each one a record or a field cut at every place) reads as it does whole.
 TEST(LecturaPorTrozos, ReadsAsFromMemoryWhereverThePiecesEnd) {
-    class Goteo : public EntradaArchivo {
-    public:
-        explicit Goteo(const std::string& d) : d_(d) {}
-        std::size_t leer(char* destino, std::size_t n) override {
-            n = std::min({n, d_.size() - pos_, std::size_t{1} + pos_ % 3});
-            std::memcpy(destino, d_.data() + pos_, n);
-            pos_ += n;
-            return n;
-        }
-        std::size_t tamano() const override { return d_.size(); }
-
-    private:
-        const std::string& d_;
-        std::size_t pos_ = 0;
-    };
     std::vector<std::string> entradas{ejemplo(), ejemplo() + "\x1A" + "G9 1 tras el fin\r\n",
                                       "E1 0 0 0 " + std::string(3000, 'x') + "\nG2  1 G\r"};
     for (const auto& f :
@@ -789,7 +775,7 @@ TEST(LecturaPorTrozos, ReadsAsFromMemoryWhereverThePiecesEnd) {
         } catch (const ErrorArchivo& e) {
             errorA = e.what();
         }
-        Goteo goteo(datos);
+        prueba::EntradaGoteo goteo(datos);
         try {
             leerEmpresa(b, goteo);
         } catch (const ErrorArchivo& e) {

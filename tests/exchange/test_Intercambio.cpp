@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <random>
 
 #include "exchange/Exportar.h"
@@ -9,6 +7,7 @@
 #include "method/Puntuacion.h"
 #include "support/ArchivosMemoria.h"
 #include "support/AvisosRecogidos.h"
+#include "support/EntradaGoteo.h"
 
 using namespace koral;
 using prueba::ArchivosMemoria;
@@ -32,23 +31,6 @@ std::string conComas(const std::string& r) {
     return s;
 }
 
-// A file that comes a few bytes at a time, cutting lines everywhere.
-class Goteo : public EntradaArchivo {
-public:
-    explicit Goteo(const std::string& d) : d_(d) {}
-    std::size_t leer(char* destino, std::size_t n) override {
-        n = std::min({n, d_.size() - pos_, std::size_t{1} + pos_ % 7});
-        std::memcpy(destino, d_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-    std::size_t tamano() const override { return d_.size(); }
-
-private:
-    const std::string& d_;
-    std::size_t pos_ = 0;
-};
-
 std::string resumen(const TKoral& d) {
     std::string s;
     for (const auto& c : d.cuestionarios)
@@ -66,7 +48,7 @@ struct Intercambio : ::testing::Test {
         ProcesaArchivo(doc, "/d/datos.txt",
                        [&](const std::string& l) { log.push_back(cp1252AUtf8(l)); });
         std::vector<std::string> logTrozos;
-        Goteo goteo(contenido);
+        prueba::EntradaGoteo goteo(contenido);
         importarEntrada(porTrozos, "/d/datos.txt", goteo,
                         [&](const std::string& l) { logTrozos.push_back(cp1252AUtf8(l)); });
         EXPECT_EQ(logTrozos, log);

@@ -1,0 +1,29 @@
+// A file that comes a few bytes at a time (1 to 7, in a fixed cycle), so
+// that a piecewise reader meets a piece's end inside every field and line.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/Archivos.h"
+
+namespace koral::prueba {
+
+class EntradaGoteo : public EntradaArchivo {
+public:
+    explicit EntradaGoteo(const std::string& d) : d_(d) {}
+    std::size_t leer(char* destino, std::size_t n) override {
+        n = std::min({n, d_.size() - pos_, std::size_t{1} + pos_ % 7});
+        std::memcpy(destino, d_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    std::size_t tamano() const override { return d_.size(); }
+
+private:
+    const std::string& d_;  // outlives the reading
+    std::size_t pos_ = 0;
+};
+
+}  // namespace koral::prueba
