@@ -125,15 +125,29 @@ private:
 
 }  // namespace
 
-std::string leerParaImportar(const std::string& ruta) {
+namespace {
+
+// A file to import that cannot be read, as the user is told.
+ErrorArchivo errorLectura(const ErrorArchivo& e) {
+    return ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) + ")");
+}
+
+// `leer(fs)` on a file to import, which must exist.
+template <typename Leer>
+auto leerImportacion(const std::string& ruta, Leer leer) {
     SistemaArchivos& fs = archivos();
     if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
     try {
-        return fs.leerTodo(ruta);
+        return leer(fs);
     } catch (const ErrorArchivo& e) {
-        throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
-                           ")");
+        throw errorLectura(e);
     }
+}
+
+}  // namespace
+
+std::string leerParaImportar(const std::string& ruta) {
+    return leerImportacion(ruta, [&](SistemaArchivos& fs) { return fs.leerTodo(ruta); });
 }
 
 void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
@@ -193,14 +207,7 @@ void importarContenido(TKoral& doc, std::string_view datos,
 }
 
 std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta) {
-    SistemaArchivos& fs = archivos();
-    if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
-    try {
-        return fs.abrirLectura(ruta);
-    } catch (const ErrorArchivo& e) {
-        throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
-                           ")");
-    }
+    return leerImportacion(ruta, [&](SistemaArchivos& fs) { return fs.abrirLectura(ruta); });
 }
 
 void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
@@ -220,8 +227,7 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
         try {
             n = entrada.leer(buf.data() + hay, buf.size() - hay);
         } catch (const ErrorArchivo& e) {
-            throw ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) +
-                               ")");
+            throw errorLectura(e);
         }
         fin = n == 0;
         // What came before holds no line end (its lines were handed on):
