@@ -277,8 +277,10 @@ private:
 
     // Brings in the next piece of the file behind what is there, keeping the
     // bytes from `guardar` (at most p_) on, which may move: `guardar` and p_
-    // follow them. False when the file has no more.
-    bool rellenar(const char*& guardar) {
+    // follow them. False when the file has no more. Kept out of line: it runs
+    // once a megabyte, and inlined it made the field readers too big to be
+    // inlined themselves.
+    [[gnu::noinline]] bool rellenar(const char*& guardar) {
         if (!entrada_ || agotado_) return false;
         const std::size_t desde = inicio_ ? static_cast<std::size_t>(guardar - inicio_) : 0;
         const std::size_t guardados = inicio_ ? static_cast<std::size_t>(fin_ - guardar) : 0;
