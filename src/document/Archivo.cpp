@@ -597,7 +597,7 @@ void parDigitos(char* t, std::uint32_t n) {
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    std::memcpy(t, kPares + 2 * n, 2);
+    std::memcpy(t, kPares + std::size_t{2} * n, 2);
 }
 
 class Escritor {
@@ -626,10 +626,11 @@ public:
         if (a == 0 || digitos15(a, d, exponente)) {
             // Written where it goes: built aside and then copied, the copy
             // waited for the small writes that built it.
+            constexpr std::string_view kCero = "0.00000000000000E+0000";
             const std::size_t base = buf_.size();
-            buf_.resize(base + 22);
+            buf_.resize(base + kCero.size());
             char* t = buf_.data() + base;
-            std::memcpy(t, "0.00000000000000E+0000", 22);
+            std::memcpy(t, kCero.data(), kCero.size());
             if (a != 0) {
                 // Two digits at a time, in three independent runs: a digit
                 // at a time made one long chain of divisions.

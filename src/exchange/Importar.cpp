@@ -80,9 +80,10 @@ public:
         }
         // The usual line: every answer a digit after a comma, ",d,d,d...".
         // Read in one sweep; anything else takes the general road below.
-        if (e.tipo == Elemento::Digito && l.size() - pos >= 2 * (kNumItems - 1)) {
+        constexpr std::size_t kResto = std::size_t{2} * (kNumItems - 1);  // ",d" after the first
+        if (e.tipo == Elemento::Digito && l.size() - pos >= kResto) {
             bool usual = true;
-            for (std::size_t k = 0; k < 2 * (kNumItems - 1); k += 2)
+            for (std::size_t k = 0; k < kResto; k += 2)
                 usual &= l[pos + k] == ',' && l[pos + k + 1] >= '0' && l[pos + k + 1] <= '9';
             if (usual) {
                 for (int i = 0; i < kNumItems; ++i) {
