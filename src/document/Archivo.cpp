@@ -13,6 +13,7 @@
 #include "platform/Archivos.h"
 #include "platform/Reales.h"
 #include "platform/Texto.h"
+#include "platform/TextoEnBloques.h"
 
 namespace koral {
 
@@ -600,20 +601,11 @@ void parDigitos(char* t, std::uint32_t n) {
     std::memcpy(t, kPares + std::size_t{2} * n, 2);
 }
 
-class Escritor {
+class Escritor : public TextoEnBloques {
 public:
-    explicit Escritor(SalidaArchivo& salida) : salida_(salida) { buf_.reserve(kBloque + 4096); }
+    explicit Escritor(SalidaArchivo& salida)
+        : TextoEnBloques([&salida](const char* d, std::size_t n) { salida.escribir(d, n); }) {}
 
-    void texto(std::string_view t) {
-        buf_.append(t);
-        if (buf_.size() >= kBloque) vaciar();
-    }
-    void caracter(char c) { buf_ += c; }
-    void entero(std::int32_t v) {
-        char tmp[16];
-        const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-        buf_.append(tmp, static_cast<std::size_t>(r.ptr - tmp));
-    }
     // 23 characters: sign position, d.dddddddddddddd, E, exponent sign, 4 digits.
     void real(double v) {
         // Nothing we compute is infinite or NaN; were one to appear, a number
@@ -686,17 +678,8 @@ public:
     }
     void finLinea() {
         buf_ += "\r\n";
-        if (buf_.size() >= kBloque) vaciar();
+        quizaVaciar();
     }
-    void vaciar() {
-        if (!buf_.empty()) salida_.escribir(buf_.data(), buf_.size());
-        buf_.clear();
-    }
-
-private:
-    static constexpr std::size_t kBloque = 1 << 20;
-    SalidaArchivo& salida_;
-    std::string buf_;
 };
 
 }  // namespace
