@@ -41,33 +41,41 @@ bool digitos15(double a, std::uint64_t& d, int& e) {
     return true;
 }
 
-// When the 15 digits read back to v, the shortest text's digits are those
-// with their trailing zeros dropped: no two 15-digit decimals fall within one
-// double's rounding interval, so a shorter text that read back to v, padded
-// to 15 digits, would be these. Fixed or scientific is then chosen as
-// to_chars chooses: the shorter, fixed on a tie.
-char* realCorto(char* p, double v) {
-    const double a = std::fabs(v);
-    std::uint64_t d = 0;
-    int e = 0;
-    // Zero (and its sign) and what digitos15 leaves go the general way; the
-    // read back below needs an exact power of ten (|s| <= 22).
-    if (v == 0 || !digitos15(a, d, e) || e - 14 < -22) return std::to_chars(p, p + 32, v).ptr;
-    const int s = e - 14;
-    const double m = static_cast<double>(d);
-    if ((s >= 0 ? m * kPotencias[s] : m / kPotencias[-s]) != a)
-        return std::to_chars(p, p + 32, v).ptr;
-    int k = 15;
-    while (d % 10 == 0) {
-        d /= 10;
-        --k;
+namespace {
+
+// Scores and dates carry a few decimals: a * 10^6 rounded to a whole number,
+// when it reads back to a, is the shortest text's digits followed by zeros.
+// Below 1e9 a double's rounding interval is narrower than 1e-6, so no other
+// text of six decimals or fewer reads back to a, and one with more decimals
+// has more digits. The sum with 2^52 rounds half to even, as the read does,
+// without the library call.
+bool digitosCortos(double a, std::uint64_t& d, int& k, int& e) {
+    if (!(a < 1e9)) return false;
+    constexpr double kRedondeo = 4503599627370496.0;  // 2^52
+    const double n = (a * 1e6 + kRedondeo) - kRedondeo;
+    if (n / 1e6 != a) return false;  // also where a is too small: n is 0
+    auto m = static_cast<std::uint64_t>(n);
+    int ceros = 0;
+    while (m % 10 == 0) {
+        m /= 10;
+        ++ceros;
     }
+    k = 1;
+    for (std::uint64_t t = m; t >= 10; t /= 10) ++k;
+    d = m;
+    e = k - 1 + ceros - 6;
+    return true;
+}
+
+// The digits d (k of them, the first worth 10^e) as to_chars writes them:
+// fixed or scientific, the shorter, fixed on a tie.
+char* escribirDigitos(char* p, bool negativo, std::uint64_t d, int k, int e) {
     char cifras[15];
     for (int i = k - 1; i >= 0; --i, d /= 10) cifras[i] = static_cast<char>('0' + d % 10);
     const int absE = e < 0 ? -e : e;
     const int largoCientifico = (k > 1 ? k + 1 : 1) + 2 + (absE >= 100 ? 3 : 2);
     const int largoFijo = e >= 0 ? (k - 1 <= e ? e + 1 : k + 1) : 1 - e + k;
-    if (v < 0) *p++ = '-';
+    if (negativo) *p++ = '-';
     if (largoCientifico < largoFijo) {
         *p++ = cifras[0];
         if (k > 1) {
@@ -92,6 +100,34 @@ char* realCorto(char* p, double v) {
         for (int i = 0; i < k; ++i) *p++ = cifras[i];
     }
     return p;
+}
+
+}  // namespace
+
+// Otherwise, when the 15 digits read back to v, the shortest text's digits are
+// those with their trailing zeros dropped: no two 15-digit decimals fall within
+// one double's rounding interval, so a shorter text that read back to v, padded
+// to 15 digits, would be these.
+char* realCorto(char* p, double v) {
+    const double a = std::fabs(v);
+    std::uint64_t d = 0;
+    int k = 0;
+    int e = 0;
+    if (v == 0) return std::to_chars(p, p + 32, v).ptr;  // keeps the sign of zero
+    if (digitosCortos(a, d, k, e)) return escribirDigitos(p, v < 0, d, k, e);
+    // What digitos15 leaves goes the general way; the read back below needs an
+    // exact power of ten (|s| <= 22).
+    if (!digitos15(a, d, e) || e - 14 < -22) return std::to_chars(p, p + 32, v).ptr;
+    const int s = e - 14;
+    const double m = static_cast<double>(d);
+    if ((s >= 0 ? m * kPotencias[s] : m / kPotencias[-s]) != a)
+        return std::to_chars(p, p + 32, v).ptr;
+    k = 15;
+    while (d % 10 == 0) {
+        d /= 10;
+        --k;
+    }
+    return escribirDigitos(p, v < 0, d, k, e);
 }
 
 }  // namespace koral

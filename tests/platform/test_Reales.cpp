@@ -56,7 +56,7 @@ TEST(RealCorto, WritesWhatToCharsWrites) {
     std::mt19937_64 azar(7);
     for (int i = 0; i < 300000; ++i) {
         double v;
-        switch (i % 4) {
+        switch (i % 5) {
             case 0: {  // any bits
                 const auto bits = azar();
                 std::memcpy(&v, &bits, sizeof v);
@@ -72,6 +72,9 @@ TEST(RealCorto, WritesWhatToCharsWrites) {
                 v = m * std::pow(10.0, static_cast<int>(azar() % 23) - 22);
                 break;
             }
+            case 3:  // six decimals, below and above a billion, where they stop being unique
+                v = static_cast<double>(azar() % 1'000'000'000'000'000'000ULL) / 1e6;
+                break;
             default:  // few digits: whole numbers and short fractions
                 v = static_cast<double>(azar() % 100000) *
                     std::pow(10.0, static_cast<int>(azar() % 19) - 9);
