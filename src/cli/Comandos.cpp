@@ -1,6 +1,8 @@
 #include "cli/Comandos.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -76,6 +78,30 @@ private:
 // JSON handed to the stream in large blocks: a stream taking it a character
 // at a time cost about half of `dump` on a large company.
 class Json : public TextoEnBloques {
+    // No byte is a control character, a quote, a backslash or above 127:
+    // eight at a time, as a byte-wise scan of the answers was a tenth of
+    // `dump`.
+    static bool llano(std::string_view t) {
+        constexpr std::uint64_t kUnos = 0x0101010101010101ull;
+        constexpr std::uint64_t kAltos = 0x8080808080808080ull;
+        const auto malo = [](std::uint64_t x) {
+            const auto cero = [](std::uint64_t y) { return (y - kUnos) & ~y & kAltos; };
+            return (x & kAltos) | ((x - kUnos * 0x20) & ~x & kAltos) | cero(x ^ (kUnos * '"')) |
+                   cero(x ^ (kUnos * '\\'));
+        };
+        std::size_t i = 0;
+        for (; i + 8 <= t.size(); i += 8) {
+            std::uint64_t x;
+            std::memcpy(&x, t.data() + i, 8);
+            if (malo(x)) return false;
+        }
+        for (; i < t.size(); ++i) {
+            const auto u = static_cast<unsigned char>(t[i]);
+            if (u < 0x20 || u >= 0x80 || u == '"' || u == '\\') return false;
+        }
+        return true;
+    }
+
 public:
     explicit Json(std::ostream& o)
         : TextoEnBloques([&o](const char* d, std::size_t n) {
@@ -123,8 +149,15 @@ public:
         buf_.append(utf8.data() + desde, utf8.size() - desde);
         buf_ += '"';
     }
-    // Windows-1252 text; plain ASCII (answers, most names) is already UTF-8.
+    // Windows-1252 text; plain ASCII (answers, most names) is already UTF-8,
+    // and usually needs no escape either.
     void cadena(std::string_view cp) {
+        if (llano(cp)) {
+            buf_ += '"';
+            buf_.append(cp);
+            buf_ += '"';
+            return;
+        }
         for (char c : cp)
             if (static_cast<unsigned char>(c) >= 0x80) return cadenaUtf8(cp1252AUtf8(cp));
         cadenaUtf8(cp);
@@ -132,11 +165,13 @@ public:
     template <typename L>
     void ids(const L& lista) {
         buf_ += '[';
-        bool primero = true;
-        for (const auto* r : lista) {
-            if (!primero) buf_ += ',';
-            primero = false;
-            entero(r->id);
+        // The records are far apart in memory: each is asked for a few
+        // turns ahead of its identifier.
+        constexpr std::size_t kAdelanto = 8;
+        for (std::size_t i = 0; i < lista.size(); ++i) {
+            if (i + kAdelanto < lista.size()) __builtin_prefetch(&lista[i + kAdelanto]->id);
+            if (i) buf_ += ',';
+            entero(lista[i]->id);
         }
         buf_ += ']';
     }

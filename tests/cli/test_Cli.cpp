@@ -72,6 +72,19 @@ TEST_F(Cli, DumpPrintsTheCompanyAsJson) {
     EXPECT_EQ(r.out, esperado);
 }
 
+// Escapes found wherever they fall, each alone in its text: in a whole
+// eight-byte word or in the tail.
+TEST_F(Cli, DumpEscapesQuotesBackslashesAndControls) {
+    const auto r = correr({"dump", poner("e.kr2",
+                                         "E2 2 0 0 Planta \"A\" del sur\r\n"
+                                         "G1  3.84120000000000E+0004 Sur\x1f\r\n"
+                                         "G2  3.84120000000000E+0004 Sur \\ del norte\r\n")});
+    EXPECT_EQ(r.codigo, 0);
+    for (const char* nombre :
+         {R"("Planta \"A\" del sur")", R"("Sur\u001f")", R"("Sur \\ del norte")"})
+        EXPECT_NE(r.out.find(std::string("\"nombre\":") + nombre), std::string::npos) << r.out;
+}
+
 TEST_F(Cli, DumpReportsNoticesOnStderrInOrder) {
     const auto r = correr({"dump", poner("m.kr2", "E3 1 0 0 X\r\nc3 2\r\nZ\r\n")});
     EXPECT_EQ(r.codigo, 0);
