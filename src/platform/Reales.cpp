@@ -1,7 +1,9 @@
 #include "platform/Reales.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace koral {
 
@@ -43,27 +45,47 @@ bool digitos15(double a, std::uint64_t& d, int& e) {
 
 namespace {
 
+// The eight digits of n < 10^8 as characters, the first in the low byte:
+// halves, quarters and eighths split at once in the lanes of one word.
+std::uint64_t ochoCifras(std::uint64_t n) {
+    std::uint64_t t = n / 10000 | (n % 10000) << 32;
+    std::uint64_t c = ((t * 10486) >> 20) & 0x0000007F0000007Full;  // / 100 in each half
+    t = c | (t - c * 100) << 16;
+    c = ((t * 103) >> 10) & 0x000F000F000F000Full;  // / 10 in each quarter
+    t = c | (t - c * 10) << 8;
+    return t | 0x3030303030303030ull;
+}
+
 // Scores and dates carry a few decimals: a * 10^6 rounded to a whole number,
 // when it reads back to a, is the shortest text's digits followed by zeros.
 // Below 1e9 a double's rounding interval is narrower than 1e-6, so no other
 // text of six decimals or fewer reads back to a, and one with more decimals
-// has more digits. The sum with 2^52 rounds half to even, as the read does,
-// without the library call.
-bool digitosCortos(double a, std::uint64_t& d, int& k, int& e) {
-    if (!(a < 1e9)) return false;
+// has more digits. From 0.1 up, with decimals, the fixed form is the shorter,
+// as it is for whole numbers below 1e5. The sum with 2^52 rounds half to
+// even, as the read does, without the library call.
+bool fijoCorto(char*& p, double v, double a) {
+    if (!(a >= 0.1 && a < 1e9)) return false;
     constexpr double kRedondeo = 4503599627370496.0;  // 2^52
     const double n = (a * 1e6 + kRedondeo) - kRedondeo;
-    if (n / 1e6 != a) return false;  // also where a is too small: n is 0
-    auto m = static_cast<std::uint64_t>(n);
-    int ceros = 0;
-    while (m % 10 == 0) {
-        m /= 10;
-        ++ceros;
+    if (n / 1e6 != a) return false;
+    const auto u = static_cast<std::uint64_t>(n);
+    const std::uint64_t entera = u / 1'000'000;
+    auto fraccion = static_cast<std::uint32_t>(u % 1'000'000);
+    if (fraccion == 0 && entera >= 100'000) return false;  // 1e5 is written "1e+05"
+    if (v < 0) *p++ = '-';
+    p = std::to_chars(p, p + 16, entera).ptr;
+    if (fraccion != 0) {
+        // The six decimals in one word, a character a byte, written whole
+        // after the point; the end moved past the last that is not zero. No
+        // loop over the digits: how many there are is anyone's guess.
+        const std::uint64_t seis = ochoCifras(fraccion) >> 16;
+        const std::uint64_t noCeros =
+            ((seis ^ 0x303030303030ull) + 0x7F7F7F7F7F7Full) & 0x808080808080ull;
+        std::uint64_t palabra = '.' | seis << 8;
+        if constexpr (std::endian::native == std::endian::big) palabra = __builtin_bswap64(palabra);
+        std::memcpy(p, &palabra, 8);
+        p += 1 + (63 - std::countl_zero(noCeros)) / 8 + 1;
     }
-    k = 1;
-    for (std::uint64_t t = m; t >= 10; t /= 10) ++k;
-    d = m;
-    e = k - 1 + ceros - 6;
     return true;
 }
 
@@ -114,7 +136,7 @@ char* realCorto(char* p, double v) {
     int k = 0;
     int e = 0;
     if (v == 0) return std::to_chars(p, p + 32, v).ptr;  // keeps the sign of zero
-    if (digitosCortos(a, d, k, e)) return escribirDigitos(p, v < 0, d, k, e);
+    if (fijoCorto(p, v, a)) return p;
     // What digitos15 leaves goes the general way; the read back below needs an
     // exact power of ten (|s| <= 22).
     if (!digitos15(a, d, e) || e - 14 < -22) return std::to_chars(p, p + 32, v).ptr;

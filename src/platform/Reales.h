@@ -13,7 +13,8 @@ namespace koral {
 bool digitos15(double a, std::uint64_t& d, int& e);
 
 // Writes v as std::to_chars(p, p + 32, v) writes it, the shortest text that
-// reads back to v, and returns the end.
+// reads back to v, and returns the end. What lies past the end, within the
+// 32 characters, may be written over.
 char* realCorto(char* p, double v);
 
 }  // namespace koral
