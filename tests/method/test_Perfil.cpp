@@ -84,22 +84,24 @@ TEST_F(Empresa, BandsSplitAtFourAndSeven) {
 
 TEST_F(Empresa, CountersAddUpToTheSubjectsWhateverTheAnswers) {
     std::mt19937 azar(3);
-    for (int k = 0; k < 200; ++k) {
+    for (int k = 0; k < 600; ++k) {  // past what a byte counts
         std::string r(75, '0');
         for (char& c : r) c = static_cast<char>(azar() % 2 ? '0' + azar() % 6 : azar() % 256);
+        r[74] = '5';
         Puntuaciones p;
         for (double& s : p) s = (azar() % 1001) / 100.0;
         cuestionario({}, r, p);
     }
     TPerfil* p = doc.agregarPerfil("P");
     calcularPerfil(doc, *p);
-    EXPECT_EQ(p->nSujetos, 200);
+    EXPECT_EQ(p->nSujetos, 600);
+    EXPECT_EQ(p->frecuencias[74][5], 600);
     for (const auto& fila : p->frecuencias) {
         int suma = 0;
         for (int v : fila) suma += v;
-        EXPECT_EQ(suma, 200);
+        EXPECT_EQ(suma, 600);
     }
-    for (const auto& fila : p->bandas) EXPECT_EQ(fila[0] + fila[1] + fila[2], 200);
+    for (const auto& fila : p->bandas) EXPECT_EQ(fila[0] + fila[1] + fila[2], 600);
 }
 
 TEST_F(Empresa, CharactersOutsideTheDigitsCountAsNoAnswer) {
