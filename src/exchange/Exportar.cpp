@@ -19,7 +19,10 @@ void exportarDatos(const TKoral& doc, const std::string& ruta) {
     std::string buf;
     constexpr std::size_t kBloque = 1 << 20;
     buf.reserve(kBloque + 1024);
-    for (const auto& q : doc.cuestionarios) {
+    const auto& lista = doc.cuestionarios;
+    for (std::size_t n = 0; n < lista.size(); ++n) {
+        anticiparCuestionarios(lista, n);
+        const auto& q = lista[n];
         // Names go out exactly as stored: no escaping, as the import expects.
         buf += '"';
         buf += q->nombre;

@@ -89,16 +89,7 @@ bool calcularPerfil(const TKoral& doc, TPerfil& p) {
     CuentaRespuestas cuenta(p);
     const auto& lista = doc.cuestionarios;
     for (std::size_t n = 0; n < lista.size(); ++n) {
-        // Records are asked for a dozen turns ahead and their group lists,
-        // found in them by then, half as far: waiting for each as it came
-        // was most of this loop's time on a large company.
-        constexpr std::size_t kAdelanto = 12;
-        if (n + kAdelanto < lista.size()) {
-            const char* r = reinterpret_cast<const char*>(lista[n + kAdelanto].get());
-            for (std::size_t b = 0; b < sizeof(TCuestionario); b += 64) __builtin_prefetch(r + b);
-        }
-        if (n + kAdelanto / 2 < lista.size())
-            __builtin_prefetch(lista[n + kAdelanto / 2]->grupos.data());
+        anticiparCuestionarios(lista, n);
         const TCuestionario& q = *lista[n];
         if (!perteneceAGrupos(q.grupos, p.grupos)) continue;
         ++p.nSujetos;
