@@ -81,6 +81,44 @@ bool convertirReal(std::string_view t, double& v) {
     return true;
 }
 
+// A line's 75 answers as the record keeps them, sixteen at a time: a byte
+// above '0' plus its item's highest code (a digit over the option count, or
+// a byte above 127) is no answer, '0'; below '0' it is kept. Returns how many
+// are '0'. The last sixteen overlap the fourth: the five shared items are
+// written twice alike and counted once.
+int filtrarRespuestas(const char* de, char* a) {
+    using Bytes = unsigned char __attribute__((vector_size(16)));
+    static constexpr std::array<unsigned char, kNumItems> kTopes = [] {
+        std::array<unsigned char, kNumItems> t{};
+        for (int i = 0; i < kNumItems; ++i)
+            t[static_cast<std::size_t>(i)] =
+                static_cast<unsigned char>('0' + maximoRespuesta[i + 1]);
+        return t;
+    }();
+    constexpr int kDesdes[] = {0, 16, 32, 48, kNumItems - 16};
+    static_assert(kNumItems > 64 && kNumItems <= 80);
+    constexpr int kRepetidos = 64 - (kNumItems - 16);
+    const Bytes cero = Bytes{} + static_cast<unsigned char>('0');
+    Bytes cuenta{};
+    for (int k = 0; k < 5; ++k) {
+        Bytes c;
+        Bytes tope;
+        std::memcpy(&c, de + kDesdes[k], 16);
+        std::memcpy(&tope, kTopes.data() + kDesdes[k], 16);
+        const auto fuera = reinterpret_cast<Bytes>(c > tope);  // all ones where above
+        const Bytes r = (c & ~fuera) | (cero & fuera);
+        std::memcpy(a + kDesdes[k], &r, 16);
+        auto esCero = reinterpret_cast<Bytes>(r == cero);
+        if (k == 4)
+            for (int l = 0; l < kRepetidos; ++l) esCero[l] = 0;
+        cuenta -= esCero;  // all ones is minus one
+    }
+    std::uint64_t w[2];
+    std::memcpy(w, &cuenta, 16);
+    // Each byte of the sum is at most 10, so no byte carries into the next.
+    return static_cast<int>(((w[0] + w[1]) * 0x0101010101010101ull) >> 56);
+}
+
 // Eight ASCII digits at `t` as their value; false if any is no digit. Two
 // digits at a time, then four, then eight, in one 64-bit word.
 bool ochoDigitos(const char* t, std::uint64_t& v) {
@@ -467,14 +505,18 @@ private:
         // the missing answers are no answer.
         const std::string_view leidas = c_.bloque(kNumItems);
         int ceros = 0;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(kNumItems); ++i) {
-            char ch = i < leidas.size() ? leidas[i] : '0';
-            // Digits above the item's option count are no answer; characters
-            // below '0' are kept as they are.
-            // Codes are 0-255: a byte above 127 (a 'ñ', say) is no answer either.
-            if (static_cast<unsigned char>(ch) - '0' > maximoRespuesta[i + 1]) ch = '0';
-            q->respuestas[i] = ch;
-            ceros += ch == '0';
+        if (leidas.size() == static_cast<std::size_t>(kNumItems)) {
+            ceros = filtrarRespuestas(leidas.data(), q->respuestas.data());
+        } else {
+            for (std::size_t i = 0; i < static_cast<std::size_t>(kNumItems); ++i) {
+                char ch = i < leidas.size() ? leidas[i] : '0';
+                // Digits above the item's option count are no answer; characters
+                // below '0' are kept as they are.
+                // Codes are 0-255: a byte above 127 (a 'ñ', say) is no answer either.
+                if (static_cast<unsigned char>(ch) - '0' > maximoRespuesta[i + 1]) ch = '0';
+                q->respuestas[i] = ch;
+                ceros += ch == '0';
+            }
         }
         c_.separador();
         for (double& s : q->puntuaciones) {

@@ -233,13 +233,19 @@ TEST_F(Lectura, AnswersAboveTheOptionCountBecomeNoAnswer) {
     r[12] = '/';
     r[14] = '\xF1';  // 'ñ': a code above 127 is above every option count
     r[15] = '\x80';
+    // The same at the end of the line, where the last sixteen overlap.
+    r[60] = '9';
+    r[61] = '1';
+    r[62] = ' ';
+    r[74] = '\xF1';
     std::string s = "E3 0 0 1 X\r\nC3 " + r + " ";
     for (int i = 0; i < 8; ++i) s += kCero + " ";
     s += "Q\r\n";
     EXPECT_TRUE(leer(s).empty());
     const TCuestionario& q = *doc.cuestionarios.at(0);
     EXPECT_EQ(respuestas(q).substr(0, 16), "50400000000 /000");
-    EXPECT_EQ(q.sinRespuesta, 71);
+    EXPECT_EQ(respuestas(q).substr(59), "001 000000000000");
+    EXPECT_EQ(q.sinRespuesta, 69);
 }
 
 TEST_F(Lectura, DuplicateNamesKeepTheFirstRecord) {
