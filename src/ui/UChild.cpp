@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -12,13 +11,11 @@
 #include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 #include "method/Perfil.h"
@@ -31,6 +28,7 @@
 #include "ui/CursorOcupado.h"
 #include "ui/Iconos.h"
 #include "ui/ListaRegistros.h"
+#include "ui/ProgresoLargo.h"
 #include "ui/UMain.h"
 
 namespace koral {
@@ -106,10 +104,6 @@ private:
         setFont(f);
     }
 };
-
-constexpr int kPasos = 1000;       // of the progress bar
-constexpr qint64 kIntervalo = 50;  // ms between two looks at the events
-constexpr qint64 kLento = 300;     // ms of reading before any file shows its progress
 
 QString numero(std::int32_t n) {
     return QString::number(n);
@@ -353,39 +347,13 @@ void TChildWin::nuevoDocumento() {
 }
 
 void TChildWin::leerConProgreso(TKoral& doc, const std::string& ruta) {
-    // Application-modal: while it shows, nothing but its button reaches the
-    // windows, so no command can act on a company half read.
     const QString archivo = QFileInfo(QString::fromUtf8(ruta)).fileName();
-    QProgressDialog progreso("Abriendo la empresa ...\n" + archivo, QStringLiteral("Cancelar"), 0,
-                             kPasos, this);
-    progreso.setMinimumWidth(420);  // the caption whole
-    progreso.setObjectName("dlgAbriendo");
-    progreso.setWindowTitle(QString::fromUtf8(kTituloPrograma));
-    progreso.setWindowModality(Qt::ApplicationModal);
-    // Never shown by its own timer: shown below when the file is large or slow.
-    progreso.setMinimumDuration(std::numeric_limits<int>::max());
-    progreso.setAutoClose(false);
-    progreso.setAutoReset(false);
-    QElapsedTimer reloj;
-    reloj.start();
-    qint64 ultimo = 0;
+    ProgresoLargo progreso("Abriendo la empresa ...\n" + archivo, "dlgAbriendo", true,
+                           kProgresoDesde, this);
     leyendo_ = true;
     cancelarLectura_ = false;
     auto avance = [&](std::size_t leidos, std::size_t total) {
-        const bool mostrar = total >= kProgresoDesde || reloj.elapsed() >= kLento;
-        if (!progreso.isVisible() && mostrar) {
-            progreso.show();
-            ultimo = -kIntervalo;
-        }
-        // Events are let through now and then: the window repaints, the
-        // button answers, and the reading hardly slows.
-        if (progreso.isVisible() && (reloj.elapsed() - ultimo >= kIntervalo || leidos == total)) {
-            const double parte = total > 0 ? static_cast<double>(leidos) / double(total) : 1.0;
-            progreso.setValue(static_cast<int>(parte * kPasos));
-            QCoreApplication::processEvents();
-            ultimo = reloj.elapsed();
-        }
-        return !progreso.wasCanceled() && !cancelarLectura_;
+        return progreso.avance(leidos, total) && !cancelarLectura_;
     };
     struct Fin {
         bool& leyendo;

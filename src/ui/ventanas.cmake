@@ -36,6 +36,7 @@ add_library(koral_qt STATIC
   ui/ImpresionVentanas.cpp
   ui/Intercambio.cpp
   ui/ListaRegistros.cpp
+  ui/ProgresoLargo.cpp
   ui/SelectorGrupos.cpp
   ui/UChild.cpp
   ui/UComparar.cpp

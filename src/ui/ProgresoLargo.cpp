@@ -1,0 +1,42 @@
+#include "ui/ProgresoLargo.h"
+
+#include <QCoreApplication>
+#include <limits>
+
+#include "ui/UMain.h"
+
+namespace koral {
+
+ProgresoLargo::ProgresoLargo(const QString& texto, const QString& nombreObjeto, bool cancelable,
+                             std::size_t grande, QWidget* padre)
+    : dialogo_(texto, cancelable ? QStringLiteral("Cancelar") : QString(), 0, kPasos, padre),
+      grande_(grande) {
+    dialogo_.setMinimumWidth(420);  // the caption whole
+    dialogo_.setObjectName(nombreObjeto);
+    dialogo_.setWindowTitle(QString::fromUtf8(kTituloPrograma));
+    dialogo_.setWindowModality(Qt::ApplicationModal);
+    if (!cancelable) dialogo_.setCancelButton(nullptr);
+    // Never shown by its own timer: avance shows it when the task is large or slow.
+    dialogo_.setMinimumDuration(std::numeric_limits<int>::max());
+    dialogo_.setAutoClose(false);
+    dialogo_.setAutoReset(false);
+    reloj_.start();
+}
+
+bool ProgresoLargo::avance(std::size_t hecho, std::size_t total) {
+    if (!dialogo_.isVisible() && (total >= grande_ || reloj_.elapsed() >= kLento)) {
+        dialogo_.show();
+        ultimo_ = -kIntervalo;
+    }
+    // Events are let through now and then: the windows repaint, the button
+    // answers, and the task hardly slows.
+    if (dialogo_.isVisible() && (reloj_.elapsed() - ultimo_ >= kIntervalo || hecho == total)) {
+        const double parte = total > 0 ? static_cast<double>(hecho) / double(total) : 1.0;
+        dialogo_.setValue(static_cast<int>(parte * kPasos));
+        QCoreApplication::processEvents();
+        ultimo_ = reloj_.elapsed();
+    }
+    return !dialogo_.wasCanceled();
+}
+
+}  // namespace koral

@@ -1,0 +1,38 @@
+// The progress of a long task run in the windows' own thread (opening a
+// company, importing a text file): shown at once when the task is large, or
+// once it turns out slow, and letting the events through now and then so
+// that the windows repaint and its button answers. Application-modal: while
+// it shows, nothing else reaches the windows, so no command can act on a
+// company half read.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <cstddef>
+
+namespace koral {
+
+class ProgresoLargo {
+public:
+    // `cancelable`: with a «Cancelar» button; `grande`: a total from which
+    // the window shows at once.
+    ProgresoLargo(const QString& texto, const QString& nombreObjeto, bool cancelable,
+                  std::size_t grande, QWidget* padre);
+
+    // Where the task stands; false once the user has cancelled it.
+    bool avance(std::size_t hecho, std::size_t total);
+
+    QProgressDialog& dialogo() { return dialogo_; }
+
+private:
+    static constexpr int kPasos = 1000;       // of the bar
+    static constexpr qint64 kIntervalo = 50;  // ms between two looks at the events
+    static constexpr qint64 kLento = 300;     // ms before a small task shows its progress
+
+    QProgressDialog dialogo_;
+    QElapsedTimer reloj_;
+    std::size_t grande_;
+    qint64 ultimo_ = 0;
+};
+
+}  // namespace koral
