@@ -1,5 +1,6 @@
 #include "exchange/Importar.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/IndiceHash.h"
@@ -212,7 +213,8 @@ std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta) {
 }
 
 void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
-                     const std::function<void(const std::string&)>& anota) {
+                     const std::function<void(const std::string&)>& anota,
+                     const std::function<void(std::size_t, std::size_t)>& avance) {
     const std::string mostrable = textoMostrable(ruta);
     anota("Procesando el archivo " + mostrable);
     Importacion imp(doc, anota, entrada.tamano() / 200);
@@ -222,6 +224,7 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
     std::string buf(kTrozo, '\0');
     std::string linea;
     std::size_t hay = 0;
+    std::size_t leidos = 0;
     for (bool fin = false; !fin;) {
         if (buf.size() - hay < kTrozo / 2) buf.resize(buf.size() * 2);
         std::size_t n = 0;
@@ -231,6 +234,8 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
             throw errorLectura(e);
         }
         fin = n == 0;
+        leidos += n;
+        if (avance) avance(leidos, std::max(leidos, entrada.tamano()));
         // What came before holds no line end (its lines were handed on):
         // the last one, if any, is among the new bytes.
         const std::size_t antes = hay;

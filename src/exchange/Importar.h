@@ -39,10 +39,12 @@ void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
 // and then reads each a piece at a time, never holding a large file whole:
 // the file opened (throws ErrorArchivo with the user's message), then its
 // import between the log lines that name it. A failure while reading throws
-// ErrorArchivo, with what was read so far imported.
+// ErrorArchivo, with what was read so far imported. `avance`, if given, hears
+// the bytes read so far and the file's size after every piece.
 std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta);
 void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
-                     const std::function<void(const std::string&)>& anota);
+                     const std::function<void(const std::string&)>& anota,
+                     const std::function<void(std::size_t leidos, std::size_t total)>& avance = {});
 
 // The lines of an import file already in memory; logs only line errors.
 void importarContenido(TKoral& doc, std::string_view datos,

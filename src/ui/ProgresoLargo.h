@@ -12,6 +12,10 @@
 
 namespace koral {
 
+// A file from this size on shows the progress of its reading at once; a
+// smaller one only if its reading is slow.
+inline constexpr std::size_t kArchivoGrande = 2 << 20;
+
 class ProgresoLargo {
 public:
     // `cancelable`: with a «Cancelar» button; `grande`: a total from which

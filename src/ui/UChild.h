@@ -10,6 +10,7 @@
 
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
+#include "ui/ProgresoLargo.h"
 #include "ui/Verificados.h"
 
 class QAction;
@@ -83,7 +84,7 @@ public:
     static constexpr int kAltoInicial = 369;
     // A company file from this size on shows the progress of its opening at
     // once; a smaller one only if its reading is slow.
-    static constexpr std::size_t kProgresoDesde = 2 << 20;
+    static constexpr std::size_t kProgresoDesde = kArchivoGrande;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

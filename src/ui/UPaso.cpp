@@ -1,6 +1,7 @@
 #include "ui/UPaso.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -9,6 +10,8 @@
 #include "platform/Archivos.h"
 #include "platform/qt/Escritorio.h"
 #include "platform/qt/TextoQt.h"
+#include "ui/CursorOcupado.h"
+#include "ui/ProgresoLargo.h"
 
 namespace koral {
 
@@ -71,15 +74,27 @@ void TfrmPaso::bPasoClick() {
 
 void TfrmPaso::ProcesaArchivo(const std::string& ruta) {
     if (!doc_) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        koral::ProcesaArchivo(*doc_, ruta, [this](const std::string& l) { Anota(l); });
-        QApplication::restoreOverrideCursor();
-    } catch (const ErrorArchivo& e) {
-        // What was imported before the failure stays; the log shows it.
-        QApplication::restoreOverrideCursor();
-        CajaMensaje("Paso de KORAL a KORAL 2.0", e.what());
+    std::string error;
+    {
+        CursorOcupado ocupado;
+        try {
+            // Read a piece at a time, a large file is never held whole; its
+            // progress shows, with no button: half an import is no use.
+            const auto entrada = abrirParaImportar(ruta);
+            ProgresoLargo progreso(
+                "Importando ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(), "dlgImportando",
+                false, kArchivoGrande, this);
+            importarEntrada(
+                *doc_, ruta, *entrada, [this](const std::string& l) { Anota(l); },
+                [&progreso](std::size_t leidos, std::size_t total) {
+                    progreso.avance(leidos, total);
+                });
+        } catch (const ErrorArchivo& e) {
+            error = e.what();
+        }
     }
+    // What was imported before a failure stays; the log shows it.
+    if (!error.empty()) CajaMensaje("Paso de KORAL a KORAL 2.0", error);
 }
 
 void TfrmPaso::Anota(const std::string& texto) {

@@ -1,4 +1,5 @@
 // The import window and the export command, driven through the dialog seams.
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "support/DialogosGuion.h"
 #include "ui/DoblesVentanas.h"
 #include "ui/Intercambio.h"
+#include "ui/ProgresoLargo.h"
 #include "ui/UMain.h"
 #include "ui/UPaso.h"
 
@@ -85,6 +87,37 @@ private slots:
         QCOMPARE(m.doc.cuestionarios.size(), std::size_t(2));
         QCOMPARE(m.doc.grupos.size(), std::size_t(1));  // "Taller" made once, then reused
         QCOMPARE(m.doc.grupos[0]->cuestionarios.size(), std::size_t(2));
+    }
+
+    // A large file shows its progress while it is imported, with no button:
+    // half an import is no use.
+    void aLargeFileShowsItsProgressWithoutCancel() {
+        Montaje m;
+        std::string grande;
+        int n = 0;
+        while (grande.size() <= kArchivoGrande)
+            grande += "\"T" + std::to_string(n++) + "\",\"Taller\",1,2,3\r\n";
+        m.fs.archivos["/d/g.txt"] = grande;
+        m.ejecutor.rutas.push_back(std::string("/d/g.txt"));
+        TfrmPaso paso(m.abrir, nullptr);
+        bool visto = false;
+        QTimer mirar;  // fires in the events the import lets through
+        connect(&mirar, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "dlgImportando" && w->isVisible()) {
+                    visto = true;
+                    QVERIFY(!w->findChild<QPushButton*>());
+                    QVERIFY(w->isModal());
+                }
+        });
+        mirar.start(0);
+        QTimer::singleShot(0, &paso, [&] {
+            QTRY_COMPARE(paso.lineas().size(), std::size_t(2));
+            paso.close();
+        });
+        paso.ImportaDatos(m.doc);
+        QVERIFY(visto);
+        QCOMPARE(m.doc.cuestionarios.size(), std::size_t(n));
     }
 
     void exportProposesTheTextNameAndGivesTheDialogBack() {
