@@ -1,5 +1,6 @@
 #include "ui/ProgresoLargo.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <limits>
 
@@ -7,15 +8,30 @@
 
 namespace koral {
 
+DialogoProgreso::DialogoProgreso(const QString& texto, bool cancelable, int pasos, QWidget* padre)
+    : QProgressDialog(texto, cancelable ? QStringLiteral("Cancelar") : QString(), 0, pasos, padre),
+      cancelable_(cancelable) {
+    if (!cancelable) setCancelButton(nullptr);
+}
+
+void DialogoProgreso::reject() {
+    if (cancelable_) cancel();
+}
+
+void DialogoProgreso::closeEvent(QCloseEvent* e) {
+    if (cancelable_)
+        QProgressDialog::closeEvent(e);
+    else
+        e->ignore();
+}
+
 ProgresoLargo::ProgresoLargo(const QString& texto, const QString& nombreObjeto, bool cancelable,
                              std::size_t grande, QWidget* padre)
-    : dialogo_(texto, cancelable ? QStringLiteral("Cancelar") : QString(), 0, kPasos, padre),
-      grande_(grande) {
+    : dialogo_(texto, cancelable, kPasos, padre), grande_(grande) {
     dialogo_.setMinimumWidth(420);  // the caption whole
     dialogo_.setObjectName(nombreObjeto);
     dialogo_.setWindowTitle(QString::fromUtf8(kTituloPrograma));
     dialogo_.setWindowModality(Qt::ApplicationModal);
-    if (!cancelable) dialogo_.setCancelButton(nullptr);
     // Never shown by its own timer: avance shows it when the task is large or slow.
     dialogo_.setMinimumDuration(std::numeric_limits<int>::max());
     dialogo_.setAutoClose(false);

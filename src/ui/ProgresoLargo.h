@@ -16,6 +16,21 @@ namespace koral {
 // smaller one only if its reading is slow.
 inline constexpr std::size_t kArchivoGrande = 2 << 20;
 
+// Escape and the window's close box cancel as the button does, or do
+// nothing where there is no button: either way the window never just hides
+// while the task runs on.
+class DialogoProgreso : public QProgressDialog {
+public:
+    DialogoProgreso(const QString& texto, bool cancelable, int pasos, QWidget* padre);
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool cancelable_;
+};
+
 class ProgresoLargo {
 public:
     // `cancelable`: with a «Cancelar» button; `grande`: a total from which
@@ -33,7 +48,7 @@ private:
     static constexpr qint64 kIntervalo = 50;  // ms between two looks at the events
     static constexpr qint64 kLento = 300;     // ms before a small task shows its progress
 
-    QProgressDialog dialogo_;
+    DialogoProgreso dialogo_;
     QElapsedTimer reloj_;
     std::size_t grande_;
     qint64 ultimo_ = 0;

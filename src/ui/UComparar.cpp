@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include "ui/CursorOcupado.h"
 #include "ui/Editores.h"
 #include "ui/ImagenGrafico.h"
+#include "ui/ProgresoLargo.h"
 
 namespace koral {
 
@@ -424,7 +426,14 @@ void TfrmComparar::btnAnadirClick() {
         try {
             TAvisosLectura::Lectura lectura;
             CursorOcupado ocupado;
-            leida->leerArchivo(ruta);
+            ProgresoLargo progreso(
+                "Abriendo la empresa ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(),
+                "dlgAbriendo", true, kArchivoGrande, this);
+            leida->leerArchivo(ruta, [&progreso](std::size_t leidos, std::size_t total) {
+                return progreso.avance(leidos, total);
+            });
+        } catch (const LecturaCancelada&) {
+            return;  // the user's own choice: nothing to say
         } catch (const ErrorArchivo& e) {
             Mensaje(std::string(e.what()) + "\nNo se ha añadido ningún perfil."_cp);
             return;

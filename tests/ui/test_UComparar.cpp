@@ -20,6 +20,7 @@
 #include "platform/Dialogos.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
+#include "ui/ProgresoLargo.h"
 #include "ui/UComparar.h"
 
 using namespace koral;
@@ -226,6 +227,33 @@ private slots:
         b.alt(Qt::Key_A);
         QCOMPARE(t->columnCount(), 3);
         QCOMPARE(b.dlg.mensajes.back(), std::string("El archivo /d/nada.kr2 no tiene perfiles."));
+    }
+
+    // A large company's reading shows its progress; cancelled, it adds
+    // nothing and says nothing.
+    void cancellingTheOtherCompanysReadingAddsNothing() {
+        Banco b;
+        const int n = 10000;
+        std::string grande = "E" + std::to_string(n + 1) + " 0 " + std::to_string(n) + " 0 G\r\n";
+        for (int i = 0; i < n; ++i) {
+            grande += "C" + std::to_string(i + 2) + " " + std::string(kNumItems, '0');
+            for (int k = 0; k < 8; ++k) grande += "  0.00000000000000E+0000";
+            grande += " Q" + std::to_string(i) + "\r\n";
+        }
+        QVERIFY(grande.size() > kArchivoGrande);
+        b.fs.archivos["/d/grande.kr2"] = grande;
+        b.abrir();
+        const std::size_t mensajes = b.dlg.mensajes.size();
+        b.ejecutor.rutas.push_back(std::string("/d/grande.kr2"));
+        QString visto;
+        alAparecer([&](QWidget* w) {
+            visto = w->objectName();
+            QTest::keyClick(w, Qt::Key_Escape);  // as the button does
+        });
+        b.alt(Qt::Key_A);
+        QCOMPARE(visto, QString("dlgAbriendo"));
+        QCOMPARE(b.tabla()->columnCount(), 2);
+        QCOMPARE(b.dlg.mensajes.size(), mensajes);
     }
 
     void theChartIsCopiedAndSaved() {

@@ -108,6 +108,8 @@ private slots:
                     visto = true;
                     QVERIFY(!w->findChild<QPushButton*>());
                     QVERIFY(w->isModal());
+                    QTest::keyClick(w, Qt::Key_Escape);  // nor does Escape stop it
+                    QVERIFY(w->isVisible());
                 }
         });
         mirar.start(0);
