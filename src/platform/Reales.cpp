@@ -92,7 +92,7 @@ bool fijoCorto(char*& p, double v, double a) {
 // The digits d (k of them, the first worth 10^e) as to_chars writes them:
 // fixed or scientific, the shorter, fixed on a tie.
 char* escribirDigitos(char* p, bool negativo, std::uint64_t d, int k, int e) {
-    char cifras[15];
+    char cifras[15] = {};  // k is at least 1; the analyser cannot tell
     for (int i = k - 1; i >= 0; --i, d /= 10) cifras[i] = static_cast<char>('0' + d % 10);
     const int absE = e < 0 ? -e : e;
     const int largoCientifico = (k > 1 ? k + 1 : 1) + 2 + (absE >= 100 ? 3 : 2);
