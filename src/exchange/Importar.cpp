@@ -134,39 +134,6 @@ ErrorArchivo errorLectura(const ErrorArchivo& e) {
     return ErrorArchivo("No se puede leer el archivo a importar (" + std::string(e.what()) + ")");
 }
 
-// `leer(fs)` on a file to import, which must exist.
-template <typename Leer>
-auto leerImportacion(const std::string& ruta, Leer leer) {
-    SistemaArchivos& fs = archivos();
-    if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
-    try {
-        return leer(fs);
-    } catch (const ErrorArchivo& e) {
-        throw errorLectura(e);
-    }
-}
-
-}  // namespace
-
-std::string leerParaImportar(const std::string& ruta) {
-    return leerImportacion(ruta, [&](SistemaArchivos& fs) { return fs.leerTodo(ruta); });
-}
-
-void importarLeido(TKoral& doc, const std::string& ruta, std::string_view datos,
-                   const std::function<void(const std::string&)>& anota) {
-    const std::string mostrable = textoMostrable(ruta);
-    anota("Procesando el archivo " + mostrable);
-    importarContenido(doc, datos, anota);
-    anota("Archivo " + mostrable + " procesado");
-}
-
-void ProcesaArchivo(TKoral& doc, const std::string& ruta,
-                    const std::function<void(const std::string&)>& anota) {
-    importarLeido(doc, ruta, leerParaImportar(ruta), anota);
-}
-
-namespace {
-
 // The lines of `datos`, each ended by its LF or by the end of `datos`;
 // false when a Ctrl-Z at a line's start ended the file.
 bool importarLineas(Importacion& imp, std::string_view datos, std::string& linea) {
@@ -209,7 +176,13 @@ void importarContenido(TKoral& doc, std::string_view datos,
 }
 
 std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta) {
-    return leerImportacion(ruta, [&](SistemaArchivos& fs) { return fs.abrirLectura(ruta); });
+    SistemaArchivos& fs = archivos();
+    if (!fs.existe(ruta)) throw ErrorArchivo("No existe el archivo " + textoMostrable(ruta));
+    try {
+        return fs.abrirLectura(ruta);
+    } catch (const ErrorArchivo& e) {
+        throw errorLectura(e);
+    }
 }
 
 void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entrada,
@@ -249,6 +222,12 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
         hay -= enteras;
     }
     anota("Archivo " + mostrable + " procesado");
+}
+
+void ProcesaArchivo(TKoral& doc, const std::string& ruta,
+                    const std::function<void(const std::string&)>& anota,
+                    const std::function<void(std::size_t, std::size_t)>& avance) {
+    importarEntrada(doc, ruta, *abrirParaImportar(ruta), anota, avance);
 }
 
 }  // namespace koral

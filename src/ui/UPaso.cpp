@@ -80,12 +80,11 @@ void TfrmPaso::ProcesaArchivo(const std::string& ruta) {
         try {
             // Read a piece at a time, a large file is never held whole; its
             // progress shows, with no button: half an import is no use.
-            const auto entrada = abrirParaImportar(ruta);
             ProgresoLargo progreso(
                 "Importando ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(), "dlgImportando",
                 false, kArchivoGrande, this);
-            importarEntrada(
-                *doc_, ruta, *entrada, [this](const std::string& l) { Anota(l); },
+            koral::ProcesaArchivo(
+                *doc_, ruta, [this](const std::string& l) { Anota(l); },
                 [&progreso](std::size_t leidos, std::size_t total) {
                     progreso.avance(leidos, total);
                 });
