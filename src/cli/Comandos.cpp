@@ -1,8 +1,6 @@
 #include "cli/Comandos.h"
 
 #include <charconv>
-#include <cstdint>
-#include <cstring>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -78,30 +76,6 @@ private:
 // JSON handed to the stream in large blocks: a stream taking it a character
 // at a time cost about half of `dump` on a large company.
 class Json : public TextoEnBloques {
-    // No byte is a control character, a quote, a backslash or above 127:
-    // eight at a time, as a byte-wise scan of the answers was a tenth of
-    // `dump`.
-    static bool llano(std::string_view t) {
-        constexpr std::uint64_t kUnos = 0x0101010101010101ull;
-        constexpr std::uint64_t kAltos = 0x8080808080808080ull;
-        const auto malo = [](std::uint64_t x) {
-            const auto cero = [](std::uint64_t y) { return (y - kUnos) & ~y & kAltos; };
-            return (x & kAltos) | ((x - kUnos * 0x20) & ~x & kAltos) | cero(x ^ (kUnos * '"')) |
-                   cero(x ^ (kUnos * '\\'));
-        };
-        std::size_t i = 0;
-        for (; i + 8 <= t.size(); i += 8) {
-            std::uint64_t x;
-            std::memcpy(&x, t.data() + i, 8);
-            if (malo(x)) return false;
-        }
-        for (; i < t.size(); ++i) {
-            const auto u = static_cast<unsigned char>(t[i]);
-            if (u < 0x20 || u >= 0x80 || u == '"' || u == '\\') return false;
-        }
-        return true;
-    }
-
 public:
     explicit Json(std::ostream& o)
         : TextoEnBloques([&o](const char* d, std::size_t n) {
@@ -152,7 +126,7 @@ public:
     // Windows-1252 text; plain ASCII (answers, most names) is already UTF-8,
     // and usually needs no escape either.
     void cadena(std::string_view cp) {
-        if (llano(cp)) {
+        if (textoLlano(cp, 0x20, "\"\\")) {
             buf_ += '"';
             buf_.append(cp);
             buf_ += '"';

@@ -69,7 +69,8 @@ public:
     // A Windows-1252 text as one field: straight in when it is plain ASCII
     // needing no quotes, as names almost always are.
     void campoCp1252(std::string_view t) {
-        if (!simple(t)) {
+        const char prohibidos[] = {f_.separador, '"', '\r', '\n'};
+        if (!textoLlano(t, 0, std::string_view(prohibidos, sizeof prohibidos))) {
             campo(cp1252AUtf8(t));
             return;
         }
@@ -123,25 +124,6 @@ public:
 private:
     bool especial(char c) const { return c == f_.separador || c == '"' || c == '\r' || c == '\n'; }
     static bool esDigito(char c) { return c >= '0' && c <= '9'; }
-    // Plain ASCII needing no quotes, eight bytes at a time.
-    bool simple(std::string_view t) const {
-        constexpr std::uint64_t kUnos = 0x0101010101010101ull;
-        constexpr std::uint64_t kAltos = 0x8080808080808080ull;
-        const auto hay = [](std::uint64_t x, char c) {
-            const std::uint64_t y = x ^ (kUnos * static_cast<unsigned char>(c));
-            return (y - kUnos) & ~y & kAltos;
-        };
-        std::size_t i = 0;
-        for (; i + 8 <= t.size(); i += 8) {
-            std::uint64_t x;
-            std::memcpy(&x, t.data() + i, 8);
-            if ((x & kAltos) | hay(x, f_.separador) | hay(x, '"') | hay(x, '\r') | hay(x, '\n'))
-                return false;
-        }
-        for (; i < t.size(); ++i)
-            if (static_cast<unsigned char>(t[i]) >= 0x80 || especial(t[i])) return false;
-        return true;
-    }
     // Eight bytes at a time: a word of digits, and the last three alone.
     static bool todoDigitos(const Respuestas& r) {
         bool si = true;
