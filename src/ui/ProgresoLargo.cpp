@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <limits>
 
 #include "ui/UMain.h"
@@ -25,9 +26,10 @@ void DialogoProgreso::closeEvent(QCloseEvent* e) {
         e->ignore();
 }
 
-ProgresoLargo::ProgresoLargo(const QString& texto, const QString& nombreObjeto, bool cancelable,
-                             std::size_t grande, QWidget* padre)
-    : dialogo_(texto, cancelable, kPasos, padre), grande_(grande) {
+ProgresoLargo::ProgresoLargo(const QString& accion, const std::string& ruta,
+                             const QString& nombreObjeto, bool cancelable, QWidget* padre)
+    : dialogo_(accion + " ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(), cancelable,
+               kPasos, padre) {
     dialogo_.setMinimumWidth(420);  // the caption whole
     dialogo_.setObjectName(nombreObjeto);
     dialogo_.setWindowTitle(QString::fromUtf8(kTituloPrograma));
@@ -40,7 +42,7 @@ ProgresoLargo::ProgresoLargo(const QString& texto, const QString& nombreObjeto, 
 }
 
 bool ProgresoLargo::avance(std::size_t hecho, std::size_t total) {
-    if (!dialogo_.isVisible() && (total >= grande_ || reloj_.elapsed() >= kLento)) {
+    if (!dialogo_.isVisible() && (total >= kArchivoGrande || reloj_.elapsed() >= kLento)) {
         dialogo_.show();
         ultimo_ = -kIntervalo;
     }

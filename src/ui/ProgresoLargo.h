@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QProgressDialog>
 #include <cstddef>
+#include <string>
 
 namespace koral {
 
@@ -33,10 +34,10 @@ private:
 
 class ProgresoLargo {
 public:
-    // `cancelable`: with a «Cancelar» button; `grande`: a total from which
-    // the window shows at once.
-    ProgresoLargo(const QString& texto, const QString& nombreObjeto, bool cancelable,
-                  std::size_t grande, QWidget* padre);
+    // "`accion` ..." over the name of the file at `ruta`; `cancelable`: with
+    // a «Cancelar» button.
+    ProgresoLargo(const QString& accion, const std::string& ruta, const QString& nombreObjeto,
+                  bool cancelable, QWidget* padre);
 
     // Where the task stands; false once the user has cancelled it.
     bool avance(std::size_t hecho, std::size_t total);
@@ -50,7 +51,6 @@ private:
 
     DialogoProgreso dialogo_;
     QElapsedTimer reloj_;
-    std::size_t grande_;
     qint64 ultimo_ = 0;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIdentityProxyModel>
@@ -347,9 +346,7 @@ void TChildWin::nuevoDocumento() {
 }
 
 void TChildWin::leerConProgreso(TKoral& doc, const std::string& ruta) {
-    const QString archivo = QFileInfo(QString::fromUtf8(ruta)).fileName();
-    ProgresoLargo progreso("Abriendo la empresa ...\n" + archivo, "dlgAbriendo", true,
-                           kProgresoDesde, this);
+    ProgresoLargo progreso("Abriendo la empresa", ruta, "dlgAbriendo", true, this);
     leyendo_ = true;
     cancelarLectura_ = false;
     auto avance = [&](std::size_t leidos, std::size_t total) {

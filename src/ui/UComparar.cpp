@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -426,9 +425,7 @@ void TfrmComparar::btnAnadirClick() {
         try {
             TAvisosLectura::Lectura lectura;
             CursorOcupado ocupado;
-            ProgresoLargo progreso(
-                "Abriendo la empresa ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(),
-                "dlgAbriendo", true, kArchivoGrande, this);
+            ProgresoLargo progreso("Abriendo la empresa", ruta, "dlgAbriendo", true, this);
             leida->leerArchivo(ruta, [&progreso](std::size_t leidos, std::size_t total) {
                 return progreso.avance(leidos, total);
             });

@@ -1,7 +1,6 @@
 #include "ui/UPaso.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -80,9 +79,7 @@ void TfrmPaso::ProcesaArchivo(const std::string& ruta) {
         try {
             // Read a piece at a time, a large file is never held whole; its
             // progress shows, with no button: half an import is no use.
-            ProgresoLargo progreso(
-                "Importando ...\n" + QFileInfo(QString::fromUtf8(ruta)).fileName(), "dlgImportando",
-                false, kArchivoGrande, this);
+            ProgresoLargo progreso("Importando", ruta, "dlgImportando", false, this);
             koral::ProcesaArchivo(
                 *doc_, ruta, [this](const std::string& l) { Anota(l); },
                 [&progreso](std::size_t leidos, std::size_t total) {
