@@ -1,12 +1,11 @@
 // Any bytes as a company file: the reader must survive them, whatever it
 // keeps must write out and read back to the same bytes, and a file that comes
 // in pieces of any size must read as the same bytes in memory do.
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "document/ArchivoEmpresa.h"
+#include "support/EntradaGoteo.h"
 
 namespace {
 class Memoria : public koral::SalidaArchivo {
@@ -20,25 +19,6 @@ public:
 void avisar(const std::string& texto) {
     if (texto.empty()) __builtin_trap();
 }
-
-// The input in pieces of 1 to 5 bytes, its first byte choosing the pattern.
-class Trozos : public koral::EntradaArchivo {
-public:
-    explicit Trozos(std::string_view d) : d_(d) {}
-    std::size_t leer(char* destino, std::size_t n) override {
-        const std::size_t paso =
-            d_.empty() ? 1 : 1 + (static_cast<unsigned char>(d_[0]) + pos_) % 5;
-        n = std::min({n, d_.size() - pos_, paso});
-        std::memcpy(destino, d_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-    std::size_t tamano() const override { return d_.size(); }
-
-private:
-    std::string_view d_;
-    std::size_t pos_ = 0;
-};
 
 std::string escribir(const koral::TKoral& doc) {
     Memoria m;
@@ -55,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     }
     const std::string primera = escribir(doc);
     koral::TKoral aTrozos(avisar);
-    Trozos trozos(std::string_view(reinterpret_cast<const char*>(datos), n));
+    const std::string_view texto(reinterpret_cast<const char*>(datos), n);
+    koral::prueba::EntradaGoteo trozos(texto, texto.empty() ? 0 : datos[0]);
     try {
         koral::leerEmpresa(aTrozos, trozos);
     } catch (const koral::ErrorArchivo&) {
