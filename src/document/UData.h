@@ -81,8 +81,9 @@ struct TPerfil : TRegistro {
     std::array<std::array<std::int32_t, 6>, kNumItems> frecuencias{};  // [item-1][answer]
     Puntuaciones sumaPuntuaciones{};
     std::array<std::array<std::int32_t, 3>, kNumFactores> bandas{};  // [factor-1][band-1]
-    std::string descripcion;                                         // line breaks are CR LF
-    std::string observaciones;                                       // line breaks are CR LF
+    std::int32_t nCasiEnBlanco = 0;  // counted forms with over a third of the items unanswered
+    std::string descripcion;         // line breaks are CR LF
+    std::string observaciones;       // line breaks are CR LF
 };
 
 class TKoral {

@@ -20,6 +20,7 @@ constexpr Color kAzul{0x00, 0x00, 0xFF};
 
 void ponerACero(TPerfil& p) {
     p.nSujetos = 0;
+    p.nCasiEnBlanco = 0;
     for (auto& fila : p.frecuencias) fila.fill(0);
     p.sumaPuntuaciones.fill(0);
     for (auto& fila : p.bandas) fila.fill(0);
@@ -93,6 +94,7 @@ bool calcularPerfil(const TKoral& doc, TPerfil& p) {
         const TCuestionario& q = *lista[n];
         if (!perteneceAGrupos(q.grupos, p.grupos)) continue;
         ++p.nSujetos;
+        p.nCasiEnBlanco += casiEnBlanco(q);
         cuenta.contar(q.respuestas);
         for (int f = 0; f < kNumFactores; ++f) {
             const double s = q.puntuaciones[f];
@@ -128,6 +130,13 @@ std::string porcentajeSinRespuesta(const TPerfil& p) {
     for (const auto& fila : p.frecuencias) suma += fila[0];
     const std::int64_t v = suma * 100 / (static_cast<std::int64_t>(kNumItems) * p.nSujetos);
     return formatoEntero(v, 5) + " %";
+}
+
+bool muchasSinRespuesta(const TPerfil& p) {
+    if (p.nSujetos <= 0) return false;
+    std::int64_t suma = 0;
+    for (const auto& fila : p.frecuencias) suma += fila[0];
+    return suma * 10 >= static_cast<std::int64_t>(kNumItems) * p.nSujetos;
 }
 
 void dibujarValorativo(const TPerfil& p, Superficie& s, char separador) {

@@ -26,6 +26,17 @@ inline constexpr const char* kAvisoAnonimato =
     "Atenci\xF3n: con tan pocas personas sus respuestas podr\xED"
     "an reconocerse.";
 
+// Blank items carry weights of their own, so a mostly blank form still
+// scores like a real one: such forms are pointed out, never dropped.
+constexpr bool casiEnBlanco(const TCuestionario& q) {
+    return q.sinRespuesta * 3 > kNumItems;
+}
+// True when 10 % or more of the profile's answers are blank; its means
+// then carry kAvisoSinRespuesta.
+bool muchasSinRespuesta(const TPerfil& p);
+inline constexpr const char* kAvisoSinRespuesta =
+    "Muchas preguntas sin respuesta: interprete las medias con cautela";
+
 // Band of a factor score: 1 below 4, 2 from 4 to below 7, 3 from 7.
 constexpr int bandaDe(double s) {
     return s < 4.0 ? 1 : (s < 7.0 ? 2 : 3);
