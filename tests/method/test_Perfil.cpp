@@ -167,6 +167,24 @@ TEST(PorcentajeSinRespuesta, TruncatesAndCountsInSixtyFourBits) {
     EXPECT_EQ(porcentajeRespuesta(p, 75, 0), 100);
 }
 
+TEST_F(Empresa, MostlyBlankFormsAndTheCautionFromTenPercentBlank) {
+    // A third of the items (25) blank is not yet "mostly blank"; 26 is.
+    cuestionario({}, std::string(25, '0') + std::string(50, '1'))->sinRespuesta = 25;
+    cuestionario({}, std::string(26, '0') + std::string(49, '1'))->sinRespuesta = 26;
+    TPerfil* p = doc.agregarPerfil("P");
+    calcularPerfil(doc, *p);
+    EXPECT_EQ(p->nCasiEnBlanco, 1);
+    EXPECT_TRUE(muchasSinRespuesta(*p));
+
+    TPerfil t;  // 150 answers: 14 blank is under 10 %, 15 is 10 %
+    EXPECT_FALSE(muchasSinRespuesta(t));
+    t.nSujetos = 2;
+    t.frecuencias[0][0] = 14;
+    EXPECT_FALSE(muchasSinRespuesta(t));
+    t.frecuencias[1][0] = 1;
+    EXPECT_TRUE(muchasSinRespuesta(t));
+}
+
 TEST(Descriptivo, WithoutSubjectsEveryShareIsZero) {
     TPerfil p;
     std::vector<std::string> l = {"antes"};
