@@ -45,6 +45,54 @@ bool digitos15(double a, std::uint64_t& d, int& e) {
 
 namespace {
 
+// The 15 significant digits of 1e-1 <= a < 10 in exact integer arithmetic,
+// rounded half to even as to_chars rounds: a is m * 2^k, so a * 10^(14 - e)
+// is an integer product shifted right. Scores fall here; the general way
+// above costs library calls for floor and fma. False on a carry into the
+// next decade.
+bool digitosPuntuacion(double a, std::uint64_t& d, double& escala) {
+    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const int exponente = static_cast<int>(bits >> 52) - 1023;  // a >= 0.1: normal
+    const std::uint64_t mantisa = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    const bool unaCifra = a >= 1;
+    escala = unaCifra ? 1e14 : 1e15;
+    const auto producto = static_cast<unsigned __int128>(mantisa) *
+                          (unaCifra ? 100'000'000'000'000ull : 1'000'000'000'000'000ull);
+    const int desplazamiento = 52 - exponente;  // 49 to 56
+    std::uint64_t n = static_cast<std::uint64_t>(producto >> desplazamiento);
+    const unsigned __int128 resto =
+        producto & ((static_cast<unsigned __int128>(1) << desplazamiento) - 1);
+    const unsigned __int128 mitad = static_cast<unsigned __int128>(1) << (desplazamiento - 1);
+    if (resto > mitad || (resto == mitad && (n & 1))) ++n;
+    d = n;
+    return n < 1'000'000'000'000'000ull;
+}
+
+}  // namespace
+
+double valorGuardado(double v) {
+    if (!std::isfinite(v) || v == 0) return 0;
+    const double a = std::fabs(v);
+    std::uint64_t d = 0;
+    int e = 0;
+    double escala = 0;
+    double x = 0;
+    // The reader's own arithmetic: an exact mantissa over an exact power of
+    // ten, one correctly rounded division.
+    if (a >= 0.1 && a < 10 && digitosPuntuacion(a, d, escala)) {
+        x = static_cast<double>(d) / escala;
+    } else if (digitos15(a, d, e)) {
+        x = static_cast<double>(d) / kPotencias[14 - e];  // e - 14 is from -22 to 0
+    } else {
+        char t[40];
+        const auto r = std::to_chars(t, t + sizeof t, a, std::chars_format::scientific, 14);
+        std::from_chars(t, r.ptr, x);
+    }
+    return v < 0 ? -x : x;
+}
+
+namespace {
+
 // The eight digits of n < 10^8 as characters, the first in the low byte:
 // halves, quarters and eighths split at once in the lanes of one word.
 std::uint64_t ochoCifras(std::uint64_t n) {

@@ -12,6 +12,12 @@ namespace koral {
 // that range and where unsure; to_chars takes those.
 bool digitos15(double a, std::uint64_t& d, int& e);
 
+// What a company file keeps of v: its 15 significant digits as the company
+// writer writes them, read back as the reader reads them (0 for a NaN or an
+// infinity, which the writer writes as 0). A figure computed from this is the
+// same before a save and after the reopening.
+double valorGuardado(double v);
+
 // Writes v as std::to_chars(p, p + 32, v) writes it, the shortest text that
 // reads back to v, and returns the end. What lies past the end, within the
 // 32 characters, may be written over.

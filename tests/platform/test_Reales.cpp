@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/Reales.h"
 
@@ -81,4 +84,44 @@ TEST(RealCorto, WritesWhatToCharsWrites) {
         }
         ASSERT_EQ(corto(v), general(v)) << general(v);
     }
+}
+
+// The kept value is that of the 15 digits, to_chars's, read back: for the
+// scores' range, where the quick integer path works, ties at the 16th digit
+// among them, and the values around it.
+TEST(ValorGuardado, IsTheValueOf15DigitsReadBack) {
+    const auto esperado = [](double v) {
+        if (!std::isfinite(v) || v == 0) return 0.0;  // as the writer writes them
+        char t[40];
+        const auto r = std::to_chars(t, t + sizeof t, v, std::chars_format::scientific, 14);
+        double x = 0;
+        std::from_chars(t, r.ptr, x);
+        return x;
+    };
+    std::vector<double> valores = {0,
+                                   -0.0,
+                                   0.1,
+                                   0.09999999999999999,
+                                   1,
+                                   9.999999999999999,
+                                   9.99999999999999999,
+                                   10,
+                                   3.9999999999999996,
+                                   6.999999999999999,
+                                   1.000030517578125,
+                                   1.000091552734375,  // ties, to even: down, up
+                                   -2.5,
+                                   1e-9,
+                                   123456.7,
+                                   INFINITY,
+                                   NAN};
+    std::mt19937_64 gen(15);
+    for (int n = 0; n < 200000; ++n) {
+        valores.push_back(static_cast<double>(gen() % 10'000'000) / 1'000'000 + n % 3 * 1e-15);
+        valores.push_back(std::ldexp(static_cast<double>(gen() >> 11), -53 + n % 8 - 4));
+    }
+    for (double v : valores)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(valorGuardado(v)),
+                  std::bit_cast<std::uint64_t>(esperado(v)))
+            << general(v);
 }
