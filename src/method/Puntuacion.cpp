@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/Reales.h"
+
 namespace koral {
 namespace {
 
@@ -374,7 +376,10 @@ int puntuarRespuestas(const char* respuestas, Puntuaciones& puntuaciones) noexce
     f[6] += relaciones(a);
     f[6] += peso(kT75, a, 75);
 
-    for (int k = 0; k < kNumFactores; ++k) puntuaciones[k] = std::min(f[k], 10.0);
+    // Kept as the company file will keep it: a score that is 4 or 7 in
+    // exact arithmetic may come out a hair below, and fall in the band under
+    // it until a save and a reopening round it back.
+    for (int k = 0; k < kNumFactores; ++k) puntuaciones[k] = valorGuardado(std::min(f[k], 10.0));
     return ceros;
 }
 
