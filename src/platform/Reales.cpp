@@ -54,18 +54,19 @@ bool digitosPuntuacion(double a, std::uint64_t& d, double& escala) {
     const auto bits = std::bit_cast<std::uint64_t>(a);
     const int exponente = static_cast<int>(bits >> 52) - 1023;  // a >= 0.1: normal
     const std::uint64_t mantisa = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    // Selected without branches: which side of 1 a score falls is anyone's guess.
     const bool unaCifra = a >= 1;
     escala = unaCifra ? 1e14 : 1e15;
     const auto producto = static_cast<unsigned __int128>(mantisa) *
                           (unaCifra ? 100'000'000'000'000ull : 1'000'000'000'000'000ull);
     const int desplazamiento = 52 - exponente;  // 49 to 56
-    std::uint64_t n = static_cast<std::uint64_t>(producto >> desplazamiento);
-    const unsigned __int128 resto =
-        producto & ((static_cast<unsigned __int128>(1) << desplazamiento) - 1);
-    const unsigned __int128 mitad = static_cast<unsigned __int128>(1) << (desplazamiento - 1);
-    if (resto > mitad || (resto == mitad && (n & 1))) ++n;
-    d = n;
-    return n < 1'000'000'000'000'000ull;
+    const auto alto = static_cast<std::uint64_t>(producto >> 64);
+    const auto bajo = static_cast<std::uint64_t>(producto);
+    const std::uint64_t n = alto << (64 - desplazamiento) | bajo >> desplazamiento;
+    const std::uint64_t resto = bajo & ((1ull << desplazamiento) - 1);
+    const std::uint64_t mitad = 1ull << (desplazamiento - 1);
+    d = n + ((resto > mitad) | ((resto == mitad) & n));
+    return d < 1'000'000'000'000'000ull;
 }
 
 }  // namespace
