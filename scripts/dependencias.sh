@@ -12,7 +12,7 @@ ejecutar=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
           qt6-httpserver-dev qt6-websockets-dev libqrencode-dev)
 pruebas=("${ejecutar[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
          clang libclang-rt-14-dev clang-tidy clang-format cppcheck dpkg-dev file lintian strace
-         poppler-utils chromium chromium-driver python3-selenium)
+         poppler-utils chromium chromium-driver python3-selenium locales)
 xvfb=(xvfb xauth)
 
 [ $# -eq 0 ] && set -- pruebas
@@ -30,13 +30,26 @@ faltan=()
 for p in "${paquetes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
 done
-[ ${#faltan[@]} -eq 0 ] && exit 0
+# The tests write the files meant for other programs under a Spanish locale,
+# as the window program runs for its users: it must exist.
+locale=0
+for conjunto in "$@"; do [ "$conjunto" = pruebas ] && locale=1; done
+if [ $locale -eq 1 ] && locale -a 2>/dev/null | grep -qix 'es_ES\.utf-\?8'; then locale=0; fi
+[ ${#faltan[@]} -eq 0 ] && [ $locale -eq 0 ] && exit 0
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Faltan paquetes (${faltan[*]}) y no hay sudo." >&2; exit 1; }
+  command -v sudo >/dev/null || { echo "Faltan paquetes (${faltan[*]}) o el locale es_ES.UTF-8 y no hay sudo." >&2; exit 1; }
   sudo=(sudo)
 fi
-echo "Instalando: ${faltan[*]}"
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${faltan[@]}"
+if [ ${#faltan[@]} -gt 0 ]; then
+  echo "Instalando: ${faltan[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${faltan[@]}"
+fi
+if [ $locale -eq 1 ]; then
+  echo "Generando el locale es_ES.UTF-8"
+  "${sudo[@]}" sed -i 's/^# *es_ES.UTF-8 UTF-8/es_ES.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen || echo 'es_ES.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo[@]}" locale-gen >/dev/null
+fi
