@@ -1,5 +1,6 @@
 #include "platform/SuperficieSvg.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -39,10 +40,11 @@ std::string escapar(std::string_view utf8) {
     return s;
 }
 
+// Two decimals at most, always with '.': printf would take the decimal
+// comma of a Spanish locale, which no SVG reader accepts.
 std::string num(double v) {
     char t[32];
-    std::snprintf(t, sizeof t, "%.2f", v);
-    std::string s = t;
+    std::string s(t, std::to_chars(t, t + sizeof t, v, std::chars_format::fixed, 2).ptr);
     while (!s.empty() && s.back() == '0') s.pop_back();
     if (!s.empty() && s.back() == '.') s.pop_back();
     return s;
