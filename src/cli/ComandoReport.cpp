@@ -224,16 +224,15 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
         TPerfil* p = doc.buscarPerfil(nombreArgumento(resto[1]));
         if (!p) throw ErrorComando{"no hay ningún perfil llamado \"" + resto[1] + "\""};
         calcularPerfil(doc, *p);
-        if (salida.prn) {
+        // The pages carry the notice; the command's user sees it too, also
+        // when the print file, which holds no figures, is all that is written.
+        if (poblacionIdentificable(p->nSujetos)) errores << cp1252AUtf8(kAvisoAnonimato) << '\n';
+        if (salida.prn)
             lineas = TextoPerfil(*p);
-        } else {
-            // The pages carry the notice; the command's user sees it too.
-            if (poblacionIdentificable(p->nSujetos))
-                errores << cp1252AUtf8(kAvisoAnonimato) << '\n';
+        else
             dibujar = [&, p](Superficie& s, TImpresora& imp) {
                 DibujarPerfil(*p, s, separador, imp);
             };
-        }
     }
     if (salida.prn)
         EscribirArchivoImpresion(destino, lineas);

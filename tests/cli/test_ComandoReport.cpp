@@ -203,10 +203,9 @@ TEST_F(Report, AProfileOfFewSubjectsCarriesTheNoticeOnEveryPageAndOnStderr) {
                                 return l.find("\"" + aviso + "\" 8N") != std::string::npos;
                             }),
               static_cast<long>(grabadora->filtrar("pagina").size() + 1));
-    // The print file, which holds no figures, is written as before, silently.
     r = correr({"report", "perfil", empresa, "Mañanas", "--prn", salida("p.prn")});
     EXPECT_EQ(r.codigo, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, aviso + "\n");
 }
 
 TEST_F(Report, BadUsageExitsTwoAndWritesNothing) {
