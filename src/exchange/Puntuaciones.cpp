@@ -1,5 +1,6 @@
 #include "exchange/Puntuaciones.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -88,10 +89,13 @@ public:
         const std::size_t base = s_.size();
         s_.resize(base + 2 * r.size());
         char* o = s_.data() + base;
-        const auto sep = static_cast<unsigned char>(f_.separador);
+        const unsigned sep = static_cast<unsigned char>(f_.separador);
         for (std::size_t i = 0; i < r.size(); ++i) {
+            // One store a pair: a word whose bytes lie in memory separator
+            // first, answer second, whatever the machine's byte order.
+            const unsigned c = static_cast<unsigned char>(r[i]);
             const auto par = static_cast<std::uint16_t>(
-                sep | static_cast<unsigned>(static_cast<unsigned char>(r[i])) << 8);
+                std::endian::native == std::endian::little ? sep | c << 8 : sep << 8 | c);
             std::memcpy(o + 2 * i, &par, 2);
         }
     }
