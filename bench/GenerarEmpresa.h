@@ -52,7 +52,7 @@ inline void generarEmpresa(TKoral& doc, int nCuestionarios, unsigned semilla = 7
         r->nombre = "Perfil " + std::to_string(p + 1);
         r->fecha = 45000;
         r->grupos.push_back(doc.grupos[static_cast<std::size_t>(p)].get());
-        r->descripcion = "Descripción\r\nde dos líneas";
+        r->descripcion = "Descripci\xF3n\r\nde dos l\xEDneas";  // Windows-1252, as texts are kept
         doc.perfiles.push_back(std::move(r));
     }
     doc.nGrupos = static_cast<std::int32_t>(doc.grupos.size());
