@@ -218,6 +218,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
             lineas = TextoCuestionario(*q);
         else
             dibujar = [&, q](Superficie& s, TImpresora& imp) {
+                imp.empresa = doc.nombre;
                 DibujarCuestionario(*q, s, separador, imp);
             };
     } else {
@@ -231,6 +232,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
             lineas = TextoPerfil(*p);
         else
             dibujar = [&, p](Superficie& s, TImpresora& imp) {
+                imp.empresa = doc.nombre;
                 DibujarPerfil(*p, s, separador, imp);
             };
     }

@@ -51,6 +51,9 @@ public:
     virtual void polilinea(const std::vector<Punto>& puntos) = 0;
 
     // Printing only; an image ignores them.
+    // The title a document file carries (a PDF's Title), set before it
+    // starts; the job title of empezarDocumento names it in a print queue.
+    virtual void tituloDocumento(const std::string& /*titulo*/) {}
     virtual void empezarDocumento(const std::string& /*titulo*/) {}
     virtual void nuevaPagina() {}
     virtual void terminarDocumento() {}

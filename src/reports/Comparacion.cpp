@@ -352,6 +352,7 @@ void DibujarComparacion(const TComparacion& c, const std::string& empresa, Super
     const int total = maquetarComparacion(c, empresa, medida, separador, 0);
     s.pluma(kNegro, 1);
     impresora.tituloTrabajo = "Imp. Comparación"_cp;
+    impresora.tituloDocumento = tituloConEmpresa("COMPARACIÓN DE PERFILES"_cp, empresa);
     impresora.EmpezarDocumento(s);
     maquetarComparacion(c, empresa, s, separador, total);
 }

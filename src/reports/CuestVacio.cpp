@@ -15,17 +15,18 @@ void DibujarCuestVacio(Superficie& s, TImpresora& impresora) {
     const int cabecera = 4 * altoLinea + 10;  // top of marco + 10 + two line heights
     columnas.comprobarOrigen(cabecera + 4 * altoLinea);
 
+    const std::string titulo = "CUESTIONARIO DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp;
     columnas.CabeceraPagina = [&] {
         const Rectangulo& m = columnas.marco;
         s.rectangulo(m.x1, m.y1, m.x2, m.y2);
         EstiloNegrita(s);
-        s.texto(30, 2 * altoLinea + 20,
-                "CUESTIONARIO DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp);
+        s.texto(30, 2 * altoLinea + 20, titulo);
         EstiloNormal(s);
         columnas.yTexto = cabecera;
     };
 
     impresora.tituloTrabajo = "Imp. Cuestionarios";
+    impresora.tituloDocumento = titulo;
     s.pluma(kNegro, 2);
     impresora.EmpezarDocumento(s);
     columnas.CabeceraPagina();

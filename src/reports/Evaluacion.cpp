@@ -118,6 +118,8 @@ public:
         s_.pluma(kNegro, 1);
         s_.colorTexto(kNegro);
         impresora.tituloTrabajo = "Imp. Evaluación"_cp;
+        impresora.tituloDocumento =
+            tituloConEmpresa("INFORME DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp, e_.nombre);
         impresora.EmpezarDocumento(s_);
         h_.empezar();
         portada();

@@ -15,7 +15,13 @@ std::string mensajePaginaPequena() {
     return "La página es demasiado pequeña para este informe."_cp;
 }
 
+std::string tituloConEmpresa(const std::string& titulo, const std::string& empresa) {
+    return empresa.empty() ? titulo : titulo + " - " + empresa;
+}
+
 void TImpresora::EmpezarDocumento(Superficie& s) {
+    s.tituloDocumento(tituloDocumento.empty() ? tituloTrabajo : tituloDocumento);
+    tituloDocumento.clear();
     s.empezarDocumento(tituloTrabajo);
 }
 

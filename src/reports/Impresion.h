@@ -31,8 +31,15 @@ public:
     int limiteListado = 0;  // bottom limit for a line's top
 
     std::string tituloTrabajo;  // Windows-1252; empty before the first titled job
+    // The next document's own title (Windows-1252): the heading the report
+    // prints and its company, for a PDF's Title; each report sets it, and
+    // starting the document uses it up. Empty: the job title.
+    std::string tituloDocumento;
+    // The company of the record a report prints (a questionnaire, a profile),
+    // which the record does not know; set by whoever asks for the report.
+    std::string empresa;
 
-    // Starts a document on `s` under tituloTrabajo.
+    // Starts a document on `s` under tituloTrabajo, titled tituloDocumento.
     void EmpezarDocumento(Superficie& s);
 
     // Measures the line, starts the document; throws ErrorImpresion (before
@@ -54,6 +61,9 @@ private:
 // whole: every line followed by CR LF. Throws ErrorArchivo, leaving the file
 // at `ruta` as it was.
 void EscribirArchivoImpresion(const std::string& ruta, const std::vector<std::string>& lineas);
+
+// A document's title: a report's heading and, when there is one, its company.
+std::string tituloConEmpresa(const std::string& titulo, const std::string& empresa);
 
 // The message of ErrorImpresion for a page too small for a report.
 std::string mensajePaginaPequena();

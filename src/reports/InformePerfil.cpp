@@ -76,12 +76,12 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     constexpr int kLineaGraficoSolo = 11;   // two below the header's rule
     if (!cabeGrafico(kLineaGraficoSolo)) throw ErrorImpresion(mensajePaginaPequena());
 
+    const std::string titulo = "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp;
     columnas.CabeceraPagina = [&] {
         const Rectangulo& m = columnas.marco;
         s.rectangulo(m.x1, m.y1, m.x2, m.y2);
         EstiloNegrita(s);
-        s.texto(30, 2 * altoLinea + 20,
-                "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp);
+        s.texto(30, 2 * altoLinea + 20, titulo);
         EstiloNormal(s);
         s.texto(40, rejilla.LineaY(4), cortada("Perfil: " + perfil.nombre, 57));
         const std::string poblacion = "Población: "_cp + formatoEntero(perfil.nSujetos);
@@ -100,6 +100,7 @@ void DibujarPerfil(const TPerfil& perfil, Superficie& s, char separador, TImpres
     // The frame, rules and axes are 1 unit wide whatever the previous job left.
     s.pluma(kNegro, 1);
     impresora.tituloTrabajo = "Imp. Perfiles";
+    impresora.tituloDocumento = tituloConEmpresa(titulo, impresora.empresa);
     impresora.EmpezarDocumento(s);
     columnas.CabeceraPagina();
 

@@ -62,6 +62,7 @@ std::vector<std::string> TextoInforme(const TKoral& empresa) {
 
 void DibujarInforme(const TKoral& empresa, Superficie& s, char separador, TImpresora& impresora) {
     impresora.tituloTrabajo = "Imp. Archivo";
+    impresora.tituloDocumento = tituloConEmpresa("Archivo empresa", empresa.nombre);
     impresora.EmpezarListado(s);
     impresora.ImprimirLinea(cortada("Archivo empresa " + empresa.nombre, 65), kTitulo);
     impresora.ImprimirLinea("Grupos:", kTitulo);
@@ -92,6 +93,7 @@ std::vector<std::string> TextoGrupos(const TKoral& empresa) {
 }
 
 void DibujarGrupos(const TKoral& empresa, Superficie& s, TImpresora& impresora) {
+    impresora.tituloDocumento = tituloConEmpresa("Archivo empresa", empresa.nombre);
     impresora.EmpezarListado(s);
     impresora.ImprimirLinea(cortada("Archivo empresa " + empresa.nombre, 65), kTitulo);
     impresora.ImprimirLinea("Grupos:", kTitulo);
@@ -117,6 +119,7 @@ std::vector<std::string> TextoCuestionario(const TCuestionario& q) {
 
 void DibujarCuestionario(const TCuestionario& q, Superficie& s, char separador,
                          TImpresora& impresora) {
+    impresora.tituloDocumento = tituloConEmpresa("Cuestionario:" + q.nombre, impresora.empresa);
     impresora.EmpezarListado(s);
     impresora.ImprimirLinea(cortada("Cuestionario:" + q.nombre, 62), kTitulo);
     impresora.ImprimirLinea("Grupos a los que pertenece:", kRegistro);

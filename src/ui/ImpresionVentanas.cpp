@@ -11,6 +11,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/Archivos.h"
 #include "platform/Texto.h"
@@ -192,16 +193,34 @@ void TImpresionVentanas::ImprimirGrupos(TKoral& empresa) {
         [&](Superficie& s) { DibujarGrupos(empresa, s, impresora); });
 }
 
+std::string TImpresionVentanas::empresaDe(const TRegistro& registro) const {
+    const auto contiene = [&registro](const auto& lista) {
+        return std::any_of(lista.begin(), lista.end(),
+                           [&registro](const auto& r) { return r.get() == &registro; });
+    };
+    for (const TChildWin* c : frame_.companias())
+        if (const TKoral* doc = c->documento();
+            doc && (contiene(doc->cuestionarios) || contiene(doc->perfiles)))
+            return doc->nombre;
+    return {};
+}
+
 void TImpresionVentanas::ImprimirCuestionario(TCuestionario& cuestionario) {
     ejecutar(
         nullptr, [&] { return TextoCuestionario(cuestionario); },
-        [&](Superficie& s) { DibujarCuestionario(cuestionario, s, separador(), impresora); });
+        [&](Superficie& s) {
+            impresora.empresa = empresaDe(cuestionario);
+            DibujarCuestionario(cuestionario, s, separador(), impresora);
+        });
 }
 
 void TImpresionVentanas::ImprimirPerfil(TPerfil& perfil) {
     ejecutar(
         nullptr, [&] { return TextoPerfil(perfil); },
-        [&](Superficie& s) { DibujarPerfil(perfil, s, separador(), impresora); });
+        [&](Superficie& s) {
+            impresora.empresa = empresaDe(perfil);
+            DibujarPerfil(perfil, s, separador(), impresora);
+        });
 }
 
 void TImpresionVentanas::ImprimirCuestVacio() {

@@ -69,6 +69,8 @@ private:
     // Refuses (ErrorArchivo) an output path that names an open company's file.
     void comprobarSalida(const std::string& ruta) const;
     char separador() const;
+    // The name of the open company that holds `registro`; empty when none does.
+    std::string empresaDe(const TRegistro& registro) const;
 
     TfrmMain& frame_;
     // Files read for the report being printed, besides the open companies.

@@ -5,7 +5,9 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -119,18 +121,41 @@ struct ReportPdf : ::testing::Test {
     const std::string muestra = std::string("'") + KORAL_MUESTRA + "'";
 };
 
+// The document's Title as pdfinfo shows it.
+std::string tituloPdf(const fs::path& pdf) {
+    const std::string orden = "pdfinfo '" + pdf.string() + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(orden.c_str(), "r"), pclose);
+    std::string texto;
+    char buf[4096];
+    for (std::size_t n; p && (n = std::fread(buf, 1, sizeof buf, p.get())) > 0;)
+        texto.append(buf, n);
+    const auto i = texto.find("Title:");
+    if (i == std::string::npos) return {};
+    const auto desde = texto.find_first_not_of(' ', i + 6);
+    return texto.substr(desde, texto.find('\n', desde) - desde);
+}
+
+// Each PDF is titled with its report's heading and company, not with the
+// print job's name.
 TEST_F(ReportPdf, EveryReportComesOutAsAPdfFile) {
-    const std::vector<std::pair<std::string, std::string>> casos = {
-        {"vacio", "vacio"},
-        {"perfil " + muestra + " 'Producción'", "perfil"},
-        {"informe " + muestra, "informe"},
-        {"grupos " + muestra, "grupos"},
-        {"cuestionario " + muestra + " C000001", "cuestionario"},
+    const std::string empresa = " - Conservas del Cantábrico, S.A.";
+    const std::vector<std::array<std::string, 3>> casos = {
+        {"vacio", "vacio", "CUESTIONARIO DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES"},
+        {"perfil " + muestra + " 'Producción'", "perfil",
+         "PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES PSICOSOCIALES" + empresa},
+        {"informe " + muestra, "informe", "Archivo empresa" + empresa},
+        {"grupos " + muestra, "grupos", "Archivo empresa" + empresa},
+        {"cuestionario " + muestra + " C000001", "cuestionario", "Cuestionario:C000001" + empresa},
+        {"comparacion " + muestra + " 'Toda la plantilla' 'Producción'", "comparacion",
+         "COMPARACIÓN DE PERFILES" + empresa},
+        {"evaluacion " + muestra, "evaluacion",
+         "INFORME DE EVALUACIÓN DE FACTORES PSICOSOCIALES" + empresa},
     };
-    for (const auto& [args, nombre] : casos) {
+    for (const auto& [args, nombre, titulo] : casos) {
         const fs::path pdf = dir / (nombre + ".pdf");
         EXPECT_EQ(cli("", args + " --pdf '" + pdf.string() + "'"), 0) << args;
         EXPECT_EQ(inicio(pdf, 4), "%PDF") << args;
+        EXPECT_EQ(tituloPdf(pdf), titulo) << args;
     }
     // A folder that does not exist: an error, not a success.
     EXPECT_NE(cli("", "vacio --pdf '" + (dir / "no" / "v.pdf").string() + "'"), 0);

@@ -126,12 +126,21 @@ void SuperficieQt::polilinea(const std::vector<Punto>& puntos) {
     pintor_.drawPolyline(p);
 }
 
+void SuperficieQt::tituloDocumento(const std::string& titulo) {
+    tituloDocumento_ = aQString(titulo);
+}
+
 void SuperficieQt::empezarDocumento(const std::string& titulo) {
     if (!paginas_) return;
+    const QString trabajo = aQString(titulo);
+    const QString documento = tituloDocumento_.isEmpty() ? trabajo : tituloDocumento_;
+    // A printer's queue shows the job's name; a PDF, the printer's own
+    // included (which takes its Title from the same name), the document's.
     if (auto* impresora = dynamic_cast<QPrinter*>(paginas_))
-        impresora->setDocName(aQString(titulo));
+        impresora->setDocName(impresora->outputFormat() == QPrinter::PdfFormat ? documento
+                                                                               : trabajo);
     else if (auto* pdf = dynamic_cast<QPdfWriter*>(paginas_))
-        pdf->setTitle(aQString(titulo));
+        pdf->setTitle(documento);
     if (!pintor_.begin(paginas_)) {
         std::string nombre = "la impresora";
         if (auto* impresora = dynamic_cast<QPrinter*>(paginas_)) {

@@ -45,6 +45,7 @@ public:
     void rectangulo(int x1, int y1, int x2, int y2) override;
     void rellenar(int x1, int y1, int x2, int y2, Color c) override;
     void polilinea(const std::vector<Punto>& puntos) override;
+    void tituloDocumento(const std::string& titulo) override;
     // Throws ErrorArchivo when the printer or file cannot be painted on.
     void empezarDocumento(const std::string& titulo) override;
     void nuevaPagina() override;
@@ -71,6 +72,7 @@ private:
     Estilo estilo_ = Estilo::Normal;
     QColor colorTexto_ = Qt::black;
     QPen pluma_;
+    QString tituloDocumento_;
 };
 
 }  // namespace koral
