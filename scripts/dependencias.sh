@@ -31,15 +31,20 @@ for p in "${paquetes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
 done
 # The tests write the files meant for other programs under a Spanish locale,
-# as the window program runs for its users: it must exist.
+# as the window program runs for its users, and under one whose decimal mark
+# is two bytes long: both must exist.
+locales=("es_ES.UTF-8 UTF-8" "ps_AF UTF-8")
 locale=0
 for conjunto in "$@"; do [ "$conjunto" = pruebas ] && locale=1; done
-if [ $locale -eq 1 ] && locale -a 2>/dev/null | grep -qix 'es_ES\.utf-\?8'; then locale=0; fi
+if [ $locale -eq 1 ] && locale -a 2>/dev/null | grep -qix 'es_ES\.utf-\?8' &&
+   locale -a 2>/dev/null | grep -qix 'ps_AF\.utf-\?8'; then
+  locale=0
+fi
 [ ${#faltan[@]} -eq 0 ] && [ $locale -eq 0 ] && exit 0
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Faltan paquetes (${faltan[*]}) o el locale es_ES.UTF-8 y no hay sudo." >&2; exit 1; }
+  command -v sudo >/dev/null || { echo "Faltan paquetes (${faltan[*]}) o locales y no hay sudo." >&2; exit 1; }
   sudo=(sudo)
 fi
 if [ ${#faltan[@]} -gt 0 ]; then
@@ -48,8 +53,10 @@ if [ ${#faltan[@]} -gt 0 ]; then
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${faltan[@]}"
 fi
 if [ $locale -eq 1 ]; then
-  echo "Generando el locale es_ES.UTF-8"
-  "${sudo[@]}" sed -i 's/^# *es_ES.UTF-8 UTF-8/es_ES.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen || echo 'es_ES.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  echo "Generando los locales ${locales[*]}"
+  for l in "${locales[@]}"; do
+    "${sudo[@]}" sed -i "s/^# *$l\$/$l/" /etc/locale.gen
+    grep -qx "$l" /etc/locale.gen || echo "$l" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  done
   "${sudo[@]}" locale-gen >/dev/null
 fi
