@@ -1,16 +1,21 @@
 #include "method/Formato.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 
 namespace koral {
 
 std::string formatoReal(double valor, int ancho, int decimales, char separador) {
     if (!std::isfinite(valor)) valor = 0;
     const bool negativo = valor < 0;
-    // 15 significant digits: d.dddddddddddddde±X
+    // 15 significant digits: d.dddddddddddddde±XX, with '.' whatever the
+    // locale (printf would write a locale's mark, of two bytes in some).
     char tmp[40];
-    std::snprintf(tmp, sizeof tmp, "%.14e", std::fabs(valor));
+    char* fin = std::to_chars(tmp, tmp + sizeof tmp - 1, std::fabs(valor),
+                              std::chars_format::scientific, 14)
+                    .ptr;
+    *fin = '\0';
     std::string digitos;
     digitos += tmp[0];
     digitos.append(tmp + 2, 14);

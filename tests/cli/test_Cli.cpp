@@ -276,43 +276,47 @@ TEST_F(Cli, ScoresForSpreadsheetsAndStatisticsPrograms) {
 }
 
 // The window program runs under the user's locale, whose decimal mark may be
-// ','; every file that another program reads keeps '.' all the same.
-TEST_F(Cli, FilesForOtherProgramsIgnoreASpanishLocale) {
+// ',' (Spanish) or even two bytes long (Pashto); every file that another
+// program reads keeps '.' all the same.
+TEST_F(Cli, FilesForOtherProgramsIgnoreTheLocale) {
     struct LocaleC {
         ~LocaleC() { std::setlocale(LC_ALL, "C"); }
     } restaurar;
-    ASSERT_NE(std::setlocale(LC_ALL, "es_ES.UTF-8"), nullptr)
-        << "es_ES.UTF-8 is missing: scripts/dependencias.sh generates it";
-    char coma[8];
-    std::snprintf(coma, sizeof coma, "%.1f", 0.5);
-    ASSERT_STREQ(coma, "0,5");
-
-    koral::SuperficieSvg svg(337, 245, "Sans");
-    svg.fuente(6, koral::Estilo::Normal);
-    svg.linea(29, 22, 29, 100);
-    svg.polilinea({{272, 22}, {300, 40}});
-    svg.texto(0, 0, "0");
-    const std::string dibujo = svg.svg();
-    for (const char* x : {"x1=\"29.5\" y1=\"22.5\"", "points=\"272.5,22.5 300.5,40.5\"",
-                          "font-size=\"8\"", "y=\"7.44\""})
-        EXPECT_NE(dibujo.find(x), std::string::npos) << x << "\n" << dibujo;
-
     std::string linea = "\"Ana\",\"Taller\"";
     for (int i = 0; i < 75; ++i) linea += ",0";
     const auto empresa = (dir / "e.kr2").string();
-    ASSERT_EQ(correr({"import", empresa, poner("d.txt", linea + "\r\n")}).codigo, 0);
-    EXPECT_NE(leer(empresa).find(" 4.05000000000000E+0000  4.00000000000000E+0000"),
-              std::string::npos);
-    EXPECT_NE(correr({"dump", empresa}).out.find("\"puntuaciones\":[4.05,4,4.8,5,4.0428"),
-              std::string::npos);
-    EXPECT_EQ(correr({"score"}, std::string(75, '0') + "\n").out,
-              "4.050000 4.000000 4.800000 5.000000 4.042857 4.750000 5.000000 75\n");
-    const auto csv = (dir / "p.csv").string();
-    ASSERT_EQ(correr({"puntuaciones", empresa, csv, "--separador"}).codigo, 0);
-    EXPECT_NE(leer(csv).find(",0,4.05,4,4.8,5,4.0428"), std::string::npos);
-    const auto prn = (dir / "c.prn").string();
-    ASSERT_EQ(correr({"report", "cuestionario", empresa, "Ana", "--prn", prn}).codigo, 0);
-    EXPECT_NE(leer(prn).find("\r\nCARGA MENTAL:    4.05\r\n"), std::string::npos);
+    const auto csv = (dir / "p.csv").string(), prn = (dir / "c.prn").string();
+    for (const char* locale : {"es_ES.UTF-8", "ps_AF.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr)
+            << "missing: scripts/dependencias.sh generates it";
+        char coma[8];
+        std::snprintf(coma, sizeof coma, "%.1f", 0.5);
+        ASSERT_STRNE(coma, "0.5");
+
+        koral::SuperficieSvg svg(337, 245, "Sans");
+        svg.fuente(6, koral::Estilo::Normal);
+        svg.linea(29, 22, 29, 100);
+        svg.polilinea({{272, 22}, {300, 40}});
+        svg.texto(0, 0, "0");
+        const std::string dibujo = svg.svg();
+        for (const char* x : {"x1=\"29.5\" y1=\"22.5\"", "points=\"272.5,22.5 300.5,40.5\"",
+                              "font-size=\"8\"", "y=\"7.44\""})
+            EXPECT_NE(dibujo.find(x), std::string::npos) << x << "\n" << dibujo;
+
+        fs::remove(empresa);
+        ASSERT_EQ(correr({"import", empresa, poner("d.txt", linea + "\r\n")}).codigo, 0);
+        EXPECT_NE(leer(empresa).find(" 4.05000000000000E+0000  4.00000000000000E+0000"),
+                  std::string::npos);
+        EXPECT_NE(correr({"dump", empresa}).out.find("\"puntuaciones\":[4.05,4,4.8,5,4.0428"),
+                  std::string::npos);
+        EXPECT_EQ(correr({"score"}, std::string(75, '0') + "\n").out,
+                  "4.050000 4.000000 4.800000 5.000000 4.042857 4.750000 5.000000 75\n");
+        ASSERT_EQ(correr({"puntuaciones", empresa, csv, "--separador"}).codigo, 0);
+        EXPECT_NE(leer(csv).find(",0,4.05,4,4.8,5,4.0428"), std::string::npos);
+        ASSERT_EQ(correr({"report", "cuestionario", empresa, "Ana", "--prn", prn}).codigo, 0);
+        EXPECT_NE(leer(prn).find("\r\nCARGA MENTAL:    4.05\r\n"), std::string::npos);
+    }
 }
 
 TEST_F(Cli, AFailedWriteOnStdoutIsAnError) {
