@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -70,9 +71,13 @@ std::vector<Palabra> palabras(const fs::path& pdf) {
     std::vector<Palabra> v;
     int pagina = 0;
     // <word xMin="X" yMin="Y" xMax=".." yMax="..">TEXT</word>
+    // from_chars: Qt has set the environment's locale, whose mark may be ','.
     const auto valor = [](const std::string& caja, const std::string& nombre) {
         const auto i = caja.find(nombre + "=\"");
-        return i == std::string::npos ? -1.0 : std::stod(caja.substr(i + nombre.size() + 2));
+        double x = -1.0;
+        if (i != std::string::npos)
+            std::from_chars(caja.data() + i + nombre.size() + 2, caja.data() + caja.size(), x);
+        return x;
     };
     for (std::string linea; std::getline(f, linea);) {
         const auto inicio = linea.find("<word "), cierre = linea.find('>', inicio),
