@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
@@ -393,6 +394,26 @@ private slots:
         elegir(lista(w, "lstPerfiles"), 0);
         clic(boton(w, "PPrintButton"));
         QCOMPARE(sujetos, 1);
+    }
+
+    // A profile does not know its company: the PDF's Title finds it all the same.
+    void aProfilePrintedToPdfIsTitledWithItsCompany() {
+        Banco b;
+        TImpresionVentanas impresion(b.frm);
+        impresion.conectar();
+        TChildWin* w = b.abrir(b.talleres());
+        b.frm.PrintDialog.impresora = kDestinoPdf;
+        b.frm.PrintDialog.archivoPdf = b.ruta("p.pdf").toStdString();
+        b.ejecutor.aArchivo.push_back(false);
+        elegir(lista(w, "lstPerfiles"), 0);
+        clic(boton(w, "PPrintButton"));
+        QProcess pdfinfo;
+        pdfinfo.start("pdfinfo", {b.ruta("p.pdf")});
+        QVERIFY(pdfinfo.waitForFinished());
+        QVERIFY2(pdfinfo.readAll().contains(
+                     "Title:           PERFILES DEL MÉTODO DE EVALUACIÓN DE FACTORES "
+                     "PSICOSOCIALES - Talleres\n"),
+                 "no title with the company");
     }
 
     void selectedProfilesAreComparedAndTheCompanyReportedWhole() {
