@@ -22,6 +22,7 @@ std::string tituloConEmpresa(const std::string& titulo, const std::string& empre
 void TImpresora::EmpezarDocumento(Superficie& s) {
     s.tituloDocumento(tituloDocumento.empty() ? tituloTrabajo : tituloDocumento);
     tituloDocumento.clear();
+    empresa.clear();
     s.empezarDocumento(tituloTrabajo);
 }
 

@@ -36,7 +36,8 @@ public:
     // starting the document uses it up. Empty: the job title.
     std::string tituloDocumento;
     // The company of the record a report prints (a questionnaire, a profile),
-    // which the record does not know; set by whoever asks for the report.
+    // which the record does not know; set by whoever asks for the report,
+    // used up with tituloDocumento.
     std::string empresa;
 
     // Starts a document on `s` under tituloTrabajo, titled tituloDocumento.
