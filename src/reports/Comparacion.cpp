@@ -26,6 +26,10 @@ std::string sujetos(std::int32_t n) {
     return formatoEntero(n) + (n == 1 ? " sujeto" : " sujetos");
 }
 
+std::string casiEnBlanco(const CifrasPerfil& p) {
+    return std::string(kRotuloCasiEnBlanco) + ": " + formatoEntero(p.nCasiEnBlanco);
+}
+
 struct Leyenda {
     int alto = 0, columnas = 1, anchoColumna = 0, anchoMuestra = 0, radio = 0, margen = 0;
     int altoLinea = 0, altoTexto = 0;
@@ -45,7 +49,8 @@ Leyenda medirLeyenda(const TComparacion& c, Superficie& s, int ancho) {
     std::vector<std::string> textos;
     int mayor = 0;
     for (const auto& p : c.perfiles) {
-        textos.push_back(p.etiqueta + ": " + sujetos(p.nSujetos));
+        textos.push_back(p.etiqueta + ": " +
+                         (p.sinCuestionarios() ? kSinCuestionarios : sujetos(p.nSujetos)));
         mayor = std::max(mayor, s.anchoTexto(textos.back()));
     }
     const int necesario = l.anchoMuestra + 3 * l.margen + mayor;
@@ -106,17 +111,21 @@ TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::s
             }
             cf.sinRespuesta = porcentajeSinRespuesta(p);
             cf.identificable = poblacionIdentificable(p.nSujetos);
+            cf.nCasiEnBlanco = p.nCasiEnBlanco;
+            cf.muchasSinRespuesta = muchasSinRespuesta(p);
         }
         c.perfiles.push_back(std::move(cf));
     }
-    if (!c.perfiles.empty()) {
+    // Means of nobody are no figures to set against.
+    if (!c.perfiles.empty() && !c.perfiles[c.referencia].sinCuestionarios()) {
         const auto referenciaMedias = c.perfiles[c.referencia].medias;
-        for (std::size_t i = 0; i < c.perfiles.size(); ++i)
+        for (std::size_t i = 0; i < c.perfiles.size(); ++i) {
+            CifrasPerfil& p = c.perfiles[i];
+            p.conDiferencias = i != c.referencia && !p.sinCuestionarios();
+            if (!p.conDiferencias) continue;
             for (std::size_t f = 0; f < kNumFactores; ++f)
-                c.perfiles[i].diferencias[f] =
-                    i == c.referencia
-                        ? 0
-                        : redondeada(c.perfiles[i].medias[f]) - redondeada(referenciaMedias[f]);
+                p.diferencias[f] = redondeada(p.medias[f]) - redondeada(referenciaMedias[f]);
+        }
     }
     return c;
 }
@@ -143,7 +152,8 @@ void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Recta
     const Leyenda l = medirLeyenda(c, s, area.x2 - area.x1);
     const Rectangulo grafico{area.x1, area.y1, area.x2, std::max(area.y1 + 1, area.y2 - l.alto)};
     std::vector<SerieMedias> series;
-    for (std::size_t i = 0; i < c.perfiles.size(); ++i) series.push_back({c.perfiles[i].medias, i});
+    for (std::size_t i = 0; i < c.perfiles.size(); ++i)
+        if (!c.perfiles[i].sinCuestionarios()) series.push_back({c.perfiles[i].medias, i});
     dibujarGraficoMedias(s, grafico, series);
 
     fijarLetra(s, 8);
@@ -167,19 +177,28 @@ std::vector<std::string> TextoComparacion(const TComparacion& c, const std::stri
     std::vector<std::string> l;
     l.push_back("Comparación de perfiles"_cp);
     l.push_back("Empresa: " + empresa);
-    if (!c.perfiles.empty()) l.push_back("Referencia: " + c.perfiles[c.referencia].etiqueta);
-    for (std::size_t i = 0; i < c.perfiles.size(); ++i) {
-        const CifrasPerfil& p = c.perfiles[i];
+    if (!c.perfiles.empty()) {
+        l.push_back("Referencia: " + c.perfiles[c.referencia].etiqueta);
+        if (c.perfiles[c.referencia].sinCuestionarios())
+            l.emplace_back(kReferenciaSinCuestionarios);
+    }
+    for (const CifrasPerfil& p : c.perfiles) {
         l.push_back("Perfil: " + p.etiqueta);
         l.push_back("Nº Sujetos: "_cp + formatoEntero(p.nSujetos));
+        if (p.sinCuestionarios()) {
+            l.emplace_back(kSinCuestionarios);
+            continue;
+        }
         if (p.identificable) l.emplace_back(kAvisoAnonimato);
         for (std::size_t f = 0; f < kNumFactores; ++f) {
             std::string linea = std::string(kAbreviaturas[f]) + '\t' + textoMedia(p.medias[f], '.');
             for (double b : p.bandas[f]) linea += '\t' + textoBanda(b, '.');
-            if (i != c.referencia) linea += '\t' + textoDiferencia(p.diferencias[f], '.');
+            if (p.conDiferencias) linea += '\t' + textoDiferencia(p.diferencias[f], '.');
             l.push_back(std::move(linea));
         }
         l.push_back("Sin respuesta:\t" + p.sinRespuesta);
+        l.push_back(std::string(kRotuloCasiEnBlanco) + ":\t" + formatoEntero(p.nCasiEnBlanco));
+        if (p.muchasSinRespuesta) l.emplace_back(kAvisoSinRespuesta);
     }
     return l;
 }
@@ -211,8 +230,11 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
         fijarLetra(s, 8);
     };
     parrafo("Empresa: " + empresa, Estilo::Normal);
-    if (!c.perfiles.empty())
+    if (!c.perfiles.empty()) {
         parrafo("Perfil de referencia: " + c.perfiles[c.referencia].etiqueta, Estilo::Normal);
+        if (c.perfiles[c.referencia].sinCuestionarios())
+            parrafo(kReferenciaSinCuestionarios, Estilo::Negrita);
+    }
     h.y += aL / 2;
 
     // The chart keeps its legend with it, on one page.
@@ -225,11 +247,11 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
 
     std::string clave;
     for (std::size_t f = 0; f < kNumFactores; ++f)
-        clave += std::string(f ? "; " : "") + kAbreviaturas[f] + ": " + nombresFactor[f];
+        clave += std::string(f ? "; " : "") + kAbreviaturas[f] + ": " + kNombresFactorAcentuados[f];
     parrafo(
         "En cada factor: la media, con el color de su nivel; la diferencia con el perfil de "
-        "referencia; el porcentaje de sujetos en los niveles 1 (verde, menos de 4), 2 "
-        "(amarillo, de 4 a menos de 7) y 3 (rojo, 7 o más)."_cp,
+        "referencia; el porcentaje de sujetos en los niveles 1 (verde claro, liso, menos de "
+        "4), 2 (amarillo, rayado, de 4 a menos de 7) y 3 (rojo, cuadriculado, 7 o más)."_cp,
         Estilo::Normal);
     parrafo(clave + ".", Estilo::Normal);
     h.y += aL / 2;
@@ -272,19 +294,30 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
         std::vector<std::string> etiqueta, aviso;
         int alto = 0;
     };
+    // Five lines of figures, or the one that says there are none.
+    const auto lineasFila = [](const CifrasPerfil& p, const Fila& fila) {
+        return std::max<std::size_t>(fila.etiqueta.size(), p.sinCuestionarios() ? 1 : 5);
+    };
     auto medirFila = [&](std::size_t i) {
         const CifrasPerfil& p = c.perfiles[i];
         Fila fila;
-        fila.etiqueta = partirTexto(s, p.etiqueta, etiqueta - anchoMuestra - 2 * margen);
+        const int ancho = etiqueta - anchoMuestra - 2 * margen;
+        fila.etiqueta = partirTexto(s, p.etiqueta, ancho);
         fila.etiqueta.push_back(sujetos(p.nSujetos));
-        fila.etiqueta.push_back("Sin respuesta: " + sinBlancosIniciales(p.sinRespuesta));
-        if (i == c.referencia) fila.etiqueta.emplace_back("(referencia)");
-        if (p.identificable) {
-            fijarLetra(s, 8, Estilo::Negrita);
-            fila.aviso = partirTexto(s, kAvisoAnonimato, h.ancho());
-            fijarLetra(s, 8);
+        if (!p.sinCuestionarios()) {
+            fila.etiqueta.push_back("Sin respuesta: " + sinBlancosIniciales(p.sinRespuesta));
+            for (auto& l : partirTexto(s, casiEnBlanco(p), ancho))
+                fila.etiqueta.push_back(std::move(l));
         }
-        const std::size_t lineas = std::max<std::size_t>(fila.etiqueta.size(), 5);
+        if (i == c.referencia) fila.etiqueta.emplace_back("(referencia)");
+        fijarLetra(s, 8, Estilo::Negrita);
+        const auto avisar = [&](const char* aviso) {
+            for (auto& l : partirTexto(s, aviso, h.ancho())) fila.aviso.push_back(std::move(l));
+        };
+        if (p.identificable) avisar(kAvisoAnonimato);
+        if (p.muchasSinRespuesta) avisar(kAvisoSinRespuesta);
+        fijarLetra(s, 8);
+        const std::size_t lineas = lineasFila(p, fila);
         fila.alto = static_cast<int>(lineas + fila.aviso.size()) * aL + aL / 2;
         return fila;
     };
@@ -298,26 +331,27 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
             y += aL;
         }
         const int ajuste = (altoTexto - lado) / 2;
-        for (std::size_t f = 0; f < kNumFactores; ++f) {
+        if (p.sinCuestionarios()) {
+            fijarLetra(s, 8, Estilo::Cursiva);
+            s.texto(xCelda(0) + margen, y0, kSinCuestionarios);
+            fijarLetra(s, 8);
+        }
+        for (std::size_t f = 0; f < kNumFactores && !p.sinCuestionarios(); ++f) {
             // The squares in a column, just left of the widest figure.
             const int x = xCelda(f) + celda - 3 * margen - cifra - lado;
-            const Color fondo =
-                p.nSujetos > 0
-                    ? kColoresBanda[static_cast<std::size_t>(bandaDeMedia(p.medias[f]) - 1)]
-                    : kBlanco;
-            dibujarMuestraColor(s, x, y0 + ajuste, lado, fondo);
+            dibujarMuestraBanda(s, x, y0 + ajuste, lado, bandaDeMedia(p.medias[f]));
             fijarLetra(s, 8, Estilo::Negrita);
             aLaDerecha(f, y0, textoMedia(p.medias[f], separador));
             fijarLetra(s, 8);
-            if (i != c.referencia)
+            if (p.conDiferencias)
                 aLaDerecha(f, y0 + aL, textoDiferencia(p.diferencias[f], separador));
             for (std::size_t b = 0; b < 3; ++b) {
                 const int yb = y0 + static_cast<int>(b + 2) * aL;
-                dibujarMuestraColor(s, x, yb + ajuste, lado, kColoresBanda[b]);
+                dibujarMuestraBanda(s, x, yb + ajuste, lado, static_cast<int>(b) + 1);
                 aLaDerecha(f, yb, textoBanda(p.bandas[f][b], separador));
             }
         }
-        y = y0 + static_cast<int>(std::max<std::size_t>(fila.etiqueta.size(), 5)) * aL;
+        y = y0 + static_cast<int>(lineasFila(p, fila)) * aL;
         fijarLetra(s, 8, Estilo::Negrita);
         for (const auto& linea : fila.aviso) {
             s.texto(h.izquierda, y, linea);

@@ -28,6 +28,22 @@ struct TPerfilComparado {
 // no questionnaire has a date.
 std::string etiquetaOtraEmpresa(const TKoral& otra, const TPerfil& perfil);
 
+// The chart tells apart this many profiles (colour and marker); the window
+// and the command refuse more.
+inline constexpr std::size_t kMaxPerfilesComparados = 12;
+inline constexpr const char* kDemasiadosPerfiles =
+    "Se pueden comparar hasta 12 perfiles a la vez: el gr\xE1"
+    "fico no distingue m\xE1s.";
+
+// What a profile with no questionnaires shows in place of its figures.
+inline constexpr const char* kSinCuestionarios = "Sin cuestionarios";
+// Said when the reference is such a profile.
+inline constexpr const char* kReferenciaSinCuestionarios =
+    "El perfil de referencia no tiene cuestionarios: no hay diferencias.";
+// "...: N", the count of a profile's mostly blank forms (nCasiEnBlanco).
+inline constexpr const char* kRotuloCasiEnBlanco =
+    "Cuestionarios con m\xE1s de un tercio sin responder";
+
 // The first profile of this company that selects no group (the whole
 // company), else the first one.
 std::size_t referenciaPorDefecto(std::span<const TPerfilComparado> perfiles);
@@ -43,8 +59,15 @@ struct CifrasPerfil {
     // shows them (each rounded to two decimals), so that the figures add up
     // for a reader; 0 for the reference itself.
     std::array<double, kNumFactores> diferencias{};
+    // False for the reference itself and whenever this profile or the
+    // reference has no questionnaires: no difference is shown.
+    bool conDiferencias = false;
     std::string sinRespuesta;    // porcentajeSinRespuesta
     bool identificable = false;  // 1 to 4 subjects: the profile editor's notice applies
+    std::int32_t nCasiEnBlanco = 0;
+    bool muchasSinRespuesta = false;  // kAvisoSinRespuesta applies
+    // No questionnaires: kSinCuestionarios in place of every figure, no line.
+    bool sinCuestionarios() const { return nSujetos <= 0; }
 };
 
 struct TComparacion {
@@ -66,13 +89,15 @@ std::string textoBanda(double porcentaje, char separador);
 std::string textoDiferencia(double diferencia, char separador);
 
 // The chart of every profile's means with the legend under it (marker and
-// "LABEL: N sujetos"), all inside `area`.
+// "LABEL: N sujetos", or kSinCuestionarios and no line), all inside `area`.
 void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Rectangulo& area);
 // The legend's height for a chart `ancho` wide.
 int altoLeyendaComparacion(const TComparacion& c, Superficie& s, int ancho);
 
 // Text form: per profile its label, subjects and per factor one line
-// "ABR<TAB>media<TAB>banda1<TAB>banda2<TAB>banda3[<TAB>diferencia]".
+// "ABR<TAB>media<TAB>banda1<TAB>banda2<TAB>banda3[<TAB>diferencia]", its
+// unanswered share, its mostly blank forms and its notices; a profile with
+// no questionnaires has kSinCuestionarios in place of the figures.
 std::vector<std::string> TextoComparacion(const TComparacion& c, const std::string& empresa);
 // Pages: the chart, then the table factor x profile, as many pages as it
 // takes, for the page the surface has. Throws ErrorImpresion (before drawing)

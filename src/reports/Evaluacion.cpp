@@ -37,9 +37,9 @@ constexpr std::array<const char*, kNumFactores> kSignificadoAlto = {
     "relaciones con jefes, compañeros, subordinados o clientes."};
 
 constexpr std::array<const char*, 3> kNiveles = {
-    "Nivel 1 (verde): menos de 4. Situación adecuada.",
-    "Nivel 2 (amarillo): de 4 a menos de 7. Situación intermedia: conviene vigilarla.",
-    "Nivel 3 (rojo): 7 o más. Situación desfavorable: pide actuar."};
+    "Nivel 1 (verde claro, liso): menos de 4. Situación adecuada.",
+    "Nivel 2 (amarillo, rayado): de 4 a menos de 7. Situación intermedia: conviene vigilarla.",
+    "Nivel 3 (rojo, cuadriculado): 7 o más. Situación desfavorable: requiere intervención."};
 
 // One of our Windows-1252 texts from a UTF-8 literal kept in a table.
 std::string cp(const char* utf8) {
@@ -111,6 +111,15 @@ public:
             h_.y += aL_;
             s_.linea(h_.izquierda, h_.y, h_.derecha, h_.y);
             h_.y += aL_;
+            // A profile's section that runs on says whose it is.
+            if (continua_.empty()) return;
+            const int alto = fijarLetra(s_, 10, Estilo::Negrita);
+            for (const auto& l : partirTexto(s_, continua_ + " (continuación)"_cp, h_.ancho())) {
+                s_.texto(h_.izquierda, h_.y, l);
+                h_.y += alto;
+            }
+            fijarLetra(s_, 8);
+            h_.y += aL_ / 2;
         };
     }
 
@@ -129,7 +138,9 @@ public:
         resumen();
         for (const auto& p : e_.perfiles) {
             h_.nuevaPagina();
+            continua_ = p->nombre;
             seccionPerfil(*p);
+            continua_.clear();
         }
         h_.nuevaPagina();
         anexo();
@@ -184,10 +195,6 @@ private:
         }
         fijarLetra(s_, 8);
     }
-    Color colorMedia(const TPerfil& p, double media) const {
-        return p.nSujetos > 0 ? kColoresBanda[static_cast<std::size_t>(bandaDeMedia(media) - 1)]
-                              : kBlanco;
-    }
     // The least width of a cell holding a mean; sets anchoMedia_.
     int anchoCifra() {
         fijarLetra(s_, 8, Estilo::Negrita);
@@ -200,8 +207,9 @@ private:
     }
     // A mean in bold at the right of its cell, its band's colour at the left.
     void celdaMedia(const TPerfil& p, double media, int x, int ancho, int y) {
-        dibujarMuestraColor(s_, x + ancho - 3 * margen_ - anchoMedia_ - lado_,
-                            y + (altoTexto_ - lado_) / 2, lado_, colorMedia(p, media));
+        dibujarMuestraBanda(s_, x + ancho - 3 * margen_ - anchoMedia_ - lado_,
+                            y + (altoTexto_ - lado_) / 2, lado_,
+                            p.nSujetos > 0 ? bandaDeMedia(media) : 0);
         fijarLetra(s_, 8, Estilo::Negrita);
         aLaDerecha(x + ancho, y, textoMedia(media, sep_));
         fijarLetra(s_, 8);
@@ -239,8 +247,8 @@ private:
         for (std::size_t f = 0; f < kNumFactores; ++f) {
             const Factor& fa = kFactores[f];
             h_.reservar(3 * aL_);  // the name with the first line of its meaning
-            parrafo(std::string(kAbreviaturas[f]) + "  " + nombresFactor[f] + " (preguntas " +
-                        std::to_string(fa.primerItem) + " a " +
+            parrafo(std::string(kAbreviaturas[f]) + "  " + kNombresFactorAcentuados[f] +
+                        " (preguntas " + std::to_string(fa.primerItem) + " a " +
                         std::to_string(fa.primerItem + fa.nItems - 1) + ")",
                     8, Estilo::Negrita);
             parrafo(cp(kSignificadoAlto[f]), 8, Estilo::Normal, 2 * lado_);
@@ -249,11 +257,11 @@ private:
         titulo("Los tres niveles", 10, 4 * aL_);
         parrafo(
             "Cada puntuación, y cada media, cae en uno de tres niveles, que el informe muestra "
-            "con estos colores:"_cp);
+            "con estos colores y tramas (también en una copia en blanco y negro):"_cp);
         for (std::size_t b = 0; b < 3; ++b) {
             h_.reservar(aL_);
-            dibujarMuestraColor(s_, h_.izquierda, h_.y + (altoTexto_ - lado_) / 2, lado_,
-                                kColoresBanda[b]);
+            dibujarMuestraBanda(s_, h_.izquierda, h_.y + (altoTexto_ - lado_) / 2, lado_,
+                                static_cast<int>(b) + 1);
             parrafo(cp(kNiveles[b]), 8, Estilo::Normal, 2 * lado_);
         }
         parrafo(
@@ -270,7 +278,10 @@ private:
             "cae en cada nivel."_cp,
             "Sin respuesta: el porcentaje de preguntas que quedaron sin contestar en el conjunto "
             "de los cuestionarios del perfil. Las preguntas sin respuesta también pesan en la "
-            "puntuación, de modo que un porcentaje alto resta fiabilidad a las cifras."_cp,
+            "puntuación, de modo que un porcentaje alto resta fiabilidad a las cifras. Por eso "
+            "el informe cuenta en cada perfil los cuestionarios con más de un tercio de las "
+            "preguntas sin responder y, cuando las preguntas sin respuesta son el 10 % o más, "
+            "lo advierte junto a sus cifras."_cp,
             "Con menos de "_cp + minimo +
                 " personas, sus respuestas podrían reconocerse: el informe lo advierte junto a "
                 "la población de esos perfiles. Trate esas cifras con reserva."_cp};
@@ -339,7 +350,12 @@ private:
             const bool aviso = poblacionIdentificable(p.nSujetos);
             pocos = pocos || aviso;
             aLaDerecha(xSujetos + sujetos, h_.y, formatoEntero(p.nSujetos) + (aviso ? " *" : ""));
-            for (int f = 1; f <= kNumFactores; ++f) {
+            if (p.nSujetos <= 0) {
+                fijarLetra(s_, 8, Estilo::Cursiva);
+                s_.texto(xCelda(0) + margen_, h_.y, kSinCuestionarios);
+                fijarLetra(s_, 8);
+            }
+            for (int f = 1; f <= kNumFactores && p.nSujetos > 0; ++f) {
                 const auto i = static_cast<std::size_t>(f - 1);
                 celdaMedia(p, mediaFactor(p, f), xCelda(i), anchoCelda, h_.y);
             }
@@ -356,6 +372,31 @@ private:
         parrafo("Población: "_cp + cuenta(static_cast<std::size_t>(std::max(0, p.nSujetos)),
                                           "cuestionario", "cuestionarios"));
         if (poblacionIdentificable(p.nSujetos)) parrafo(kAvisoAnonimato, 8, Estilo::Negrita);
+        if (p.nSujetos <= 0) {
+            espacio();
+            parrafo(kSinCuestionarios, 10, Estilo::Cursiva);
+        } else {
+            parrafo(std::string(kRotuloCasiEnBlanco) + ": " + formatoEntero(p.nCasiEnBlanco));
+            if (muchasSinRespuesta(p)) parrafo(kAvisoSinRespuesta, 8, Estilo::Negrita);
+            cifrasPerfil(p);
+        }
+        espacio();
+        titulo("Descripción"_cp, 10, aL_);
+        if (p.descripcion.empty())
+            parrafo("Sin descripción."_cp, 8, Estilo::Cursiva);
+        else
+            texto(p.descripcion);
+        espacio();
+        titulo("Observaciones", 10, aL_);
+        if (p.observaciones.empty())
+            parrafo("Sin observaciones.", 8, Estilo::Cursiva);
+        else
+            texto(p.observaciones);
+        if (distribucion_ && p.nSujetos > 0) distribucionRespuestas(p);
+    }
+
+    // The chart, its bands' legend and the table of a profile with subjects.
+    void cifrasPerfil(const TPerfil& p) {
         espacio();
 
         // The chart and the legend of its bands, together.
@@ -392,7 +433,8 @@ private:
         int y = h_.y + grafico + aL_ / 2;
         for (std::size_t b = 0; b < 3; ++b) {
             const int x = enLinea ? h_.izquierda + static_cast<int>(b) * paso : h_.izquierda;
-            dibujarMuestraColor(s_, x, y + (altoTexto_ - lado_) / 2, lado_, kColoresBanda[b]);
+            dibujarMuestraBanda(s_, x, y + (altoTexto_ - lado_) / 2, lado_,
+                                static_cast<int>(b) + 1);
             int yl = y;
             for (const auto& l : leyenda[b]) {
                 s_.texto(x + 2 * lado_, yl, l);
@@ -411,7 +453,7 @@ private:
         const int banda =
             lado_ + std::max(s_.anchoTexto(textoBanda(100, sep_)), cabeceraBanda) + 3 * margen_;
         int nombre = 0;
-        for (const char* n : nombresFactor) nombre = std::max(nombre, s_.anchoTexto(n));
+        for (const char* n : kNombresFactorAcentuados) nombre = std::max(nombre, s_.anchoTexto(n));
         nombre += 2 * margen_;
         if (nombre + celda + 3 * banda > h_.ancho()) throw ErrorImpresion(mensajePaginaPequena());
         // Spare width goes to the figures' columns once the names have two fifths.
@@ -429,8 +471,8 @@ private:
         for (std::size_t b = 0; b < 3; ++b) {
             const std::string t = "Nivel " + std::to_string(b + 1);
             const int xt = xBanda(b) + anchoBanda - margen_ - s_.anchoTexto(t);
-            dibujarMuestraColor(s_, xt - lado_ - 2 * margen_, h_.y + (altoTexto_ - lado_) / 2,
-                                lado_, kColoresBanda[b]);
+            dibujarMuestraBanda(s_, xt - lado_ - 2 * margen_, h_.y + (altoTexto_ - lado_) / 2,
+                                lado_, static_cast<int>(b) + 1);
             s_.texto(xt, h_.y, t);
         }
         fijarLetra(s_, 8);
@@ -438,7 +480,7 @@ private:
         h_.y += aL_ + aL_ / 2;
         for (int f = 1; f <= kNumFactores; ++f) {
             const auto i = static_cast<std::size_t>(f - 1);
-            s_.texto(h_.izquierda, h_.y, nombresFactor[i]);
+            s_.texto(h_.izquierda, h_.y, kNombresFactorAcentuados[i]);
             celdaMedia(p, mediaFactor(p, f), xMedia, celda, h_.y);
             for (int b = 1; b <= 3; ++b)
                 aLaDerecha(xBanda(static_cast<std::size_t>(b - 1)) + anchoBanda, h_.y,
@@ -450,24 +492,11 @@ private:
         s_.texto(h_.izquierda, h_.y,
                  "Sin respuesta: " + sinBlancosIniciales(porcentajeSinRespuesta(p)));
         h_.y += aL_;
-        espacio();
-
-        titulo("Descripción"_cp, 10, aL_);
-        if (p.descripcion.empty())
-            parrafo("Sin descripción."_cp, 8, Estilo::Cursiva);
-        else
-            texto(p.descripcion);
-        espacio();
-        titulo("Observaciones", 10, aL_);
-        if (p.observaciones.empty())
-            parrafo("Sin observaciones.", 8, Estilo::Cursiva);
-        else
-            texto(p.observaciones);
-        if (distribucion_) distribucionRespuestas(p);
     }
 
     void distribucionRespuestas(const TPerfil& p) {
         espacio();
+        continua_.clear();  // the columns' pages carry their own heading
         fijarLetra(s_, 8);
         TEscritorColumnas columnas(s_, TEscritorColumnas::Variante::Perfil);
         const int mitad = s_.ancho() / 2;
@@ -626,6 +655,7 @@ private:
     const int aL_;
     int altoTexto_ = 0, lado_ = 0, margen_ = 0, anchoMedia_ = 0;
     MedidasAnexo& medidas_;
+    std::string continua_;  // the profile whose section is being laid out
 };
 
 }  // namespace
@@ -651,6 +681,10 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucio
         l.push_back(p.grupos.empty() ? std::string("Grupos:\ttoda la empresa")
                                      : "Grupos:\t" + unidos(nombresGrupos(p), "\t"));
         l.push_back("Nº Sujetos: "_cp + formatoEntero(p.nSujetos));
+        if (p.nSujetos <= 0) {
+            l.emplace_back(kSinCuestionarios);
+            continue;
+        }
         if (poblacionIdentificable(p.nSujetos)) l.emplace_back(kAvisoAnonimato);
         for (int f = 1; f <= kNumFactores; ++f) {
             std::string linea =
@@ -659,6 +693,8 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucio
             l.push_back(std::move(linea));
         }
         l.push_back("Sin respuesta:\t" + porcentajeSinRespuesta(p));
+        l.push_back(std::string(kRotuloCasiEnBlanco) + ":\t" + formatoEntero(p.nCasiEnBlanco));
+        if (muchasSinRespuesta(p)) l.emplace_back(kAvisoSinRespuesta);
         if (distribucion) {
             llenarDescriptivo(p, descriptivo, '.');
             l.insert(l.end(), descriptivo.begin(), descriptivo.end());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "document/UData.h"
 #include "method/Perfil.h"
@@ -46,6 +47,8 @@ struct Geometria {
 struct MedidasGrafico {
     int anchoAbreviatura = 0, altoAbreviatura = 0, anchoDiez = 0, altoEscala = 0, margen = 0;
 };
+
+constexpr std::array<const char*, 3> kRotulosBanda = {"Nivel 1", "Nivel 2", "Nivel 3"};
 
 MedidasGrafico medirGrafico(Superficie& s) {
     MedidasGrafico m;
@@ -158,24 +161,53 @@ void TPaginas::reservar(int alto) {
 }
 
 Color colorSerie(std::size_t indice) {
-    // Dark or strong enough to show on the green, yellow and red bands alike.
-    static constexpr std::array<Color, 8> colores{{{0x00, 0x00, 0xFF},
-                                                   {0x00, 0x00, 0x00},
-                                                   {0xFF, 0x00, 0xFF},
-                                                   {0x80, 0x00, 0x80},
-                                                   {0x00, 0xFF, 0xFF},
-                                                   {0x80, 0x80, 0x80},
-                                                   {0x00, 0x00, 0x80},
-                                                   {0x80, 0x40, 0x00}}};
+    // Dark or strong enough to show on the three bands alike.
+    static constexpr std::array<Color, kSeriesDistintas> colores{{{0x00, 0x00, 0xFF},
+                                                                  {0x00, 0x00, 0x00},
+                                                                  {0xFF, 0x00, 0xFF},
+                                                                  {0x80, 0x00, 0x80},
+                                                                  {0x00, 0x8B, 0x8B},
+                                                                  {0x40, 0x40, 0x40},
+                                                                  {0x00, 0x00, 0x80},
+                                                                  {0x8B, 0x45, 0x13},
+                                                                  {0x00, 0x64, 0x00},
+                                                                  {0x80, 0x00, 0x00},
+                                                                  {0x80, 0x80, 0x00},
+                                                                  {0x00, 0xBF, 0xFF}}};
     return colores[indice % colores.size()];
 }
+
+namespace {
+
+// A filled shape of horizontal lines, `media(dy)` its half width at y + dy.
+template <typename Media>
+void rellenarFilas(Superficie& s, int x, int y, int radio, Media media) {
+    for (int dy = -radio; dy <= radio; ++dy) {
+        const int w = media(dy);
+        s.linea(x - w, y + dy, x + w + 1, y + dy);
+    }
+}
+
+}  // namespace
 
 void dibujarMarcador(Superficie& s, std::size_t indice, int x, int y, int radio) {
     const Color c = colorSerie(indice);
     const int r = radio;
-    s.pluma(c, std::max(1, grosorDe(radio) / 2));
-    // Six shapes against eight colours: no two of the first 24 series alike.
-    switch (indice % 6) {
+    const int grosor = std::max(1, grosorDe(radio) / 2);
+    s.pluma(c, grosor);
+    const auto trianguloArriba = [&] {
+        s.polilinea({{x, y - r}, {x + r, y + r}, {x - r, y + r}, {x, y - r}});
+    };
+    const auto aspa = [&] {
+        s.linea(x - r, y - r, x + r + 1, y + r + 1);
+        s.linea(x - r, y + r, x + r + 1, y - r - 1);
+    };
+    const auto cruz = [&] {
+        s.linea(x - r, y, x + r + 1, y);
+        s.linea(x, y - r, x, y + r + 1);
+    };
+    // Twelve shapes against twelve colours, each series its own of both.
+    switch (indice % kSeriesDistintas) {
         case 0:
             s.rellenar(x - r, y - r, x + r + 1, y + r + 1, c);
             break;
@@ -183,18 +215,43 @@ void dibujarMarcador(Superficie& s, std::size_t indice, int x, int y, int radio)
             s.rectangulo(x - r, y - r, x + r, y + r);
             break;
         case 2:
-            s.polilinea({{x, y - r}, {x + r, y + r}, {x - r, y + r}, {x, y - r}});
+            trianguloArriba();
             break;
         case 3:
             s.polilinea({{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}, {x, y - r}});
             break;
         case 4:
-            s.linea(x - r, y, x + r + 1, y);
-            s.linea(x, y - r, x, y + r + 1);
+            cruz();
+            break;
+        case 5:
+            aspa();
+            break;
+        case 6:
+            s.pluma(c, 1);
+            rellenarFilas(s, x, y, r, [r](int dy) { return (dy + r) / 2; });
+            s.pluma(c, grosor);
+            trianguloArriba();
+            break;
+        case 7:
+            s.pluma(c, 1);
+            rellenarFilas(s, x, y, r, [r](int dy) { return r - std::abs(dy); });
+            break;
+        case 8:
+            s.polilinea({{x, y + r}, {x + r, y - r}, {x - r, y - r}, {x, y + r}});
+            break;
+        case 9:
+            cruz();
+            aspa();
+            break;
+        case 10:
+            s.pluma(c, 1);
+            rellenarFilas(s, x, y, r, [r](int dy) { return (r - dy) / 2; });
+            s.pluma(c, grosor);
+            s.polilinea({{x, y + r}, {x + r, y - r}, {x - r, y - r}, {x, y + r}});
             break;
         default:
-            s.linea(x - r, y - r, x + r + 1, y + r + 1);
-            s.linea(x - r, y + r, x + r + 1, y - r - 1);
+            s.rectangulo(x - r, y - r, x + r, y + r);
+            aspa();
             break;
     }
     s.pluma(kNegro, 1);
@@ -208,14 +265,15 @@ void dibujarMuestraSerie(Superficie& s, std::size_t indice, int x, int y, int an
 
 int altoMinimoGrafico(Superficie& s) {
     const MedidasGrafico m = medirGrafico(s);
-    return kNumFactores * (m.altoAbreviatura + m.margen) + 3 * m.margen + m.altoEscala;
+    return kNumFactores * (m.altoAbreviatura + m.margen) + 4 * m.margen + 2 * m.altoEscala;
 }
 
 void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
                           std::span<const SerieMedias> series) {
     const MedidasGrafico m = medirGrafico(s);
     Geometria g;
-    g.arriba = area.y1 + m.margen;
+    // The bands' names stand above them, in the scale's type.
+    g.arriba = area.y1 + 2 * m.margen + m.altoEscala;
     g.r = std::max(1, (area.y2 - 2 * m.margen - m.altoEscala - m.margen - g.arriba) / kNumFactores);
     // A marker at 0 or 10 keeps clear of the abbreviations and of the edge;
     // the digits stand centred under their marks, "10" too.
@@ -224,9 +282,22 @@ void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
     g.x10 = std::max(g.x0 + 10, area.x2 - std::max(m.anchoDiez / 2, radioMayor + 1) - m.margen);
     const int radio = std::max(3, std::min(radioMayor, (g.x10 - g.x0) / 100));
 
-    for (int b = 0; b < 3; ++b) {
-        static constexpr std::array<double, 4> limites{0, 4, 7, 10};
-        s.rellenar(g.X(limites[b]), g.arriba, g.X(limites[b + 1]), g.abajo(), kColoresBanda[b]);
+    static constexpr std::array<double, 4> limites{0, 4, 7, 10};
+    const int paso = std::max(4, g.r / 3);
+    for (int b = 0; b < 3; ++b)
+        dibujarFondoBanda(s, b + 1,
+                          {g.X(limites[static_cast<std::size_t>(b)]), g.arriba,
+                           g.X(limites[static_cast<std::size_t>(b) + 1]), g.abajo()},
+                          paso);
+    s.colorTexto(kNegro);
+    s.fuente(6, Estilo::Normal);
+    for (std::size_t b = 0; b < 3; ++b) {
+        // "Nivel 2" where it fits, else the bare digit.
+        const int ancho = g.X(limites[b + 1]) - g.X(limites[b]);
+        std::string t = kRotulosBanda[b];
+        if (s.anchoTexto(t) > ancho) t = std::to_string(b + 1);
+        s.texto((g.X(limites[b]) + g.X(limites[b + 1]) - s.anchoTexto(t)) / 2, area.y1 + m.margen,
+                t);
     }
     s.pluma(kNegro, std::max(1, grosorDe(radio) / 4));
     for (double v : {0.0, 4.0, 7.0, 10.0}) s.linea(g.X(v), g.arriba, g.X(v), g.abajo());
@@ -259,8 +330,39 @@ void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
     s.fuente(8, Estilo::Normal);
 }
 
-void dibujarMuestraColor(Superficie& s, int x, int y, int lado, Color c) {
-    s.rellenar(x, y, x + lado, y + lado, c);
+void dibujarFondoBanda(Superficie& s, int banda, const Rectangulo& r, int paso) {
+    if (banda < 1 || banda > 3 || r.x2 <= r.x1 || r.y2 <= r.y1) return;
+    const Color c = kColoresBanda[static_cast<std::size_t>(banda - 1)];
+    s.rellenar(r.x1, r.y1, r.x2, r.y2, c);
+    if (banda == 1) return;
+    paso = std::max(2, paso);
+    // Lines of the band's own colour, darker: they part the bands in grey
+    // without hiding the profiles' lines.
+    s.pluma({static_cast<std::uint8_t>(c.r * 3 / 5), static_cast<std::uint8_t>(c.g * 3 / 5),
+             static_cast<std::uint8_t>(c.b * 3 / 5)},
+            1);
+    // x + y = k: from the bottom left to the top right, clipped to r.
+    const auto primero = [paso](int v) {
+        return (v >= 0 ? (v + paso - 1) / paso : -((-v) / paso)) * paso;
+    };
+    for (int k = primero(r.x1 + r.y1); k <= r.x2 + r.y2; k += paso) {
+        const int xa = std::max(r.x1, k - r.y2), xb = std::min(r.x2, k - r.y1);
+        if (xa < xb) s.linea(xa, k - xa, xb, k - xb);
+    }
+    // x - y = k for the cross-hatching of band 3.
+    if (banda == 3)
+        for (int k = primero(r.x1 - r.y2); k <= r.x2 - r.y1; k += paso) {
+            const int xa = std::max(r.x1, k + r.y1), xb = std::min(r.x2, k + r.y2);
+            if (xa < xb) s.linea(xa, xa - k, xb, xb - k);
+        }
+    s.pluma(kNegro, 1);
+}
+
+void dibujarMuestraBanda(Superficie& s, int x, int y, int lado, int banda) {
+    if (banda >= 1 && banda <= 3)
+        dibujarFondoBanda(s, banda, {x, y, x + lado, y + lado}, std::max(3, lado / 3));
+    else
+        s.rellenar(x, y, x + lado, y + lado, kBlanco);
     s.pluma(kNegro, 1);
     s.rectangulo(x, y, x + lado, y + lado);
 }

@@ -18,9 +18,24 @@
 
 namespace koral {
 
-// The profile editor's band colours, band 1 first.
+// Band colours, band 1 first: green, yellow and red, but light, medium and
+// dark once photocopied in grey (lumas about 233, 180 and 123), so that the
+// bands also part for readers who confuse red with green. The hatching of
+// dibujarFondoBanda adds to it.
 inline constexpr std::array<Color, 3> kColoresBanda{
-    {{0x00, 0x80, 0x00}, {0xFF, 0xFF, 0x00}, {0xFF, 0x00, 0x00}}};
+    {{0xD8, 0xF5, 0xD8}, {0xF0, 0xB8, 0x00}, {0xE0, 0x50, 0x50}}};
+
+// Factor names as these reports print them: the written reports' names with
+// every accent (Windows-1252).
+inline constexpr std::array<const char*, kNumFactores> kNombresFactorAcentuados = {
+    "CARGA MENTAL",
+    "AUTONOM\xCD"
+    "A TEMPORAL",
+    "CONTENIDO DEL TRABAJO",
+    "SUPERVISI\xD3N-PARTICIPACI\xD3N",
+    "DEFINICI\xD3N DE ROL",
+    "INTER\xC9S POR EL TRABAJADOR",
+    "RELACIONES PERSONALES"};
 
 // Measures in the font of another surface and draws nothing: the counting
 // pass. Font changes reach the other surface, whose font the drawing pass
@@ -99,6 +114,9 @@ struct SerieMedias {
     std::size_t indice = 0;
 };
 
+// Series 0 to kSeriesDistintas - 1 differ both in colour and in marker;
+// later ones repeat them.
+inline constexpr std::size_t kSeriesDistintas = 12;
 Color colorSerie(std::size_t indice);
 // The marker of series `indice` centred at (x, y), `radio` from centre to edge.
 void dibujarMarcador(Superficie& s, std::size_t indice, int x, int y, int radio);
@@ -113,8 +131,12 @@ void dibujarGraficoMedias(Superficie& s, const Rectangulo& area,
 // The least height at which the chart's texts fit in their strips.
 int altoMinimoGrafico(Superficie& s);
 
-// A small square in a band's colour, outlined, at (x, y).
-void dibujarMuestraColor(Superficie& s, int x, int y, int lado, Color c);
+// Band `banda` (1-3) over `r`: its colour, then none, one or two sets of
+// diagonal lines `paso` apart (band 1 plain, 2 hatched, 3 cross-hatched),
+// set on the surface's own grid so that neighbouring areas match.
+void dibujarFondoBanda(Superficie& s, int banda, const Rectangulo& r, int paso);
+// A small square of band `banda` (1-3; 0 for none: white), outlined, at (x, y).
+void dibujarMuestraBanda(Superficie& s, int x, int y, int lado, int banda);
 
 // A date of the document (days since 30 December 1899) as the civil date;
 // nullopt for none (0 or less) or one past the year 9999.

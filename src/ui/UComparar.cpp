@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,19 +33,22 @@ namespace koral {
 
 namespace {
 
-// The table: subjects and unanswered items, then per factor its mean, the
-// difference against the reference and the three band shares.
+// The table: subjects, unanswered items and mostly blank forms, then per
+// factor its mean, the difference against the reference and the three band
+// shares.
 constexpr int kFilasPorFactor = 5;
-constexpr int kFilasCabecera = 2;
+constexpr int kFilasCabecera = 3;
 constexpr int kFilas = kFilasCabecera + kNumFactores * kFilasPorFactor;
 
-QIcon cuadroColor(Color c) {
-    QPixmap p(12, 12);
-    p.fill(QColor(c.r, c.g, c.b));
-    QPainter pintor(&p);
-    pintor.setPen(Qt::black);
-    pintor.drawRect(0, 0, 11, 11);
-    return QIcon(p);
+// A band's square as the printed table has it (0: white, no band).
+QIcon cuadroBanda(int banda) {
+    QImage imagen(12, 12, QImage::Format_ARGB32);
+    imagen.fill(Qt::white);
+    {
+        SuperficieQt s(imagen, QApplication::font().family());
+        dibujarMuestraBanda(s, 0, 0, 11, banda);
+    }
+    return QIcon(QPixmap::fromImage(imagen));
 }
 
 // A series' line and marker, as the legend draws them, for its column.
@@ -154,10 +156,11 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     tblCifras->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     tblCifras->verticalHeader()->setDefaultSectionSize(tblCifras->fontMetrics().height() + 6);
     {
-        QStringList filas{QString::fromUtf8("Nº Sujetos"), "Sin respuesta"};
+        QStringList filas{QString::fromUtf8("Nº Sujetos"), "Sin respuesta",
+                          aQString(kRotuloCasiEnBlanco)};
         for (int f = 0; f < kNumFactores; ++f) {
             const auto i = static_cast<std::size_t>(f);
-            filas << aQString(std::string(kAbreviaturas[i]) + " " + nombresFactor[i])
+            filas << aQString(std::string(kAbreviaturas[i]) + " " + kNombresFactorAcentuados[i])
                   << "    Diferencia con la referencia"
                   << QString::fromUtf8("    Nivel 1 (menos de 4)")
                   << QString::fromUtf8("    Nivel 2 (de 4 a menos de 7)")
@@ -170,8 +173,7 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
             const int fila = kFilasCabecera + f * kFilasPorFactor;
             tblCifras->verticalHeaderItem(fila)->setFont(negrita);
             for (int b = 0; b < 3; ++b)
-                tblCifras->verticalHeaderItem(fila + 2 + b)
-                    ->setIcon(cuadroColor(kColoresBanda[static_cast<std::size_t>(b)]));
+                tblCifras->verticalHeaderItem(fila + 2 + b)->setIcon(cuadroBanda(b + 1));
         }
     }
 
@@ -276,6 +278,13 @@ void TfrmComparar::abrir(TKoral& doc, const std::vector<TPerfil*>& perfiles) {
         perfiles_.push_back({p->nombre, p, false});
         calculos_.push_back({&doc, p});
     }
+    // The chart tells apart no more.
+    if (perfiles_.size() > kMaxPerfilesComparados) {
+        perfiles_.resize(kMaxPerfilesComparados);
+        calculos_.resize(kMaxPerfilesComparados);
+        Mensaje(std::string(kDemasiadosPerfiles) + " Se muestran los " +
+                std::to_string(kMaxPerfilesComparados) + " primeros.");
+    }
     const QSignalBlocker quieto(cbReferencia);
     for (const TPerfilComparado& p : perfiles_) cbReferencia->addItem(aQString(p.etiqueta));
     cbReferencia->setCurrentIndex(static_cast<int>(referenciaPorDefecto(perfiles_)));
@@ -294,10 +303,17 @@ void TfrmComparar::comparar() {
     dibujarGrafico();
     llenarTabla();
     QString avisos;
-    for (const CifrasPerfil& p : comparacion_.perfiles)
-        if (p.identificable)
-            avisos += (avisos.isEmpty() ? "" : "\n") + aQString(kAvisoAnonimato) + " (" +
-                      aQString(p.etiqueta) + ")";
+    const auto avisar = [&avisos](const char* aviso, const std::string& etiqueta) {
+        avisos += (avisos.isEmpty() ? "" : "\n") + aQString(aviso);
+        if (!etiqueta.empty()) avisos += " (" + aQString(etiqueta) + ")";
+    };
+    if (!comparacion_.perfiles.empty() &&
+        comparacion_.perfiles[comparacion_.referencia].sinCuestionarios())
+        avisar(kReferenciaSinCuestionarios, {});
+    for (const CifrasPerfil& p : comparacion_.perfiles) {
+        if (p.identificable) avisar(kAvisoAnonimato, p.etiqueta);
+        if (p.muchasSinRespuesta) avisar(kAvisoSinRespuesta, p.etiqueta);
+    }
     lblAnonimato->setText(avisos);
     lblAnonimato->setVisible(!avisos.isEmpty());
 }
@@ -349,24 +365,26 @@ void TfrmComparar::llenarTabla() {
         }
         tblCifras->setHorizontalHeaderItem(c, cabecera);
         poner(0, c, QString::number(p.nSujetos));
-        poner(1, c, cifra(sinBlancosIniciales(p.sinRespuesta)));
         for (std::size_t f = 0; f < kNumFactores; ++f) {
             const int fila = kFilasCabecera + static_cast<int>(f) * kFilasPorFactor;
+            if (i == comparacion_.referencia) poner(fila + 1, c, "referencia")->setFont(cursiva);
+            // No one counted: no figures at all.
+            if (p.sinCuestionarios()) {
+                poner(fila, c, aQString(kSinCuestionarios))->setFont(cursiva);
+                continue;
+            }
             auto* media = poner(fila, c, cifra(textoMedia(p.medias[f], separador)));
             media->setFont(negrita);
-            // No one counted: no band to colour.
-            media->setIcon(cuadroColor(
-                p.nSujetos > 0
-                    ? kColoresBanda[static_cast<std::size_t>(bandaDeMedia(p.medias[f]) - 1)]
-                    : kBlanco));
-            if (i == comparacion_.referencia)
-                poner(fila + 1, c, "referencia")->setFont(cursiva);
-            else
+            media->setIcon(cuadroBanda(bandaDeMedia(p.medias[f])));
+            if (p.conDiferencias)
                 poner(fila + 1, c, cifra(textoDiferencia(p.diferencias[f], separador)));
             for (std::size_t b = 0; b < 3; ++b)
                 poner(fila + 2 + static_cast<int>(b), c,
                       cifra(textoBanda(p.bandas[f][b], separador)));
         }
+        if (p.sinCuestionarios()) continue;
+        poner(1, c, cifra(sinBlancosIniciales(p.sinRespuesta)));
+        poner(2, c, QString::number(p.nCasiEnBlanco));
     }
     tblCifras->resizeColumnsToContents();
     for (int c = 0; c < tblCifras->columnCount(); ++c)
@@ -396,6 +414,10 @@ void TfrmComparar::btnGuardarImagenClick() {
 
 void TfrmComparar::btnAnadirClick() {
     if (!doc_) return;
+    if (perfiles_.size() >= kMaxPerfilesComparados) {
+        Mensaje(kDemasiadosPerfiles);
+        return;
+    }
     TDialogoArchivo dlg;
     dlg.titulo = "Añadir de otra empresa"_cp;
     dlg.filtro = "Archivos KORAL 2.0|*.kr2|Cualquier archivo|*.*";
@@ -452,6 +474,10 @@ void TfrmComparar::btnAnadirClick() {
         const bool ya = std::any_of(perfiles_.begin(), perfiles_.end(),
                                     [p](const TPerfilComparado& c) { return c.perfil == p; });
         if (ya) continue;
+        if (perfiles_.size() >= kMaxPerfilesComparados) {
+            Mensaje(kDemasiadosPerfiles);
+            break;
+        }
         {
             CursorOcupado ocupado;
             calcularPerfil(*otra, *p);
