@@ -65,8 +65,22 @@ void avisarAnonimato(std::ostream& errores, const std::string& etiqueta) {
     errores << cp1252AUtf8(kAvisoAnonimato) << " (" << cp1252AUtf8(etiqueta) << ")\n";
 }
 
-// comparacion FILE.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]: each
-// "--de" opens another company file (only read) for the profiles after it.
+// The profile --referencia names: a label as the pages print it, else the
+// name of a compared profile (the first of that name).
+std::size_t referenciaNombrada(const std::vector<TPerfilComparado>& perfiles,
+                               const std::string& nombre) {
+    const std::string buscado = nombreArgumento(nombre);
+    for (std::size_t i = 0; i < perfiles.size(); ++i)
+        if (perfiles[i].etiqueta == buscado) return i;
+    for (std::size_t i = 0; i < perfiles.size(); ++i)
+        if (perfiles[i].perfil->nombre == buscado) return i;
+    throw ErrorComando{"el perfil de referencia \"" + nombre +
+                       "\" no está entre los perfiles comparados"};
+}
+
+// comparacion FILE.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]
+// [--referencia PERFIL]: each "--de" opens another company file (only read)
+// for the profiles after it.
 int comparacion(const std::vector<std::string>& resto, const Salida& salida, std::ostream& errores,
                 const Servicios& servicios) {
     struct Fuente {
@@ -75,9 +89,13 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
         std::unique_ptr<TKoral> doc;
     };
     std::vector<Fuente> fuentes;
+    std::optional<std::string> referencia;
     std::size_t nPerfiles = 0;
     for (std::size_t i = 0; i < resto.size(); ++i) {
-        if (resto[i] == "--de" || fuentes.empty()) {
+        if (resto[i] == "--referencia") {
+            if (referencia || ++i == resto.size()) return 2;
+            referencia = resto[i];
+        } else if (resto[i] == "--de" || fuentes.empty()) {
             if (resto[i] == "--de" && ++i == resto.size()) return 2;
             fuentes.push_back({resto[i], {}, nullptr});
         } else {
@@ -88,6 +106,7 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
     if (nPerfiles < 2) return 2;
     for (const Fuente& f : fuentes)
         if (f.perfiles.empty()) return 2;
+    if (nPerfiles > kMaxPerfilesComparados) throw ErrorComando{cp1252AUtf8(kDemasiadosPerfiles)};
 
     const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
     for (Fuente& f : fuentes) {
@@ -107,7 +126,9 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
             perfiles.push_back({k ? etiquetaOtraEmpresa(doc, *p) : p->nombre, p, k > 0});
         }
     }
-    const TComparacion c = compararPerfiles(perfiles, referenciaPorDefecto(perfiles));
+    const TComparacion c =
+        compararPerfiles(perfiles, referencia ? referenciaNombrada(perfiles, *referencia)
+                                              : referenciaPorDefecto(perfiles));
     for (const CifrasPerfil& p : c.perfiles)
         if (p.identificable) avisarAnonimato(errores, p.etiqueta);
     const std::string& empresa = fuentes[0].doc->nombre;

@@ -42,8 +42,9 @@ constexpr const char* kUso =
     "                                 imprime un informe: informe, grupos, cuestionario,\n"
     "                                 perfil o vacio (sin archivo, solo --pdf)\n"
     "  report comparacion ARCHIVO.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]\n"
-    "         (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
-    "                                 compara perfiles, también de otra empresa (solo se lee)\n"
+    "         [--referencia PERFIL] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "                                 compara hasta 12 perfiles, también de otra empresa\n"
+    "                                 (solo se lee), frente al perfil de referencia\n"
     "  report evaluacion ARCHIVO.kr2 [--distribucion] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 el informe de evaluación de toda la empresa\n";
 
