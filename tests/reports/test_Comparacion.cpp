@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "method/Perfil.h"
@@ -12,6 +13,7 @@
 #include "platform/Texto.h"
 #include "reports/Comparacion.h"
 #include "reports/ComprobarPaginas.h"
+#include "reports/Maquetacion.h"
 #include "support/SuperficieGrabadora.h"
 
 namespace koral {
@@ -20,7 +22,8 @@ namespace {
 using prueba::SuperficieGrabadora;
 using V = std::vector<std::string>;
 
-// Three questionnaires: q1 in A and B, q2 in A, q3 in no group.
+// Three questionnaires: q1 in A and B, q2 in A, q3 in no group; q1 answers
+// every item, the others only the first.
 struct Empresa {
     Empresa() {
         fijarFechaHoy(45444);  // 1 June 2024
@@ -34,6 +37,11 @@ struct Empresa {
             TCuestionario* q = doc.agregarCuestionario("Q" + std::to_string(i + 1));
             q->puntuaciones = puntos[static_cast<std::size_t>(i)];
             q->respuestas[0] = '1';
+            q->sinRespuesta = kNumItems - 1;
+            if (i == 0) {
+                q->respuestas.fill('1');
+                q->sinRespuesta = 0;
+            }
             if (i < 2) enlazar(*q, *a);
             if (i == 0) enlazar(*q, *b);
         }
@@ -129,11 +137,11 @@ TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
     V lineas;  // the profiles' lines; markers are polylines of 4 and 5 points
     for (const auto& l : s.filtrar("polilinea"))
         if (prueba::numeros(l).size() == 14) lineas.push_back(l);
-    ASSERT_EQ(lineas.size(), 5u);
+    ASSERT_EQ(lineas.size(), 4u);  // none for C, which counts nobody
     std::set<std::string> plumas;
     for (const auto& l : lineas) plumas.insert(l.substr(l.rfind(' ')));
-    EXPECT_EQ(plumas.size(), 5u);  // each profile its own colour
-    const auto v = prueba::numeros(lineas[4]);
+    EXPECT_EQ(plumas.size(), 4u);  // each profile its own colour
+    const auto v = prueba::numeros(lineas[3]);
     ASSERT_EQ(v.size(), 14u);
     const std::array<int, 7> xs = {
         x0, x4, x7, x10, (x0 + x10) / 2, x0 + (x10 - x0) / 5, x0 + (x10 - x0) * 4 / 5};
@@ -149,7 +157,7 @@ TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
     });
     ASSERT_NE(escala, s.llamadas.end());
     for (const char* texto : {"Solo A: 2 sujetos", "Toda: 3 sujetos", "A y B: 1 sujeto",
-                              "C: 0 sujetos", "Medido: 1 sujeto"}) {
+                              "C: Sin cuestionarios", "Medido: 1 sujeto"}) {
         const auto l = std::find_if(s.llamadas.begin(), s.llamadas.end(), [&](const auto& l) {
             const auto t = prueba::leerTexto(l);
             return t && t->texto == texto;
@@ -157,6 +165,97 @@ TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
         ASSERT_NE(l, s.llamadas.end()) << texto;
         EXPECT_GT(prueba::leerTexto(*l)->y, prueba::leerTexto(*escala)->y) << texto;
     }
+
+    // Without colour the bands still part: their names above them, greys
+    // far apart, band 1 plain, 2 hatched one way and 3 both ways.
+    const int xs4[] = {x0, x4, x7, x10};
+    for (int b = 0; b < 3; ++b) {
+        const std::string nombre = "Nivel " + std::to_string(b + 1);
+        const auto l = std::find_if(s.llamadas.begin(), s.llamadas.end(), [&](const auto& l) {
+            const auto t = prueba::leerTexto(l);
+            return t && t->texto == nombre && t->y < ys[0] && t->x > xs4[b] && t->x < xs4[b + 1];
+        });
+        EXPECT_NE(l, s.llamadas.end()) << nombre;
+    }
+    const auto gris = [](Color c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; };
+    EXPECT_GT(gris(kColoresBanda[0]) - gris(kColoresBanda[1]), 40);
+    EXPECT_GT(gris(kColoresBanda[1]) - gris(kColoresBanda[2]), 40);
+    std::array<std::set<int>, 3> sentidos;  // per band, the slopes of its diagonals
+    for (const auto& l : s.filtrar("linea ")) {
+        const auto n = prueba::numeros(l);
+        if (n[0] == n[2] || n[1] == n[3] || n[1] < ys[0] || n[1] > ys[7]) continue;
+        const int medio = (n[0] + n[2]) / 2;
+        for (std::size_t b = 0; b < 3; ++b)
+            if (medio > xs4[b] && medio < xs4[b + 1] && std::abs(n[2] - n[0]) > ys[1] - ys[0])
+                sentidos[b].insert((n[2] - n[0] > 0) == (n[3] - n[1] > 0) ? 1 : -1);
+    }
+    EXPECT_EQ(sentidos[0].size(), 0u);
+    EXPECT_EQ(sentidos[1].size(), 1u);
+    EXPECT_EQ(sentidos[2].size(), 2u);
+}
+
+TEST(Comparacion, TwelveProfilesEachTheirOwnColourAndMarker) {
+    std::set<std::string> formas;
+    std::set<std::string> colores;
+    for (std::size_t i = 0; i < kSeriesDistintas; ++i) {
+        SuperficieGrabadora s(100, 100);
+        dibujarMarcador(s, i, 50, 50, 6);
+        std::string forma;
+        for (const auto& l : s.llamadas)
+            forma += std::regex_replace(l, std::regex("#[0-9A-F]{6}(/[0-9]+)?"), "") + ";";
+        formas.insert(forma);
+        const Color c = colorSerie(i);
+        colores.insert(std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b));
+    }
+    EXPECT_EQ(formas.size(), kSeriesDistintas);
+    EXPECT_EQ(colores.size(), kSeriesDistintas);
+    EXPECT_EQ(kSeriesDistintas, kMaxPerfilesComparados);
+}
+
+TEST(Comparacion, AProfileOfNobodyHasNoFiguresAndMostlyBlankFormsAreCounted) {
+    Empresa e;
+    const auto lista = e.lista();  // C counts nobody
+    const auto despues = [](const V& l, const std::string& linea, std::size_t n) {
+        const auto i = std::find(l.begin(), l.end(), linea);
+        return i == l.end() ? V{} : V(i + 1, i + 1 + std::min<std::ptrdiff_t>(n, l.end() - i - 1));
+    };
+    const V l = TextoComparacion(compararPerfiles(lista, 1), "Talleres");
+    EXPECT_EQ(despues(l, "Perfil: C", 3), (V{"N\xBA Sujetos: 0", kSinCuestionarios}));
+    // Q1 answers everything: A y B has no mostly blank form and no caution;
+    // Solo A has Q2, 74 of its 150 answers blank.
+    const V soloA = despues(l, "Perfil: Solo A", 12);
+    ASSERT_EQ(soloA.size(), 12u);
+    EXPECT_EQ(V(soloA.begin() + 9, soloA.end()),
+              (V{"Sin respuesta:\t   49 %",
+                 "Cuestionarios con m\xE1s de un tercio sin responder:\t1", kAvisoSinRespuesta}));
+    const V ayb = despues(l, "Perfil: A y B", 12);
+    ASSERT_EQ(ayb.size(), 12u);
+    EXPECT_EQ(V(ayb.begin() + 10, ayb.end()),
+              (V{"Cuestionarios con m\xE1s de un tercio sin responder:\t0", "Perfil: C"}));
+
+    // C as the reference: no differences anywhere, and the text says why.
+    const TComparacion c = compararPerfiles(lista, 3);
+    for (const auto& p : c.perfiles) EXPECT_FALSE(p.conDiferencias) << p.etiqueta;
+    const V sinReferencia = TextoComparacion(c, "Talleres");
+    EXPECT_EQ(sinReferencia[3], kReferenciaSinCuestionarios);
+    for (const auto& linea : sinReferencia)
+        EXPECT_LT(std::count(linea.begin(), linea.end(), '\t'), 5) << linea;
+
+    // On paper: its row says so in place of the figures, and the cautions
+    // stand under the rows they belong to.
+    SuperficieGrabadora s(1000, 1400);
+    TImpresora imp;
+    DibujarComparacion(compararPerfiles(lista, 1), "Talleres", s, ',', imp);
+    std::size_t sinCuestionarios = 0, cautelas = 0, cifras = 0;
+    for (const auto& llamada : s.llamadas)
+        if (const auto t = prueba::leerTexto(llamada)) {
+            sinCuestionarios += t->texto == kSinCuestionarios;
+            cautelas += t->texto == kAvisoSinRespuesta;
+            cifras += t->texto.find(" %") != std::string::npos;
+        }
+    EXPECT_EQ(sinCuestionarios, 1u);
+    EXPECT_EQ(cautelas, 2u);            // Solo A and Toda
+    EXPECT_EQ(cifras, 3u * 7 * 3 + 3);  // three profiles' band shares and "Sin respuesta"
 }
 
 TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
@@ -178,7 +277,7 @@ TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
         prueba::dentro(s.llamadas, 0, 0, ancho, alto, hoja);
         const auto pags = prueba::paginas(s.llamadas);
         EXPECT_TRUE(alto > 2000 || pags.size() > 1) << hoja;
-        std::size_t filas = 0, vistos = 0;
+        std::size_t filas = 0, vistos = 0, acentos = 0;
         for (std::size_t n = 0; n < pags.size(); ++n) {
             const std::string pie =
                 "Página " + std::to_string(n + 1) + " de " + std::to_string(pags.size());
@@ -187,7 +286,8 @@ TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
                 if (const auto t = prueba::leerTexto(l)) {
                     pies += t->texto == pie;
                     cabeceras += t->texto == "Perfil" && t->estilo == "N";
-                    filas += t->texto.rfind("Sin respuesta: ", 0) == 0;
+                    filas += std::regex_match(t->texto, std::regex("[0-9]+ sujetos?"));
+                    acentos += t->texto.find("AUTONOMÍA TEMPORAL") != std::string::npos;
                     vistos += t->estilo == "N" && t->texto.rfind("Atención: con tan", 0) == 0;
                 }
             EXPECT_EQ(pies, 1u) << hoja << " page " << n + 1;
@@ -195,6 +295,7 @@ TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
             EXPECT_EQ(cabeceras, n == 0 ? cabeceras : 1u) << hoja << " page " << n + 1;
         }
         EXPECT_EQ(filas, lista.size()) << hoja;
+        EXPECT_EQ(acentos, 1u) << hoja;
         EXPECT_EQ(vistos, avisos) << hoja;  // each notice whole on one line here
     }
     // Too small a sheet: refused before anything is drawn.
