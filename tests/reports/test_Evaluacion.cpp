@@ -9,6 +9,7 @@
 #include "method/Textos.h"
 #include "platform/Fecha.h"
 #include "platform/Texto.h"
+#include "reports/Comparacion.h"
 #include "reports/ComprobarPaginas.h"
 #include "reports/Evaluacion.h"
 
@@ -19,7 +20,8 @@ using prueba::SuperficieGrabadora;
 using V = std::vector<std::string>;
 
 // 40 questionnaires, the odd ones in Producción and the even ones in
-// Oficinas (every fifth in both), the first two in Calidad, none in Vacío.
+// Oficinas (every fifth in both), the first two in Calidad, none in Vacío;
+// C1000, C1001 and C1004 left blank, the others answering every item.
 struct Empresa {
     Empresa() {
         doc.nombre = "Talleres del Norte";
@@ -30,6 +32,10 @@ struct Empresa {
         for (int i = 0; i < 40; ++i) {
             TCuestionario* q = doc.agregarCuestionario("C" + std::to_string(1000 + i));
             for (int f = 0; f < kNumFactores; ++f) q->puntuaciones[f] = (i * 7 + f * 3) % 11;
+            if (i > 1 && i != 4) {
+                q->respuestas.fill('1');
+                q->sinRespuesta = 0;
+            }
             enlazar(*q, i % 2 ? *a : *b);
             if (i % 5 == 0) enlazar(*q, *(i % 2 ? b : a));
             if (i < 2) enlazar(*q, *c);
@@ -108,7 +114,8 @@ TEST_F(Paginas, EverySheetHasItsFootersAndNoHeadingAloneAtTheFootOfAPage) {
             comprobar(s, ancho, alto, caso);
             for (const auto& p : e.doc.perfiles)
                 EXPECT_EQ(veces(s, cp1252AUtf8("Perfil: " + p->nombre)), 1u) << caso;
-            EXPECT_EQ(veces(s, "Distribución de las respuestas"), distribucion ? 5u : 0u) << caso;
+            // None for the profile of nobody.
+            EXPECT_EQ(veces(s, "Distribución de las respuestas"), distribucion ? 4u : 0u) << caso;
         }
     // Headings meet the foot of the page at every height the descriptions
     // push them to.
@@ -120,6 +127,16 @@ TEST_F(Paginas, EverySheetHasItsFootersAndNoHeadingAloneAtTheFootOfAPage) {
         DibujarEvaluacion(e.doc, s, ',', false, imp);
         comprobar(s, 1000, 1400, std::to_string(lineas) + " lines");
     }
+    // A section that runs on names its profile.
+    e.toda->descripcion = "x";
+    SuperficieGrabadora s(1000, 1400);
+    TImpresora imp;
+    DibujarEvaluacion(e.doc, s, ',', false, imp);
+    EXPECT_EQ(veces(s, "Toda la plantilla (continuación)"), 0u);
+    e.toda->descripcion += std::string(6000, 'x');
+    SuperficieGrabadora larga(1000, 1400);
+    DibujarEvaluacion(e.doc, larga, ',', false, imp);
+    EXPECT_GE(veces(larga, "Toda la plantilla (continuación)"), 1u);
 }
 
 TEST_F(Paginas, CoverSectionsAndAnnexSayWhatTheCompanyHolds) {
@@ -132,6 +149,30 @@ TEST_F(Paginas, CoverSectionsAndAnnexSayWhatTheCompanyHolds) {
     // The notice for the profile of two, in its section and under the summary.
     EXPECT_EQ(veces(s, cp1252AUtf8(kAvisoAnonimato)), 1u);
     EXPECT_EQ(veces(s, "* " + cp1252AUtf8(kAvisoAnonimato)), 1u);
+    // Nadie: no figures in the summary nor in its section, and no line
+    // drawn; the chart's profile lines are polylines of seven points.
+    EXPECT_EQ(veces(s, kSinCuestionarios), 2u);
+    EXPECT_EQ(std::count_if(s.llamadas.begin(), s.llamadas.end(),
+                            [](const std::string& l) {
+                                return l.rfind("polilinea", 0) == 0 &&
+                                       prueba::numeros(l).size() == 14;
+                            }),
+              4);
+    // Mostly blank forms counted in each section: 3 of the whole company,
+    // 1 of 8, 2 of 2 and 2 of 24; the caution where 10 % or more of the
+    // answers are blank.
+    for (const auto& [n, v] : {std::pair{3, 1u}, {1, 1u}, {2, 2u}})
+        EXPECT_EQ(
+            veces(s, "Cuestionarios con más de un tercio sin responder: " + std::to_string(n)), v)
+            << n;
+    EXPECT_EQ(veces(s, kAvisoSinRespuesta), 2u);
+    // The additions' own words: accents, and a formal third band.
+    EXPECT_EQ(veces(s, "AT  AUTONOMÍA TEMPORAL (preguntas 12 a 15)"), 1u);
+    EXPECT_EQ(veces(s, "AUTONOMÍA TEMPORAL"), 4u);  // each table of means
+    EXPECT_EQ(veces(s,
+                    "Nivel 3 (rojo, cuadriculado): 7 o más. Situación desfavorable: "
+                    "requiere intervención."),
+              1u);
     const V textos = s.filtrar("texto ");
     const auto hay = [&](const std::string& parte) {
         return std::any_of(textos.begin(), textos.end(), [&](const std::string& l) {
@@ -161,14 +202,20 @@ TEST_F(Paginas, TextFormHoldsThePagesFigures) {
     EXPECT_EQ(*(perfil + 2), "N\xBA Sujetos: 2");
     EXPECT_EQ(*(perfil + 3), kAvisoAnonimato);
     // C1000 scores 0 3 6 9 1 4 7, C1001 7 10 2 5 8 0 3; nothing answered.
-    EXPECT_EQ(V(perfil + 4, perfil + 12),
+    EXPECT_EQ(V(perfil + 4, perfil + 14),
               (V{"CM\t 3.50\t50.00 %\t 0.00 %\t50.00 %", "AT\t 6.50\t50.00 %\t 0.00 %\t50.00 %",
                  "CT\t 4.00\t50.00 %\t50.00 %\t 0.00 %", "SP\t 7.00\t 0.00 %\t50.00 %\t50.00 %",
                  "DR\t 4.50\t50.00 %\t 0.00 %\t50.00 %", "IT\t 2.00\t50.00 %\t50.00 %\t 0.00 %",
-                 "RP\t 5.00\t50.00 %\t 0.00 %\t50.00 %", "Sin respuesta:\t  100 %"}));
+                 "RP\t 5.00\t50.00 %\t 0.00 %\t50.00 %", "Sin respuesta:\t  100 %",
+                 "Cuestionarios con m\xE1s de un tercio sin responder:\t2", kAvisoSinRespuesta}));
     // Each profile's 439 distribution lines, then the annex.
-    EXPECT_EQ(*(perfil + 12), lineasCatalogo()[0]);
-    EXPECT_EQ(*(perfil + 12 + 438), "  100.00%   sin respuesta");
+    EXPECT_EQ(*(perfil + 14), lineasCatalogo()[0]);
+    EXPECT_EQ(*(perfil + 14 + 438), "  100.00%   sin respuesta");
+    // The profile of nobody: no figures, no distribution.
+    const auto nadie = std::find(l.begin(), l.end(), "Perfil: Nadie");
+    ASSERT_NE(nadie, l.end());
+    EXPECT_EQ(V(nadie + 2, nadie + 5),
+              (V{"N\xBA Sujetos: 0", kSinCuestionarios, "Perfil: " + std::string(49, 'N')}));
     EXPECT_EQ(
         std::count_if(l.begin(), l.end(),
                       [](const std::string& x) { return x.rfind("Cuestionario:\t", 0) == 0; }),
