@@ -18,6 +18,7 @@
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
 #include "platform/Dialogos.h"
+#include "platform/Texto.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
 #include "ui/ProgresoLargo.h"
@@ -112,7 +113,7 @@ class TestUComparar : public QObject {
         }
     };
 
-    static constexpr int kFilaMedia = 2;  // factor f's mean: 2 + 5 (f - 1)
+    static constexpr int kFilaMedia = 3;  // factor f's mean: 3 + 5 (f - 1)
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain)); }
@@ -151,7 +152,7 @@ private slots:
         // Two and three subjects: the notice, naming each profile.
         const QString aviso = QString::fromLatin1(kAvisoAnonimato);
         QCOMPARE(control<QLabel>(b.frm, "lblAnonimato")->text(),
-                 aviso + " (Alfa)\n" + aviso + " (Todos)");
+                 aviso + " (Alfa)\n" + aviso + " (Todos)\n" + kAvisoSinRespuesta + " (Todos)");
         QVERIFY(!control<QLabel>(b.frm, "lblAnonimato")->isHidden());
 
         // Alfa becomes the reference, from the keyboard: the differences turn round.
@@ -182,6 +183,49 @@ private slots:
             teclas.insert(tecla);
         }
         QCOMPARE(teclas.size(), 6);
+    }
+
+    // A profile of nobody shows no figure and takes no difference; blank
+    // forms are counted and warned of; past twelve profiles, a notice.
+    void profilesOfNobodyMostlyBlankFormsAndTheLimitOfTwelve() {
+        Banco b;
+        TPerfil* nadie = b.doc.agregarPerfil("Nadie");
+        nadie->grupos.push_back(b.doc.agregarGrupo("Beta"));
+        b.frm.abrir(b.doc, {b.alfa, b.todos, nadie});
+        QTableWidget* t = b.tabla();
+        const auto texto = [t](int fila, int columna) {
+            const QTableWidgetItem* i = t->item(fila, columna);
+            return i ? i->text() : QString();
+        };
+        // Q3 answers nothing: Todos has one mostly blank form of three.
+        QCOMPARE(texto(2, 0), QString("0"));
+        QCOMPARE(texto(2, 1), QString("1"));
+        QCOMPARE(texto(0, 2), QString("0"));
+        for (int f = 0; f < kNumFactores; ++f) {
+            const int fila = kFilaMedia + 5 * f;
+            QCOMPARE(texto(fila, 2), QString(kSinCuestionarios));
+            for (int k = 1; k < 5; ++k) QCOMPARE(texto(fila + k, 2), QString());
+        }
+        QCOMPARE(texto(1, 2), QString());
+        const QString avisos = control<QLabel>(b.frm, "lblAnonimato")->text();
+        QVERIFY(avisos.contains(QString(kAvisoSinRespuesta) + " (Todos)"));
+        QVERIFY(!avisos.contains(QString(kAvisoSinRespuesta) + " (Alfa)"));
+
+        // Nadie as the reference: no differences, and the window says why.
+        control<QComboBox>(b.frm, "cbReferencia")->setCurrentIndex(2);
+        for (int c = 0; c < 2; ++c) QCOMPARE(texto(kFilaMedia + 1, c), QString());
+        QVERIFY(control<QLabel>(b.frm, "lblAnonimato")
+                    ->text()
+                    .startsWith(QString(kReferenciaSinCuestionarios)));
+
+        // Thirteen profiles: the first twelve, and the notice.
+        std::vector<TPerfil*> trece;
+        for (int i = 0; i < 13; ++i) trece.push_back(i % 2 ? b.alfa : b.todos);
+        const std::size_t mensajes = b.dlg.mensajes.size();
+        b.frm.abrir(b.doc, trece);
+        QCOMPARE(t->columnCount(), 12);
+        QCOMPARE(b.dlg.mensajes.size(), mensajes + 1);
+        QVERIFY(b.dlg.mensajes.back().rfind(cp1252AUtf8(kDemasiadosPerfiles), 0) == 0);
     }
 
     void anotherCompanysProfilesJoinWithoutTouchingItsFile() {
