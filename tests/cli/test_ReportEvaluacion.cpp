@@ -114,6 +114,21 @@ TEST_F(Informes, ComparisonAsPrintFileAndPdfWithAnotherCompanysProfile) {
     pies(p, "c.pdf");
     EXPECT_NE(p[0].find("+1,19"), std::string::npos);  // the locale's separator
     EXPECT_NE(p[0].find("Turno de noche: 8 sujetos"), std::string::npos);
+
+    // Another reference, by name or by the label of another company's profile.
+    ASSERT_EQ(report("comparacion m.kr2 'Toda la plantilla' 'Producción' --referencia "
+                     "'Producción' --prn r.prn"),
+              0)
+        << err;
+    const V r = lineas(dir / "r.prn");
+    ASSERT_GT(r.size(), 5u);
+    EXPECT_EQ(r[2], "Referencia: Producción");
+    EXPECT_EQ(r[5], "CM\t 5.69\t10.42 %\t72.92 %\t16.67 %\t+0.04");
+    EXPECT_EQ(report("comparacion m.kr2 'Producción' --de t.kr2 'Mañanas' --referencia "
+                     "'Mañanas (Talleres, 2005)' --prn r.prn"),
+              0)
+        << err;
+    EXPECT_EQ(lineas(dir / "r.prn")[2], "Referencia: Mañanas (Talleres, 2005)");
 }
 
 TEST_F(Informes, AssessmentAsPdfWithAndWithoutTheDistributionAndAsPrintFile) {
@@ -143,6 +158,7 @@ TEST_F(Informes, BadUsageFailuresAndCompanyFilesLeftAlone) {
              "comparacion m.kr2 'Producción' --de t.kr2 --prn x.prn",
              "comparacion m.kr2 'Producción' 'Administración' --prn x.prn --pdf x.pdf",
              "evaluacion m.kr2 otra.kr2 --prn x.prn",
+             "comparacion m.kr2 'Producción' 'Calidad' --prn x.prn --referencia",
              "evaluacion m.kr2",
          }) {
         EXPECT_EQ(report(args), 2) << args;
@@ -150,6 +166,18 @@ TEST_F(Informes, BadUsageFailuresAndCompanyFilesLeftAlone) {
     }
     EXPECT_EQ(report("comparacion m.kr2 'Producción' 'No hay' --prn x.prn"), 1);
     EXPECT_EQ(err, "Error: no hay ningún perfil llamado \"No hay\"\n");
+    EXPECT_EQ(report("comparacion m.kr2 'Producción' 'Administración' --referencia Calidad "
+                     "--prn x.prn"),
+              1);
+    EXPECT_EQ(err,
+              "Error: el perfil de referencia \"Calidad\" no está entre los perfiles "
+              "comparados\n");
+    std::string trece;
+    for (int i = 0; i < 13; ++i) trece += " 'Producción'";
+    EXPECT_EQ(report("comparacion m.kr2" + trece + " --prn x.prn"), 1);
+    EXPECT_EQ(err,
+              "Error: Se pueden comparar hasta 12 perfiles a la vez: el gráfico no "
+              "distingue más.\n");
     EXPECT_EQ(report("comparacion m.kr2 'Producción' --de falta.kr2 'Producción' --prn x.prn"), 1);
     EXPECT_EQ(err.rfind("Error: ", 0), 0u) << err;
     EXPECT_FALSE(fs::exists(dir / "x.prn"));
