@@ -336,11 +336,11 @@ void dibujarFondoBanda(Superficie& s, int banda, const Rectangulo& r, int paso) 
     s.rellenar(r.x1, r.y1, r.x2, r.y2, c);
     if (banda == 1) return;
     paso = std::max(2, paso);
-    // Lines of the band's own colour, darker: they part the bands in grey
-    // without hiding the profiles' lines.
+    // Lines of the band's own colour, darker, thick enough to survive a
+    // photocopy of the page and thinner than the profiles' lines.
     s.pluma({static_cast<std::uint8_t>(c.r * 3 / 5), static_cast<std::uint8_t>(c.g * 3 / 5),
              static_cast<std::uint8_t>(c.b * 3 / 5)},
-            1);
+            std::max(1, paso / 16));
     // x + y = k: from the bottom left to the top right, clipped to r.
     const auto primero = [paso](int v) {
         return (v >= 0 ? (v + paso - 1) / paso : -((-v) / paso)) * paso;
