@@ -496,7 +496,6 @@ private:
 
     void distribucionRespuestas(const TPerfil& p) {
         espacio();
-        continua_.clear();  // the columns' pages carry their own heading
         fijarLetra(s_, 8);
         TEscritorColumnas columnas(s_, TEscritorColumnas::Variante::Perfil);
         const int mitad = s_.ancho() / 2;
@@ -512,6 +511,7 @@ private:
             columnas.yTexto = h_.y;
         };
         titulo("Distribución de las respuestas"_cp, 10, 4 * columnas.altoLinea + arriba);
+        continua_.clear();  // the columns' pages carry their own heading
         columnas.EmpezarColumnas(h_.y);
         EscribirDistribucion(columnas, p, sep_);
     }
