@@ -53,7 +53,8 @@ TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asoc
     lBox1->installEventFilter(this);
     lBox2->installEventFilter(this);
 
-    // The arrows have no letter to underline: Alt with the arrow keys.
+    // The arrows have no letter to underline: Alt with the arrow keys, Ctrl
+    // for all of them (Alt+Shift with the arrows belongs to some desktops).
     auto boton = [this](const char* texto, const char* nombre, QKeyCombination tecla,
                         const char* ayuda, void (TSelectorGrupos::*manejador)()) {
         auto* b = new QPushButton(texto, this);
@@ -69,12 +70,12 @@ TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asoc
     flechas_->addStretch(1);
     flechas_->addWidget(boton(">", "Button1", Qt::ALT | Qt::Key_Right, "Alt+Flecha derecha",
                               &TSelectorGrupos::Button1Click));
-    flechas_->addWidget(boton(">>", "Button2", Qt::ALT | Qt::SHIFT | Qt::Key_Right,
-                              "Alt+Mayús+Flecha derecha", &TSelectorGrupos::Button2Click));
+    flechas_->addWidget(boton(">>", "Button2", Qt::CTRL | Qt::Key_Right, "Ctrl+Flecha derecha",
+                              &TSelectorGrupos::Button2Click));
     flechas_->addWidget(boton("<", "Button3", Qt::ALT | Qt::Key_Left, "Alt+Flecha izquierda",
                               &TSelectorGrupos::Button3Click));
-    flechas_->addWidget(boton("<<", "Button4", Qt::ALT | Qt::SHIFT | Qt::Key_Left,
-                              "Alt+Mayús+Flecha izquierda", &TSelectorGrupos::Button4Click));
+    flechas_->addWidget(boton("<<", "Button4", Qt::CTRL | Qt::Key_Left, "Ctrl+Flecha izquierda",
+                              &TSelectorGrupos::Button4Click));
     flechas_->addStretch(1);
 
     // Laid out as a part of the editor's own layout: no margins of its own.
