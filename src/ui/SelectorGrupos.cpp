@@ -122,17 +122,19 @@ bool TSelectorGrupos::eventFilter(QObject* objeto, QEvent* e) {
 }
 
 void TSelectorGrupos::moverConTecla(QListView* lista) {
-    // The entry under the cursor counts as chosen, as for a double-click.
-    int fila = filaElegida(lista);
-    if (fila < 0 && lista->currentIndex().isValid()) {
-        fila = lista->currentIndex().row();
-        lista->setCurrentIndex(lista->currentIndex());
-    }
-    if (fila < 0) return;
+    // Exactly the entry shown as current moves, whatever else is selected.
+    const QModelIndex actual = lista->currentIndex();
+    if (!actual.isValid()) return;
+    const int fila = actual.row();
+    lista->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::ClearAndSelect);
     if (lista == lBox1)
         Button1Click();
     else
         Button3Click();
+    // A name typed next starts a new search: within the list's typing
+    // interval it would go on from the one just moved, find nothing, and
+    // leave the wrong entry current for the next Enter.
+    lista->keyboardSearch(QString());
     // The next entry is ready for the next Enter.
     const int filas = lista->model()->rowCount();
     if (filas > 0) lista->setCurrentIndex(lista->model()->index(std::min(fila, filas - 1), 0));

@@ -141,6 +141,16 @@ private slots:
         QTest::keyClick(lBox1, Qt::Key_Return);  // the entry under the cursor: A1
         QCOMPARE(b.g->cuestionarios, std::vector<TCuestionario*>{b.q("A1")});
         QCOMPARE(textos(lBox1), (QStringList{"b2", "c3", "C3"}));
+        // A name typed and Enter, then another at once: each Enter moves the
+        // entry its name found, not one the first name's search left current.
+        const int intervalo = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(3600 * 1000);  // however slow the machine
+        QTest::keyClick(lBox1, 'c');
+        QTest::keyClick(lBox1, Qt::Key_Return);
+        QTest::keyClick(lBox1, 'b');
+        QTest::keyClick(lBox1, Qt::Key_Return);
+        QApplication::setKeyboardInputInterval(intervalo);
+        QCOMPARE(textos(lBox1), (QStringList{"C3"}));
         QTest::keyClick(lBox1, Qt::Key_Right, Qt::ControlModifier);  // ">>"
         QTRY_COMPARE(b.g->cuestionarios.size(), std::size_t(4));
         QVERIFY(b.frm.isVisible());
