@@ -246,19 +246,19 @@ void TChildWin::crearMenus() {
         crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa",
                    &TChildWin::Cambiarnombreempresa1Click);
     mnuArchivo->addSeparator();
-    Cerrar1 = crearOrden(mnuArchivo, "Cerrar1", "Cerrar", &TChildWin::Cerrar1Click);
+    Cerrar1 = crearOrden(mnuArchivo, "Cerrar1", "Ce&rrar", &TChildWin::Cerrar1Click);
     mnuArchivo->addSeparator();
     Importardatosanteriores1 =
-        crearOrden(mnuArchivo, "Importardatosanteriores1", "Importar datos anteriores",
+        crearOrden(mnuArchivo, "Importardatosanteriores1", "&Importar datos anteriores",
                    &TChildWin::Importardatosanteriores1Click);
-    Recogerenred1 = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en red ...",
+    Recogerenred1 = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en re&d ...",
                                &TChildWin::Recogerenred1Click);
-    Impcuestvacio1 = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. vacio",
+    Impcuestvacio1 = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. &vacio",
                                 &TChildWin::Impcuestvacio1Click);
-    Exportardatos1 =
-        crearOrden(mnuArchivo, "Exportardatos1", "Exportar datos", &TChildWin::Exportardatos1Click);
+    Exportardatos1 = crearOrden(mnuArchivo, "Exportardatos1", "E&xportar datos",
+                                &TChildWin::Exportardatos1Click);
     Exportarpuntuaciones1 =
-        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar puntuaciones ...",
+        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...",
                    &TChildWin::Exportarpuntuaciones1Click);
     mnuArchivo->addSeparator();
     Salir1 = crearOrden(mnuArchivo, "Salir1", "&Salir", &TChildWin::Salir1Click);
@@ -267,10 +267,10 @@ void TChildWin::crearMenus() {
     mnuInformes->setObjectName("mnuInformes");
     Imprimirinforme1 = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe",
                                   &TChildWin::Imprimirinforme1Click);
-    ImpGrupos1 = crearOrden(mnuInformes, "ImpGrupos1", "Imp. Grupos", &TChildWin::ImpGrupos1Click);
-    ImpCuestionario1 = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. Cuestionario",
+    ImpGrupos1 = crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", &TChildWin::ImpGrupos1Click);
+    ImpCuestionario1 = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
                                   &TChildWin::ImpCuestionario1Click);
-    Impperfil1 = crearOrden(mnuInformes, "Impperfil1", "Imp. Perfil", &TChildWin::Impperfil1Click);
+    Impperfil1 = crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", &TChildWin::Impperfil1Click);
     mnuInformes->addSeparator();
     Compararperfiles1 = crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles",
                                    &TChildWin::PCompareButtonClick);

@@ -39,24 +39,24 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     menuBar()->setObjectName("MainMenu1");
     Archivo1 = new QMenu("&Archivo", this);
     Archivo1->setObjectName("Archivo1");
-    Nuevo1 = crearOrden(Archivo1, "Nuevo1", "Nuevo", &TfrmMain::Nuevo1Click);
-    Abrir1 = crearOrden(Archivo1, "Abrir1", "Abrir ...", &TfrmMain::Abrir1Click);
+    Nuevo1 = crearOrden(Archivo1, "Nuevo1", "&Nuevo", &TfrmMain::Nuevo1Click);
+    Abrir1 = crearOrden(Archivo1, "Abrir1", "&Abrir ...", &TfrmMain::Abrir1Click);
     Archivo1->addSeparator();
-    ImpVacio1 = crearOrden(Archivo1, "ImpVacio1", "Imp. Vacio", &TfrmMain::ImpVacio1Click);
+    ImpVacio1 = crearOrden(Archivo1, "ImpVacio1", "&Imp. Vacio", &TfrmMain::ImpVacio1Click);
     Archivo1->addSeparator();
     Salir1 = crearOrden(Archivo1, "Salir1", "&Salir", &TfrmMain::Salir1Click);
 
     Ventana1 = new QMenu("&Ventana", this);
     Ventana1->setObjectName("Ventana1");
-    Mosaico1 = crearOrden(Ventana1, "Mosaico1", "Mosaico", &TfrmMain::Mosaico1Click);
-    Cascada1 = crearOrden(Ventana1, "Cascada1", "Cascada", &TfrmMain::Cascada1Click);
+    Mosaico1 = crearOrden(Ventana1, "Mosaico1", "&Mosaico", &TfrmMain::Mosaico1Click);
+    Cascada1 = crearOrden(Ventana1, "Cascada1", "&Cascada", &TfrmMain::Cascada1Click);
     connect(Ventana1, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
 
     Ayuda1 = new QMenu("A&yuda", this);
     Ayuda1->setObjectName("Ayuda1");
-    Manual1 = crearOrden(Ayuda1, "Manual1", "Manual", &TfrmMain::Manual1Click);
+    Manual1 = crearOrden(Ayuda1, "Manual1", "&Manual", &TfrmMain::Manual1Click);
     Ayuda1->addSeparator();
-    Acercade1 = crearOrden(Ayuda1, "Acercade1", "Acerca de ...", &TfrmMain::Acercade1Click);
+    Acercade1 = crearOrden(Ayuda1, "Acercade1", "&Acerca de ...", &TfrmMain::Acercade1Click);
 
     connect(Archivo1, &QMenu::aboutToShow, this, &TfrmMain::actualizarOrdenes);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::alActivarse);

@@ -210,7 +210,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
     lblAnonimato->hide();
-    auto* Label5 = new QLabel("Nombre:", this);
+    auto* Label5 = new QLabel("&Nombre:", this);
     Label5->setObjectName("Label5");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
@@ -219,10 +219,10 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
 
     auto* PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    auto* Copiar1 = PopupMenu1->addAction("Copiar", this, &TfrmPerfil::Copiar1Click);
-    Imprimir1 = PopupMenu1->addAction("Imprimir", this, &TfrmPerfil::Button5Click);
+    auto* Copiar1 = PopupMenu1->addAction("&Copiar", this, &TfrmPerfil::Copiar1Click);
+    Imprimir1 = PopupMenu1->addAction("&Imprimir", this, &TfrmPerfil::Button5Click);
     auto* GuardarImagen1 =
-        PopupMenu1->addAction("Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
+        PopupMenu1->addAction("&Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
     Copiar1->setObjectName("Copiar1");
     Imprimir1->setObjectName("Imprimir1");
     GuardarImagen1->setObjectName("GuardarImagen1");

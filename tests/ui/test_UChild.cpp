@@ -836,15 +836,15 @@ private slots:
         for (QAction* a : control<QMenu>(*w, "mnuArchivo")->actions())
             archivo << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
-                                       "Cambiar nombre &Empresa", "-", "Cerrar", "-",
-                                       "Importar datos anteriores", "Recoger en red ...",
-                                       "Imp. cuest. vacio", "Exportar datos",
-                                       "Exportar puntuaciones ...", "-", "&Salir"}));
+                                       "Cambiar nombre &Empresa", "-", "Ce&rrar", "-",
+                                       "&Importar datos anteriores", "Recoger en re&d ...",
+                                       "Imp. cuest. &vacio", "E&xportar datos",
+                                       "Exportar &puntuaciones ...", "-", "&Salir"}));
         QStringList informes;
         for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions())
             informes << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. Grupos", "Imp. Cuestionario",
-                                        "Imp. Perfil", "-", "&Comparar perfiles",
+        QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. &Grupos", "Imp. C&uestionario",
+                                        "Imp. &Perfil", "-", "&Comparar perfiles",
                                         QString::fromUtf8("Informe de &evaluación")}));
         // "&Nuevo" is the frame's command.
         b.dlg.campos.push_back({true, "Otra"});

@@ -1,5 +1,6 @@
 // The frame window: its menus and their merging, opening files, the command
 // line, the manual, window arrangement and closing with several companies.
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include "DoblesVentanas.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
+#include "ui/Editores.h"
 #include "ui/UChild.h"
 #include "ui/UMain.h"
 
@@ -77,14 +79,35 @@ private slots:
         QCOMPARE(b.frm.windowTitle(), QString("O.R.V.E.N. QAR Factores Psicosociales 2.0"));
         QCOMPARE(b.frm.geometry(), QRect(210, 211, 647, 480));
         QCOMPARE(elementos(b.menu("Archivo1")),
-                 QStringList({"Nuevo", "Abrir ...", "-", "Imp. Vacio", "-", "&Salir"}));
-        QCOMPARE(elementos(b.menu("Ventana1")), QStringList({"Mosaico", "Cascada"}));
-        QCOMPARE(elementos(b.menu("Ayuda1")), QStringList({"Manual", "-", "Acerca de ..."}));
+                 QStringList({"&Nuevo", "&Abrir ...", "-", "&Imp. Vacio", "-", "&Salir"}));
+        QCOMPARE(elementos(b.menu("Ventana1")), QStringList({"&Mosaico", "&Cascada"}));
+        QCOMPARE(elementos(b.menu("Ayuda1")), QStringList({"&Manual", "-", "&Acerca de ..."}));
         // Printing comes with the reports.
         QVERIFY(!b.orden("ImpVacio1")->isEnabled());
         b.frm.ordenes.imprimirCuestVacio = [] {};
         emit b.menu("Archivo1")->aboutToShow();
         QVERIFY(b.orden("ImpVacio1")->isEnabled());
+    }
+
+    void everyMenuItemAndButtonHasALetterOfItsOwn() {
+        Banco b;
+        conectarEditores(b.frm);
+        b.mostrar();
+        auto barraDe = [&] {
+            QList<QMenu*> menus;
+            for (QAction* a : b.frm.menuBar()->actions()) menus << a->menu();
+            return menus;
+        };
+        QCOMPARE(prueba::faltasDeTeclas(b.frm, barraDe()), QStringList());
+        const auto editores = b.frm.findChildren<QDialog*>();
+        QCOMPARE(editores.size(), 3);
+        for (const QDialog* d : editores)
+            QVERIFY2(prueba::faltasDeTeclas(*d).isEmpty(),
+                     qPrintable(d->objectName() + ": " + prueba::faltasDeTeclas(*d).join("; ")));
+        b.dlg.campos.push_back({true, "Empresa"});
+        b.frm.Nuevo1Click();
+        QCOMPARE(barra(b.frm).size(), 4);
+        QCOMPARE(prueba::faltasDeTeclas(b.frm, barraDe()), QStringList());
     }
 
     void openDialogSettings() {
@@ -278,7 +301,7 @@ private slots:
         b.orden("Nuevo1")->trigger();
         emit b.menu("Ventana1")->aboutToShow();
         QCOMPARE(elementos(b.menu("Ventana1")),
-                 QStringList({"Mosaico", "Cascada", "-", "&1 A && B<>", "&2 Segunda<>"}));
+                 QStringList({"&Mosaico", "&Cascada", "-", "&1 A && B<>", "&2 Segunda<>"}));
         QVERIFY(b.menu("Ventana1")->actions()[4]->isChecked());
         b.menu("Ventana1")->actions()[3]->trigger();
         QCOMPARE(b.frm.companiaActiva(), b.frm.companias()[0]);

@@ -126,7 +126,7 @@ private slots:
         b.abrir();
         const auto acciones = b.hijo<QMenu>("PopupMenu1")->actions();
         QCOMPARE(acciones.size(), 3);
-        QCOMPARE(acciones[2]->text(), QString("Guardar imagen ..."));
+        QCOMPARE(acciones[2]->text(), QString("&Guardar imagen ..."));
         QTemporaryDir dir;
         const QString png = dir.filePath("grafico.png"), svg = dir.filePath("grafico.svg");
         ejecutor.rutas.push_back(png.toStdString());
@@ -505,7 +505,7 @@ private slots:
         QCOMPARE(menu->actions().size(), 3);
         QCOMPARE(menu->actions()[0], copiar);
         QCOMPARE(menu->actions()[1], b.hijo<QAction>("Imprimir1"));
-        QCOMPARE(copiar->text(), QString("Copiar"));
+        QCOMPARE(copiar->text(), QString("&Copiar"));
     }
 
     void theCompanyWindowRunsTheEditorModally() {
