@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,26 +45,48 @@ public:
 };
 
 // The questionnaires verified by double entry carry a check mark after their
-// name: added on the way to the screen, as the names themselves are
-// Windows-1252 and the list sorts by them.
+// name; those with more than a third of the items unanswered, a warning sign,
+// another colour and a tool tip that says why. Added on the way to the
+// screen: the names themselves are Windows-1252, and the list sorts and
+// finds by them.
 class ListaVerificada : public QIdentityProxyModel {
 public:
-    ListaVerificada(std::function<bool(int)> verificada, QObject* padre)
-        : QIdentityProxyModel(padre), verificada_(std::move(verificada)) {}
+    ListaVerificada(std::function<const TCuestionario*(int)> registro,
+                    std::function<bool(const TCuestionario&)> verificado, QObject* padre)
+        : QIdentityProxyModel(padre),
+          registro_(std::move(registro)),
+          verificado_(std::move(verificado)) {}
 
     QVariant data(const QModelIndex& i, int rol) const override {
         QVariant v = QIdentityProxyModel::data(i, rol);
-        if (rol == Qt::DisplayRole && i.isValid() && verificada_(i.row()))
+        const TCuestionario* q = i.isValid() ? registro_(i.row()) : nullptr;
+        if (!q) return v;
+        if (rol == Qt::DisplayRole && verificado_(*q))
             return v.toString() + QString::fromUtf8(" \u2713");
-        return v;
+        if (!casiEnBlanco(*q)) return v;
+        switch (rol) {
+            case Qt::ToolTipRole:
+                return v.toString() + "\n" + QString::fromUtf8(kAvisoCasiEnBlanco);
+            case Qt::ForegroundRole:
+                return QBrush(kColorCasiEnBlanco);
+            case Qt::DecorationRole:
+                return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            default:
+                return v;
+        }
     }
     // The marks changed: every row is shown again.
     void refrescar() {
         if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
     }
 
+    static constexpr const char* kAvisoCasiEnBlanco =
+        "Más de un tercio de las preguntas sin respuesta";
+    static inline const QColor kColorCasiEnBlanco{0xA0, 0x40, 0x00};
+
 private:
-    std::function<bool(int)> verificada_;
+    std::function<const TCuestionario*(int)> registro_;
+    std::function<bool(const TCuestionario&)> verificado_;
 };
 
 // A column heading in a large bold face; the face shrinks when a large count
@@ -151,10 +174,12 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     CPrintButton = crearBoton(tira, 168, "CPrintButton", "Imprimir", int(Dibujo::Imprimir),
                               &TChildWin::ImpCuestionario1Click);
     marcasCuestionarios_ = new ListaVerificada(
-        [this](int fila) {
-            return doc_ && verificados_.verificado(*modeloCuestionarios_->registro(fila));
+        [this](int fila) -> const TCuestionario* {
+            return doc_ && fila < modeloCuestionarios_->rowCount()
+                       ? modeloCuestionarios_->registro(fila)
+                       : nullptr;
         },
-        lstCuestionarios);
+        [this](const TCuestionario& q) { return verificados_.verificado(q); }, lstCuestionarios);
     marcasCuestionarios_->setSourceModel(modeloCuestionarios_);
     QItemSelectionModel* seleccionSinMarcas = lstCuestionarios->selectionModel();
     lstCuestionarios->setModel(marcasCuestionarios_);

@@ -28,6 +28,7 @@
 #include "Controles.h"
 #include "DoblesVentanas.h"
 #include "document/UData.h"
+#include "method/Puntuacion.h"
 #include "platform/Bloqueo.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
@@ -291,6 +292,41 @@ private slots:
         QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Nuevo", "Operario 1"}));
         orden(w, "Guardar1")->trigger();
         QVERIFY(!QFile::exists(registro));
+    }
+
+    void mostlyBlankFormsAreMarkedInTheListAndFollowEditing() {
+        Banco b;
+        // Two forms either side of a third unanswered: 25 and 26 items blank.
+        b.frm.ordenes.importaDatos = [](TKoral& d) {
+            for (int blancas : {25, 26}) {
+                TCuestionario* q = d.agregarCuestionario("B" + std::to_string(blancas));
+                for (int i = blancas; i < kNumItems; ++i) q->respuestas[std::size_t(i)] = '1';
+                puntuarCuestionario(*q);
+            }
+        };
+        b.frm.ordenes.editarCuestionario = [](TKoral&, TCuestionario& q) {
+            q.respuestas[0] = '2';
+            puntuarCuestionario(q);
+            return true;
+        };
+        TChildWin* w = b.nueva();
+        clic(boton(w, "CImportButton"));
+        const QAbstractItemModel* m = lista(w, "lstCuestionarios")->model();
+        auto marcado = [&](int fila) {
+            const QModelIndex i = m->index(fila, 0);
+            return i.data(Qt::ToolTipRole)
+                       .toString()
+                       .endsWith(
+                           QString::fromUtf8("Más de un tercio de las preguntas sin respuesta")) &&
+                   !i.data(Qt::DecorationRole).isNull() && i.data(Qt::ForegroundRole).isValid();
+        };
+        // The names stay as they are sorted and found by.
+        QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"B25", "B26"}));
+        QVERIFY(!marcado(0));
+        QVERIFY(marcado(1));
+        elegir(lista(w, "lstCuestionarios"), 1);
+        clic(boton(w, "CModifyButton"));
+        QVERIFY(!marcado(1));
     }
 
     void renameGroup() {
