@@ -597,17 +597,35 @@ void TChildWin::GDeleteButtonClick() {
     TGrupo* g = modeloGrupos_->registro(fila);
     std::string nombre;
     deQString(modeloGrupos_->texto(fila), nombre);
-    // Deleting a group silently widens every profile that selects it: say which.
-    std::string perfiles;
+    // Deleting a group silently widens every profile that selects it: say
+    // which, one name a line, and which of them will then take every
+    // questionnaire of the company.
+    std::string usan, vacios;
+    int nUsan = 0, nVacios = 0;
     for (int i = 0; i < modeloPerfiles_->rowCount(); ++i) {
         const TPerfil* p = modeloPerfiles_->registro(i);
-        if (std::find(p->grupos.begin(), p->grupos.end(), g) != p->grupos.end())
-            perfiles += (perfiles.empty() ? "" : ", ") + p->nombre;
+        if (std::find(p->grupos.begin(), p->grupos.end(), g) == p->grupos.end()) continue;
+        const std::string linea = "\n    «"_cp + p->nombre + "»"_cp;
+        usan += linea;
+        ++nUsan;
+        // The deletion takes one entry out of the profile's selection.
+        if (p->grupos.size() == 1) {
+            vacios += linea;
+            ++nVacios;
+        }
     }
-    const std::string pregunta = perfiles.empty() ? "Desea borrar el grupo " + nombre + "?"
-                                                  : "El grupo " + nombre +
-                                                        " se usa en los perfiles: " + perfiles +
-                                                        ". ¿Desea borrarlo?"_cp;
+    std::string pregunta = "Desea borrar el grupo " + nombre + "?";
+    if (nUsan > 0) {
+        pregunta = "El grupo «"_cp + nombre + "» se usa en "_cp +
+                   (nUsan == 1 ? "el perfil:" : "los perfiles:") + usan;
+        if (nVacios > 0)
+            pregunta +=
+                (nVacios == 1
+                     ? "\nSin él, este perfil no tendrá ningún grupo y abarcará toda la empresa:"_cp
+                     : "\nSin él, estos perfiles no tendrán ningún grupo y abarcarán toda la empresa:"_cp) +
+                vacios;
+        pregunta += "\n¿Desea borrarlo?"_cp;
+    }
     if (Pregunta("Borrar Grupos", pregunta) != Respuesta::Si) return;
     CursorOcupado ocupado;
     doc_->borrarGrupo(g);
