@@ -757,26 +757,46 @@ void TChildWin::PNewButtonClick() {
     if (!doc_ || !frame_.ordenes.editarPerfil) return;
     std::string nombre = "P" + rellenarCeros(static_cast<long long>(doc_->nPerfiles) + 1, 6);
     if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
+    // What a cancelled editor must find again, as for a new questionnaire:
+    // a profile left in the list but never saved.
+    const std::int32_t ultimoId = doc_->ultimoId;
+    const bool modificado = doc_->modificado;
+    const QPersistentModelIndex actual = lstPerfiles->currentIndex();
+    const QItemSelection seleccion = lstPerfiles->selectionModel()->selection();
     TPerfil* p =
         modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
     if (!p) {
         CajaMensaje(kTituloPrograma, "El Perfil " + nombre + " ya existe");
         return;
     }
-    hacerActual(lstPerfiles, modeloPerfiles_->agregar(aQString(p->nombre), p));
+    const int fila = modeloPerfiles_->agregar(aQString(p->nombre), p);
+    hacerActual(lstPerfiles, fila);
     refrescarCabeceras();
-    PModifyButtonClick();
+    if (editarPerfil(fila)) return;
+
+    modeloPerfiles_->quitar(fila);
+    doc_->borrarPerfil(p);
+    doc_->ultimoId = ultimoId;
+    doc_->modificado = modificado;
+    lstPerfiles->selectionModel()->select(seleccion, QItemSelectionModel::ClearAndSelect);
+    lstPerfiles->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::NoUpdate);
+    refrescarCabeceras();
 }
 
 void TChildWin::PModifyButtonClick() {
     const int fila = filaActual(lstPerfiles);
-    if (!doc_ || fila < 0 || !frame_.ordenes.editarPerfil) return;
+    if (fila >= 0) editarPerfil(fila);
+}
+
+bool TChildWin::editarPerfil(int fila) {
+    if (!doc_ || fila < 0 || !frame_.ordenes.editarPerfil) return false;
     TPerfil* p = modeloPerfiles_->registro(fila);
-    if (!frame_.ordenes.editarPerfil(*doc_, *p)) return;
+    if (!frame_.ordenes.editarPerfil(*doc_, *p)) return false;
     const QString texto = aQString(p->nombre);
     if (texto != modeloPerfiles_->texto(fila))
         hacerActual(lstPerfiles, modeloPerfiles_->cambiarTexto(fila, texto));
     doc_->modificado = true;
+    return true;
 }
 
 void TChildWin::PDeleteButtonClick() {

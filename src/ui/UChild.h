@@ -118,6 +118,8 @@ private:
     void Exportarpuntuaciones1Click();
     void PNewButtonClick();
     void PModifyButtonClick();
+    // The profile editor on the entry at `fila`; true when confirmed.
+    bool editarPerfil(int fila);
     void PDeleteButtonClick();
     void Impperfil1Click();
     void PCompareButtonClick();

@@ -189,7 +189,7 @@ private slots:
             if (q.nombre == "Renombrar") q.nombre = "A primero";
             return q.nombre != "Cancelado";
         };
-        b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil&) { return true; };
+        b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil& p) { return p.nombre != "Cancelado"; };
         TChildWin* w = b.nueva();
         w->documento()->modificado = false;
 
@@ -233,6 +233,17 @@ private slots:
         b.dlg.campos.push_back({true, "P000001"});
         clic(boton(w, "PNewButton"));
         QCOMPARE(b.escritorio.cajas.back(), std::string("El Perfil P000001 ya existe"));
+        QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
+        // A new profile cancelled goes, as a new questionnaire does.
+        doc.modificado = false;
+        const std::int32_t ultimoIdPerfil = doc.ultimoId;
+        b.dlg.campos.push_back({true, "Cancelado"});
+        clic(boton(w, "PNewButton"));
+        QCOMPARE(textos(lista(w, "lstPerfiles")), QStringList({"P000001"}));
+        QCOMPARE(doc.perfiles.size(), std::size_t(1));
+        QCOMPARE(doc.nPerfiles, 1);
+        QCOMPARE(doc.ultimoId, ultimoIdPerfil);
+        QVERIFY(!doc.modificado);
         QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
     }
 
