@@ -166,6 +166,12 @@ public:
     void setModelData(QWidget* e, QAbstractItemModel* m, const QModelIndex& i) const override {
         m->setData(i, static_cast<QLineEdit*>(e)->text());
     }
+    // A cell shows two digits whole; of more, centred, only the middle would
+    // show. The first digit is the answer: it shows, and an ellipsis after it.
+    QString displayText(const QVariant& valor, const QLocale& local) const override {
+        const QString texto = QStyledItemDelegate::displayText(valor, local);
+        return texto.size() > 2 ? texto.left(1) + QChar(0x2026) : texto;
+    }
 
 protected:
     bool eventFilter(QObject* o, QEvent* ev) override {
@@ -240,8 +246,12 @@ TRejilla::TRejilla(TfrmCuest& form, int factor, QWidget* padre)
     setFixedSize(columnCount() * kAnchoCelda + 2 * frameWidth(), 2 * kAltoCelda + 2 * frameWidth());
 
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* celda) {
-        const QBrush fondo = conFallo(celda->text()) ? QBrush(kColorFallo) : QBrush();
+        const bool fallo = conFallo(celda->text());
+        const QBrush fondo = fallo ? QBrush(kColorFallo) : QBrush();
         if (celda->background() != fondo) celda->setBackground(fondo);
+        const QString ayuda =
+            fallo ? "Tecleado: " + celda->text() + ". Solo cuenta la primera cifra." : QString();
+        if (celda->toolTip() != ayuda) celda->setToolTip(ayuda);
         form_.actualizarRespondidas();
     });
 }

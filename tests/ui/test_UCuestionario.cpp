@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -328,9 +329,12 @@ private slots:
         QCOMPARE(respondidas->text(), QString("Respondidas: 2 de 75"));
         const QColor fallo = editor->palette().color(QPalette::Base);
         QVERIFY(fallo != normal && fallo.red() > fallo.green());
+        escribir('1');  // a third: the cell shows the digit that counts, not the middle
         tecla(Qt::Key_Tab);
         QCOMPARE(grid1->item(0, 0)->background().color(), fallo);  // and stays red once left
-        QCOMPARE(b.frm.textoItem(1), QString("34"));
+        QCOMPARE(b.frm.textoItem(1), QString("341"));
+        const auto* celda = qobject_cast<QStyledItemDelegate*>(grid1->itemDelegate());
+        QCOMPARE(celda->displayText(grid1->item(0, 0)->text(), QLocale()), QString::fromUtf8("3…"));
 
         // Item 2 takes four options: a 5 beeps, a letter does not.
         escribir('5');
