@@ -57,6 +57,14 @@ std::unique_ptr<QSettings> ajustes() {
 }
 const QString kAjusteAvanzar = QStringLiteral("cuestionario/avanzarAlTeclear");
 
+// "12", "12 y 40", "12, 23 y 40".
+std::string enumerar(const std::vector<int>& items) {
+    std::string lista = std::to_string(items[0]);
+    for (std::size_t k = 1; k < items.size(); ++k)
+        lista += (k + 1 == items.size() ? " y " : ", ") + std::to_string(items[k]);
+    return lista;
+}
+
 bool admitido(QChar c, int item) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('5') &&
            c.unicode() - '0' <= opcionesItem(item);
@@ -451,10 +459,12 @@ void TfrmCuest::abrir(TKoral& doc, TCuestionario& q, Modo modo) {
 
     rejillas_[0]->setFocus(Qt::OtherFocusReason);
     rejillas_[0]->irA(0);
+    desbordada_ = false;
     actualizarRespondidas();
 }
 
 void TfrmCuest::actualizarRespondidas() {
+    if (conFallo(textoItem(kNumItems))) desbordada_ = true;
     int n = 0;
     for (int item = 1; item <= kNumItems; ++item)
         if (respuestaDe(textoItem(item), item) != '0') ++n;
@@ -468,19 +478,17 @@ std::vector<int> TfrmCuest::itemsConFallo() const {
     return items;
 }
 
-bool TfrmCuest::volverAFallos() {
-    const std::vector<int> items = itemsConFallo();
+bool TfrmCuest::volverAFallos(bool sinUltima) {
+    std::vector<int> items = itemsConFallo();
+    if (sinUltima) std::erase(items, kNumItems);
     if (items.empty()) return false;
     std::string texto;
     if (items.size() == 1) {
         texto = "La pregunta " + std::to_string(items[0]) +
                 " tiene más de una cifra: solo cuenta la primera.\n¿Desea volver a ella?"_cp;
     } else {
-        std::string lista = std::to_string(items[0]);
-        for (std::size_t k = 1; k < items.size(); ++k)
-            lista += (k + 1 == items.size() ? " y " : ", ") + std::to_string(items[k]);
         texto =
-            "Las preguntas " + lista +
+            "Las preguntas " + enumerar(items) +
             " tienen más de una cifra: solo cuenta la primera.\n¿Desea volver a la pregunta "_cp +
             std::to_string(items[0]) + "?";
     }
@@ -490,6 +498,37 @@ bool TfrmCuest::volverAFallos() {
     const int factor = factorDeItem(items[0]);
     entrar(factor, items[0] - kFactores[static_cast<std::size_t>(factor - 1)].primerItem);
     return true;
+}
+
+TfrmCuest::Desplazamiento TfrmCuest::avisarDesplazamiento() {
+    const QString ultima = textoItem(kNumItems);
+    const bool sobran = conFallo(ultima);
+    // Cut back to one digit, the last cell still ends the shifted run.
+    if (!sobran && !(desbordada_ && respuestaDe(ultima, kNumItems) != '0'))
+        return Desplazamiento::ninguno;
+    std::vector<int> blancos;
+    for (int item = 1; item < kNumItems; ++item)
+        if (respuestaDe(textoItem(item), item) == '0') blancos.push_back(item);
+    if (blancos.empty()) return Desplazamiento::ninguno;
+    desbordada_ = false;  // told once for each time it overflows
+
+    std::string texto =
+        sobran ? "Hay más respuestas que preguntas: la pregunta 75 tiene "_cp +
+                     std::to_string(ultima.size()) + " cifras.\n"
+               : "Hubo más respuestas que preguntas: la pregunta 75 llegó a tener más de una "
+                 "cifra.\n"_cp;
+    if (blancos.size() == 1)
+        texto += "Quedó en blanco la pregunta "_cp + std::to_string(blancos[0]) +
+                 " y las respuestas siguientes parecen desplazadas.\n";
+    else
+        texto += "Quedaron en blanco las preguntas " + enumerar(blancos) +
+                 ": desde una de ellas las respuestas siguientes parecen desplazadas.\n";
+    texto += "¿Desea volver a la pregunta "_cp + std::to_string(blancos[0]) + "?";
+    // As for a faulty cell: going back is the safe answer.
+    if (Pregunta("Atención"_cp, texto) == Respuesta::No) return Desplazamiento::guardar;
+    const int factor = factorDeItem(blancos[0]);
+    entrar(factor, blancos[0] - kFactores[static_cast<std::size_t>(factor - 1)].primerItem);
+    return Desplazamiento::volver;
 }
 
 QString TfrmCuest::textoItem(int item) const {
@@ -581,7 +620,10 @@ void TfrmCuest::Button7Click() {
 
 void TfrmCuest::Button5Click() {
     if (!doc_ || !cuest_) return;
-    if (volverAFallos()) return;
+    const Desplazamiento desplazamiento = avisarDesplazamiento();
+    if (desplazamiento == Desplazamiento::volver) return;
+    // Stored as it is: the last cell has been asked about already.
+    if (volverAFallos(desplazamiento == Desplazamiento::guardar)) return;
     if (modo_ == Modo::verificacion) {
         if (!aceptarVerificacion()) return;
         antes_.reset();

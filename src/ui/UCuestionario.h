@@ -80,8 +80,15 @@ private:
     bool avanzar(TRejilla& rejilla);
     // Items whose cell holds more than one character.
     std::vector<int> itemsConFallo() const;
-    // Asks about such cells; true when the user goes back to the first one.
-    bool volverAFallos();
+    // Asks about such cells, item 75 left out when `sinUltima`; true when
+    // the user goes back to the first one.
+    bool volverAFallos(bool sinUltima);
+    // An extra Tab leaves an item blank and pushes every later answer one
+    // item on, so that the last cell gets two. Asks about it when item 75
+    // holds more than one digit, or did during this keying, and blank items
+    // come before it.
+    enum class Desplazamiento { ninguno, volver, guardar };
+    Desplazamiento avisarDesplazamiento();
 
     QLineEdit* txtIdentificador;
     QLabel* Label11;
@@ -93,6 +100,7 @@ private:
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;
     Modo modo_ = Modo::edicion;
+    bool desbordada_ = false;  // item 75 held more than one digit since the opening
 
     // What the group moves change, as it was at the opening, so that a
     // cancelled editor leaves the company as it found it.

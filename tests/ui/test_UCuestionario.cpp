@@ -313,6 +313,45 @@ private slots:
         QVERIFY(!control<QCheckBox>(otro, "chkAvanzar")->isChecked());
     }
 
+    void anExtraTabThatShiftsTheAnswersIsNamedAtAccept() {
+        Banco b;
+        b.hijo<QCheckBox>("chkAvanzar")->setChecked(true);
+        b.abrir();
+        std::string papel;
+        for (int item = 1; item <= kNumItems; ++item)
+            papel += static_cast<char>('1' + (item * 5) % opcionesItem(item));
+        // One Tab too many on item 23: it stays blank and every later answer
+        // lands one item on, the last two in item 75.
+        for (int item = 1; item <= kNumItems; ++item) {
+            if (item == 23) tecla(Qt::Key_Tab);
+            escribir(papel[std::size_t(item - 1)]);
+        }
+        QCOMPARE(b.frm.textoItem(75), QString::fromStdString(papel.substr(73, 2)));
+        b.dlg.respuestas.push_back(Respuesta::Si);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
+                 std::string("Hay más respuestas que preguntas: la pregunta 75 tiene 2 cifras.\n"
+                             "Quedó en blanco la pregunta 23 y las respuestas siguientes parecen "
+                             "desplazadas.\n¿Desea volver a la pregunta 23?"));
+        QVERIFY(b.frm.isVisible());
+        QCOMPARE(itemActual(b.frm), 23);
+
+        // Item 75 cut back to one digit, as the old warning led to, still
+        // ends the shifted run: told again, and "No" stores it as it is.
+        irA(b.frm, 75);
+        escribir('1');
+        QCOMPARE(b.frm.textoItem(75), QString("1"));
+        b.dlg.respuestas.push_back(Respuesta::No);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
+                 std::string("Hubo más respuestas que preguntas: la pregunta 75 llegó a tener más "
+                             "de una cifra.\nQuedó en blanco la pregunta 23 y las respuestas "
+                             "siguientes parecen desplazadas.\n¿Desea volver a la pregunta 23?"));
+        QCOMPARE(b.dlg.llamadas.size(), std::size_t(2));
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
+        QCOMPARE(b.q->respuestas[22], '0');
+    }
+
     void theCountAndTheFaultsFollowTheKeysAndAcceptAsksAboutFaults() {
         Banco b;
         b.q->respuestas[74] = '2';
