@@ -28,6 +28,10 @@ QString texto(char respuesta) {
     return respuesta ? aQString(std::string(1, respuesta)) : QString();
 }
 
+QString textoTecleada(char respuesta) {
+    return respuesta ? texto(respuesta) : QStringLiteral("sin teclear");
+}
+
 }  // namespace
 
 TfrmDiferencias::TfrmDiferencias(std::vector<TDiferencia>& diferencias,
@@ -57,8 +61,8 @@ TfrmDiferencias::TfrmDiferencias(std::vector<TDiferencia>& diferencias,
     tblDiferencias->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     for (int f = 0; f < n; ++f) {
         const TDiferencia& d = diferencias_[static_cast<std::size_t>(f)];
-        const QString celdas[] = {QString::number(d.item), texto(d.grabada), texto(d.tecleada),
-                                  texto(d.correcta)};
+        const QString celdas[] = {QString::number(d.item), texto(d.grabada),
+                                  textoTecleada(d.tecleada), texto(d.correcta)};
         for (int c = cPregunta; c <= cCorrecta; ++c) {
             auto* celda = new QTableWidgetItem(celdas[c]);
             celda->setTextAlignment(Qt::AlignCenter);
@@ -108,7 +112,8 @@ void TfrmDiferencias::tblDiferenciasDblClick(int fila, int columna) {
     if (fila < 0 || fila >= static_cast<int>(diferencias_.size())) return;
     const TDiferencia& d = diferencias_[static_cast<std::size_t>(fila)];
     if (columna != cGrabada && columna != cTecleada) return;
-    const char respuesta = columna == cGrabada ? d.grabada : d.tecleada;
+    // An item left unkeyed is chosen as no answer.
+    const char respuesta = columna == cGrabada ? d.grabada : (d.tecleada ? d.tecleada : '0');
     // A damaged file may have stored what no item takes.
     if (admitida(respuesta, d.item))
         elegir(fila, respuesta);

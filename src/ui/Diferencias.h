@@ -15,7 +15,7 @@ namespace koral {
 struct TDiferencia {
     int item = 0;       // 1-75
     char grabada = 0;   // as stored
-    char tecleada = 0;  // as keyed the second time
+    char tecleada = 0;  // as keyed the second time; 0 when not keyed
     char correcta = 0;  // the choice; 0 until one is made
 };
 

@@ -654,13 +654,25 @@ bool TfrmCuest::aceptarVerificacion() {
     std::vector<TDiferencia> diferencias;
     for (int item = 1; item <= kNumItems; ++item) {
         const char grabada = cuest_->respuestas[static_cast<std::size_t>(item - 1)];
-        const char tecleada = respuestaDe(textoItem(item), item);
-        if (tecleada != grabada) diferencias.push_back({item, grabada, tecleada});
+        const QString texto = textoItem(item);
+        const char tecleada = respuestaDe(texto, item);
+        // An empty cell is no answer, as '0' is; the list tells them apart.
+        if (tecleada != grabada)
+            diferencias.push_back({item, grabada, texto.isEmpty() ? char(0) : tecleada});
     }
-    if (diferencias.empty()) return true;
+    if (diferencias.empty()) {
+        Mensaje("Las dos grabaciones coinciden: no hay ninguna diferencia.");
+        return true;
+    }
     TfrmDiferencias eleccion(diferencias, pitido, this);
-    // Cancelled, nothing is stored and the second keying stays on screen.
-    if (eleccion.exec() != QDialog::Accepted) return false;
+    if (eleccion.exec() != QDialog::Accepted) {
+        // Nothing is stored; the second keying stays on screen, the cursor
+        // on the first item that differs.
+        const int item = diferencias.front().item;
+        const int factor = factorDeItem(item);
+        entrar(factor, item - kFactores[static_cast<std::size_t>(factor - 1)].primerItem);
+        return false;
+    }
     for (const TDiferencia& d : diferencias)
         cuest_->respuestas[static_cast<std::size_t>(d.item - 1)] = d.correcta;
     puntuarCuestionario(*cuest_);

@@ -544,6 +544,9 @@ private slots:
         std::string tecleadas = grabadas;
         tecleadas[2] = grabadas[2] == '1' ? '2' : '1';    // item 3: the second keying is wrong
         tecleadas[39] = grabadas[39] == '1' ? '2' : '1';  // item 40: the first one was
+        if (grabadas[59] == '0') grabadas[59] = '1';
+        std::copy(grabadas.begin(), grabadas.end(), b.q->respuestas.begin());
+        tecleadas[59] = ' ';  // item 60: not keyed the second time
 
         b.abrir(nullptr, TfrmCuest::Modo::verificacion);
         QCOMPARE(b.frm.windowTitle(), QString("Verificar cuestionario <C000001>"));
@@ -555,11 +558,12 @@ private slots:
 
         enLasDiferencias([&](QWidget& d) {
             auto* tabla = control<QTableWidget>(d, "tblDiferencias");
-            QCOMPARE(tabla->rowCount(), 2);
+            QCOMPARE(tabla->rowCount(), 3);
             const QStringList fila0 = {"3", QString(QChar(grabadas[2])),
                                        QString(QChar(tecleadas[2])), ""};
             for (int c = 0; c < 4; ++c) QCOMPARE(tabla->item(0, c)->text(), fila0[c]);
             QCOMPARE(tabla->item(1, 0)->text(), QString("40"));
+            QCOMPARE(tabla->item(2, 2)->text(), QString("sin teclear"));
             auto* aceptar = control(d, "btnAceptar");
             QVERIFY(!aceptar->isEnabled());
             QTest::keyClick(tabla, '9');  // no item takes it
@@ -567,6 +571,7 @@ private slots:
             QTest::keyClick(tabla, grabadas[2]);
             QVERIFY(!aceptar->isEnabled());
             QTest::keyClick(tabla, tecleadas[39]);
+            QTest::keyClick(tabla, grabadas[59]);
             QVERIFY(aceptar->isEnabled());
             QTest::keyClick(tabla, Qt::Key_Return);
         });
@@ -589,11 +594,21 @@ private slots:
         });
         QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QVERIFY(b.frm.isVisible());
+        b.frm.activateWindow();              // no window manager here hands it back
+        QTRY_COMPARE(itemActual(b.frm), 3);  // back on the first item that differs
         QCOMPARE(b.frm.textoItem(3), QString(QChar(tecleadas[2])));
         QCOMPARE(cadena(b.q->respuestas), esperadas);
         QTest::mouseClick(b.boton("Button6"), Qt::LeftButton);
         QCOMPARE(b.frm.result(), int(QDialog::Rejected));
         QCOMPARE(cadena(b.q->respuestas), esperadas);
+
+        // Keyed the same: said so, and accepted.
+        b.abrir(nullptr, TfrmCuest::Modo::verificacion);
+        teclear(esperadas);
+        QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
+        QCOMPARE(b.dlg.mensajes.back(),
+                 std::string("Las dos grabaciones coinciden: no hay ninguna diferencia."));
+        QCOMPARE(b.frm.result(), int(QDialog::Accepted));
     }
 
     void acceptRenamesUnlessTheNameIsTaken() {
