@@ -598,33 +598,33 @@ void TChildWin::GDeleteButtonClick() {
     std::string nombre;
     deQString(modeloGrupos_->texto(fila), nombre);
     // Deleting a group silently widens every profile that selects it: say
-    // which, one name a line, and which of them will then take every
-    // questionnaire of the company.
-    std::string usan, vacios;
-    int nUsan = 0, nVacios = 0;
+    // which, and which of them will then take every questionnaire of the
+    // company. Each name in quotes: a name may hold a comma. The question
+    // box is small, so the names run on in one paragraph.
+    std::vector<std::string> usan, vacios;
     for (int i = 0; i < modeloPerfiles_->rowCount(); ++i) {
         const TPerfil* p = modeloPerfiles_->registro(i);
         if (std::find(p->grupos.begin(), p->grupos.end(), g) == p->grupos.end()) continue;
-        const std::string linea = "\n    «"_cp + p->nombre + "»"_cp;
-        usan += linea;
-        ++nUsan;
+        usan.push_back("«"_cp + p->nombre + "»"_cp);
         // The deletion takes one entry out of the profile's selection.
-        if (p->grupos.size() == 1) {
-            vacios += linea;
-            ++nVacios;
-        }
+        if (p->grupos.size() == 1) vacios.push_back(usan.back());
     }
+    auto enumerar = [](const std::vector<std::string>& nombres) {
+        std::string lista = nombres.front();
+        for (std::size_t k = 1; k < nombres.size(); ++k)
+            lista += (k + 1 == nombres.size() ? " y " : ", ") + nombres[k];
+        return lista;
+    };
     std::string pregunta = "Desea borrar el grupo " + nombre + "?";
-    if (nUsan > 0) {
+    if (!usan.empty()) {
         pregunta = "El grupo «"_cp + nombre + "» se usa en "_cp +
-                   (nUsan == 1 ? "el perfil:" : "los perfiles:") + usan;
-        if (nVacios > 0)
+                   (usan.size() == 1 ? "el perfil " : "los perfiles ") + enumerar(usan) + ".";
+        if (!vacios.empty())
             pregunta +=
-                (nVacios == 1
-                     ? "\nSin él, este perfil no tendrá ningún grupo y abarcará toda la empresa:"_cp
-                     : "\nSin él, estos perfiles no tendrán ningún grupo y abarcarán toda la empresa:"_cp) +
-                vacios;
-        pregunta += "\n¿Desea borrarlo?"_cp;
+                " " + enumerar(vacios) +
+                (vacios.size() == 1 ? " se quedará sin grupos y abarcará toda la empresa."_cp
+                                    : " se quedarán sin grupos y abarcarán toda la empresa."_cp);
+        pregunta += " ¿Desea borrarlo?"_cp;
     }
     if (Pregunta("Borrar Grupos", pregunta) != Respuesta::Si) return;
     CursorOcupado ocupado;

@@ -409,13 +409,11 @@ private slots:
         QVERIFY(!doc.modificado);
         b.dlg.respuestas.push_back(Respuesta::Si);
         clic(boton(w, "GDeleteButton"));
-        // The profiles it widens are named one a line, as the list shows
+        // The profiles it widens are named in quotes, as the list shows
         // them, and the one left with no group is said to take the company.
-        QCOMPARE(
-            cp1252AUtf8(b.dlg.llamadas.back().texto),
-            std::string("El grupo «G1» se usa en los perfiles:\n    «A»\n    «P»\nSin él, este "
-                        "perfil no tendrá ningún grupo y abarcará toda la empresa:\n    "
-                        "«A»\n¿Desea borrarlo?"));
+        QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
+                 std::string("El grupo «G1» se usa en los perfiles «A» y «P». «A» se quedará sin "
+                             "grupos y abarcará toda la empresa. ¿Desea borrarlo?"));
         QCOMPARE(textos(lista(w, "lstGrupos")), QStringList({"G0", "G2"}));
         QCOMPARE(doc.nGrupos, 2);
         QVERIFY(!doc.buscarGrupo("G1"));
