@@ -512,18 +512,18 @@ TfrmCuest::Desplazamiento TfrmCuest::avisarDesplazamiento() {
     if (blancos.empty()) return Desplazamiento::ninguno;
     desbordada_ = false;  // told once for each time it overflows
 
-    std::string texto =
-        sobran ? "Hay más respuestas que preguntas: la pregunta 75 tiene "_cp +
-                     std::to_string(ultima.size()) + " cifras.\n"
-               : "Hubo más respuestas que preguntas: la pregunta 75 llegó a tener más de una "
-                 "cifra.\n"_cp;
+    // Short enough for the question box: one paragraph, no line breaks.
+    std::string texto = sobran
+                            ? "Hay más respuestas que preguntas: la 75 tiene "_cp +
+                                  std::to_string(ultima.size()) + " cifras. "
+                            : "Hubo más respuestas que preguntas: la 75 tuvo más de una cifra. "_cp;
     if (blancos.size() == 1)
         texto += "Quedó en blanco la pregunta "_cp + std::to_string(blancos[0]) +
-                 " y las respuestas siguientes parecen desplazadas.\n";
+                 " y las siguientes parecen desplazadas. ";
     else
         texto += "Quedaron en blanco las preguntas " + enumerar(blancos) +
-                 ": desde una de ellas las respuestas siguientes parecen desplazadas.\n";
-    texto += "¿Desea volver a la pregunta "_cp + std::to_string(blancos[0]) + "?";
+                 ": desde una de ellas, las siguientes parecen desplazadas. ";
+    texto += "¿Desea volver a la "_cp + std::to_string(blancos[0]) + "?";
     // As for a faulty cell: going back is the safe answer.
     if (Pregunta("Atención"_cp, texto) == Respuesta::No) return Desplazamiento::guardar;
     const int factor = factorDeItem(blancos[0]);
