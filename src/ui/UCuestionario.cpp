@@ -512,17 +512,19 @@ TfrmCuest::Desplazamiento TfrmCuest::avisarDesplazamiento() {
     if (blancos.empty()) return Desplazamiento::ninguno;
     desbordada_ = false;  // told once for each time it overflows
 
-    // Short enough for the question box: one paragraph, no line breaks.
-    std::string texto = sobran
-                            ? "Hay más respuestas que preguntas: la 75 tiene "_cp +
-                                  std::to_string(ultima.size()) + " cifras. "
-                            : "Hubo más respuestas que preguntas: la 75 tuvo más de una cifra. "_cp;
+    // Short enough for the question box: one paragraph, no line breaks, at
+    // most three items named.
+    std::string texto = (sobran ? "Hay" : "Hubo") + " más respuestas que preguntas y "_cp;
     if (blancos.size() == 1)
-        texto += "Quedó en blanco la pregunta "_cp + std::to_string(blancos[0]) +
-                 " y las siguientes parecen desplazadas. ";
+        texto += "quedó en blanco la pregunta "_cp + std::to_string(blancos[0]) +
+                 ": las siguientes parecen desplazadas. ";
     else
-        texto += "Quedaron en blanco las preguntas " + enumerar(blancos) +
-                 ": desde una de ellas, las siguientes parecen desplazadas. ";
+        texto +=
+            "quedaron en blanco las preguntas " +
+            (blancos.size() <= 3 ? enumerar(blancos)
+                                 : std::to_string(blancos[0]) + ", " + std::to_string(blancos[1]) +
+                                       " y " + std::to_string(blancos.size() - 2) + " más"_cp) +
+            ": las siguientes parecen desplazadas. ";
     texto += "¿Desea volver a la "_cp + std::to_string(blancos[0]) + "?";
     // As for a faulty cell: going back is the safe answer.
     if (Pregunta("Atención"_cp, texto) == Respuesta::No) return Desplazamiento::guardar;

@@ -330,9 +330,8 @@ private slots:
         b.dlg.respuestas.push_back(Respuesta::Si);
         QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
-                 std::string("Hay más respuestas que preguntas: la 75 tiene 2 cifras. Quedó en "
-                             "blanco la pregunta 23 y las siguientes parecen desplazadas. ¿Desea "
-                             "volver a la 23?"));
+                 std::string("Hay más respuestas que preguntas y quedó en blanco la pregunta 23: "
+                             "las siguientes parecen desplazadas. ¿Desea volver a la 23?"));
         QVERIFY(b.frm.isVisible());
         QCOMPARE(itemActual(b.frm), 23);
 
@@ -344,9 +343,8 @@ private slots:
         b.dlg.respuestas.push_back(Respuesta::No);
         QTest::mouseClick(b.boton("Button5"), Qt::LeftButton);
         QCOMPARE(cp1252AUtf8(b.dlg.llamadas.back().texto),
-                 std::string("Hubo más respuestas que preguntas: la 75 tuvo más de una cifra. "
-                             "Quedó en blanco la pregunta 23 y las siguientes parecen "
-                             "desplazadas. ¿Desea volver a la 23?"));
+                 std::string("Hubo más respuestas que preguntas y quedó en blanco la pregunta 23: "
+                             "las siguientes parecen desplazadas. ¿Desea volver a la 23?"));
         QCOMPARE(b.dlg.llamadas.size(), std::size_t(2));
         QCOMPARE(b.frm.result(), int(QDialog::Accepted));
         QCOMPARE(b.q->respuestas[22], '0');
