@@ -6,7 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || bash scripts/compilar.sh
 echo "== clang-format"
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror 2>&1 | grep -E "error:" && fallo=1 || true
+# Each tool's own verdict, not a grep of its output: under pipefail a grep
+# after a failing command could never set fallo.
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror || fallo=1
 fuentes=$(git ls-files 'src/document/*.cpp' 'src/method/*.cpp' 'src/platform/*.cpp' \
   'src/exchange/*.cpp' 'src/reports/*.cpp' 'src/cli/*.cpp' 'src/red/Formulario.cpp' \
   'src/red/Recogida.cpp' |
@@ -14,7 +16,8 @@ fuentes=$(git ls-files 'src/document/*.cpp' 'src/method/*.cpp' 'src/platform/*.c
 ventanas=$(git ls-files 'src/ui/*.cpp' 'src/platform/qt/*.cpp' 'src/cli/main.cpp' 'src/Koral20.cpp' \
   'src/red/ServidorRecogida.cpp' 'src/red/ComandoRecoger.cpp')
 echo "== clang-tidy"
-clang-tidy -p build --quiet $fuentes $ventanas 2>/dev/null | grep -E "warning:|error:" && fallo=1 || true
+avisos=$(clang-tidy -p build --quiet $fuentes $ventanas 2>/dev/null || true)
+if grep -E "warning:|error:" <<<"$avisos"; then fallo=1; fi
 echo "== cppcheck"
 # cppcheck 2.10 takes the scorer's std::array tables for one-element arrays
 # and loses track of a string_view argument's owner: both checked by hand.
