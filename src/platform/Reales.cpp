@@ -50,6 +50,8 @@ namespace {
 // is an integer product shifted right. Scores fall here; the general way
 // above costs library calls for floor and fma. False on a carry into the
 // next decade.
+__extension__ typedef unsigned __int128 Entero128;  // GCC and Clang; pedantic otherwise
+
 bool digitosPuntuacion(double a, std::uint64_t& d, double& escala) {
     const auto bits = std::bit_cast<std::uint64_t>(a);
     const int exponente = static_cast<int>(bits >> 52) - 1023;  // a >= 0.1: normal
@@ -57,7 +59,7 @@ bool digitosPuntuacion(double a, std::uint64_t& d, double& escala) {
     // Selected without branches: which side of 1 a score falls is anyone's guess.
     const bool unaCifra = a >= 1;
     escala = unaCifra ? 1e14 : 1e15;
-    const auto producto = static_cast<unsigned __int128>(mantisa) *
+    const auto producto = static_cast<Entero128>(mantisa) *
                           (unaCifra ? 100'000'000'000'000ull : 1'000'000'000'000'000ull);
     const int desplazamiento = 52 - exponente;  // 49 to 56
     const auto alto = static_cast<std::uint64_t>(producto >> 64);
