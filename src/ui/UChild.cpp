@@ -639,6 +639,21 @@ void TChildWin::ImpGrupos1Click() {
     if (doc_ && frame_.ordenes.imprimirGrupos) frame_.ordenes.imprimirGrupos(*doc_);
 }
 
+TChildWin::EstadoAntesDeNuevo TChildWin::recordarAntesDeNuevo(QListView* lista) const {
+    return {doc_->ultimoId, doc_->modificado, lista->currentIndex(),
+            lista->selectionModel()->selection()};
+}
+
+// The identifier of a record whose editor was cancelled was never written
+// anywhere: it can be handed out again.
+void TChildWin::volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& antes) {
+    doc_->ultimoId = antes.ultimoId;
+    doc_->modificado = antes.modificado;
+    lista->selectionModel()->select(antes.seleccion, QItemSelectionModel::ClearAndSelect);
+    lista->selectionModel()->setCurrentIndex(antes.actual, QItemSelectionModel::NoUpdate);
+    refrescarCabeceras();
+}
+
 // --- Questionnaires ---
 
 void TChildWin::CNewButtonClick() {
@@ -647,10 +662,7 @@ void TChildWin::CNewButtonClick() {
     if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
     // What a cancelled editor must find again: an empty questionnaire kept
     // would count as one more respondent in every profile that takes it.
-    const std::int32_t ultimoId = doc_->ultimoId;
-    const bool modificado = doc_->modificado;
-    const QPersistentModelIndex actual = lstCuestionarios->currentIndex();
-    const QItemSelection seleccion = lstCuestionarios->selectionModel()->selection();
+    const EstadoAntesDeNuevo antes = recordarAntesDeNuevo(lstCuestionarios);
     TCuestionario* q = modeloCuestionarios_->contiene(aQString(nombre))
                            ? nullptr
                            : doc_->agregarCuestionario(nombre);
@@ -663,14 +675,9 @@ void TChildWin::CNewButtonClick() {
     refrescarCabeceras();
     if (editarCuestionario(fila)) return;
 
-    // The identifier was never written anywhere: it can be handed out again.
     modeloCuestionarios_->quitar(fila);
     doc_->borrarCuestionario(q);
-    doc_->ultimoId = ultimoId;
-    doc_->modificado = modificado;
-    lstCuestionarios->selectionModel()->select(seleccion, QItemSelectionModel::ClearAndSelect);
-    lstCuestionarios->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::NoUpdate);
-    refrescarCabeceras();
+    volverAntesDeNuevo(lstCuestionarios, antes);
 }
 
 void TChildWin::CModifyButtonClick() {
@@ -759,10 +766,7 @@ void TChildWin::PNewButtonClick() {
     if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
     // What a cancelled editor must find again, as for a new questionnaire:
     // a profile left in the list but never saved.
-    const std::int32_t ultimoId = doc_->ultimoId;
-    const bool modificado = doc_->modificado;
-    const QPersistentModelIndex actual = lstPerfiles->currentIndex();
-    const QItemSelection seleccion = lstPerfiles->selectionModel()->selection();
+    const EstadoAntesDeNuevo antes = recordarAntesDeNuevo(lstPerfiles);
     TPerfil* p =
         modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
     if (!p) {
@@ -776,11 +780,7 @@ void TChildWin::PNewButtonClick() {
 
     modeloPerfiles_->quitar(fila);
     doc_->borrarPerfil(p);
-    doc_->ultimoId = ultimoId;
-    doc_->modificado = modificado;
-    lstPerfiles->selectionModel()->select(seleccion, QItemSelectionModel::ClearAndSelect);
-    lstPerfiles->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::NoUpdate);
-    refrescarCabeceras();
+    volverAntesDeNuevo(lstPerfiles, antes);
 }
 
 void TChildWin::PModifyButtonClick() {

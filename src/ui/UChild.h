@@ -2,6 +2,8 @@
 // profiles in three sorted lists, and every command on that company.
 #pragma once
 
+#include <QItemSelection>
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -157,6 +159,16 @@ private:
     // Current entry of a list, or -1.
     static int filaActual(const QListView* lista);
     void hacerActual(QListView* lista, int fila);
+    // What a cancelled new record's editor must find again: the identifier
+    // counter, the modified mark and the list's selection.
+    struct EstadoAntesDeNuevo {
+        std::int32_t ultimoId;
+        bool modificado;
+        QPersistentModelIndex actual;
+        QItemSelection seleccion;
+    };
+    EstadoAntesDeNuevo recordarAntesDeNuevo(QListView* lista) const;
+    void volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& antes);
 
     QMenu* mnuArchivo;
     QMenu* mnuInformes;
