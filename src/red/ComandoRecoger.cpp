@@ -75,6 +75,7 @@ void comprobarCodigo(const std::string& codigo) {
 }
 
 QHostAddress leerDireccion(const std::string& texto) {
+    if (texto.empty()) throw cli::ErrorComando{"dirección no válida"};
     QHostAddress d;
     if (!d.setAddress(QString::fromStdString(texto)))
         throw cli::ErrorComando{"dirección no válida: " + texto};
@@ -92,12 +93,13 @@ QHostAddress leerDireccion(const std::string& texto) {
 int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
                    std::ostream& errores) {
     std::string archivo, direccion, codigo, puerto;
-    bool hayPuerto = false;
+    bool hayPuerto = false, hayDireccion = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool valor = i + 1 < args.size();
         if (a == "--direccion" && valor) {
             direccion = args[++i];
+            hayDireccion = true;
         } else if (a == "--puerto" && valor) {
             puerto = args[++i];
             hayPuerto = true;
@@ -130,7 +132,7 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     }
     Senales senales;
     QHostAddress ip;
-    if (!direccion.empty()) {
+    if (hayDireccion) {
         ip = leerDireccion(direccion);
     } else {
         const auto interfaces = interfacesLocales();
@@ -140,6 +142,15 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     const auto bloqueo = cli::bloquearEmpresa(archivo);
     TKoral doc(Mensaje);
     cli::leerExistente(doc, archivo);
+    // Every answer is saved as it comes: a campaign that could not save
+    // would take answers only to lose them. A file made and removed beside
+    // the company shows it, where the permission bits alone may not.
+    try {
+        Reemplazo prueba(archivo);
+    } catch (const ErrorArchivo& e) {
+        throw cli::ErrorComando{"no se pueden guardar las respuestas (" + cp1252AUtf8(e.what()) +
+                                ")"};
+    }
     Campana campana{codigo, {}};
     for (const auto& g : doc.grupos) campana.grupos.push_back(g->nombre);
 
@@ -163,6 +174,8 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     salida << "URL: " << servidor.url().toStdString() << '\n'
            << "Código: " << codigo << '\n'
            << std::flush;
+    // A campaign whose code nobody saw is refused before it takes anything.
+    if (salida.fail()) throw cli::ErrorComando{"no se pudo escribir la salida estándar"};
     QCoreApplication::exec();
     servidor.terminar();
     return 0;
