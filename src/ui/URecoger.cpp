@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "platform/Archivos.h"
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
@@ -409,6 +410,17 @@ void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& gu
         Mensaje(
             "La empresa está abierta solo para lectura. Guárdela con otro nombre («Guardar "
             "como ...») antes de recoger en red."_cp);
+        return;
+    }
+    // Answers taken in a folder that cannot be written would be lost: a
+    // file made and removed beside the company shows it before any is.
+    try {
+        Reemplazo prueba(doc.archivo);
+    } catch (const ErrorArchivo& e) {
+        Mensaje(
+            "No se puede recoger en red: la recogida guarda cada respuesta en el archivo de "
+            "la empresa, y ahí no se puede escribir ("_cp +
+            e.what() + ").");
         return;
     }
     // Each answer saves the company, and with it whatever else has changed:

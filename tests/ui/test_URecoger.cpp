@@ -254,6 +254,12 @@ private slots:
         QCOMPARE(dlg.mensajes.size(), std::size_t(2));
         QVERIFY(QString::fromStdString(dlg.mensajes[0]).contains("Guardar como"));
         QVERIFY(QString::fromStdString(dlg.mensajes[1]).contains("solo para lectura"));
+        // A folder it may not write: refused before anything is asked.
+        fs.fallarAlCrear = true;
+        recoger(false);
+        fs.fallarAlCrear = false;
+        QCOMPARE(dlg.mensajes.size(), std::size_t(3));
+        QVERIFY(QString::fromStdString(dlg.mensajes[2]).contains("no se puede escribir"));
         // Unsaved changes: saved first, or nothing.
         dlg.respuestas = {Respuesta::No, Respuesta::Si, Respuesta::Si};
         recoger(false);
@@ -264,7 +270,7 @@ private slots:
         recoger(false);
         QCOMPARE(guardados, 2);
         QCOMPARE(abiertas, 1);
-        QCOMPARE(dlg.llamadas.size(), std::size_t(5));
+        QCOMPARE(dlg.llamadas.size(), std::size_t(6));
     }
 };
 
