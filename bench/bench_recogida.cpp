@@ -2,7 +2,9 @@
 // recoger`, into a company of 1,000 questionnaires: answers per second, every
 // acknowledged answer stored exactly once. BM_RecogerMatando kills the server
 // (SIGKILL) half-way through: the company file must still read whole, with
-// every answer acknowledged before the kill, each once.
+// every answer acknowledged before the kill, each once; `sinRespuesta` counts
+// those stored whose worker got no response. BM_RecogerTerminando stops it
+// (SIGTERM) half-way through: every answer stored must have had its response.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
@@ -45,12 +47,19 @@ int numeroDe(const Respuestas& r) {
     return n;
 }
 
-// One request on its own connection; the status, or 0 when there was none.
-int peticion(int puerto, const std::string& texto) {
+// One request on its own connection from loopback address 127.0.1.`origen`
+// (each worker its own, as each phone has: the server limits connections
+// per address); the status, or 0 when there was none.
+int peticion(int puerto, const std::string& texto, int origen) {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0) return 0;
     timeval plazo{30, 0};
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &plazo, sizeof plazo);
+    sockaddr_in desde{};
+    desde.sin_family = AF_INET;
+    desde.sin_addr.s_addr =
+        htonl((127u << 24) | (1u << 8) | static_cast<unsigned>(origen % 254 + 1));
+    ::bind(s, reinterpret_cast<sockaddr*>(&desde), sizeof desde);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(puerto));
@@ -92,8 +101,9 @@ Servidor arrancar(const std::string& empresa) {
 }
 
 // `trabajadores` workers each fetch the form and send an answer, `total` in
-// all; with `matarTras`, the server is killed once that many are acknowledged.
-void recoger(benchmark::State& state, int matarTras) {
+// all; with `matarTras`, the server gets `senal` once that many are
+// acknowledged.
+void recoger(benchmark::State& state, int matarTras, int senal = SIGKILL) {
     const int trabajadores = static_cast<int>(state.range(0));
     const int total = static_cast<int>(state.range(1));
     const fs::path dir = fs::temp_directory_path() / ("koral_recogida_" + std::to_string(getpid()));
@@ -120,9 +130,9 @@ void recoger(benchmark::State& state, int matarTras) {
         const auto inicio = std::chrono::steady_clock::now();
         std::vector<std::thread> hilos;
         for (int t = 0; t < trabajadores; ++t)
-            hilos.emplace_back([&] {
+            hilos.emplace_back([&, t] {
                 for (int n; (n = siguiente++) < total;) {
-                    if (peticion(srv.puerto, get) != 200) continue;
+                    if (peticion(srv.puerto, get, t) != 200) continue;
                     std::string cuerpo = std::string("codigo=") + kCodigo;
                     const std::string r = respuestas(n);
                     for (int i = 0; i < kNumItems; ++i)
@@ -132,12 +142,14 @@ void recoger(benchmark::State& state, int matarTras) {
                         "POST /enviar HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                         std::to_string(cuerpo.size()) + "\r\n\r\n" + cuerpo;
-                    if (peticion(srv.puerto, post) != 200) continue;
+                    // The thanks page, or a redirection to it.
+                    const int estado = peticion(srv.puerto, post, t);
+                    if (estado != 200 && estado != 303) continue;
                     reconocidas[static_cast<std::size_t>(n)] = 1;
                     if (++hechas == matarTras && !muerto.exchange(true)) {
                         // At some instant of the saves that follow, not just after one.
                         std::this_thread::sleep_for(std::chrono::microseconds(demora));
-                        ::kill(srv.pid, SIGKILL);
+                        ::kill(srv.pid, senal);
                     }
                 }
             });
@@ -148,7 +160,7 @@ void recoger(benchmark::State& state, int matarTras) {
         if (!muerto) ::kill(srv.pid, SIGTERM);
         ::waitpid(srv.pid, &estado, 0);
         state.SetIterationTime(segundos);
-        if (!muerto && !(WIFEXITED(estado) && WEXITSTATUS(estado) == 0))
+        if ((!muerto || senal != SIGKILL) && !(WIFEXITED(estado) && WEXITSTATUS(estado) == 0))
             state.SkipWithError("recoger did not end with exit 0");
 
         // Whole, and every acknowledged answer in it once.
@@ -170,8 +182,12 @@ void recoger(benchmark::State& state, int matarTras) {
         if (!avisos.empty() || perdidas || dobles ||
             leida.cuestionarios.size() != 1000u + static_cast<std::size_t>(guardadas))
             state.SkipWithError("the company file lost, doubled or garbled answers");
+        const int sinRespuesta = guardadas - hechas.load();
+        if (senal != SIGKILL && sinRespuesta != 0)
+            state.SkipWithError("answers stored at SIGTERM got no response");
         state.counters["reconocidas"] = hechas.load();
         state.counters["guardadas"] = guardadas;
+        state.counters["sinRespuesta"] = sinRespuesta;
         state.counters["respuestas/s"] = hechas.load() / segundos;
     }
     fs::remove_all(dir);
@@ -185,6 +201,10 @@ void BM_RecogerMatando(benchmark::State& state) {
     recoger(state, static_cast<int>(state.range(1) / 2));
 }
 
+void BM_RecogerTerminando(benchmark::State& state) {
+    recoger(state, static_cast<int>(state.range(1) / 2), SIGTERM);
+}
+
 BENCHMARK(BM_Recoger)
     ->Args({200, 2000})
     ->Args({1, 200})  // one at a time: a save per answer
@@ -192,6 +212,11 @@ BENCHMARK(BM_Recoger)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
 BENCHMARK(BM_RecogerMatando)
+    ->Args({200, 2000})
+    ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_RecogerTerminando)
     ->Args({200, 2000})
     ->Iterations(10)
     ->UseManualTime()

@@ -1,5 +1,9 @@
 #include "red/ServidorRecogida.h"
 
+#include <sys/socket.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -42,10 +46,35 @@ public:
         qDeleteAll(findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly));
     }
 
-    // Gives a connection that has had its response another full term.
-    void reanudarPlazo(QTcpSocket* s) const {
+    // A connection whose request has come whole: no longer idle.
+    void atendida(QTcpSocket* s) {
+        if (Cuenta* c = cuenta(s)) c->atendida = true;
+    }
+
+    // Sends what the connection was given and closes it gracefully, with
+    // another full term for it.
+    void cerrarTrasEnviar(QTcpSocket* s) {
+        if (Cuenta* c = cuenta(s)) c->respondida = true;
         if (auto* t = s->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
             t->start(limites_.plazoMs);
+        cerrarConGracia(s);
+    }
+
+    // Connections that were given a response still going out.
+    bool quedanRespuestas() const {
+        for (QTcpSocket* s : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
+            const Cuenta* c = cuenta(s);
+            if (c && c->respondida && s->state() != QAbstractSocket::UnconnectedState) return true;
+        }
+        return false;
+    }
+
+    // Nothing more is read for requests not yet whole.
+    void dejarDeLeer() {
+        for (QTcpSocket* s : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
+            const Cuenta* c = cuenta(s);
+            if (c && !c->atendida) disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
+        }
     }
 
 protected:
@@ -56,14 +85,12 @@ protected:
             return;
         }
         const QString dir = s->peerAddress().toString();
-        if (abiertas_ >= limites_.conexiones ||
-            porDireccion_.value(dir) >= limites_.conexionesPorDireccion) {
+        if (porDireccion_.value(dir) >= limites_.conexionesPorDireccion ||
+            (abiertas_ >= limites_.conexiones && !hacerSitio())) {
             rechazar(s, "503 Service Unavailable\r\nRetry-After: 5");
             return;
         }
-        ++abiertas_;
-        ++porDireccion_[dir];
-        new Cuenta(s, this, dir);
+        new Cuenta(s, this, dir, ++orden_);
         auto* plazo = new QTimer(s);
         plazo->setSingleShot(true);
         connect(plazo, &QTimer::timeout, s, [s] {
@@ -84,35 +111,97 @@ protected:
     }
 
 private:
-    // Counts a connection for as long as its socket lives. A child object,
-    // not a signal: the library cuts every signal of a socket whose request
-    // it cannot parse.
+    // Counts a connection for as long as its socket lives (or until it is
+    // dropped). A child object, not a signal: the library cuts every signal
+    // of a socket whose request it cannot parse.
     class Cuenta : public QObject {
     public:
-        Cuenta(QTcpSocket* s, Guardia* g, QString dir) : QObject(s), g_(g), dir_(std::move(dir)) {}
-        ~Cuenta() override {
-            --g_->abiertas_;
-            if (--g_->porDireccion_[dir_] <= 0) g_->porDireccion_.remove(dir_);
+        Cuenta(QTcpSocket* s, Guardia* g, QString direccion, quint64 n)
+            : QObject(s), dir(std::move(direccion)), orden(n), g_(g) {
+            setObjectName(kNombre);
+            ++g_->abiertas_;
+            ++g_->porDireccion_[dir];
         }
+        ~Cuenta() override { soltar(); }
+        void soltar() {
+            if (!g_) return;
+            --g_->abiertas_;
+            if (--g_->porDireccion_[dir] <= 0) g_->porDireccion_.remove(dir);
+            g_ = nullptr;
+        }
+
+        static constexpr const char* kNombre = "cuentaConexion";
+        const QString dir;
+        const quint64 orden;  // in the order accepted
+        bool atendida = false;
+        bool respondida = false;
 
     private:
         Guardia* g_;
-        QString dir_;
     };
+
+    // Found by name: without its own meta-object, any child would match its type.
+    static Cuenta* cuenta(QTcpSocket* s) {
+        return static_cast<Cuenta*>(
+            s->findChild<QObject*>(Cuenta::kNombre, Qt::FindDirectChildrenOnly));
+    }
+
+    // At the total limit, the oldest connection still waiting for its
+    // request from the address holding the most makes room: connections
+    // held open from a few addresses cannot shut everyone else out.
+    bool hacerSitio() {
+        QString mayor;
+        int n = 0;
+        for (auto it = porDireccion_.cbegin(); it != porDireccion_.cend(); ++it)
+            if (it.value() > n) {
+                n = it.value();
+                mayor = it.key();
+            }
+        Cuenta* vieja = nullptr;
+        for (QTcpSocket* s : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
+            Cuenta* c = cuenta(s);
+            if (c && !c->atendida && c->dir == mayor && (!vieja || c->orden < vieja->orden))
+                vieja = c;
+        }
+        if (!vieja) return false;
+        auto* s = static_cast<QTcpSocket*>(vieja->parent());
+        vieja->soltar();
+        s->abort();
+        s->deleteLater();
+        return true;
+    }
 
     void rechazar(QTcpSocket* s, const char* estado) {
         s->write(QByteArray("HTTP/1.1 ") + estado +
                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        s->disconnectFromHost();
-        connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
         QTimer::singleShot(2000, s, [s] {
             s->abort();
             s->deleteLater();
         });
+        cerrarConGracia(s);
+    }
+
+    // Closing a socket with bytes still unread resets the connection, and
+    // the reset may reach the client before the response does: the sending
+    // side is shut once all is sent, and what still comes is read and
+    // dropped until the client closes (or the term ends).
+    static void cerrarConGracia(QTcpSocket* s) {
+        connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater, Qt::UniqueConnection);
+        const auto cerrar = [s] {
+            if (s->bytesToWrite() > 0 || s->property("cerrada").toBool()) return;
+            s->setProperty("cerrada", true);
+            ::shutdown(static_cast<int>(s->socketDescriptor()), SHUT_WR);
+            connect(s, &QTcpSocket::readyRead, s, [s] { s->readAll(); });
+            s->readAll();
+        };
+        connect(s, &QTcpSocket::bytesWritten, s, cerrar);
+        s->flush();
+        cerrar();
     }
 
     LimitesConexion limites_;
     int abiertas_ = 0;
+    quint64 orden_ = 0;
     QHash<QString, int> porDireccion_;
 };
 
@@ -165,27 +254,46 @@ QString TServidorRecogida::url() const {
 }
 
 void TServidorRecogida::terminar() {
-    if (guardia_) guardia_->close();
+    if (terminando_) return;  // called again while waiting
+    terminando_ = true;
+    if (guardia_) {
+        guardia_->close();
+        guardia_->dejarDeLeer();
+    }
     if (!enEspera_.empty()) cerrarLote();
     if (http_) {
-        // What the sockets still hold goes to the system, which sends it on
-        // after they are closed.
-        if (guardia_)
-            for (QTcpSocket* s : guardia_->findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly))
-                if (s->state() == QAbstractSocket::ConnectedState) s->flush();
+        // Every answer stored gets its response before the connections go,
+        // within a bound for clients that never take it.
+        if (guardia_ && guardia_->quedanRespuestas()) {
+            QElapsedTimer reloj;
+            reloj.start();
+            QEventLoop bucle;
+            QTimer mirar;
+            connect(&mirar, &QTimer::timeout, &bucle, [&] {
+                if (!guardia_ || !guardia_->quedanRespuestas() || reloj.hasExpired(kEsperaFinalMs))
+                    bucle.quit();
+            });
+            mirar.start(5);
+            bucle.exec(QEventLoop::ExcludeUserInputEvents);
+        }
         http_->deleteLater();
         http_ = nullptr;
         guardia_ = nullptr;
     }
+    terminando_ = false;
 }
 
 bool TServidorRecogida::atender(const QHttpServerRequest& peticion, QTcpSocket* socket) {
     // One request per connection: nothing more is read from it.
     disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    if (guardia_) guardia_->atendida(socket);
     Peticion p;
     switch (peticion.method()) {
         case QHttpServerRequest::Method::Get:
             p.metodo = "GET";
+            break;
+        case QHttpServerRequest::Method::Head:
+            p.metodo = "HEAD";
             break;
         case QHttpServerRequest::Method::Post:
             p.metodo = "POST";
@@ -221,9 +329,13 @@ void TServidorRecogida::responder(const QHttpServerRequest& peticion, QTcpSocket
         res.writeHeader(QByteArray::fromStdString(nombre), QByteArray::fromStdString(valor));
     res.writeHeader("Content-Length", QByteArray::number(static_cast<qsizetype>(r.cuerpo.size())));
     res.writeHeader("Connection", "close");
-    res.writeBody(r.cuerpo.data(), static_cast<qint64>(r.cuerpo.size()));
-    socket->disconnectFromHost();
-    if (guardia_) guardia_->reanudarPlazo(socket);
+    // HEAD: the length the body would have, and no body.
+    const bool cuerpo = peticion.method() != QHttpServerRequest::Method::Head;
+    res.writeBody(r.cuerpo.data(), cuerpo ? static_cast<qint64>(r.cuerpo.size()) : 0);
+    if (guardia_)
+        guardia_->cerrarTrasEnviar(socket);
+    else
+        socket->disconnectFromHost();
 }
 
 void TServidorRecogida::cerrarLote() {

@@ -23,12 +23,15 @@ class QTcpSocket;
 namespace koral::red {
 
 struct LimitesConexion {
-    int conexiones = 512;              // open at once
-    int conexionesPorDireccion = 256;  // open at once from one address
+    int conexiones = 512;  // open at once
+    // Open at once from one address. At the total, the oldest connection
+    // still waiting for its request from the address holding the most is
+    // dropped to make room.
+    int conexionesPorDireccion = 16;
     // What one connection may send: request line, headers and a body of
     // kMaxCuerpo; one request per connection.
     std::size_t bytesPorConexion = kMaxCuerpo + std::size_t{16} * 1024;
-    int plazoMs = 20000;  // to send the request; then again to take the response
+    int plazoMs = 10000;  // to send the request; then again to take the response
 };
 
 class TServidorRecogida : public QObject {
@@ -49,8 +52,10 @@ public:
     // (0: one the system chooses). False, with the reason in `error`, when
     // it cannot.
     bool iniciar(const QHostAddress& direccion, quint16 puerto, QString* error = nullptr);
-    // Stops listening, makes durable and answers what is pending, and closes
-    // every connection. Safe to call more than once, also from a slot.
+    // Stops listening and reading, makes durable and answers what is
+    // pending, waits (running the event loop, at most kEsperaFinalMs) until
+    // every response has gone out, and closes every connection. Safe to call
+    // more than once, also from a slot.
     void terminar();
 
     bool activo() const;
@@ -83,11 +88,14 @@ private:
     void responder(const QHttpServerRequest& peticion, QTcpSocket* socket, const Respuesta& r);
     void cerrarLote();
 
+    static constexpr int kEsperaFinalMs = 5000;
+
     TRecogida recogida_;
     QPointer<Http> http_;
     QPointer<Guardia> guardia_;
     std::vector<EnEspera> enEspera_;
     bool loteProgramado_ = false;
+    bool terminando_ = false;
     QHostAddress direccion_;
     quint16 puerto_ = 0;
 };
