@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -110,6 +111,7 @@ void recoger(benchmark::State& state, int matarTras, int senal = SIGKILL) {
     fs::create_directories(dir);
     const std::string empresa = (dir / "empresa.kr2").string();
     std::mt19937 azar(static_cast<unsigned>(getpid()));
+    int menosSinRespuesta = total, masSinRespuesta = 0;
     for (auto _ : state) {
         const int demora = static_cast<int>(azar() % 40000);
         {
@@ -187,9 +189,13 @@ void recoger(benchmark::State& state, int matarTras, int senal = SIGKILL) {
             state.SkipWithError("answers stored at SIGTERM got no response");
         state.counters["reconocidas"] = hechas.load();
         state.counters["guardadas"] = guardadas;
-        state.counters["sinRespuesta"] = sinRespuesta;
         state.counters["respuestas/s"] = hechas.load() / segundos;
+        menosSinRespuesta = std::min(menosSinRespuesta, sinRespuesta);
+        masSinRespuesta = std::max(masSinRespuesta, sinRespuesta);
     }
+    // Over every trial, not just the last.
+    state.counters["sinRespuestaMin"] = menosSinRespuesta;
+    state.counters["sinRespuestaMax"] = masSinRespuesta;
     fs::remove_all(dir);
 }
 
