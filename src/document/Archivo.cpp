@@ -879,10 +879,14 @@ void TKoral::guardarArchivo() {
 
     // The company file stays in place, whole, until the new one, synced,
     // is renamed over it; the backup is another name for the old file.
-    Reemplazo reemplazo(archivo);
+    Reemplazo reemplazo(archivo, archivo);
     escribirEmpresa(*this, reemplazo.salida());
     reemplazo.confirmar(respaldo);
     modificado = false;
+    if (const std::string grupo = reemplazo.grupoPerdido(); !grupo.empty())
+        avisar("La empresa se ha guardado, pero su archivo ya no pertenece al grupo «"_cp + grupo +
+               "», así que los demás miembros de ese grupo quizá ya no puedan abrirla. El "
+               "administrador del equipo puede devolverle el grupo."_cp);
 }
 
 }  // namespace koral

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,9 @@
 #include <cstring>
 #include <mutex>
 #include <random>
+#include <vector>
 
+#include "platform/Bloqueo.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -87,7 +90,8 @@ mode_t mascaraUsuario() {
 
 class SalidaPosix : public SalidaArchivo {
 public:
-    SalidaPosix(int fd, std::string ruta) : fd_(fd), ruta_(std::move(ruta)) {}
+    SalidaPosix(int fd, std::string ruta, std::string grupoPerdido = {})
+        : fd_(fd), ruta_(std::move(ruta)), grupoPerdido_(std::move(grupoPerdido)) {}
     ~SalidaPosix() override {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -112,10 +116,12 @@ public:
         }
         if (::close(fd) != 0) throw ErrorArchivo(mensajeSistema(errno, ruta_));
     }
+    std::string grupoPerdido() const override { return grupoPerdido_; }
 
 private:
     int fd_;
     std::string ruta_;
+    std::string grupoPerdido_;
 };
 
 struct Descriptor {
@@ -153,15 +159,58 @@ private:
     std::size_t tamano_ = 0;
 };
 
+// What a new file takes: permission bits, and the owner and group to give it
+// where this user may.
+struct Permisos {
+    mode_t modo = 0600;
+    bool conDueno = false;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+Permisos permisosDe(const struct stat& st) {
+    return {static_cast<mode_t>(st.st_mode & 07777), true, st.st_uid, st.st_gid};
+}
+
+Permisos permisosJunto(const std::string& empresa) {
+    struct stat st {};
+    if (::stat(empresa.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {static_cast<mode_t>(0666 & ~mascaraUsuario())};
+    Permisos p = permisosDe(st);
+    p.modo &= 0666;
+    return p;
+}
+
+std::string nombreGrupo(gid_t gid) {
+    std::vector<char> buf(16384);
+    group g{};
+    group* hallado = nullptr;
+    if (::getgrgid_r(gid, &g, buf.data(), buf.size(), &hallado) == 0 && hallado && g.gr_name) {
+        std::string cp;
+        if (utf8ACp1252(g.gr_name, cp)) return cp;
+    }
+    return std::to_string(gid);
+}
+
 // Creates a file that did not exist, readable by its owner only until
-// `modo` is applied, so that no other user can open it in between.
-int crearExclusivo(const std::string& ruta, mode_t modo, const struct stat* como) {
+// `p` is applied, so that no other user can open it in between. Sets
+// `grupoPerdido` to the group `p` names when the file could not be given it.
+int crearExclusivo(const std::string& ruta, const Permisos& p,
+                   std::string* grupoPerdido = nullptr) {
     const int fd = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
-    if (como) {
-        // The owner and group of the file replaced, where this user may.
-        if (::fchown(fd, como->st_uid, como->st_gid) != 0) {
-            // Not ours to give away: the new file keeps this user's.
+    mode_t modo = p.modo;
+    if (p.conDueno) {
+        // Another user's file keeps at least its group where this user is a
+        // member of it, so that the group's other members keep their access.
+        if (::fchown(fd, p.uid, p.gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), p.gid) != 0) {
+            // Neither is ours to give: the new file keeps this user's.
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_gid != p.gid) {
+            // Another group's members may have been anybody to the old file.
+            modo = (modo & ~mode_t{070}) | (modo & 070 & ((modo & 07) << 3));
+            if (grupoPerdido) *grupoPerdido = nombreGrupo(p.gid);
         }
     }
     if (::fchmod(fd, modo) != 0) {
@@ -172,6 +221,26 @@ int crearExclusivo(const std::string& ruta, mode_t modo, const struct stat* como
         return -1;
     }
     return fd;
+}
+
+std::string nombreTemporal(const std::string& destino) {
+    return prefijoTemporal(destino) + equipo() + "." + std::to_string(::getpid()) + "." +
+           aleatorio();
+}
+
+// A new uniquely named file beside `destino`, made by `crear`; sets `ruta`.
+template <typename Crear>
+int crearConNombreUnico(const std::string& destino, std::string& ruta, Crear crear) {
+    for (int intento = 0; intento < 100; ++intento) {
+        ruta = nombreTemporal(destino);
+        const int fd = crear(ruta);
+        if (fd >= 0 || errno != EEXIST) {
+            if (fd < 0) ruta.clear();
+            return fd;
+        }
+    }
+    ruta.clear();
+    return -1;
 }
 
 class ArchivosPosix : public SistemaArchivos {
@@ -259,17 +328,14 @@ public:
                                                  std::string& ruta) override {
         struct stat st {};
         const bool hay = ::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-        const mode_t modo = hay ? (st.st_mode & 07777) : (0666 & ~mascaraUsuario());
-        for (int intento = 0; intento < 100; ++intento) {
-            ruta = nombreTemporal(destino);
-            const int fd = crearExclusivo(ruta, modo, hay ? &st : nullptr);
-            // Failures are told about the file the user named.
-            if (fd >= 0) return std::make_unique<SalidaPosix>(fd, destino);
-            if (errno != EEXIST) break;
-        }
-        const int e = errno;
-        ruta.clear();
-        throw ErrorArchivo(mensajeSistema(e, destino));
+        return crearTemporalComo(
+            destino, hay ? permisosDe(st) : Permisos{static_cast<mode_t>(0666 & ~mascaraUsuario())},
+            ruta);
+    }
+    std::unique_ptr<SalidaArchivo> crearTemporalJunto(const std::string& destino,
+                                                      const std::string& empresa,
+                                                      std::string& ruta) override {
+        return crearTemporalComo(destino, permisosJunto(empresa), ruta);
     }
     void limpiarTemporales(const std::string& destino) override {
         const std::string prefijo = "." + nombreDe(destino) + ".~" + equipo() + ".";
@@ -302,9 +368,15 @@ public:
     }
 
 private:
-    static std::string nombreTemporal(const std::string& destino) {
-        return prefijoTemporal(destino) + equipo() + "." + std::to_string(::getpid()) + "." +
-               aleatorio();
+    static std::unique_ptr<SalidaArchivo> crearTemporalComo(const std::string& destino,
+                                                            const Permisos& p, std::string& ruta) {
+        std::string grupoPerdido;
+        const int fd = crearConNombreUnico(destino, ruta, [&](const std::string& r) {
+            return crearExclusivo(r, p, &grupoPerdido);
+        });
+        // Failures are told about the file the user named.
+        if (fd < 0) throw ErrorArchivo(mensajeSistema(errno, destino));
+        return std::make_unique<SalidaPosix>(fd, destino, std::move(grupoPerdido));
     }
 
     // A synced copy of `de` under a new temporary name beside `a`, with
@@ -313,16 +385,9 @@ private:
         Descriptor origen{::open(de.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
         struct stat st {};
         if (origen.fd < 0 || ::fstat(origen.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-        int fd = -1;
-        for (int intento = 0; intento < 100 && fd < 0; ++intento) {
-            temporal = nombreTemporal(a);
-            fd = crearExclusivo(temporal, st.st_mode & 07777, &st);
-            if (fd < 0 && errno != EEXIST) break;
-        }
-        if (fd < 0) {
-            temporal.clear();
-            return false;
-        }
+        const int fd = crearConNombreUnico(
+            a, temporal, [&](const std::string& r) { return crearExclusivo(r, permisosDe(st)); });
+        if (fd < 0) return false;
         SalidaPosix salida(fd, temporal);
         try {
             char bloque[65536];
@@ -372,6 +437,22 @@ std::unique_ptr<EntradaArchivo> SistemaArchivos::abrirLectura(const std::string&
     return std::make_unique<EntradaMemoria>(leerTodo(ruta));
 }
 
+std::unique_ptr<SalidaArchivo> SistemaArchivos::crearTemporalJunto(const std::string& destino,
+                                                                   const std::string&,
+                                                                   std::string& ruta) {
+    return crearTemporal(destino, ruta);
+}
+
+int crearJunto(const std::string& ruta, const std::string& empresa) {
+    return crearExclusivo(ruta, permisosJunto(empresa));
+}
+
+int crearTemporalJunto(const std::string& empresa, std::string& ruta) {
+    const Permisos p = permisosJunto(empresa);
+    return crearConNombreUnico(empresa, ruta,
+                               [&p](const std::string& r) { return crearExclusivo(r, p); });
+}
+
 SistemaArchivos& archivos() {
     return *gArchivos;
 }
@@ -383,6 +464,14 @@ SistemaArchivos* instalarArchivos(SistemaArchivos* s) {
 }
 
 Reemplazo::Reemplazo(const std::string& ruta) {
+    abrir(ruta, {});
+}
+
+Reemplazo::Reemplazo(const std::string& ruta, const std::string& empresa) {
+    abrir(ruta, empresa);
+}
+
+void Reemplazo::abrir(const std::string& ruta, const std::string& empresa) {
     SistemaArchivos& fs = archivos();
     destino_ = fs.destinoEnlaces(ruta);
     switch (fs.tipo(destino_)) {
@@ -396,8 +485,12 @@ Reemplazo::Reemplazo(const std::string& ruta) {
         case TipoArchivo::otro:
             throw ErrorArchivo(mensajeNoNormal(ruta));
     }
+    if (empresa.empty()) comprobarNoAbierta(destino_);
     fs.limpiarTemporales(destino_);
-    salida_ = fs.crearTemporal(destino_, temporal_);
+    if (empresa.empty() || fs.destinoEnlaces(empresa) == destino_)
+        salida_ = fs.crearTemporal(destino_, temporal_);
+    else
+        salida_ = fs.crearTemporalJunto(destino_, empresa, temporal_);
 }
 
 Reemplazo::~Reemplazo() {
@@ -410,6 +503,10 @@ void Reemplazo::confirmar(const std::string& respaldo) {
     SistemaArchivos& fs = archivos();
     salida_->terminar();
     if (!respaldo.empty() && fs.existe(destino_)) {
+        // A FIFO or device named like the backup is somebody's, not a backup.
+        if (fs.tipo(respaldo) == TipoArchivo::otro)
+            throw ErrorArchivo("No puede crearse archivo de respaldo. " +
+                               mensajeNoNormal(respaldo));
         fs.limpiarTemporales(respaldo);
         if (!fs.respaldar(destino_, respaldo))
             throw ErrorArchivo("No puede crearse archivo de respaldo.");

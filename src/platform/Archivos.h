@@ -30,6 +30,9 @@ public:
     virtual void escribir(const char* datos, std::size_t n) = 0;
     // Flushes to the disk and closes; the data is safe once this returns.
     virtual void terminar() = 0;
+    // The name of the group that the file this one replaces had and this one
+    // could not be given (this user is no member of it), else empty.
+    virtual std::string grupoPerdido() const { return {}; }
 };
 
 // What a path names, following symbolic links.
@@ -75,6 +78,12 @@ public:
     // defaults; sets `ruta` to its name. Throws ErrorArchivo.
     virtual std::unique_ptr<SalidaArchivo> crearTemporal(const std::string& destino,
                                                          std::string& ruta) = 0;
+    // The same for a file kept beside company file `empresa`, which takes the
+    // company's permissions (see crearJunto) instead of `destino`'s. By
+    // default, as crearTemporal.
+    virtual std::unique_ptr<SalidaArchivo> crearTemporalJunto(const std::string& destino,
+                                                              const std::string& empresa,
+                                                              std::string& ruta);
     // Removes what killed writes of this program left beside `destino`: only
     // files of processes of this computer that are gone.
     virtual void limpiarTemporales(const std::string& destino) = 0;
@@ -94,6 +103,20 @@ std::string mensajeSistema(int codigo, const std::string& ruta);
 // The notice for a path that names no regular file (a FIFO, a device).
 std::string mensajeNoNormal(const std::string& ruta);
 
+// Files kept beside a company (its lock note, double-entry marks, journal,
+// companion file) hold what the company holds, so nobody may read them who
+// may not read the company: created readable by their owner only, they then
+// take the company's permission bits less the execute ones (the user's
+// defaults while there is no company yet), and its owner and group where this
+// process may set them; under another group, that group gets no more than
+// the company gave everyone. Real files only, for writers below the seam.
+// Creates `ruta`, which must not exist, as such a file of `empresa`; returns
+// its descriptor, open for writing, or -1 with errno set.
+int crearJunto(const std::string& ruta, const std::string& empresa);
+// The same under a new unique name beside `empresa`, named as the company's
+// own temporary files (a killed process's are cleared with them); sets `ruta`.
+int crearTemporalJunto(const std::string& empresa, std::string& ruta);
+
 // A file replaced only as a whole: written to a temporary file beside it and
 // renamed over it by `confirmar`, so that at every instant the file at that
 // path is either the old one or the new one, whole. Symbolic links are kept:
@@ -101,9 +124,14 @@ std::string mensajeNoNormal(const std::string& ruta);
 // Destroyed without `confirmar`, it removes its temporary file.
 class Reemplazo {
 public:
-    // Throws ErrorArchivo when `ruta` names something other than a regular
-    // file (or nothing), or a read-only file.
+    // An output. Throws ErrorArchivo when `ruta` names something other than
+    // a regular file (or nothing), a read-only file, or a company file that
+    // another live program holds open (replacing it would lose its work).
     explicit Reemplazo(const std::string& ruta);
+    // A file of company file `empresa`, whose lock the caller holds: the
+    // company file itself, or a file kept beside it, which then takes the
+    // company's permissions (crearJunto).
+    Reemplazo(const std::string& ruta, const std::string& empresa);
     ~Reemplazo();
     Reemplazo(const Reemplazo&) = delete;
     Reemplazo& operator=(const Reemplazo&) = delete;
@@ -113,11 +141,15 @@ public:
     const std::string& destino() const { return destino_; }
     // Finishes the new content and puts it in place. With `respaldo`, the file
     // being replaced is first kept under that name (failing with "No puede
-    // crearse archivo de respaldo."). Throws ErrorArchivo; on failure the old
-    // file is untouched.
+    // crearse archivo de respaldo.", also when that name holds anything but
+    // a regular file). Throws ErrorArchivo; on failure the old file is untouched.
     void confirmar(const std::string& respaldo = {});
+    // See SalidaArchivo::grupoPerdido.
+    std::string grupoPerdido() const { return salida_->grupoPerdido(); }
 
 private:
+    void abrir(const std::string& ruta, const std::string& empresa);
+
     std::string destino_;
     std::string temporal_;
     std::unique_ptr<SalidaArchivo> salida_;

@@ -3,6 +3,7 @@
 // it and can warn, as office programs do on shared folders. Real files only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,7 +22,8 @@ public:
     // live process holds it, returns null and fills `titular`, unless
     // `forzar`, which takes it over. A holder that is gone from this
     // computer is taken over silently. Where no note can be written (a
-    // read-only folder) a lock that holds nothing is returned.
+    // read-only folder) a lock that holds nothing is returned. Of two
+    // programs taking one note at once, only one ever holds it.
     static std::unique_ptr<BloqueoEmpresa> tomar(const std::string& ruta, bool forzar,
                                                  TitularBloqueo* titular = nullptr);
     ~BloqueoEmpresa();
@@ -40,5 +42,16 @@ std::string rutaBloqueo(const std::string& ruta);
 
 // "La empresa ya está abierta por USUARIO en EQUIPO desde FECHA."
 std::string textoBloqueo(const TitularBloqueo& t);
+
+// Refuses (ErrorArchivo) writing over company file `ruta` while another live
+// program holds its note: that program's work, or ours, would be lost.
+void comprobarNoAbierta(const std::string& ruta);
+
+// The steps of taking a note after which another program may act: ours
+// written under its own name; another's read and judged stale, unreadable
+// or to be taken over; that one moved aside.
+enum class PasoBloqueo { escrita, leida, apartada };
+// For tests: `f` runs at each of those steps of every later `tomar`.
+void observarPasosBloqueo(std::function<void(PasoBloqueo)> f);
 
 }  // namespace koral

@@ -86,7 +86,8 @@ void TVerificados::guardar(const TKoral& doc) const {
         texto.append(q->respuestas.begin(), q->respuestas.end());
         texto += "\r\n";
     }
-    Reemplazo archivo(r);
+    // Answers, as private as the company's own.
+    Reemplazo archivo(r, doc.archivo);
     archivo.salida().escribir(texto.data(), texto.size());
     archivo.confirmar();
 }

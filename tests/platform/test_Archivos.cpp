@@ -80,6 +80,34 @@ TEST_F(Carpeta, ReplacingKeepsPermissionsAndGivesNewFilesTheUsersDefault) {
     EXPECT_EQ(entradas(), 3u) << "no temporary file left";
 }
 
+TEST_F(Carpeta, FilesBesideACompanyAreNoWiderThanIt) {
+    const mode_t antes = ::umask(022);
+    const std::string r = ruta("e.kr2");
+    const std::string marcas = ruta(".e.kr2.verificados");
+    poner(r, "x");
+    poner(marcas, "de antes");  // as older versions left them: 0644
+    ::chmod(r.c_str(), 0750);
+    // Root may give them the company's owner and group too.
+    const bool dueno = ::geteuid() == 0 && ::chown(r.c_str(), 4242, 4343) == 0;
+    {
+        const auto b = BloqueoEmpresa::tomar(r, false);
+        Reemplazo z(marcas, r);
+        z.salida().escribir("y", 1);
+        z.confirmar();
+        for (const std::string& f : {rutaBloqueo(r), marcas}) {
+            EXPECT_EQ(modo(f), 0640u) << f;
+            struct stat st {};
+            ASSERT_EQ(::stat(f.c_str(), &st), 0);
+            if (dueno) {
+                EXPECT_EQ(st.st_uid, 4242u) << f;
+                EXPECT_EQ(st.st_gid, 4343u) << f;
+            }
+        }
+    }
+    ::umask(antes);
+    EXPECT_EQ(entradas(), 2u);
+}
+
 TEST_F(Carpeta, ALinkIsKeptAndItsTargetReplaced) {
     fs::create_directories(dir / "real");
     const std::string destino = ruta("real/e.kr2");
@@ -105,8 +133,21 @@ TEST_F(Carpeta, OnlyAMissingOrWritableRegularFileIsReplaced) {
     EXPECT_THROW(escribir(ro, "x"), ErrorArchivo);
     EXPECT_EQ(leer(ro), "quieto");
     EXPECT_EQ(modo(ro), 0444u);
+    // Nor is a FIFO where the backup goes.
+    const std::string r = ruta("f.txt");
+    poner(r, "viejo");
+    try {
+        escribir(r, "nuevo", fifo);
+        ADD_FAILURE() << "a FIFO taken for a backup";
+    } catch (const ErrorArchivo& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "No puede crearse archivo de respaldo. No es un archivo "
+                  "normal: " +
+                      fifo);
+    }
+    EXPECT_EQ(leer(r), "viejo");
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_EQ(entradas(), 2u);
+    EXPECT_EQ(entradas(), 3u);
 }
 
 TEST_F(Carpeta, AnUnfinishedReplacementLeavesNothing) {
@@ -164,4 +205,74 @@ TEST_F(Carpeta, CompanyLockIsSeenByOthersAndTakenOverWhenStale) {
     // Its process gone: taken over silently.
     poner(nota, "KORAL20\nana\n" + equipo() + "\n" + std::to_string(pidTerminado()) + "\nayer\n");
     EXPECT_TRUE(BloqueoEmpresa::tomar(r, false));
+}
+
+namespace {
+
+// Another program taking company `r`'s note at once: it holds it, or not,
+// until it is told to end.
+struct OtroPrograma {
+    explicit OtroPrograma(const std::string& r) {
+        int resultado[2];
+        if (::pipe(resultado) != 0 || ::pipe(fin_) != 0) return;
+        pid = ::fork();
+        if (pid == 0) {
+            observarPasosBloqueo({});
+            const auto b = BloqueoEmpresa::tomar(r, false);
+            const char c = b ? '1' : '0';
+            if (::write(resultado[1], &c, 1) == 1) {
+                char x;
+                ::close(fin_[1]);
+                while (::read(fin_[0], &x, 1) > 0) {
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(resultado[1]);
+        ::close(fin_[0]);
+        char c = 0;
+        tiene = ::read(resultado[0], &c, 1) == 1 && c == '1';
+        ::close(resultado[0]);
+    }
+    ~OtroPrograma() {
+        ::close(fin_[1]);
+        ::waitpid(pid, nullptr, 0);
+    }
+    pid_t pid = -1;
+    bool tiene = false;
+
+private:
+    int fin_[2] = {-1, -1};
+};
+
+}  // namespace
+
+TEST_F(Carpeta, OfTwoProgramsTakingOneNoteAtOnceOnlyOneHoldsIt) {
+    const std::string r = ruta("e.kr2");
+    poner(r, "x");
+    const std::string nota = rutaBloqueo(r);
+    // This one stopped after each of its steps while the other takes the
+    // note, from a free note and from a stale one that both find.
+    const std::pair<bool, PasoBloqueo> casos[] = {{false, PasoBloqueo::escrita},
+                                                  {true, PasoBloqueo::escrita},
+                                                  {true, PasoBloqueo::leida},
+                                                  {true, PasoBloqueo::apartada}};
+    for (const auto& [vieja, alto] : casos) {
+        fs::remove(nota);
+        if (vieja)
+            poner(nota,
+                  "KORAL20\nana\n" + equipo() + "\n" + std::to_string(pidTerminado()) + "\nayer\n");
+        std::unique_ptr<OtroPrograma> otro;
+        observarPasosBloqueo([&](PasoBloqueo p) {
+            if (p == alto && !otro) otro = std::make_unique<OtroPrograma>(r);
+        });
+        auto nuestro = BloqueoEmpresa::tomar(r, false);
+        observarPasosBloqueo({});
+        ASSERT_TRUE(otro) << static_cast<int>(alto);
+        EXPECT_NE(nuestro != nullptr, otro->tiene) << vieja << static_cast<int>(alto);
+        const std::string titular = std::to_string(nuestro ? ::getpid() : otro->pid);
+        EXPECT_NE(leer(nota).find("\n" + titular + "\n"), std::string::npos) << leer(nota);
+    }
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".~"), std::string::npos) << e.path();
 }
