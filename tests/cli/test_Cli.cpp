@@ -1,5 +1,7 @@
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -157,6 +159,48 @@ TEST_F(Cli, SaveRefusesACompanyAnotherProgramHasOpen) {
     EXPECT_EQ(correr({"save", ruta}).codigo, 0);
     EXPECT_TRUE(fs::exists(dir / "e.BAK"));
     EXPECT_FALSE(fs::exists(dir / ".e.kr2.lock"));
+}
+
+TEST_F(Cli, SavingAGroupsCompanyKeepsItsGroupOrSaysSo) {
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another user takes root";
+    // Root's companies, one of a group the saving user is a member of.
+    const auto delGrupo = poner("g.kr2", kEjemplo);
+    const auto deOtro = poner("o.kr2", kEjemplo);
+    ASSERT_EQ(::chown(delGrupo.c_str(), 0, 4242), 0);
+    ASSERT_EQ(::chown(deOtro.c_str(), 0, 4343), 0);
+    fs::permissions(delGrupo, fs::perms::owner_read | fs::perms::owner_write |
+                                  fs::perms::group_read | fs::perms::group_write);
+    fs::permissions(deOtro, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::group_write | fs::perms::others_read);
+    fs::permissions(dir, fs::perms::all);
+    const pid_t hijo = ::fork();
+    if (hijo == 0) {
+        const gid_t grupo = 4242;
+        if (::setgroups(1, &grupo) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        const auto a = correr({"save", delGrupo}), b = correr({"save", deOtro});
+        std::ofstream(dir / "avisos") << a.err << b.err;
+        ::_exit(a.codigo == 0 && b.codigo == 0 ? 0 : 1);
+    }
+    int estado = 0;
+    ::waitpid(hijo, &estado, 0);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 0);
+    struct stat g {
+    }, o{};
+    ASSERT_EQ(::stat(delGrupo.c_str(), &g), 0);
+    ASSERT_EQ(::stat(deOtro.c_str(), &o), 0);
+    EXPECT_EQ(g.st_uid, 65534u);
+    EXPECT_EQ(g.st_gid, 4242u);
+    EXPECT_EQ(g.st_mode & 07777, 0660u);
+    // Outside the group: the user's own group may read no more than anyone.
+    EXPECT_NE(o.st_gid, 4343u);
+    EXPECT_EQ(o.st_mode & 07777, 0644u);
+    const group* otro = ::getgrgid(4343);
+    EXPECT_EQ(leer(dir / "avisos"),
+              "Atención: La empresa se ha guardado, pero su archivo ya no pertenece al grupo «" +
+                  (otro ? std::string(otro->gr_name) : "4343") +
+                  "», así que los demás miembros de ese grupo quizá ya no puedan abrirla. El "
+                  "administrador del equipo puede devolverle el grupo.\n");
 }
 
 TEST_F(Cli, BadUsageExitsTwo) {
@@ -342,13 +386,20 @@ TEST_F(Cli, OutputsNeverReplaceTheCompanyNorAnythingButARegularFile) {
     fs::create_directory(dir / "carpeta");
     poner("solo.txt", "solo");
     fs::permissions(dir / "solo.txt", fs::perms::owner_read);
+    // Another company, that another program (our parent) has open.
+    const auto abierta = poner("abierta.kr2", kEjemplo);
+    char equipo[256] = {};
+    ::gethostname(equipo, sizeof equipo - 1);
+    poner(".abierta.kr2.lock",
+          "KORAL20\nana\n" + std::string(equipo) + "\n" + std::to_string(::getppid()) + "\nhoy\n");
     koral::cli::Servicios servicios;
     servicios.guardarGrafico = [](const koral::TPerfil&, koral::SalidaArchivo& s) {
         s.escribir("PNG", 3);
     };
     for (const std::string& salida :
          {empresa, (dir / "." / "t.kr2").string(), (dir / "enlace.txt").string(),
-          (dir / "tuberia").string(), (dir / "carpeta").string(), (dir / "solo.txt").string()}) {
+          (dir / "tuberia").string(), (dir / "carpeta").string(), (dir / "solo.txt").string(),
+          abierta}) {
         for (const auto& args : std::vector<std::vector<std::string>>{
                  {"export", empresa, salida},
                  {"puntuaciones", empresa, salida},
@@ -357,14 +408,20 @@ TEST_F(Cli, OutputsNeverReplaceTheCompanyNorAnythingButARegularFile) {
             EXPECT_EQ(r.codigo, 1) << args[0] << " " << salida;
             EXPECT_EQ(r.err.rfind("Error: ", 0), 0u) << r.err;
             EXPECT_EQ(r.out, "");  // refused before anything is written
+            if (salida == abierta) {
+                EXPECT_EQ(r.err, "Error: No puede escribirse sobre " + abierta +
+                                     ". La empresa ya está abierta por ana en " + equipo +
+                                     " desde hoy.\n");
+            }
         }
     }
+    EXPECT_EQ(leer(abierta), kEjemplo);
     EXPECT_EQ(leer(empresa), kEjemplo);
     EXPECT_TRUE(fs::is_symlink(dir / "enlace.txt"));
     EXPECT_TRUE(fs::is_fifo(dir / "tuberia"));
     EXPECT_TRUE(fs::is_directory(dir / "carpeta"));
     EXPECT_EQ(leer(dir / "solo.txt"), "solo");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 7);
     // The chart itself goes through the same replacement.
     const auto r =
         correr({"profile", empresa, "Mañanas", "--chart", (dir / "g.png").string()}, "", servicios);
