@@ -257,7 +257,14 @@ private slots:
         };
         const QString ruta = b.talleres();
         const QString registro = b.ruta(".talleres.kr2.verificados");
+        // Marks and lock hold what the company holds: no more readable.
+        ::chmod(ruta.toUtf8().constData(), 0600);
+        const auto modo = [](const QString& r) {
+            struct stat st {};
+            return ::stat(r.toUtf8().constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+        };
         TChildWin* w = b.abrir(ruta);
+        QCOMPARE(modo(b.ruta(".talleres.kr2.lock")), 0600u);
         auto* verificados = cabecera(w, "lblVerificados");
         auto* verificar = control<QPushButton>(*w, "CVerifyButton");
         QCOMPARE(verificados->text(), QString("Verificados: 0 de 1"));
@@ -280,6 +287,7 @@ private slots:
         QVERIFY(w->documento()->modificado);
         orden(w, "Guardar1")->trigger();
         QCOMPARE(leer(registro), "KORAL20 VERIFICADOS\r\n3 " + std::string(75, '0') + "\r\n");
+        QCOMPARE(modo(registro), 0600u);
         orden(w, "Cerrar1")->trigger();
 
         // Read back beside the company; a line that cannot be read is told
