@@ -1,7 +1,8 @@
 // The pages the workers see: the questionnaire as one HTML form built from
 // the program's own questionnaire texts, and the pages that answer it.
-// Plain HTML and CSS in UTF-8, nothing from outside, no script; every text
-// that comes from the company or from a request is escaped.
+// Plain HTML and CSS in UTF-8, nothing from outside, one small inline script
+// (allowed by its hash alone); every text that comes from the company or from
+// a request is escaped.
 #pragma once
 
 #include <string>
@@ -27,12 +28,21 @@ struct Marcas {
     std::string aviso;         // UTF-8, shown above the form
 };
 
-std::string paginaFormulario(const DatosFormulario& d, const Marcas* marcas = nullptr);
+// `envio`: the one-time token the form sends back.
+std::string paginaFormulario(const DatosFormulario& d, std::string_view envio,
+                             const Marcas* marcas = nullptr);
 std::string paginaGracias();
 // A short page with a heading and one paragraph (our own UTF-8 texts).
 std::string paginaMensaje(std::string_view titulo, std::string_view texto);
 
 // `texto` (UTF-8) with & < > " ' as character references.
 std::string escaparHtml(std::string_view texto);
+
+// The Content-Security-Policy of every page: nothing from anywhere, the
+// form's own script allowed by its hash.
+const std::string& politicaSeguridad();
+
+// SHA-256 of `datos`, in base64.
+std::string sha256Base64(std::string_view datos);
 
 }  // namespace koral::red

@@ -23,15 +23,19 @@ using Cabeceras = std::vector<std::pair<std::string, std::string>>;
 Cabeceras cabecerasPagina() {
     return {{"Content-Type", "text/html; charset=utf-8"},
             {"Cache-Control", "no-store"},
-            {"Content-Security-Policy",
-             "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; "
-             "base-uri 'none'; frame-ancestors 'none'"},
+            {"Content-Security-Policy", politicaSeguridad()},
             {"X-Content-Type-Options", "nosniff"},
             {"Referrer-Policy", "no-referrer"}};
 }
 
 Respuesta pagina(int estado, std::string cuerpo) {
     return {estado, std::move(cuerpo), cabecerasPagina()};
+}
+
+// After an accepted answer: the thanks page is fetched with a GET, so
+// reloading it sends nothing again.
+Respuesta aGracias() {
+    return {303, {}, {{"Location", "/gracias"}, {"Cache-Control", "no-store"}}};
 }
 
 Respuesta noAdmitido(const char* permitido) {
@@ -125,6 +129,12 @@ int itemCampo(std::string_view nombre) {
     return n <= kNumItems ? n : 0;
 }
 
+bool envioValido(std::string_view s) {
+    return s.size() == kLargoEnvio && std::all_of(s.begin(), s.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
 bool soloCifras(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -200,8 +210,22 @@ TRecogida::TRecogida(TKoral& doc, Campana campana, std::function<void()> guardar
     datos_.empresa = doc_.nombre;
     datos_.grupos = std::move(nombres);
     datos_.codigoNumerico = soloCifras(campana_.codigo);
-    formulario_ = paginaFormulario(datos_);
+    componerFormulario();
     gracias_ = paginaGracias();
+}
+
+void TRecogida::componerFormulario() {
+    const std::string marcador(kLargoEnvio, 'x'), campo = "name=\"envio\" value=\"";
+    formulario_ = paginaFormulario(datos_, marcador);
+    posEnvio_ = formulario_.find(campo + marcador);
+    if (posEnvio_ == std::string::npos) throw std::logic_error("form without its token");
+    posEnvio_ += campo.size();
+}
+
+std::string TRecogida::formulario() const {
+    std::string h = formulario_;
+    h.replace(posEnvio_, kLargoEnvio, envioAleatorio());
+    return h;
 }
 
 void TRecogida::fijarCodigosIndividuales(std::vector<std::string> codigos,
@@ -219,7 +243,7 @@ void TRecogida::fijarCodigosIndividuales(std::vector<std::string> codigos,
     datos_.codigoNumerico =
         individuales_.empty() ? soloCifras(campana_.codigo)
                               : std::all_of(individuales_.begin(), individuales_.end(), soloCifras);
-    formulario_ = paginaFormulario(datos_);
+    componerFormulario();
 }
 
 std::vector<std::string> TRecogida::codigosUsados() const {
@@ -241,9 +265,14 @@ std::optional<std::string> TRecogida::codigoAceptado(std::string_view codigo) co
 }
 
 TRecogida::Resultado TRecogida::recibir(const Peticion& p, Reloj::time_point ahora) {
+    const bool leer = p.metodo == "GET" || p.metodo == "HEAD";
     if (p.ruta == "/") {
-        if (p.metodo != "GET") return {noAdmitido("GET")};
-        return {pagina(200, formulario_)};
+        if (!leer) return {noAdmitido("GET, HEAD")};
+        return {pagina(200, formulario())};
+    }
+    if (p.ruta == "/gracias") {
+        if (!leer) return {noAdmitido("GET, HEAD")};
+        return {pagina(200, gracias_)};
     }
     if (p.ruta == "/enviar") {
         if (p.metodo != "POST") return {noAdmitido("POST")};
@@ -265,10 +294,14 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
     Envio e;
     e.respuestas.fill('0');
     e.grupos.assign(ofrecidos_.size(), false);
-    bool hayCodigo = false;
+    bool hayCodigo = false, hayEnvio = false;
     std::array<bool, kNumItems> vistos{};
     for (const auto& [nombre, valor] : campos) {
-        if (nombre == "codigo") {
+        if (nombre == "envio") {
+            if (hayEnvio || !envioValido(valor)) return noValida();
+            hayEnvio = true;
+            e.envio = valor;
+        } else if (nombre == "codigo") {
             if (hayCodigo) return noValida();
             hayCodigo = true;
             e.codigo = sinBlancos(valor);
@@ -291,6 +324,16 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
         }
     }
     if (!hayCodigo) return noValida();
+
+    // A copy of an answer already taken: answered as that one is.
+    if (!e.envio.empty() && envios_.count(e.envio)) {
+        for (const Pendiente& q : lote_)
+            if (q.envio.envio == e.envio) {
+                lote_.push_back({nullptr, std::move(e), {}});
+                return aGracias();
+            }
+        return aGracias();
+    }
 
     if (const auto espera = limitador_.espera(p.direccion, ahora); espera.count() > 0) {
         const auto minutos = (espera.count() + 59) / 60;
@@ -321,8 +364,17 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
                                  "La empresa no admite más cuestionarios. Avise a quien le dio "
                                  "el código.");
     if (!codigo->empty()) usados_.insert(*codigo);
+    if (!e.envio.empty()) envios_.insert(e.envio);
     lote_.push_back({q, std::move(e), *codigo});
-    return pagina(200, gracias_);
+    return aGracias();
+}
+
+void TRecogida::recordarEnvio(const std::string& envio) {
+    ordenEnvios_.push_back(envio);
+    if (ordenEnvios_.size() > kMaxEnvios) {
+        envios_.erase(ordenEnvios_.front());
+        ordenEnvios_.pop_front();
+    }
 }
 
 TCuestionario* TRecogida::anadir(const Envio& e) {
@@ -342,7 +394,9 @@ Respuesta TRecogida::formularioDeNuevo(int estado, const Envio& e, const std::st
     m.grupos = e.grupos;
     m.codigo = e.codigo.size() <= kMaxCodigo ? e.codigo : std::string();
     m.aviso = aviso;
-    return pagina(estado, paginaFormulario(datos_, &m));
+    // The same token: a later send that is stored is stored once.
+    return pagina(estado,
+                  paginaFormulario(datos_, e.envio.empty() ? envioAleatorio() : e.envio, &m));
 }
 
 std::vector<Respuesta> TRecogida::cerrarLote() {
@@ -358,17 +412,24 @@ std::vector<Respuesta> TRecogida::cerrarLote() {
     std::vector<Pendiente> lote = std::move(lote_);
     lote_.clear();
     if (error.empty()) {
-        guardadas_ += static_cast<int>(lote.size());
-        respuestas.assign(lote.size(), pagina(200, gracias_));
+        for (const auto& p : lote) {
+            if (!p.q) continue;
+            ++guardadas_;
+            if (!p.envio.envio.empty()) recordarEnvio(p.envio.envio);
+        }
+        respuestas.assign(lote.size(), aGracias());
         if (alGuardar)
-            for (const auto& p : lote) alGuardar(*p.q);
+            for (const auto& p : lote)
+                if (p.q) alGuardar(*p.q);
         return respuestas;
     }
     // Not in the file: not in the company either, or a worker told to send
     // again would be stored twice by the next save.
     for (std::size_t i = lote.size(); i-- > 0;) {
+        if (!lote[i].q) continue;
         doc_.borrarCuestionario(lote[i].q);
         if (!lote[i].codigoIndividual.empty()) usados_.erase(lote[i].codigoIndividual);
+        envios_.erase(lote[i].envio.envio);
     }
     doc_.modificado = modificadoAntes_;
     for (const auto& p : lote)
@@ -407,6 +468,18 @@ std::string codigoAleatorio(int n) {
         for (unsigned char c : b)
             if (c < 250 && static_cast<int>(r.size()) < n)  // 250 = 25 x 10: no digit favoured
                 r += static_cast<char>('0' + c % 10);
+    }
+    return r;
+}
+
+std::string envioAleatorio() {
+    std::array<unsigned char, kLargoEnvio / 2> b{};
+    azar(b.data(), b.size());
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string r;
+    for (unsigned char c : b) {
+        r += kHex[c >> 4];
+        r += kHex[c & 15];
     }
     return r;
 }

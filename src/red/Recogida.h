@@ -6,17 +6,25 @@
 // fields `codigo`, `grupo` (zero or more, each the exact UTF-8 name of an
 // offered group) and `r1` ... `r75` ('0' to the item's option count; '0' or
 // absent: no answer). An accepted answer becomes a new questionnaire and is
-// acknowledged only once it is in the company file.
+// acknowledged only once it is in the company file, with a redirect (303) to
+// GET /gracias, so that reloading the thanks page sends nothing again.
+//
+// Each form served carries `envio`, a one-time token (kLargoEnvio lowercase
+// hex digits, fresh for every GET /): an answer whose token is already stored
+// (or waiting to be) is not stored again but answered as the first one was.
+// An answer without it (sent by a script) is stored as sent.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -29,6 +37,7 @@ using Reloj = std::chrono::steady_clock;
 
 inline constexpr std::size_t kMaxCuerpo = std::size_t{64} * 1024;  // bytes of a request body
 inline constexpr std::size_t kMaxCodigo = 64;                      // bytes of a code
+inline constexpr std::size_t kLargoEnvio = 32;                     // hex digits of a token
 
 struct Peticion {
     std::string metodo;  // "GET", "POST", ...
@@ -91,7 +100,8 @@ public:
 
     // Handles one request. An accepted answer is added to the document and
     // joins the batch (`pendiente`): its response may be sent only after
-    // cerrarLote(), which gives the final one.
+    // cerrarLote(), which gives the final one. So does a second copy of an
+    // answer in the batch (same `envio`), which adds nothing.
     struct Resultado {
         Respuesta respuesta;
         bool pendiente = false;
@@ -99,15 +109,18 @@ public:
     Resultado recibir(const Peticion& p, Reloj::time_point ahora = Reloj::now());
 
     // Saves the batch with one write and returns, in the order received, the
-    // response each of its answers gets: the thanks page once the company
-    // file holds them; when the save failed, every one of them is taken out
-    // of the document again (its single-use code freed) and gets its form back
-    // with a 503.
+    // response each of its answers gets: the redirect to the thanks page once
+    // the company file holds them; when the save failed, every one of them is
+    // taken out of the document again (its single-use code and its token
+    // freed) and gets its form back with a 503.
     std::vector<Respuesta> cerrarLote();
     std::size_t pendientes() const { return lote_.size(); }
 
     // recibir and cerrarLote in one, for one request at a time.
     Respuesta atender(const Peticion& p, Reloj::time_point ahora = Reloj::now());
+
+    // Tokens remembered at most: far more answers than a campaign gathers.
+    static constexpr std::size_t kMaxEnvios = std::size_t{1} << 20;
 
     // Answers stored for good since the campaign began.
     int guardadas() const { return guardadas_; }
@@ -116,17 +129,18 @@ public:
     // Called with the system's message (Windows-1252) when a save failed.
     std::function<void(const std::string&)> alFallarGuardado;
 
-    // The blank form, as GET / serves it.
-    const std::string& formulario() const { return formulario_; }
+    // The blank form, as GET / serves it, with a fresh token.
+    std::string formulario() const;
 
 private:
     struct Envio {
         Respuestas respuestas;
         std::vector<bool> grupos;  // per offered group
         std::string codigo;        // as typed, without surrounding blanks
+        std::string envio;         // the form's token, or empty
     };
     struct Pendiente {
-        TCuestionario* q;
+        TCuestionario* q;  // null: a second copy of an answer in the batch
         Envio envio;
         std::string codigoIndividual;  // the single-use code it took, if any
     };
@@ -135,6 +149,8 @@ private:
     Respuesta formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const;
     std::optional<std::string> codigoAceptado(std::string_view codigo) const;
     TCuestionario* anadir(const Envio& e);
+    void recordarEnvio(const std::string& envio);
+    void componerFormulario();
 
     TKoral& doc_;
     Campana campana_;
@@ -146,8 +162,13 @@ private:
     std::vector<Pendiente> lote_;
     bool modificadoAntes_ = false;
     int guardadas_ = 0;
+    // Tokens of the answers stored or in the batch; the stored ones also in
+    // the order stored, the oldest forgotten beyond kMaxEnvios.
+    std::unordered_set<std::string> envios_;
+    std::deque<std::string> ordenEnvios_;
     DatosFormulario datos_;
-    std::string formulario_;
+    std::string formulario_;  // with a placeholder token at posEnvio_
+    std::size_t posEnvio_ = 0;
     std::string gracias_;
 };
 
@@ -157,6 +178,9 @@ bool igualesTiempoConstante(std::string_view a, std::string_view b);
 
 // A campaign code of `n` random digits (from the system's random source).
 std::string codigoAleatorio(int n = 8);
+
+// A fresh one-time token for a form: kLargoEnvio random lowercase hex digits.
+std::string envioAleatorio();
 
 // The fields of an application/x-www-form-urlencoded body, decoded, in order;
 // false when it is not well formed.

@@ -22,6 +22,19 @@ const std::string kTurno = "Turno <noche> & \"B\" 'C'";
 const std::string kTurnoForm = "Turno+%3Cnoche%3E+%26+%22B%22+%27C%27";
 const Reloj::time_point t0 = Reloj::time_point{} + 10h;
 
+// The one-time token a form carries.
+std::string envioDe(const std::string& pagina) {
+    const std::string campo = "name=\"envio\" value=\"";
+    const auto k = pagina.find(campo);
+    return k == std::string::npos ? std::string() : pagina.substr(k + campo.size(), kLargoEnvio);
+}
+
+std::string cabecera(const Respuesta& r, const std::string& nombre) {
+    for (const auto& [n, v] : r.cabeceras)
+        if (n == nombre) return v;
+    return {};
+}
+
 std::size_t contar(const std::string& texto, const std::string& trozo) {
     std::size_t n = 0;
     for (auto k = texto.find(trozo); k != std::string::npos; k = texto.find(trozo, k + 1)) ++n;
@@ -95,17 +108,28 @@ TEST_F(Recogida, TheFormHoldsEveryItemAndEscapesTheCompanysNames) {
     EXPECT_NE(h.find("value=\"Almacén\""), std::string::npos);
     EXPECT_EQ(h.find("Oficina"), std::string::npos);
     EXPECT_EQ(h.find("<noche>"), std::string::npos);
-    // Nothing from outside: no script, no link, no address but its own form's.
-    EXPECT_EQ(h.find("<script"), std::string::npos);
+    // Nothing from outside: no link, no address but its own form's, only
+    // its own script, allowed by its hash.
     EXPECT_EQ(h.find("src="), std::string::npos);
     EXPECT_EQ(h.find("http"), std::string::npos);
     EXPECT_EQ(contar(h, "action="), 1u);
-    bool sinCache = false, csp = false;
-    for (const auto& [n, v] : f.cabeceras) {
-        sinCache |= n == "Cache-Control" && v == "no-store";
-        csp |= n == "Content-Security-Policy" && v.rfind("default-src 'none';", 0) == 0;
-    }
-    EXPECT_TRUE(sinCache && csp);
+    EXPECT_EQ(cabecera(f, "Cache-Control"), "no-store");
+    ASSERT_EQ(contar(h, "<script>"), 1u);
+    const auto guion = h.find("<script>") + 8;
+    const std::string script = h.substr(guion, h.find("</script>") - guion);
+    EXPECT_EQ(sha256Base64("abc"), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
+    EXPECT_EQ(cabecera(f, "Content-Security-Policy"),
+              "default-src 'none'; style-src 'unsafe-inline'; script-src 'sha256-" +
+                  sha256Base64(script) +
+                  "'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
+    // Each form served has a token of its own; HEAD answers as GET.
+    const std::string envio = envioDe(h);
+    EXPECT_EQ(envio.size(), kLargoEnvio);
+    EXPECT_EQ(envio.find_first_not_of("0123456789abcdef"), std::string::npos);
+    const Respuesta cabeza = r->atender({"HEAD", "/", {}, "", "10.0.0.2"}, t0);
+    EXPECT_EQ(cabeza.estado, 200);
+    EXPECT_NE(envioDe(cabeza.cuerpo), envio);
+    EXPECT_EQ(cabeza.cuerpo.size(), h.size());
 }
 
 TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
@@ -122,8 +146,11 @@ TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
     EXPECT_EQ(fs.archivos.at(kRuta), antes) << "not saved yet, so not acknowledged yet";
     const auto respuestas = r->cerrarLote();
     ASSERT_EQ(respuestas.size(), 1u);
-    EXPECT_EQ(respuestas[0].estado, 200);
-    EXPECT_NE(respuestas[0].cuerpo.find("Sus respuestas se han guardado."), std::string::npos);
+    EXPECT_EQ(respuestas[0].estado, 303);
+    EXPECT_EQ(cabecera(respuestas[0], "Location"), "/gracias");
+    EXPECT_NE(r->atender({"GET", "/gracias", {}, "", "10.0.0.2"}, t0)
+                  .cuerpo.find("Sus respuestas se han guardado."),
+              std::string::npos);
 
     const auto d = leida();
     const TCuestionario* q = d->buscarCuestionario("C000003");
@@ -150,7 +177,7 @@ TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
     EXPECT_TRUE(r->recibir(post("codigo=123456", "10.0.0.3"), t0).pendiente);
     const auto dos = r->cerrarLote();
     ASSERT_EQ(dos.size(), 2u);
-    EXPECT_EQ(dos[0].estado + dos[1].estado, 400);
+    EXPECT_EQ(dos[0].estado + dos[1].estado, 606);
     EXPECT_EQ(fs.temporales, temporales + 1);
     EXPECT_EQ(leida()->cuestionarios.size(), 4u);
     EXPECT_EQ(r->guardadas(), 3);
@@ -174,11 +201,11 @@ TEST_F(Recogida, AWrongCodeIsRefusedAndGuessingIsSlowedDownPerAddress) {
     EXPECT_NE(espera.cuerpo.find("Espere 1 minuto"), std::string::npos);
     EXPECT_EQ(espera.cabeceras.back(), (std::pair<std::string, std::string>{"Retry-After", "25"}));
     EXPECT_EQ(doc.cuestionarios.size(), 0u);
-    EXPECT_EQ(enviar("codigo=123456", "10.0.0.10", t0 + 10s).estado, 200);
+    EXPECT_EQ(enviar("codigo=123456", "10.0.0.10", t0 + 10s).estado, 303);
     // Each mistake after the wait shuts it out twice as long.
     EXPECT_EQ(enviar("codigo=1", "10.0.0.9", t0 + 36s).estado, 403);
     EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 95s).estado, 429);
-    EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 97s).estado, 200);
+    EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 97s).estado, 303);
     EXPECT_EQ(doc.cuestionarios.size(), 2u);
 
     EXPECT_TRUE(igualesTiempoConstante("123456", "123456"));
@@ -210,6 +237,10 @@ TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
         "codigo=123456&&r1=1",
         "codigo=123456&r1",
         "codigo=123456&otro=1",
+        "codigo=123456&envio=0123456789abcdef0123456789ABCDEF",
+        "codigo=123456&envio=0123456789abcdef0123456789abcde",
+        "codigo=123456&envio=0123456789abcdef0123456789abcdef&envio="
+        "0123456789abcdef0123456789abcdef",
         "r1=1",
         "",
     };
@@ -226,11 +257,12 @@ TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
     }
     EXPECT_EQ(r->atender({"GET", "/enviar", {}, "", "10.0.0.2"}, t0).estado, 405);
     EXPECT_EQ(r->atender({"POST", "/", {}, "", "10.0.0.2"}, t0).estado, 405);
+    EXPECT_EQ(r->atender({"POST", "/gracias", {}, "", "10.0.0.2"}, t0).estado, 405);
     EXPECT_EQ(r->atender({"GET", "/../empresa.kr2", {}, "", "10.0.0.2"}, t0).estado, 404);
     EXPECT_EQ(r->atender({"GET", "/favicon.ico", {}, "", "10.0.0.2"}, t0).estado, 404);
     nadaGuardado();
     // None of it counted as a guess at the code.
-    EXPECT_EQ(enviar("codigo=123456").estado, 200);
+    EXPECT_EQ(enviar("codigo=123456").estado, 303);
 }
 
 TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
@@ -242,7 +274,8 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
     EXPECT_EQ(enviar("codigo=22222222").estado, 403) << "used in an earlier session";
 
     fs.fallarAlCrear = true;
-    EXPECT_TRUE(r->recibir(post("codigo=11111111&r1=2"), t0).pendiente);
+    const std::string envio = "&envio=" + envioDe(r->formulario());
+    EXPECT_TRUE(r->recibir(post("codigo=11111111&r1=2" + envio), t0).pendiente);
     EXPECT_TRUE(r->recibir(post("codigo=33333333&r2=2"), t0).pendiente);
     const auto respuestas = r->cerrarLote();
     ASSERT_EQ(respuestas.size(), 2u);
@@ -250,6 +283,7 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
         EXPECT_EQ(m.estado, 503);
         EXPECT_NE(m.cuerpo.find("No se han podido guardar sus respuestas."), std::string::npos);
     }
+    EXPECT_EQ("&envio=" + envioDe(respuestas[0].cuerpo), envio) << "the same token kept";
     EXPECT_NE(respuestas[1].cuerpo.find("name=\"r2\" value=\"2\" checked>"), std::string::npos);
     EXPECT_EQ(fallos.size(), 1u);
     nadaGuardado();
@@ -257,8 +291,37 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
     EXPECT_EQ(r->guardadas(), 0);
 
     fs.fallarAlCrear = false;
-    EXPECT_EQ(enviar("codigo=11111111&r1=2").estado, 200);
+    EXPECT_EQ(enviar("codigo=11111111&r1=2" + envio).estado, 303) << "its token freed too";
     EXPECT_EQ(enviar("codigo=11111111&r1=2").estado, 403) << "each code once";
     EXPECT_EQ(leida()->cuestionarios.size(), 1u);
     EXPECT_EQ(r->codigosUsados(), (std::vector<std::string>{"11111111", "22222222"}));
+}
+
+TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
+    const std::string a = "codigo=123456&r1=1&envio=" + envioDe(r->formulario());
+    const std::string b = "codigo=123456&r1=2&envio=" + envioDe(r->formulario());
+    // A copy in the same batch is answered with it and adds nothing.
+    EXPECT_TRUE(r->recibir(post(a), t0).pendiente);
+    EXPECT_TRUE(r->recibir(post(a, "10.0.0.3"), t0).pendiente);
+    const auto respuestas = r->cerrarLote();
+    ASSERT_EQ(respuestas.size(), 2u);
+    EXPECT_EQ(respuestas[1].estado, 303);
+    EXPECT_EQ(r->guardadas(), 1);
+    // Later copies too, even if the code no longer serves; a wrong code
+    // keeps the form's token, so the one later accepted is stored once.
+    const Respuesta otra = enviar(a);
+    EXPECT_EQ(otra.estado, 303);
+    EXPECT_EQ(cabecera(otra, "Location"), "/gracias");
+    r->fijarCodigosIndividuales({"11111111"});
+    EXPECT_EQ(enviar(a).estado, 303);
+    const Respuesta mal = enviar("codigo=1&" + b.substr(14));
+    EXPECT_EQ(mal.estado, 403);
+    EXPECT_EQ(envioDe(mal.cuerpo), b.substr(b.size() - kLargoEnvio));
+    EXPECT_EQ(enviar("codigo=11111111&" + b.substr(14)).estado, 303);
+    EXPECT_EQ(enviar("codigo=11111111&" + b.substr(14)).estado, 303);
+    // Without a token (a script) each is stored as sent.
+    r->fijarCodigosIndividuales({});
+    EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
+    EXPECT_EQ(leida()->cuestionarios.size(), 4u);
 }
