@@ -29,13 +29,13 @@ Cabeceras cabecerasPagina() {
 }
 
 Respuesta pagina(int estado, std::string cuerpo) {
-    return {estado, std::move(cuerpo), cabecerasPagina()};
+    return {estado, std::move(cuerpo), cabecerasPagina(), {}};
 }
 
 // After an accepted answer: the thanks page is fetched with a GET, so
 // reloading it sends nothing again.
 Respuesta aGracias() {
-    return {303, {}, {{"Location", "/gracias"}, {"Cache-Control", "no-store"}}};
+    return {303, {}, {{"Location", "/gracias"}, {"Cache-Control", "no-store"}}, {}};
 }
 
 Respuesta noAdmitido(const char* permitido) {
@@ -156,26 +156,41 @@ void azar(unsigned char* datos, std::size_t n) {
 
 // ---------------------------------------------------------------- TLimitador
 
-std::chrono::seconds TLimitador::espera(const std::string& direccion,
-                                        Reloj::time_point ahora) const {
-    const auto it = estados_.find(direccion);
-    if (it == estados_.end() || it->second.hasta <= ahora) return std::chrono::seconds(0);
-    return std::chrono::ceil<std::chrono::seconds>(it->second.hasta - ahora);
+namespace {
+constexpr auto kOlvido = std::chrono::hours(1);
 }
 
-void TLimitador::fallo(const std::string& direccion, Reloj::time_point ahora) {
-    constexpr auto kOlvido = std::chrono::hours(1);
+Reloj::duration TLimitador::esperaGlobal(Reloj::time_point ahora) const {
+    // The budget allows kPresupuesto wrong codes at once: used up when
+    // agotado_ is that many intervals ahead.
+    constexpr auto kRafaga = kIntervalo * (kPresupuesto - 1);
+    if (!agotado_ || *agotado_ - kRafaga <= ahora) return Reloj::duration::zero();
+    return *agotado_ - kRafaga - ahora;
+}
+
+Reloj::duration TLimitador::espera(const std::string& direccion, Reloj::time_point ahora) const {
+    Reloj::duration r = Reloj::duration::zero();
+    if (const auto global = esperaGlobal(ahora); global > kMaxRetener) r = global - kMaxRetener;
+    const auto it = estados_.find(direccion);
+    if (it != estados_.end() && it->second.fallos > kLibres)
+        r = std::max(r, it->second.ultimo + kEsperaDireccion - ahora);
+    return r;
+}
+
+Reloj::duration TLimitador::fallo(const std::string& direccion, Reloj::time_point ahora) {
+    Reloj::duration retener = esperaGlobal(ahora);
+    agotado_ = std::max(agotado_.value_or(ahora), ahora) + kIntervalo;
+
     auto it = estados_.find(direccion);
-    if (it != estados_.end() && ahora - it->second.ultimo > kOlvido && it->second.hasta <= ahora) {
+    if (it != estados_.end() && ahora - it->second.ultimo > kOlvido) {
         estados_.erase(it);
         it = estados_.end();
     }
     if (it == estados_.end()) {
         // Bounded memory: what is old goes first, then the least recent.
         if (estados_.size() >= kMaxDirecciones)
-            std::erase_if(estados_, [&](const auto& e) {
-                return ahora - e.second.ultimo > kOlvido && e.second.hasta <= ahora;
-            });
+            std::erase_if(estados_,
+                          [&](const auto& e) { return ahora - e.second.ultimo > kOlvido; });
         if (estados_.size() >= kMaxDirecciones)
             estados_.erase(std::min_element(
                 estados_.begin(), estados_.end(),
@@ -184,11 +199,8 @@ void TLimitador::fallo(const std::string& direccion, Reloj::time_point ahora) {
     }
     Estado& e = it->second;
     e.ultimo = ahora;
-    if (++e.fallos > kLibres) {
-        const int doble = std::min(e.fallos - kLibres - 1, 10);
-        e.hasta =
-            ahora + std::min<std::chrono::seconds>(kMaximaEspera, kPrimeraEspera * (1 << doble));
-    }
+    if (++e.fallos > kLibres) retener = std::max<Reloj::duration>(retener, kEsperaDireccion);
+    return retener;
 }
 
 // ----------------------------------------------------------------- TRecogida
@@ -335,25 +347,30 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
         return aGracias();
     }
 
-    if (const auto espera = limitador_.espera(p.direccion, ahora); espera.count() > 0) {
-        const auto minutos = (espera.count() + 59) / 60;
-        Respuesta r = formularioDeNuevo(
-            429, e,
-            "Demasiados intentos con un código equivocado. Espere " +
-                (minutos == 1 ? std::string("1 minuto") : std::to_string(minutos) + " minutos") +
-                " y vuelva a enviar; sus respuestas siguen marcadas.");
-        r.cabeceras.emplace_back("Retry-After", std::to_string(espera.count()));
+    if (const auto espera = limitador_.espera(p.direccion, ahora);
+        espera > Reloj::duration::zero()) {
+        const auto segundos = std::chrono::ceil<std::chrono::seconds>(espera).count();
+        Respuesta r =
+            formularioDeNuevo(429, e,
+                              "Demasiados intentos con un código equivocado. Espere " +
+                                  (segundos == 1 ? std::string("1 segundo")
+                                                 : std::to_string(segundos) + " segundos") +
+                                  " y vuelva a enviar; sus respuestas siguen marcadas.");
+        r.cabeceras.emplace_back("Retry-After", std::to_string(segundos));
         return r;
     }
     const auto codigo = codigoAceptado(e.codigo);
     if (!codigo) {
-        limitador_.fallo(p.direccion, ahora);
-        return formularioDeNuevo(403, e,
-                                 individuales_.empty()
-                                     ? "El código no es correcto. Compruébelo y vuelva a "
-                                       "enviar; sus respuestas siguen marcadas."
-                                     : "El código no es correcto o ya se ha usado. Compruébelo "
-                                       "y vuelva a enviar; sus respuestas siguen marcadas.");
+        const auto retener = limitador_.fallo(p.direccion, ahora);
+        Respuesta r = formularioDeNuevo(403, e,
+                                        individuales_.empty()
+                                            ? "El código no es correcto. Compruébelo y vuelva a "
+                                              "enviar; sus respuestas siguen marcadas."
+                                            : "El código no es correcto o ya se ha usado. "
+                                              "Compruébelo y vuelva a enviar; sus respuestas "
+                                              "siguen marcadas.");
+        r.retener = std::chrono::ceil<std::chrono::milliseconds>(retener);
+        return r;
     }
     limitador_.acierto(p.direccion);
 

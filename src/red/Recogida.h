@@ -51,6 +51,9 @@ struct Respuesta {
     int estado = 200;
     std::string cuerpo;                                          // UTF-8 HTML, or empty
     std::vector<std::pair<std::string, std::string>> cabeceras;  // every header but the length
+    // How long the server holds this response before sending it. A server
+    // that sends it at once is still safe: the limits do not rely on it.
+    std::chrono::milliseconds retener{0};
 };
 
 // What a campaign offers and accepts.
@@ -59,28 +62,45 @@ struct Campana {
     std::vector<std::string> grupos;  // Windows-1252 names of the groups offered, as shown
 };
 
-// Slows down guessing the code: each address may get it wrong a few times;
-// after that every further mistake shuts the address out for twice as long
-// as the one before. Forgotten an hour after the last mistake.
+// Slows down guessing the code without shutting out colleagues who share an
+// address. All addresses together get a budget of wrong codes: a burst of
+// kPresupuesto, then one every kIntervalo (30 a minute). A wrong code over
+// the budget has its answer held until its turn (at most kMaxRetener); a try
+// that would wait longer is refused without its code being checked. Either
+// way at most one code is checked every kIntervalo in the long run, held
+// answers or not: finding an 8-digit code takes on average 10^8 / 2 tries,
+// 5*10^7 x 2 s = 10^8 s, over 3 years (a 6-digit one, 11 days; one of N
+// single-use codes, N times sooner). Per address, the first kLibres wrong
+// codes cost nothing; after that each wrong answer is held kEsperaDireccion
+// and the address's next try waits as long, so a right code is never turned
+// away for longer than that. An address is forgotten an hour after its last
+// mistake, or when the table is full; the budget is what bounds guessing.
 class TLimitador {
 public:
     static constexpr int kLibres = 5;
-    static constexpr std::chrono::seconds kPrimeraEspera{30};
-    static constexpr std::chrono::seconds kMaximaEspera{15 * 60};
+    static constexpr std::chrono::seconds kEsperaDireccion{5};
+    static constexpr int kPresupuesto = 30;
+    static constexpr std::chrono::seconds kIntervalo{2};
+    static constexpr std::chrono::seconds kMaxRetener{5};
     static constexpr std::size_t kMaxDirecciones = 4096;
 
-    // How long `direccion` must still wait before its next try (zero: it may try).
-    std::chrono::seconds espera(const std::string& direccion, Reloj::time_point ahora) const;
-    void fallo(const std::string& direccion, Reloj::time_point ahora);
+    // How long a try from `direccion` must wait before its code may be
+    // checked (zero: it may be checked now).
+    Reloj::duration espera(const std::string& direccion, Reloj::time_point ahora) const;
+    // A wrong code: returns how long its answer is held.
+    Reloj::duration fallo(const std::string& direccion, Reloj::time_point ahora);
     void acierto(const std::string& direccion) { estados_.erase(direccion); }
 
 private:
     struct Estado {
         int fallos = 0;
         Reloj::time_point ultimo;
-        Reloj::time_point hasta;
     };
+    Reloj::duration esperaGlobal(Reloj::time_point ahora) const;
+
     std::unordered_map<std::string, Estado> estados_;
+    // When the budget is used up (one kIntervalo per wrong code counted).
+    std::optional<Reloj::time_point> agotado_;
 };
 
 // One campaign on one company. Used from one thread.
