@@ -49,8 +49,11 @@ void cabecera(std::string& h, std::string_view titulo) {
 // A page the browser brings back from its back/forward cache keeps what the
 // last worker marked, and its token was used: it is cleared at once and
 // replaced by a fresh form. A page loaded anew drops whatever the browser
-// filled in on its own and keeps what the server marked.
+// filled in on its own and keeps what the server marked. A form shown again
+// after a POST takes the address of the blank form, so that Back or reload
+// fetches that instead of offering to send the last worker's answers again.
 constexpr const char* kScript =
+    "if(location.pathname!='/')history.replaceState(null,'','/');"
     "addEventListener('pageshow',function(e){var f=document.forms[0];if(!f)return;"
     "if(!e.persisted){f.reset();return;}"
     "Array.prototype.forEach.call(f.elements,function(c){"

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """A worker answers the campaign's form in headless Chromium, on a phone-sized
 window, through `koral20-cli recoger` on the loopback address; the
-questionnaire stored in the company file is then checked.
+questionnaire stored in the company file is then checked. On a shared
+tablet, neither reloading the thanks page nor going Back stores an answer
+twice or shows the last worker's answers.
 
     prueba_navegador.py KORAL20-CLI
 
@@ -74,6 +76,30 @@ def enviar(driver):
     WebDriverWait(driver, 20).until(nueva)
 
 
+def envio(driver):
+    return driver.find_element(By.NAME, "envio").get_attribute("value")
+
+
+def en_blanco(driver, texto, usado):
+    """Waits until the page is a blank form, as the next worker must find it,
+    with a token other than `usado`, spent already."""
+    def blanco(d):
+        try:
+            return d.execute_script(
+                "var f = document.forms[0]; return document.readyState === 'complete' && !!f &&"
+                " f.querySelectorAll('input:checked').length === 0 &&"
+                " document.getElementById('codigo').value === '' &&"
+                " f.elements.envio.value !== arguments[0]", usado)
+        except WebDriverException:
+            return False
+
+    try:
+        WebDriverWait(driver, 10).until(blanco)
+    except Exception:
+        captura(driver, "no_en_blanco")
+        fallo("%s: no es un formulario en blanco (%s)" % (texto, driver.current_url))
+
+
 def peticion(url, cuerpo, tipo="application/x-www-form-urlencoded"):
     u = urllib.parse.urlsplit(url)
     c = http.client.HTTPConnection(u.hostname, u.port, timeout=10)
@@ -142,10 +168,29 @@ def main():
             codigo = driver.find_element(By.ID, "codigo")
             codigo.clear()
             codigo.send_keys(CODIGO)
+            usado = envio(driver)
             enviar(driver)
             texto = driver.find_element(By.TAG_NAME, "body").text
             comprobar("Gracias. Sus respuestas se han guardado." in texto, "gracias: " + texto)
             captura(driver, "gracias")
+
+            # Reloading the thanks page sends nothing again; after "Volver al
+            # cuestionario en blanco", Back twice leads to a fresh blank form.
+            driver.refresh()
+            comprobar(driver.current_url == url + "gracias", driver.current_url)
+            driver.find_element(By.LINK_TEXT, "Volver al cuestionario en blanco").click()
+            en_blanco(driver, "volver", usado)
+            driver.back()
+            driver.back()
+            en_blanco(driver, "atrás dos veces", usado)
+            # The next worker sends that form: stored, not taken for the last one.
+            etiqueta(1, 1).click()
+            driver.find_element(By.ID, "codigo").send_keys(CODIGO)
+            usado = envio(driver)
+            enviar(driver)
+            comprobar(driver.current_url == url + "gracias", driver.current_url)
+            driver.back()
+            en_blanco(driver, "atrás", usado)
 
             # The company is held: a second campaign on it is refused, as are
             # arguments it cannot serve with.
@@ -177,7 +222,8 @@ def main():
                                          capture_output=True, text=True).stdout)
         grupos = {g["nombre"]: g["id"] for g in dump["grupos"]}
         nuevos = [q for q in dump["cuestionarios"] if q["nombre"] != "C000001"]
-        comprobar(len(nuevos) == 1, "cuestionarios nuevos: %d" % len(nuevos))
+        comprobar(len(nuevos) == 2, "cuestionarios nuevos: %d" % len(nuevos))
+        comprobar(nuevos[1]["respuestas"] == "1" + "0" * 74, "segundo " + nuevos[1]["respuestas"])
         q = nuevos[0]
         comprobar(q["nombre"] == "C000002", q["nombre"])
         comprobar(q["respuestas"] == "".join(esperadas),
