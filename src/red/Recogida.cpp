@@ -337,13 +337,12 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
     }
     if (!hayCodigo) return noValida();
 
-    // A copy of an answer already taken: answered as that one is.
+    // A copy of an answer already taken: answered as that one is (in the
+    // batch, with it).
     if (!e.envio.empty() && envios_.count(e.envio)) {
-        for (const Pendiente& q : lote_)
-            if (q.envio.envio == e.envio) {
-                lote_.push_back({nullptr, std::move(e), {}});
-                return aGracias();
-            }
+        if (std::any_of(lote_.begin(), lote_.end(),
+                        [&](const Pendiente& q) { return q.envio.envio == e.envio; }))
+            lote_.push_back({nullptr, std::move(e), {}});
         return aGracias();
     }
 
