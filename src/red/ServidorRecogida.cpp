@@ -308,7 +308,16 @@ bool TServidorRecogida::atender(const QHttpServerRequest& peticion, QTcpSocket* 
     p.direccion = peticion.remoteAddress().toString().toStdString();
     TRecogida::Resultado r = recogida_.recibir(p);
     if (!r.pendiente) {
-        responder(peticion, socket, r.respuesta);
+        if (r.respuesta.retener.count() <= 0) {
+            responder(peticion, socket, r.respuesta);
+            return true;
+        }
+        // A wrong code waits before its answer: guessing is slowed without
+        // shutting anyone out. The timer dies with the socket.
+        QTimer::singleShot(r.respuesta.retener, socket,
+                           [this, &peticion, socket, respuesta = std::move(r.respuesta)] {
+                               responder(peticion, socket, respuesta);
+                           });
         return true;
     }
     // Answered once saved, together with whatever else arrives meanwhile.

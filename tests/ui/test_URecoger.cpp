@@ -151,7 +151,7 @@ private slots:
 
         QCOMPARE(enviar(m.puerto(), "codigo=abc124&r1=1"), QByteArray("HTTP/1.1 403 Forbidden"));
         QCOMPARE(enviar(m.puerto(), "codigo=abc123&grupo=Producci%C3%B3n&r1=2&r75=1"),
-                 QByteArray("HTTP/1.1 200 OK"));
+                 QByteArray("HTTP/1.1 303 See Other"));
         QCOMPARE(texto(v, "lblRecibidas"), QString("Respuestas recibidas: 1"));
         QCOMPARE(m.avisadas, 1);
         const TCuestionario* q = m.doc.buscarCuestionario("C000001");
@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(m.impresas.front(), std::string("Cuestionario en red: Talleres <Norte>"));
 
         const QByteArray envio = "codigo=" + QByteArray::fromStdString(codigos[1]);
-        QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 200 OK"));
+        QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 303 See Other"));
         QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 403 Forbidden"));
         QCOMPARE(texto(v, "lblRecibidas"),
                  QString::fromUtf8("Respuestas recibidas: 1\nCódigos usados: 1 de 3"));
