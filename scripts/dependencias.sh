@@ -44,7 +44,12 @@ fi
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Faltan paquetes (${faltan[*]}) o locales y no hay sudo." >&2; exit 1; }
+  if ! command -v sudo >/dev/null; then
+    echo "Faltan paquetes (${faltan[*]}) o locales y no hay sudo. Instálelos como root:" >&2
+    echo "  su -c 'bash $(cd "$(dirname "$0")" && pwd)/dependencias.sh $*'" >&2
+    echo "y vuelva a dar la orden." >&2
+    exit 1
+  fi
   sudo=(sudo)
 fi
 if [ ${#faltan[@]} -gt 0 ]; then

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the window program (and its manual) and opens the sample company.
+# Builds the window program (and its manual) and opens a copy of the sample
+# company in ~/Koral20/.
 #   scripts/ejecutar.sh          on this screen
 #   scripts/ejecutar.sh --xvfb   on a virtual screen (a machine without one)
 # Works from any folder; the program keeps the caller's current folder
@@ -28,7 +29,16 @@ for p in libgtest-dev libgmock-dev libbenchmark-dev; do
 done
 cmake -S "$raiz" -B "$raiz/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${opciones[@]}" >/dev/null
 cmake --build "$raiz/build" --target Koral20 manual
-programa=("$raiz/build/src/Koral20" "$raiz/src/resources/muestra.kr2")
+# A copy in the user's folder: saving it must not change the checkout, whose
+# sample a test compares with what the generator writes. An existing copy is
+# the user's work and is kept.
+copia="${HOME:-/tmp}/Koral20/muestra.kr2"
+if [ ! -e "$copia" ]; then
+  mkdir -p "$(dirname "$copia")"
+  cp "$raiz/src/resources/muestra.kr2" "$copia"
+fi
+echo "Empresa de ejemplo: $copia"
+programa=("$raiz/build/src/Koral20" "$copia")
 if [ $virtual = 1 ]; then
   echo "Koral20 en una pantalla virtual (Xvfb); se cierra con Ctrl+C."
   exec xvfb-run -a -s "-screen 0 1280x800x24" "${programa[@]}"
