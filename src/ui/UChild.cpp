@@ -146,33 +146,34 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     fila->addWidget(crearColumna(lblGrupos, lstGrupos, modeloGrupos_, tira), 1);
     lblGrupos->setObjectName("lblGrupos");
     lstGrupos->setObjectName("lstGrupos");
-    GNewButton =
-        crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::GNewButtonClick);
-    GModifyButton = crearBoton(tira, 40, "GModifyButton", "Modificar", int(Dibujo::Modificar),
-                               &TChildWin::GModifyButtonClick);
-    GVerButton = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo",
-                            int(Dibujo::Estructura), &TChildWin::GVerButtonClick);
-    GDeleteButton = crearBoton(tira, 128, "GDeleteButton", "Eliminar", int(Dibujo::Eliminar),
-                               &TChildWin::GDeleteButtonClick);
-    GPrintButton = crearBoton(tira, 168, "GPrintButton", "Imprimir", int(Dibujo::Imprimir),
-                              &TChildWin::ImpGrupos1Click);
+    btnNuevoGrupo =
+        crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::nuevoGrupo);
+    btnRenombrarGrupo = crearBoton(tira, 40, "GModifyButton", "Modificar", int(Dibujo::Modificar),
+                                   &TChildWin::renombrarGrupo);
+    btnVerGrupo = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo",
+                             int(Dibujo::Estructura), &TChildWin::verGrupo);
+    btnBorrarGrupo = crearBoton(tira, 128, "GDeleteButton", "Eliminar", int(Dibujo::Eliminar),
+                                &TChildWin::borrarGrupo);
+    btnImprimirGrupos = crearBoton(tira, 168, "GPrintButton", "Imprimir", int(Dibujo::Imprimir),
+                                   &TChildWin::imprimirGrupos);
 
     fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira),
                     1);
     lblCuestionarios->setObjectName("lblCuestionarios");
     lstCuestionarios->setObjectName("lstCuestionarios");
-    CNewButton =
-        crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::CNewButtonClick);
-    CModifyButton = crearBoton(tira, 40, "CModifyButton", "Modificar", int(Dibujo::Modificar),
-                               &TChildWin::CModifyButtonClick);
-    CImportButton = crearBoton(tira, 72, "CImportButton", "Importar datos", int(Dibujo::Importar),
-                               &TChildWin::Importardatosanteriores1Click);
-    CExportButton = crearBoton(tira, 104, "CExportButton", "Exportar datos", int(Dibujo::Exportar),
-                               &TChildWin::Exportardatos1Click);
-    CDeleteButton = crearBoton(tira, 136, "CDeleteButton", "Eliminar", int(Dibujo::Eliminar),
-                               &TChildWin::CDeleteButtonClick);
-    CPrintButton = crearBoton(tira, 168, "CPrintButton", "Imprimir", int(Dibujo::Imprimir),
-                              &TChildWin::ImpCuestionario1Click);
+    btnNuevoCuestionario = crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo),
+                                      &TChildWin::nuevoCuestionario);
+    btnModificarCuestionario =
+        crearBoton(tira, 40, "CModifyButton", "Modificar", int(Dibujo::Modificar),
+                   &TChildWin::modificarCuestionario);
+    btnImportar = crearBoton(tira, 72, "CImportButton", "Importar datos", int(Dibujo::Importar),
+                             &TChildWin::importarDatos);
+    btnExportar = crearBoton(tira, 104, "CExportButton", "Exportar datos", int(Dibujo::Exportar),
+                             &TChildWin::exportarDatos);
+    btnBorrarCuestionario = crearBoton(tira, 136, "CDeleteButton", "Eliminar",
+                                       int(Dibujo::Eliminar), &TChildWin::borrarCuestionario);
+    btnImprimirCuestionario = crearBoton(tira, 168, "CPrintButton", "Imprimir",
+                                         int(Dibujo::Imprimir), &TChildWin::imprimirCuestionario);
     marcasCuestionarios_ = new ListaVerificada(
         [this](int fila) -> const TCuestionario* {
             return doc_ && fila < modeloCuestionarios_->rowCount()
@@ -187,127 +188,140 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     // Under the list: the double entry and how far it has gone.
     lblVerificados = new QLabel(lstCuestionarios->parentWidget());
     lblVerificados->setObjectName("lblVerificados");
-    CVerifyButton = new QPushButton("Veri&ficar", lstCuestionarios->parentWidget());
-    CVerifyButton->setObjectName("CVerifyButton");
-    CVerifyButton->setToolTip(
+    btnVerificar = new QPushButton("Veri&ficar", lstCuestionarios->parentWidget());
+    btnVerificar->setObjectName("CVerifyButton");
+    btnVerificar->setToolTip(
         "Teclear de nuevo el cuestionario en papel y comparar con lo grabado (Alt+F)");
-    connect(CVerifyButton, &QPushButton::clicked, this, &TChildWin::CVerifyButtonClick);
+    connect(btnVerificar, &QPushButton::clicked, this, &TChildWin::verificarCuestionario);
     // One above the other: side by side they do not fit the column's 201 pixels.
     auto* columna = static_cast<QVBoxLayout*>(lstCuestionarios->parentWidget()->layout());
     columna->addWidget(lblVerificados);
-    columna->addWidget(CVerifyButton, 0, Qt::AlignRight);
+    columna->addWidget(btnVerificar, 0, Qt::AlignRight);
 
     fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
     lblPerfiles->setObjectName("lblPerfiles");
     lstPerfiles->setObjectName("lstPerfiles");
-    PNewButton =
-        crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::PNewButtonClick);
-    PModifyButton = crearBoton(tira, 40, "PModifyButton", "Modificar", int(Dibujo::Modificar),
-                               &TChildWin::PModifyButtonClick);
-    PDeleteButton = crearBoton(tira, 128, "PDeleteButton", "Eliminar", int(Dibujo::Eliminar),
-                               &TChildWin::PDeleteButtonClick);
-    PPrintButton = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
-                              &TChildWin::Impperfil1Click);
-    PCompareButton = crearBoton(tira, 84, "PCompareButton", "Comparar perfiles",
-                                int(Dibujo::Comparar), &TChildWin::PCompareButtonClick);
+    btnNuevoPerfil =
+        crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::nuevoPerfil);
+    btnModificarPerfil = crearBoton(tira, 40, "PModifyButton", "Modificar", int(Dibujo::Modificar),
+                                    &TChildWin::modificarPerfil);
+    btnBorrarPerfil = crearBoton(tira, 128, "PDeleteButton", "Eliminar", int(Dibujo::Eliminar),
+                                 &TChildWin::borrarPerfil);
+    btnImprimirPerfil = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
+                                   &TChildWin::imprimirPerfil);
+    btnCompararPerfiles = crearBoton(tira, 84, "PCompareButton", "Comparar perfiles",
+                                     int(Dibujo::Comparar), &TChildWin::compararPerfiles);
 
     // The keyboard alone reaches every button: Alt with a letter, shown in
     // its tool tip. A, I, V and Y open the frame's menus. As window
     // shortcuts in a sub-window they work in the active company only.
-    const std::pair<QToolButton*, char> teclas[] = {
-        {GNewButton, 'G'},    {GModifyButton, 'R'}, {GVerButton, 'E'},    {GDeleteButton, 'B'},
-        {GPrintButton, 'L'},  {CNewButton, 'N'},    {CModifyButton, 'M'}, {CImportButton, 'T'},
-        {CExportButton, 'X'}, {CDeleteButton, 'S'}, {CPrintButton, 'U'},  {PNewButton, 'P'},
-        {PModifyButton, 'O'}, {PDeleteButton, 'Q'}, {PPrintButton, 'K'},  {PCompareButton, 'C'}};
+    const std::pair<QToolButton*, char> teclas[] = {{btnNuevoGrupo, 'G'},
+                                                    {btnRenombrarGrupo, 'R'},
+                                                    {btnVerGrupo, 'E'},
+                                                    {btnBorrarGrupo, 'B'},
+                                                    {btnImprimirGrupos, 'L'},
+                                                    {btnNuevoCuestionario, 'N'},
+                                                    {btnModificarCuestionario, 'M'},
+                                                    {btnImportar, 'T'},
+                                                    {btnExportar, 'X'},
+                                                    {btnBorrarCuestionario, 'S'},
+                                                    {btnImprimirCuestionario, 'U'},
+                                                    {btnNuevoPerfil, 'P'},
+                                                    {btnModificarPerfil, 'O'},
+                                                    {btnBorrarPerfil, 'Q'},
+                                                    {btnImprimirPerfil, 'K'},
+                                                    {btnCompararPerfiles, 'C'}};
     for (const auto& [boton, letra] : teclas) {
         boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
         boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
     }
 
-    connect(lstGrupos, &QListView::doubleClicked, this, &TChildWin::GModifyButtonClick);
-    connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::CModifyButtonClick);
-    connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::PModifyButtonClick);
+    connect(lstGrupos, &QListView::doubleClicked, this, &TChildWin::renombrarGrupo);
+    connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::modificarCuestionario);
+    connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::modificarPerfil);
 
     // Commands whose windows or reports come from elsewhere work once they are there.
     const TOrdenesExternas& o = frame_.ordenes;
-    GVerButton->setEnabled(bool(o.verGrupo));
-    CNewButton->setEnabled(bool(o.editarCuestionario));
-    CModifyButton->setEnabled(bool(o.editarCuestionario));
-    CVerifyButton->setEnabled(bool(o.verificarCuestionario));
-    PNewButton->setEnabled(bool(o.editarPerfil));
-    PModifyButton->setEnabled(bool(o.editarPerfil));
-    CImportButton->setEnabled(bool(o.importaDatos));
-    Importardatosanteriores1->setEnabled(bool(o.importaDatos));
-    Recogerenred1->setEnabled(bool(o.recogerEnRed));
-    CExportButton->setEnabled(bool(o.exportarDatos));
-    Exportardatos1->setEnabled(bool(o.exportarDatos));
-    Exportarpuntuaciones1->setEnabled(bool(o.exportarPuntuaciones));
-    GPrintButton->setEnabled(bool(o.imprimirGrupos));
-    ImpGrupos1->setEnabled(bool(o.imprimirGrupos));
-    CPrintButton->setEnabled(bool(o.imprimirCuestionario));
-    ImpCuestionario1->setEnabled(bool(o.imprimirCuestionario));
-    PPrintButton->setEnabled(bool(o.imprimirPerfil));
-    Impperfil1->setEnabled(bool(o.imprimirPerfil));
-    PCompareButton->setEnabled(bool(o.compararPerfiles));
-    Compararperfiles1->setEnabled(bool(o.compararPerfiles));
-    Informeevaluacion1->setEnabled(bool(o.imprimirEvaluacion));
-    Imprimirinforme1->setEnabled(bool(o.imprimirInforme));
-    Impcuestvacio1->setEnabled(bool(o.imprimirCuestVacio));
+    btnVerGrupo->setEnabled(bool(o.verGrupo));
+    btnNuevoCuestionario->setEnabled(bool(o.editarCuestionario));
+    btnModificarCuestionario->setEnabled(bool(o.editarCuestionario));
+    btnVerificar->setEnabled(bool(o.verificarCuestionario));
+    btnNuevoPerfil->setEnabled(bool(o.editarPerfil));
+    btnModificarPerfil->setEnabled(bool(o.editarPerfil));
+    btnImportar->setEnabled(bool(o.importaDatos));
+    ordenImportar->setEnabled(bool(o.importaDatos));
+    ordenRecoger->setEnabled(bool(o.recogerEnRed));
+    btnExportar->setEnabled(bool(o.exportarDatos));
+    ordenExportarDatos->setEnabled(bool(o.exportarDatos));
+    ordenExportarPuntuaciones->setEnabled(bool(o.exportarPuntuaciones));
+    btnImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
+    ordenImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
+    btnImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
+    ordenImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
+    btnImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
+    ordenImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
+    btnCompararPerfiles->setEnabled(bool(o.compararPerfiles));
+    ordenCompararPerfiles->setEnabled(bool(o.compararPerfiles));
+    ordenEvaluacion->setEnabled(bool(o.imprimirEvaluacion));
+    ordenImprimirInforme->setEnabled(bool(o.imprimirInforme));
+    ordenCuestionarioVacio->setEnabled(bool(o.imprimirCuestVacio));
 
     refrescarCabeceras();
 }
 
 TChildWin::~TChildWin() = default;
 
+template <class R>
+QAction* TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
+                               void (R::*manejador)()) {
+    QAction* a = menu->addAction(texto, receptor, manejador);
+    a->setObjectName(nombre);
+    return a;
+}
+
 void TChildWin::crearMenus() {
     mnuArchivo = new QMenu("&Archivo", this);
     mnuArchivo->setObjectName("mnuArchivo");
-    Nuevo1 = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &TChildWin::Nuevo1Click);
-    Abrir1 = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &TChildWin::Abrir1Click);
-    Guardar1 = crearOrden(mnuArchivo, "Guardar1", "&Guardar", &TChildWin::Guardar1Click);
-    Guardarcomo1 =
-        crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", &TChildWin::Guardarcomo1Click);
-    Cambiarnombreempresa1 =
-        crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa",
-                   &TChildWin::Cambiarnombreempresa1Click);
+    ordenNuevo = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &frame_, &TfrmMain::Nuevo1Click);
+    ordenAbrir = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &frame_, &TfrmMain::Abrir1Click);
+    ordenGuardar = crearOrden(mnuArchivo, "Guardar1", "&Guardar", this, &TChildWin::guardarEmpresa);
+    ordenGuardarComo = crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", this,
+                                  &TChildWin::guardarEmpresaComo);
+    ordenRenombrarEmpresa =
+        crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa", this,
+                   &TChildWin::renombrarEmpresa);
     mnuArchivo->addSeparator();
-    Cerrar1 = crearOrden(mnuArchivo, "Cerrar1", "Ce&rrar", &TChildWin::Cerrar1Click);
+    ordenCerrar = crearOrden(mnuArchivo, "Cerrar1", "Ce&rrar", this, &TChildWin::cerrar);
     mnuArchivo->addSeparator();
-    Importardatosanteriores1 =
-        crearOrden(mnuArchivo, "Importardatosanteriores1", "&Importar datos anteriores",
-                   &TChildWin::Importardatosanteriores1Click);
-    Recogerenred1 = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en re&d ...",
-                               &TChildWin::Recogerenred1Click);
-    Impcuestvacio1 = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. &vacio",
-                                &TChildWin::Impcuestvacio1Click);
-    Exportardatos1 = crearOrden(mnuArchivo, "Exportardatos1", "E&xportar datos",
-                                &TChildWin::Exportardatos1Click);
-    Exportarpuntuaciones1 =
-        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...",
-                   &TChildWin::Exportarpuntuaciones1Click);
+    ordenImportar = crearOrden(mnuArchivo, "Importardatosanteriores1", "&Importar datos anteriores",
+                               this, &TChildWin::importarDatos);
+    ordenRecoger = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en re&d ...", this,
+                              &TChildWin::recogerEnRed);
+    ordenCuestionarioVacio = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. &vacio", this,
+                                        &TChildWin::imprimirCuestionarioVacio);
+    ordenExportarDatos = crearOrden(mnuArchivo, "Exportardatos1", "E&xportar datos", this,
+                                    &TChildWin::exportarDatos);
+    ordenExportarPuntuaciones =
+        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...", this,
+                   &TChildWin::exportarPuntuaciones);
     mnuArchivo->addSeparator();
-    Salir1 = crearOrden(mnuArchivo, "Salir1", "&Salir", &TChildWin::Salir1Click);
+    ordenSalir = crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::Salir1Click);
 
     mnuInformes = new QMenu("&Informes", this);
     mnuInformes->setObjectName("mnuInformes");
-    Imprimirinforme1 = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe",
-                                  &TChildWin::Imprimirinforme1Click);
-    ImpGrupos1 = crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", &TChildWin::ImpGrupos1Click);
-    ImpCuestionario1 = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
-                                  &TChildWin::ImpCuestionario1Click);
-    Impperfil1 = crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", &TChildWin::Impperfil1Click);
+    ordenImprimirInforme = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe", this,
+                                      &TChildWin::imprimirInforme);
+    ordenImprimirGrupos =
+        crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", this, &TChildWin::imprimirGrupos);
+    ordenImprimirCuestionario = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
+                                           this, &TChildWin::imprimirCuestionario);
+    ordenImprimirPerfil =
+        crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", this, &TChildWin::imprimirPerfil);
     mnuInformes->addSeparator();
-    Compararperfiles1 = crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles",
-                                   &TChildWin::PCompareButtonClick);
-    Informeevaluacion1 = crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación",
-                                    &TChildWin::Informeevaluacion1Click);
-}
-
-QAction* TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto,
-                               void (TChildWin::*manejador)()) {
-    QAction* a = menu->addAction(texto, this, manejador);
-    a->setObjectName(nombre);
-    return a;
+    ordenCompararPerfiles = crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles", this,
+                                       &TChildWin::compararPerfiles);
+    ordenEvaluacion = crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación", this,
+                                 &TChildWin::imprimirEvaluacion);
 }
 
 template <class T>
@@ -409,11 +423,11 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
     // Reading a FIFO or a device could wait for ever, or never end.
     if (archivos().tipo(ruta) != TipoArchivo::regular) {
         Mensaje(mensajeNoNormal(ruta));
-        Cerrar1Click();
+        cerrar();
         return;
     }
     if (!tomarBloqueo(ruta)) {
-        Cerrar1Click();
+        cerrar();
         return;
     }
     aplicarAnchoMinimo();
@@ -428,7 +442,7 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
     } catch (const LecturaCancelada&) {
         // Stopped by the user: nothing was changed, nothing to tell.
         bloqueo_.reset();
-        Cerrar1Click();
+        cerrar();
         return;
     } catch (const std::exception& e) {
         doc_ = std::move(leido);
@@ -547,7 +561,7 @@ void TChildWin::hacerActual(QListView* lista, int fila) {
 
 // --- Groups ---
 
-void TChildWin::GNewButtonClick() {
+void TChildWin::nuevoGrupo() {
     if (!doc_) return;
     std::string nombre = "Grupo " + rellenarCeros(static_cast<long long>(doc_->nGrupos) + 1, 3);
     if (!PideCampo("Nuevo Grupo", "Indique nombre para el nuevo grupo", nombre)) return;
@@ -562,7 +576,7 @@ void TChildWin::GNewButtonClick() {
     doc_->modificado = true;
 }
 
-void TChildWin::GModifyButtonClick() {
+void TChildWin::renombrarGrupo() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0) return;
     TGrupo* g = modeloGrupos_->registro(fila);
@@ -584,14 +598,14 @@ void TChildWin::GModifyButtonClick() {
     doc_->modificado = true;
 }
 
-void TChildWin::GVerButtonClick() {
+void TChildWin::verGrupo() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0 || !frame_.ordenes.verGrupo) return;
     frame_.ordenes.verGrupo(*doc_, *modeloGrupos_->registro(fila));
     doc_->modificado = true;
 }
 
-void TChildWin::GDeleteButtonClick() {
+void TChildWin::borrarGrupo() {
     const int fila = filaActual(lstGrupos);
     if (!doc_ || fila < 0) return;
     TGrupo* g = modeloGrupos_->registro(fila);
@@ -635,7 +649,7 @@ void TChildWin::GDeleteButtonClick() {
     doc_->modificado = true;
 }
 
-void TChildWin::ImpGrupos1Click() {
+void TChildWin::imprimirGrupos() {
     if (doc_ && frame_.ordenes.imprimirGrupos) frame_.ordenes.imprimirGrupos(*doc_);
 }
 
@@ -656,7 +670,7 @@ void TChildWin::volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& a
 
 // --- Questionnaires ---
 
-void TChildWin::CNewButtonClick() {
+void TChildWin::nuevoCuestionario() {
     if (!doc_ || !frame_.ordenes.editarCuestionario) return;
     std::string nombre = "C" + rellenarCeros(static_cast<long long>(doc_->nCuestionarios) + 1, 6);
     if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
@@ -680,7 +694,7 @@ void TChildWin::CNewButtonClick() {
     volverAntesDeNuevo(lstCuestionarios, antes);
 }
 
-void TChildWin::CModifyButtonClick() {
+void TChildWin::modificarCuestionario() {
     const int fila = filaActual(lstCuestionarios);
     if (fila >= 0) editarCuestionario(fila);
 }
@@ -701,7 +715,7 @@ bool TChildWin::editarCuestionario(int fila) {
     return true;
 }
 
-void TChildWin::CVerifyButtonClick() {
+void TChildWin::verificarCuestionario() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0 || !frame_.ordenes.verificarCuestionario) return;
     TCuestionario* q = modeloCuestionarios_->registro(fila);
@@ -712,7 +726,7 @@ void TChildWin::CVerifyButtonClick() {
     refrescarCabeceras();
 }
 
-void TChildWin::CDeleteButtonClick() {
+void TChildWin::borrarCuestionario() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0) return;
     TCuestionario* q = modeloCuestionarios_->registro(fila);
@@ -730,37 +744,37 @@ void TChildWin::CDeleteButtonClick() {
     doc_->modificado = true;
 }
 
-void TChildWin::ImpCuestionario1Click() {
+void TChildWin::imprimirCuestionario() {
     const int fila = filaActual(lstCuestionarios);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirCuestionario) return;
     frame_.ordenes.imprimirCuestionario(*modeloCuestionarios_->registro(fila));
 }
 
-void TChildWin::Importardatosanteriores1Click() {
+void TChildWin::importarDatos() {
     if (!doc_ || !frame_.ordenes.importaDatos) return;
     frame_.ordenes.importaDatos(*doc_);
     refrescarTodo();
     doc_->modificado = true;
 }
 
-void TChildWin::Recogerenred1Click() {
+void TChildWin::recogerEnRed() {
     if (!doc_ || !frame_.ordenes.recogerEnRed) return;
     // Each answer is in the lists as soon as it is in the file.
     frame_.ordenes.recogerEnRed(
         *doc_, soloLectura_, [this] { return guardar(); }, [this] { refrescarTodo(); });
 }
 
-void TChildWin::Exportardatos1Click() {
+void TChildWin::exportarDatos() {
     if (doc_ && frame_.ordenes.exportarDatos) frame_.ordenes.exportarDatos(*doc_);
 }
 
 // --- Profiles ---
 
-void TChildWin::Exportarpuntuaciones1Click() {
+void TChildWin::exportarPuntuaciones() {
     if (doc_ && frame_.ordenes.exportarPuntuaciones) frame_.ordenes.exportarPuntuaciones(*doc_);
 }
 
-void TChildWin::PNewButtonClick() {
+void TChildWin::nuevoPerfil() {
     if (!doc_ || !frame_.ordenes.editarPerfil) return;
     std::string nombre = "P" + rellenarCeros(static_cast<long long>(doc_->nPerfiles) + 1, 6);
     if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
@@ -783,7 +797,7 @@ void TChildWin::PNewButtonClick() {
     volverAntesDeNuevo(lstPerfiles, antes);
 }
 
-void TChildWin::PModifyButtonClick() {
+void TChildWin::modificarPerfil() {
     const int fila = filaActual(lstPerfiles);
     if (fila >= 0) editarPerfil(fila);
 }
@@ -799,7 +813,7 @@ bool TChildWin::editarPerfil(int fila) {
     return true;
 }
 
-void TChildWin::PDeleteButtonClick() {
+void TChildWin::borrarPerfil() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0) return;
     TPerfil* p = modeloPerfiles_->registro(fila);
@@ -814,7 +828,7 @@ void TChildWin::PDeleteButtonClick() {
     doc_->modificado = true;
 }
 
-void TChildWin::Impperfil1Click() {
+void TChildWin::imprimirPerfil() {
     const int fila = filaActual(lstPerfiles);
     if (!doc_ || fila < 0 || !frame_.ordenes.imprimirPerfil) return;
     // The figures live in memory only: computed now, a profile never edited
@@ -827,7 +841,7 @@ void TChildWin::Impperfil1Click() {
     frame_.ordenes.imprimirPerfil(perfil);
 }
 
-void TChildWin::PCompareButtonClick() {
+void TChildWin::compararPerfiles() {
     if (!doc_ || !frame_.ordenes.compararPerfiles) return;
     // The selected profiles as the list shows them; the current one alone
     // when none is selected (it can still be set against another year's).
@@ -843,26 +857,16 @@ void TChildWin::PCompareButtonClick() {
 
 // --- Company ---
 
-void TChildWin::Imprimirinforme1Click() {
+void TChildWin::imprimirInforme() {
     if (doc_ && frame_.ordenes.imprimirInforme) frame_.ordenes.imprimirInforme(*doc_);
 }
 
-void TChildWin::Informeevaluacion1Click() {
+void TChildWin::imprimirEvaluacion() {
     if (doc_ && frame_.ordenes.imprimirEvaluacion) frame_.ordenes.imprimirEvaluacion(*doc_);
 }
 
-void TChildWin::Impcuestvacio1Click() {
+void TChildWin::imprimirCuestionarioVacio() {
     if (frame_.ordenes.imprimirCuestVacio) frame_.ordenes.imprimirCuestVacio();
-}
-
-void TChildWin::Nuevo1Click() {
-    frame_.Nuevo1Click();
-}
-void TChildWin::Abrir1Click() {
-    frame_.Abrir1Click();
-}
-void TChildWin::Salir1Click() {
-    frame_.Salir1Click();
 }
 
 bool TChildWin::guardar() {
@@ -917,15 +921,15 @@ bool TChildWin::guardarComo() {
     return true;
 }
 
-void TChildWin::Guardar1Click() {
+void TChildWin::guardarEmpresa() {
     if (doc_) guardar();
 }
 
-void TChildWin::Guardarcomo1Click() {
+void TChildWin::guardarEmpresaComo() {
     if (doc_) guardarComo();
 }
 
-void TChildWin::Cambiarnombreempresa1Click() {
+void TChildWin::renombrarEmpresa() {
     if (!doc_) return;
     std::string nombre = doc_->nombre;
     if (!PideCampo("Cambio nombre Empresa", "Indique el nuevo nombre de la empresa (max. 49)",
@@ -936,7 +940,7 @@ void TChildWin::Cambiarnombreempresa1Click() {
     doc_->modificado = true;
 }
 
-void TChildWin::Cerrar1Click() {
+void TChildWin::cerrar() {
     if (parentWidget())
         parentWidget()->close();
     else
@@ -962,7 +966,7 @@ bool TChildWin::FormCloseQuery() {
 
 void TChildWin::cerrarConsultado() {
     consultado_ = true;
-    Cerrar1Click();
+    cerrar();
     consultado_ = false;
 }
 
@@ -977,12 +981,12 @@ void TChildWin::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    FormClose();
+    cerrarEmpresa();
     e->accept();
     frame_.actualizarMenus();
 }
 
-void TChildWin::FormClose() {
+void TChildWin::cerrarEmpresa() {
     cerrada_ = true;
     if (!doc_) return;
     try {

@@ -97,45 +97,43 @@ private:
     QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
                           QWidget*& botones);
     // A menu item that goes by `nombre`, as the controls do.
-    QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto,
-                        void (TChildWin::*manejador)());
+    template <class R>
+    QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
+                        void (R::*manejador)());
     QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
                             void (TChildWin::*manejador)());
 
-    void GNewButtonClick();
-    void GModifyButtonClick();
-    void GVerButtonClick();
-    void GDeleteButtonClick();
-    void ImpGrupos1Click();
-    void CNewButtonClick();
-    void CModifyButtonClick();
+    void nuevoGrupo();
+    void renombrarGrupo();
+    void verGrupo();
+    void borrarGrupo();
+    void imprimirGrupos();
+    void nuevoCuestionario();
+    void modificarCuestionario();
     // The questionnaire editor on the entry at `fila`; true when confirmed.
     bool editarCuestionario(int fila);
-    void CDeleteButtonClick();
-    void CVerifyButtonClick();
-    void ImpCuestionario1Click();
-    void Importardatosanteriores1Click();
-    void Recogerenred1Click();
-    void Exportardatos1Click();
-    void Exportarpuntuaciones1Click();
-    void PNewButtonClick();
-    void PModifyButtonClick();
+    void borrarCuestionario();
+    void verificarCuestionario();
+    void imprimirCuestionario();
+    void importarDatos();
+    void recogerEnRed();
+    void exportarDatos();
+    void exportarPuntuaciones();
+    void nuevoPerfil();
+    void modificarPerfil();
     // The profile editor on the entry at `fila`; true when confirmed.
     bool editarPerfil(int fila);
-    void PDeleteButtonClick();
-    void Impperfil1Click();
-    void PCompareButtonClick();
-    void Informeevaluacion1Click();
-    void Imprimirinforme1Click();
-    void Impcuestvacio1Click();
-    void Nuevo1Click();
-    void Abrir1Click();
-    void Salir1Click();
-    void Guardar1Click();
-    void Guardarcomo1Click();
-    void Cambiarnombreempresa1Click();
-    void Cerrar1Click();
-    void FormClose();
+    void borrarPerfil();
+    void imprimirPerfil();
+    void compararPerfiles();
+    void imprimirEvaluacion();
+    void imprimirInforme();
+    void imprimirCuestionarioVacio();
+    void guardarEmpresa();
+    void guardarEmpresaComo();
+    void renombrarEmpresa();
+    void cerrar();
+    void cerrarEmpresa();
 
     // Save and Save as: true when the company was written.
     bool guardar();
@@ -172,24 +170,24 @@ private:
 
     QMenu* mnuArchivo;
     QMenu* mnuInformes;
-    QAction* Nuevo1;
-    QAction* Abrir1;
-    QAction* Guardar1;
-    QAction* Guardarcomo1;
-    QAction* Cambiarnombreempresa1;
-    QAction* Cerrar1;
-    QAction* Importardatosanteriores1;
-    QAction* Recogerenred1;
-    QAction* Impcuestvacio1;
-    QAction* Exportardatos1;
-    QAction* Exportarpuntuaciones1;
-    QAction* Salir1;
-    QAction* Imprimirinforme1;
-    QAction* ImpGrupos1;
-    QAction* ImpCuestionario1;
-    QAction* Impperfil1;
-    QAction* Compararperfiles1;
-    QAction* Informeevaluacion1;
+    QAction* ordenNuevo;
+    QAction* ordenAbrir;
+    QAction* ordenGuardar;
+    QAction* ordenGuardarComo;
+    QAction* ordenRenombrarEmpresa;
+    QAction* ordenCerrar;
+    QAction* ordenImportar;
+    QAction* ordenRecoger;
+    QAction* ordenCuestionarioVacio;
+    QAction* ordenExportarDatos;
+    QAction* ordenExportarPuntuaciones;
+    QAction* ordenSalir;
+    QAction* ordenImprimirInforme;
+    QAction* ordenImprimirGrupos;
+    QAction* ordenImprimirCuestionario;
+    QAction* ordenImprimirPerfil;
+    QAction* ordenCompararPerfiles;
+    QAction* ordenEvaluacion;
 
     QLabel* lblGrupos;
     QLabel* lblCuestionarios;
@@ -197,24 +195,24 @@ private:
     QListView* lstGrupos;
     QListView* lstCuestionarios;
     QListView* lstPerfiles;
-    QToolButton* GNewButton;
-    QToolButton* GModifyButton;
-    QToolButton* GVerButton;
-    QToolButton* GDeleteButton;
-    QToolButton* GPrintButton;
-    QToolButton* CNewButton;
-    QToolButton* CModifyButton;
-    QToolButton* CImportButton;
-    QToolButton* CExportButton;
-    QToolButton* CDeleteButton;
-    QToolButton* CPrintButton;
-    QPushButton* CVerifyButton;
+    QToolButton* btnNuevoGrupo;
+    QToolButton* btnRenombrarGrupo;
+    QToolButton* btnVerGrupo;
+    QToolButton* btnBorrarGrupo;
+    QToolButton* btnImprimirGrupos;
+    QToolButton* btnNuevoCuestionario;
+    QToolButton* btnModificarCuestionario;
+    QToolButton* btnImportar;
+    QToolButton* btnExportar;
+    QToolButton* btnBorrarCuestionario;
+    QToolButton* btnImprimirCuestionario;
+    QPushButton* btnVerificar;
     QLabel* lblVerificados;
-    QToolButton* PNewButton;
-    QToolButton* PModifyButton;
-    QToolButton* PDeleteButton;
-    QToolButton* PPrintButton;
-    QToolButton* PCompareButton;
+    QToolButton* btnNuevoPerfil;
+    QToolButton* btnModificarPerfil;
+    QToolButton* btnBorrarPerfil;
+    QToolButton* btnImprimirPerfil;
+    QToolButton* btnCompararPerfiles;
 
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
