@@ -28,6 +28,7 @@
 #include "ui/CursorOcupado.h"
 #include "ui/Iconos.h"
 #include "ui/ListaRegistros.h"
+#include "ui/PanelGrupos.h"
 #include "ui/ProgresoLargo.h"
 #include "ui/UMain.h"
 
@@ -136,27 +137,14 @@ QString numero(std::int32_t n) {
 TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName("ChildWin");
     setAttribute(Qt::WA_DeleteOnClose, false);  // the sub-window owns and deletes us
-    crearMenus();
-
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(2, 2, 2, 2);
     fila->setSpacing(2);
 
-    QWidget* tira = nullptr;
-    fila->addWidget(crearColumna(lblGrupos, lstGrupos, modeloGrupos_, tira), 1);
-    lblGrupos->setObjectName("lblGrupos");
-    lstGrupos->setObjectName("lstGrupos");
-    btnNuevoGrupo =
-        crearBoton(tira, 0, "GNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::nuevoGrupo);
-    btnRenombrarGrupo = crearBoton(tira, 40, "GModifyButton", "Modificar", int(Dibujo::Modificar),
-                                   &TChildWin::renombrarGrupo);
-    btnVerGrupo = crearBoton(tira, 96, "GVerButton", "Ver estructura del grupo",
-                             int(Dibujo::Estructura), &TChildWin::verGrupo);
-    btnBorrarGrupo = crearBoton(tira, 128, "GDeleteButton", "Eliminar", int(Dibujo::Eliminar),
-                                &TChildWin::borrarGrupo);
-    btnImprimirGrupos = crearBoton(tira, 168, "GPrintButton", "Imprimir", int(Dibujo::Imprimir),
-                                   &TChildWin::imprimirGrupos);
+    grupos_ = new TPanelGrupos(*this);
+    fila->addWidget(grupos_, 1);
 
+    QWidget* tira = nullptr;
     fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira),
                     1);
     lblCuestionarios->setObjectName("lblCuestionarios");
@@ -213,36 +201,28 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
                                      int(Dibujo::Comparar), &TChildWin::compararPerfiles);
 
     // The keyboard alone reaches every button: Alt with a letter, shown in
-    // its tool tip. A, I, V and Y open the frame's menus. As window
-    // shortcuts in a sub-window they work in the active company only.
-    const std::pair<QToolButton*, char> teclas[] = {{btnNuevoGrupo, 'G'},
-                                                    {btnRenombrarGrupo, 'R'},
-                                                    {btnVerGrupo, 'E'},
-                                                    {btnBorrarGrupo, 'B'},
-                                                    {btnImprimirGrupos, 'L'},
-                                                    {btnNuevoCuestionario, 'N'},
-                                                    {btnModificarCuestionario, 'M'},
-                                                    {btnImportar, 'T'},
-                                                    {btnExportar, 'X'},
-                                                    {btnBorrarCuestionario, 'S'},
-                                                    {btnImprimirCuestionario, 'U'},
-                                                    {btnNuevoPerfil, 'P'},
-                                                    {btnModificarPerfil, 'O'},
-                                                    {btnBorrarPerfil, 'Q'},
-                                                    {btnImprimirPerfil, 'K'},
-                                                    {btnCompararPerfiles, 'C'}};
+    // its tool tip. A, I, V and Y open the frame's menus; G, R, E, B and L
+    // are the groups'. As window shortcuts in a sub-window they work in the
+    // active company only.
+    const std::pair<QToolButton*, char> teclas[] = {
+        {btnNuevoCuestionario, 'N'},  {btnModificarCuestionario, 'M'},
+        {btnImportar, 'T'},           {btnExportar, 'X'},
+        {btnBorrarCuestionario, 'S'}, {btnImprimirCuestionario, 'U'},
+        {btnNuevoPerfil, 'P'},        {btnModificarPerfil, 'O'},
+        {btnBorrarPerfil, 'Q'},       {btnImprimirPerfil, 'K'},
+        {btnCompararPerfiles, 'C'}};
     for (const auto& [boton, letra] : teclas) {
         boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
         boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
     }
 
-    connect(lstGrupos, &QListView::doubleClicked, this, &TChildWin::renombrarGrupo);
     connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::modificarCuestionario);
     connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::modificarPerfil);
 
+    crearMenus();
+
     // Commands whose windows or reports come from elsewhere work once they are there.
     const TOrdenesExternas& o = frame_.ordenes;
-    btnVerGrupo->setEnabled(bool(o.verGrupo));
     btnNuevoCuestionario->setEnabled(bool(o.editarCuestionario));
     btnModificarCuestionario->setEnabled(bool(o.editarCuestionario));
     btnVerificar->setEnabled(bool(o.verificarCuestionario));
@@ -254,7 +234,6 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     btnExportar->setEnabled(bool(o.exportarDatos));
     ordenExportarDatos->setEnabled(bool(o.exportarDatos));
     ordenExportarPuntuaciones->setEnabled(bool(o.exportarPuntuaciones));
-    btnImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
     ordenImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
     btnImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
     ordenImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
@@ -312,7 +291,7 @@ void TChildWin::crearMenus() {
     ordenImprimirInforme = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe", this,
                                       &TChildWin::imprimirInforme);
     ordenImprimirGrupos =
-        crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", this, &TChildWin::imprimirGrupos);
+        crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", grupos_, &TPanelGrupos::imprimir);
     ordenImprimirCuestionario = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
                                            this, &TChildWin::imprimirCuestionario);
     ordenImprimirPerfil =
@@ -519,11 +498,22 @@ void TChildWin::refrescarTitulo() {
     if (parentWidget()) parentWidget()->setWindowTitle(titulo);
 }
 
+const TOrdenesExternas& TChildWin::ordenes() const {
+    return frame_.ordenes;
+}
+
+std::vector<const TPerfil*> TChildWin::perfilesEnLista() const {
+    std::vector<const TPerfil*> perfiles;
+    perfiles.reserve(static_cast<std::size_t>(modeloPerfiles_->rowCount()));
+    for (int i = 0; i < modeloPerfiles_->rowCount(); ++i)
+        perfiles.push_back(modeloPerfiles_->registro(i));
+    return perfiles;
+}
+
 void TChildWin::refrescarCabeceras() {
-    const std::int32_t g = doc_ ? doc_->nGrupos : 0;
     const std::int32_t c = doc_ ? doc_->nCuestionarios : 0;
     const std::int32_t p = doc_ ? doc_->nPerfiles : 0;
-    static_cast<Cabecera*>(lblGrupos)->poner(numero(g) + " Grupos");
+    grupos_->refrescarCabecera();
     static_cast<Cabecera*>(lblCuestionarios)->poner(numero(c) + " Cuestionarios");
     static_cast<Cabecera*>(lblPerfiles)->poner(numero(p) + " Perfiles");
     const int v = doc_ ? verificados_.cuenta(*doc_) : 0;
@@ -541,7 +531,7 @@ static typename TListaDe<T>::Entradas entradas(const std::vector<std::unique_ptr
 
 void TChildWin::refrescarTodo() {
     CursorOcupado ocupado;  // a second or so for a million questionnaires
-    modeloGrupos_->llenar(entradas(doc_->grupos));
+    grupos_->llenar();
     modeloCuestionarios_->llenar(entradas(doc_->cuestionarios));
     modeloPerfiles_->llenar(entradas(doc_->perfiles));
     refrescarTitulo();
@@ -560,98 +550,6 @@ void TChildWin::hacerActual(QListView* lista, int fila) {
 }
 
 // --- Groups ---
-
-void TChildWin::nuevoGrupo() {
-    if (!doc_) return;
-    std::string nombre = "Grupo " + rellenarCeros(static_cast<long long>(doc_->nGrupos) + 1, 3);
-    if (!PideCampo("Nuevo Grupo", "Indique nombre para el nuevo grupo", nombre)) return;
-    TGrupo* g = modeloGrupos_->contiene(aQString(nombre)) ? nullptr : doc_->agregarGrupo(nombre);
-    if (!g) {
-        // In use as typed, or (a longer name) once cut to the length kept.
-        CajaMensaje(kTituloPrograma, "El grupo " + nombre + " ya existe");
-        return;
-    }
-    hacerActual(lstGrupos, modeloGrupos_->agregar(aQString(g->nombre), g));
-    refrescarCabeceras();
-    doc_->modificado = true;
-}
-
-void TChildWin::renombrarGrupo() {
-    const int fila = filaActual(lstGrupos);
-    if (!doc_ || fila < 0) return;
-    TGrupo* g = modeloGrupos_->registro(fila);
-    std::string actual;
-    deQString(modeloGrupos_->texto(fila), actual);
-    std::string nombre = actual;
-    if (!PideCampo("Modificar Grupo", "Indique nuevo nombre para el grupo", nombre) ||
-        nombre == actual)
-        return;
-    const std::string guardado = cortarNombre(nombre);
-    // A long answer that cuts back to the present name changes nothing.
-    if (guardado == actual) return;
-    if (modeloGrupos_->contiene(aQString(nombre)) || modeloGrupos_->contiene(aQString(guardado))) {
-        Mensaje("El grupo " + nombre + " ya existe");
-        return;
-    }
-    g->nombre = guardado;
-    hacerActual(lstGrupos, modeloGrupos_->cambiarTexto(fila, aQString(guardado)));
-    doc_->modificado = true;
-}
-
-void TChildWin::verGrupo() {
-    const int fila = filaActual(lstGrupos);
-    if (!doc_ || fila < 0 || !frame_.ordenes.verGrupo) return;
-    frame_.ordenes.verGrupo(*doc_, *modeloGrupos_->registro(fila));
-    doc_->modificado = true;
-}
-
-void TChildWin::borrarGrupo() {
-    const int fila = filaActual(lstGrupos);
-    if (!doc_ || fila < 0) return;
-    TGrupo* g = modeloGrupos_->registro(fila);
-    std::string nombre;
-    deQString(modeloGrupos_->texto(fila), nombre);
-    // Deleting a group silently widens every profile that selects it: say
-    // which, and which of them will then take every questionnaire of the
-    // company. Each name in quotes: a name may hold a comma. The question
-    // box is small, so the names run on in one paragraph.
-    std::vector<std::string> usan, vacios;
-    for (int i = 0; i < modeloPerfiles_->rowCount(); ++i) {
-        const TPerfil* p = modeloPerfiles_->registro(i);
-        if (std::find(p->grupos.begin(), p->grupos.end(), g) == p->grupos.end()) continue;
-        usan.push_back("«"_cp + p->nombre + "»"_cp);
-        // The deletion takes one entry out of the profile's selection.
-        if (p->grupos.size() == 1) vacios.push_back(usan.back());
-    }
-    auto enumerar = [](const std::vector<std::string>& nombres) {
-        std::string lista = nombres.front();
-        for (std::size_t k = 1; k < nombres.size(); ++k)
-            lista += (k + 1 == nombres.size() ? " y " : ", ") + nombres[k];
-        return lista;
-    };
-    std::string pregunta = "Desea borrar el grupo " + nombre + "?";
-    if (!usan.empty()) {
-        pregunta = "El grupo «"_cp + nombre + "» se usa en "_cp +
-                   (usan.size() == 1 ? "el perfil " : "los perfiles ") + enumerar(usan) + ".";
-        if (!vacios.empty())
-            pregunta +=
-                " " + enumerar(vacios) +
-                (vacios.size() == 1 ? " se quedará sin grupos y abarcará toda la empresa."_cp
-                                    : " se quedarán sin grupos y abarcarán toda la empresa."_cp);
-        pregunta += " ¿Desea borrarlo?"_cp;
-    }
-    if (Pregunta("Borrar Grupos", pregunta) != Respuesta::Si) return;
-    CursorOcupado ocupado;
-    doc_->borrarGrupo(g);
-    refrescarTitulo();
-    refrescarCabeceras();
-    modeloGrupos_->quitar(fila);
-    doc_->modificado = true;
-}
-
-void TChildWin::imprimirGrupos() {
-    if (doc_ && frame_.ordenes.imprimirGrupos) frame_.ordenes.imprimirGrupos(*doc_);
-}
 
 TChildWin::EstadoAntesDeNuevo TChildWin::recordarAntesDeNuevo(QListView* lista) const {
     return {doc_->ultimoId, doc_->modificado, lista->currentIndex(),
@@ -1003,7 +901,7 @@ void TChildWin::cerrarEmpresa() {
     CursorOcupado ocupado;  // a million entries to release
     doc_.reset();
     bloqueo_.reset();
-    modeloGrupos_->llenar({});
+    grupos_->vaciar();
     modeloCuestionarios_->llenar({});
     modeloPerfiles_->llenar({});
 }

@@ -26,6 +26,7 @@ class QToolButton;
 namespace koral {
 
 class TfrmMain;
+class TPanelGrupos;
 template <class T>
 class TListaDe;
 
@@ -82,6 +83,13 @@ public:
     // "&Archivo" and "&Informes", shown in the frame's menu bar while this window is active.
     QList<QMenu*> menus() const { return {mnuArchivo, mnuInformes}; }
 
+    // What its list panels ask of the window.
+    const TOrdenesExternas& ordenes() const;
+    void refrescarTitulo();
+    void refrescarCabeceras();
+    // The company's profiles in the order their list shows them.
+    std::vector<const TPerfil*> perfilesEnLista() const;
+
     static constexpr int kAnchoMinimo = 612;
     static constexpr int kAltoInicial = 369;
     // A company file from this size on shows the progress of its opening at
@@ -103,11 +111,6 @@ private:
     QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
                             void (TChildWin::*manejador)());
 
-    void nuevoGrupo();
-    void renombrarGrupo();
-    void verGrupo();
-    void borrarGrupo();
-    void imprimirGrupos();
     void nuevoCuestionario();
     void modificarCuestionario();
     // The questionnaire editor on the entry at `fila`; true when confirmed.
@@ -145,11 +148,9 @@ private:
     void leerConProgreso(TKoral& doc, const std::string& ruta);
     void aplicarAnchoMinimo();
     void refrescarTodo();
-    void refrescarTitulo();
     // Takes the company's lock, asking when another program holds it;
     // false when the user chose not to open it.
     bool tomarBloqueo(const std::string& ruta);
-    void refrescarCabeceras();
     // Reads and writes the marks of double entry beside the company file;
     // a failure is told and ends nothing.
     void leerVerificados();
@@ -189,17 +190,10 @@ private:
     QAction* ordenCompararPerfiles;
     QAction* ordenEvaluacion;
 
-    QLabel* lblGrupos;
     QLabel* lblCuestionarios;
     QLabel* lblPerfiles;
-    QListView* lstGrupos;
     QListView* lstCuestionarios;
     QListView* lstPerfiles;
-    QToolButton* btnNuevoGrupo;
-    QToolButton* btnRenombrarGrupo;
-    QToolButton* btnVerGrupo;
-    QToolButton* btnBorrarGrupo;
-    QToolButton* btnImprimirGrupos;
     QToolButton* btnNuevoCuestionario;
     QToolButton* btnModificarCuestionario;
     QToolButton* btnImportar;
@@ -216,7 +210,7 @@ private:
 
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
-    TListaDe<TGrupo>* modeloGrupos_;
+    TPanelGrupos* grupos_;
     TListaDe<TCuestionario>* modeloCuestionarios_;
     QIdentityProxyModel* marcasCuestionarios_;  // the list as shown: verified ones marked
     TListaDe<TPerfil>* modeloPerfiles_;

@@ -36,6 +36,8 @@ add_library(koral_qt STATIC
   ui/ImpresionVentanas.cpp
   ui/Intercambio.cpp
   ui/ListaRegistros.cpp
+  ui/PanelGrupos.cpp
+  ui/PanelLista.cpp
   ui/ProgresoLargo.cpp
   ui/SelectorGrupos.cpp
   ui/UChild.cpp
