@@ -28,6 +28,7 @@
 #include "ui/CursorOcupado.h"
 #include "ui/Iconos.h"
 #include "ui/ListaRegistros.h"
+#include "ui/PanelCuestionarios.h"
 #include "ui/PanelGrupos.h"
 #include "ui/ProgresoLargo.h"
 #include "ui/UMain.h"
@@ -43,51 +44,6 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
         return {QStyledItemDelegate::sizeHint(o, i).width(), 16};
     }
-};
-
-// The questionnaires verified by double entry carry a check mark after their
-// name; those with more than a third of the items unanswered, a warning sign,
-// another colour and a tool tip that says why. Added on the way to the
-// screen: the names themselves are Windows-1252, and the list sorts and
-// finds by them.
-class ListaVerificada : public QIdentityProxyModel {
-public:
-    ListaVerificada(std::function<const TCuestionario*(int)> registro,
-                    std::function<bool(const TCuestionario&)> verificado, QObject* padre)
-        : QIdentityProxyModel(padre),
-          registro_(std::move(registro)),
-          verificado_(std::move(verificado)) {}
-
-    QVariant data(const QModelIndex& i, int rol) const override {
-        QVariant v = QIdentityProxyModel::data(i, rol);
-        const TCuestionario* q = i.isValid() ? registro_(i.row()) : nullptr;
-        if (!q) return v;
-        if (rol == Qt::DisplayRole && verificado_(*q))
-            return v.toString() + QString::fromUtf8(" \u2713");
-        if (!casiEnBlanco(*q)) return v;
-        switch (rol) {
-            case Qt::ToolTipRole:
-                return v.toString() + "\n" + QString::fromUtf8(kAvisoCasiEnBlanco);
-            case Qt::ForegroundRole:
-                return QBrush(kColorCasiEnBlanco);
-            case Qt::DecorationRole:
-                return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-            default:
-                return v;
-        }
-    }
-    // The marks changed: every row is shown again.
-    void refrescar() {
-        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
-    }
-
-    static constexpr const char* kAvisoCasiEnBlanco =
-        "Más de un tercio de las preguntas sin respuesta";
-    static inline const QColor kColorCasiEnBlanco{0xA0, 0x40, 0x00};
-
-private:
-    std::function<const TCuestionario*(int)> registro_;
-    std::function<bool(const TCuestionario&)> verificado_;
 };
 
 // A column heading in a large bold face; the face shrinks when a large count
@@ -144,48 +100,10 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     grupos_ = new TPanelGrupos(*this);
     fila->addWidget(grupos_, 1);
 
-    QWidget* tira = nullptr;
-    fila->addWidget(crearColumna(lblCuestionarios, lstCuestionarios, modeloCuestionarios_, tira),
-                    1);
-    lblCuestionarios->setObjectName("lblCuestionarios");
-    lstCuestionarios->setObjectName("lstCuestionarios");
-    btnNuevoCuestionario = crearBoton(tira, 0, "CNewButton", "Nuevo", int(Dibujo::Nuevo),
-                                      &TChildWin::nuevoCuestionario);
-    btnModificarCuestionario =
-        crearBoton(tira, 40, "CModifyButton", "Modificar", int(Dibujo::Modificar),
-                   &TChildWin::modificarCuestionario);
-    btnImportar = crearBoton(tira, 72, "CImportButton", "Importar datos", int(Dibujo::Importar),
-                             &TChildWin::importarDatos);
-    btnExportar = crearBoton(tira, 104, "CExportButton", "Exportar datos", int(Dibujo::Exportar),
-                             &TChildWin::exportarDatos);
-    btnBorrarCuestionario = crearBoton(tira, 136, "CDeleteButton", "Eliminar",
-                                       int(Dibujo::Eliminar), &TChildWin::borrarCuestionario);
-    btnImprimirCuestionario = crearBoton(tira, 168, "CPrintButton", "Imprimir",
-                                         int(Dibujo::Imprimir), &TChildWin::imprimirCuestionario);
-    marcasCuestionarios_ = new ListaVerificada(
-        [this](int fila) -> const TCuestionario* {
-            return doc_ && fila < modeloCuestionarios_->rowCount()
-                       ? modeloCuestionarios_->registro(fila)
-                       : nullptr;
-        },
-        [this](const TCuestionario& q) { return verificados_.verificado(q); }, lstCuestionarios);
-    marcasCuestionarios_->setSourceModel(modeloCuestionarios_);
-    QItemSelectionModel* seleccionSinMarcas = lstCuestionarios->selectionModel();
-    lstCuestionarios->setModel(marcasCuestionarios_);
-    delete seleccionSinMarcas;
-    // Under the list: the double entry and how far it has gone.
-    lblVerificados = new QLabel(lstCuestionarios->parentWidget());
-    lblVerificados->setObjectName("lblVerificados");
-    btnVerificar = new QPushButton("Veri&ficar", lstCuestionarios->parentWidget());
-    btnVerificar->setObjectName("CVerifyButton");
-    btnVerificar->setToolTip(
-        "Teclear de nuevo el cuestionario en papel y comparar con lo grabado (Alt+F)");
-    connect(btnVerificar, &QPushButton::clicked, this, &TChildWin::verificarCuestionario);
-    // One above the other: side by side they do not fit the column's 201 pixels.
-    auto* columna = static_cast<QVBoxLayout*>(lstCuestionarios->parentWidget()->layout());
-    columna->addWidget(lblVerificados);
-    columna->addWidget(btnVerificar, 0, Qt::AlignRight);
+    cuestionarios_ = new TPanelCuestionarios(*this, verificados_);
+    fila->addWidget(cuestionarios_, 1);
 
+    QWidget* tira = nullptr;
     fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
     lblPerfiles->setObjectName("lblPerfiles");
     lstPerfiles->setObjectName("lstPerfiles");
@@ -201,41 +119,34 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
                                      int(Dibujo::Comparar), &TChildWin::compararPerfiles);
 
     // The keyboard alone reaches every button: Alt with a letter, shown in
-    // its tool tip. A, I, V and Y open the frame's menus; G, R, E, B and L
-    // are the groups'. As window shortcuts in a sub-window they work in the
-    // active company only.
+    // its tool tip. A, I, V and Y open the frame's menus; G, R, E, B, L, N, M, T,
+    // X, S and U are the groups' and questionnaires'. As window shortcuts in a sub-window they work
+    // in the active company only.
     const std::pair<QToolButton*, char> teclas[] = {
-        {btnNuevoCuestionario, 'N'},  {btnModificarCuestionario, 'M'},
-        {btnImportar, 'T'},           {btnExportar, 'X'},
-        {btnBorrarCuestionario, 'S'}, {btnImprimirCuestionario, 'U'},
-        {btnNuevoPerfil, 'P'},        {btnModificarPerfil, 'O'},
-        {btnBorrarPerfil, 'Q'},       {btnImprimirPerfil, 'K'},
+
+        {btnNuevoPerfil, 'P'},
+        {btnModificarPerfil, 'O'},
+        {btnBorrarPerfil, 'Q'},
+        {btnImprimirPerfil, 'K'},
         {btnCompararPerfiles, 'C'}};
     for (const auto& [boton, letra] : teclas) {
         boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
         boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
     }
 
-    connect(lstCuestionarios, &QListView::doubleClicked, this, &TChildWin::modificarCuestionario);
     connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::modificarPerfil);
 
     crearMenus();
 
     // Commands whose windows or reports come from elsewhere work once they are there.
     const TOrdenesExternas& o = frame_.ordenes;
-    btnNuevoCuestionario->setEnabled(bool(o.editarCuestionario));
-    btnModificarCuestionario->setEnabled(bool(o.editarCuestionario));
-    btnVerificar->setEnabled(bool(o.verificarCuestionario));
     btnNuevoPerfil->setEnabled(bool(o.editarPerfil));
     btnModificarPerfil->setEnabled(bool(o.editarPerfil));
-    btnImportar->setEnabled(bool(o.importaDatos));
     ordenImportar->setEnabled(bool(o.importaDatos));
     ordenRecoger->setEnabled(bool(o.recogerEnRed));
-    btnExportar->setEnabled(bool(o.exportarDatos));
     ordenExportarDatos->setEnabled(bool(o.exportarDatos));
     ordenExportarPuntuaciones->setEnabled(bool(o.exportarPuntuaciones));
     ordenImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
-    btnImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
     ordenImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
     btnImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
     ordenImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
@@ -293,7 +204,7 @@ void TChildWin::crearMenus() {
     ordenImprimirGrupos =
         crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", grupos_, &TPanelGrupos::imprimir);
     ordenImprimirCuestionario = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
-                                           this, &TChildWin::imprimirCuestionario);
+                                           cuestionarios_, &TPanelCuestionarios::imprimir);
     ordenImprimirPerfil =
         crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", this, &TChildWin::imprimirPerfil);
     mnuInformes->addSeparator();
@@ -511,14 +422,10 @@ std::vector<const TPerfil*> TChildWin::perfilesEnLista() const {
 }
 
 void TChildWin::refrescarCabeceras() {
-    const std::int32_t c = doc_ ? doc_->nCuestionarios : 0;
     const std::int32_t p = doc_ ? doc_->nPerfiles : 0;
     grupos_->refrescarCabecera();
-    static_cast<Cabecera*>(lblCuestionarios)->poner(numero(c) + " Cuestionarios");
+    cuestionarios_->refrescarCabecera();
     static_cast<Cabecera*>(lblPerfiles)->poner(numero(p) + " Perfiles");
-    const int v = doc_ ? verificados_.cuenta(*doc_) : 0;
-    lblVerificados->setText(QString("Verificados: %1 de %2").arg(v).arg(c));
-    static_cast<ListaVerificada*>(marcasCuestionarios_)->refrescar();
 }
 
 template <typename T>
@@ -532,7 +439,7 @@ static typename TListaDe<T>::Entradas entradas(const std::vector<std::unique_ptr
 void TChildWin::refrescarTodo() {
     CursorOcupado ocupado;  // a second or so for a million questionnaires
     grupos_->llenar();
-    modeloCuestionarios_->llenar(entradas(doc_->cuestionarios));
+    cuestionarios_->llenar();
     modeloPerfiles_->llenar(entradas(doc_->perfiles));
     refrescarTitulo();
     refrescarCabeceras();
@@ -567,86 +474,6 @@ void TChildWin::volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& a
 }
 
 // --- Questionnaires ---
-
-void TChildWin::nuevoCuestionario() {
-    if (!doc_ || !frame_.ordenes.editarCuestionario) return;
-    std::string nombre = "C" + rellenarCeros(static_cast<long long>(doc_->nCuestionarios) + 1, 6);
-    if (!PideCampo("Cuestionario Nuevo", "Indique nombre nuevo cuestionario", nombre)) return;
-    // What a cancelled editor must find again: an empty questionnaire kept
-    // would count as one more respondent in every profile that takes it.
-    const EstadoAntesDeNuevo antes = recordarAntesDeNuevo(lstCuestionarios);
-    TCuestionario* q = modeloCuestionarios_->contiene(aQString(nombre))
-                           ? nullptr
-                           : doc_->agregarCuestionario(nombre);
-    if (!q) {
-        Mensaje("El Cuestionario " + nombre + " ya existe");
-        return;
-    }
-    const int fila = modeloCuestionarios_->agregar(aQString(q->nombre), q);
-    hacerActual(lstCuestionarios, fila);
-    refrescarCabeceras();
-    if (editarCuestionario(fila)) return;
-
-    modeloCuestionarios_->quitar(fila);
-    doc_->borrarCuestionario(q);
-    volverAntesDeNuevo(lstCuestionarios, antes);
-}
-
-void TChildWin::modificarCuestionario() {
-    const int fila = filaActual(lstCuestionarios);
-    if (fila >= 0) editarCuestionario(fila);
-}
-
-bool TChildWin::editarCuestionario(int fila) {
-    if (!doc_ || fila < 0 || !frame_.ordenes.editarCuestionario) return false;
-    TCuestionario* q = modeloCuestionarios_->registro(fila);
-    const Respuestas antes = q->respuestas;
-    if (!frame_.ordenes.editarCuestionario(*doc_, *q)) return false;
-    // Answers changed after a double entry are no longer the ones verified,
-    // even if they are later changed back.
-    if (q->respuestas != antes) verificados_.quitar(*q);
-    const QString texto = aQString(q->nombre);
-    if (texto != modeloCuestionarios_->texto(fila))
-        hacerActual(lstCuestionarios, modeloCuestionarios_->cambiarTexto(fila, texto));
-    doc_->modificado = true;
-    refrescarCabeceras();
-    return true;
-}
-
-void TChildWin::verificarCuestionario() {
-    const int fila = filaActual(lstCuestionarios);
-    if (!doc_ || fila < 0 || !frame_.ordenes.verificarCuestionario) return;
-    TCuestionario* q = modeloCuestionarios_->registro(fila);
-    if (!frame_.ordenes.verificarCuestionario(*doc_, *q)) return;
-    verificados_.marcar(*q);
-    // The mark is kept with the company: saved with it, asked about on closing.
-    doc_->modificado = true;
-    refrescarCabeceras();
-}
-
-void TChildWin::borrarCuestionario() {
-    const int fila = filaActual(lstCuestionarios);
-    if (!doc_ || fila < 0) return;
-    TCuestionario* q = modeloCuestionarios_->registro(fila);
-    std::string nombre;
-    deQString(modeloCuestionarios_->texto(fila), nombre);
-    if (Pregunta("Borrar Cuestionarios", "Desea borrar el Cuestionario " + nombre + "?") !=
-        Respuesta::Si)
-        return;
-    CursorOcupado ocupado;
-    verificados_.quitar(*q);
-    doc_->borrarCuestionario(q);
-    refrescarTitulo();
-    refrescarCabeceras();
-    modeloCuestionarios_->quitar(fila);
-    doc_->modificado = true;
-}
-
-void TChildWin::imprimirCuestionario() {
-    const int fila = filaActual(lstCuestionarios);
-    if (!doc_ || fila < 0 || !frame_.ordenes.imprimirCuestionario) return;
-    frame_.ordenes.imprimirCuestionario(*modeloCuestionarios_->registro(fila));
-}
 
 void TChildWin::importarDatos() {
     if (!doc_ || !frame_.ordenes.importaDatos) return;
@@ -902,7 +729,7 @@ void TChildWin::cerrarEmpresa() {
     doc_.reset();
     bloqueo_.reset();
     grupos_->vaciar();
-    modeloCuestionarios_->llenar({});
+    cuestionarios_->vaciar();
     modeloPerfiles_->llenar({});
 }
 

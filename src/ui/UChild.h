@@ -26,6 +26,7 @@ class QToolButton;
 namespace koral {
 
 class TfrmMain;
+class TPanelCuestionarios;
 class TPanelGrupos;
 template <class T>
 class TListaDe;
@@ -89,6 +90,10 @@ public:
     void refrescarCabeceras();
     // The company's profiles in the order their list shows them.
     std::vector<const TPerfil*> perfilesEnLista() const;
+    // "Importar datos anteriores" and "Exportar datos", also on the
+    // questionnaires' strip.
+    void importarDatos();
+    void exportarDatos();
 
     static constexpr int kAnchoMinimo = 612;
     static constexpr int kAltoInicial = 369;
@@ -111,16 +116,7 @@ private:
     QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
                             void (TChildWin::*manejador)());
 
-    void nuevoCuestionario();
-    void modificarCuestionario();
-    // The questionnaire editor on the entry at `fila`; true when confirmed.
-    bool editarCuestionario(int fila);
-    void borrarCuestionario();
-    void verificarCuestionario();
-    void imprimirCuestionario();
-    void importarDatos();
     void recogerEnRed();
-    void exportarDatos();
     void exportarPuntuaciones();
     void nuevoPerfil();
     void modificarPerfil();
@@ -190,18 +186,8 @@ private:
     QAction* ordenCompararPerfiles;
     QAction* ordenEvaluacion;
 
-    QLabel* lblCuestionarios;
     QLabel* lblPerfiles;
-    QListView* lstCuestionarios;
     QListView* lstPerfiles;
-    QToolButton* btnNuevoCuestionario;
-    QToolButton* btnModificarCuestionario;
-    QToolButton* btnImportar;
-    QToolButton* btnExportar;
-    QToolButton* btnBorrarCuestionario;
-    QToolButton* btnImprimirCuestionario;
-    QPushButton* btnVerificar;
-    QLabel* lblVerificados;
     QToolButton* btnNuevoPerfil;
     QToolButton* btnModificarPerfil;
     QToolButton* btnBorrarPerfil;
@@ -211,8 +197,7 @@ private:
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
     TPanelGrupos* grupos_;
-    TListaDe<TCuestionario>* modeloCuestionarios_;
-    QIdentityProxyModel* marcasCuestionarios_;  // the list as shown: verified ones marked
+    TPanelCuestionarios* cuestionarios_;
     TListaDe<TPerfil>* modeloPerfiles_;
     bool consultado_ = false;
     bool soloLectura_ = false;

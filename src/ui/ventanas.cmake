@@ -36,6 +36,7 @@ add_library(koral_qt STATIC
   ui/ImpresionVentanas.cpp
   ui/Intercambio.cpp
   ui/ListaRegistros.cpp
+  ui/PanelCuestionarios.cpp
   ui/PanelGrupos.cpp
   ui/PanelLista.cpp
   ui/ProgresoLargo.cpp
