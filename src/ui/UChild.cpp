@@ -1,24 +1,11 @@
 #include "ui/UChild.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QHBoxLayout>
-#include <QIdentityProxyModel>
-#include <QItemSelectionModel>
-#include <QLabel>
-#include <QListView>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QPushButton>
-#include <QStyle>
-#include <QStyledItemDelegate>
-#include <QToolButton>
-#include <QVBoxLayout>
-#include <algorithm>
 #include <utility>
 
-#include "method/Perfil.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
@@ -26,69 +13,13 @@
 #include "platform/qt/TextoQt.h"
 #include "ui/AvisosLectura.h"
 #include "ui/CursorOcupado.h"
-#include "ui/Iconos.h"
-#include "ui/ListaRegistros.h"
 #include "ui/PanelCuestionarios.h"
 #include "ui/PanelGrupos.h"
+#include "ui/PanelPerfiles.h"
 #include "ui/ProgresoLargo.h"
 #include "ui/UMain.h"
 
 namespace koral {
-
-namespace {
-
-// List rows 16 pixels high, whatever the style would make of the font.
-class FilaFija : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-        return {QStyledItemDelegate::sizeHint(o, i).width(), 16};
-    }
-};
-
-// A column heading in a large bold face; the face shrinks when a large count
-// would not fit the column.
-class Cabecera : public QLabel {
-public:
-    explicit Cabecera(QWidget* padre) : QLabel(padre) {
-        setAlignment(Qt::AlignCenter);
-        setTextFormat(Qt::PlainText);
-        setMinimumWidth(40);
-        QFont f = font();
-        f.setBold(true);
-        f.setPixelSize(kAlto);
-        setFont(f);
-        setFixedHeight(kAlto + 8);
-    }
-    void poner(const QString& texto) {
-        setText(texto);
-        ajustar();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* e) override {
-        QLabel::resizeEvent(e);
-        ajustar();
-    }
-
-private:
-    static constexpr int kAlto = 24;
-    void ajustar() {
-        QFont f = font();
-        const int disponible = contentsRect().width() - 4;
-        for (int alto = kAlto; alto >= 10; --alto) {
-            f.setPixelSize(alto);
-            if (QFontMetrics(f).horizontalAdvance(text()) <= disponible) break;
-        }
-        setFont(f);
-    }
-};
-
-QString numero(std::int32_t n) {
-    return QString::number(n);
-}
-
-}  // namespace
 
 TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName("ChildWin");
@@ -96,167 +27,76 @@ TChildWin::TChildWin(TfrmMain& frame, QWidget* parent) : QWidget(parent), frame_
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(2, 2, 2, 2);
     fila->setSpacing(2);
-
+    // The keyboard alone reaches every button of the panels: Alt with a
+    // letter. A, I, V and Y open the frame's menus.
     grupos_ = new TPanelGrupos(*this);
     fila->addWidget(grupos_, 1);
-
     cuestionarios_ = new TPanelCuestionarios(*this, verificados_);
     fila->addWidget(cuestionarios_, 1);
+    perfiles_ = new TPanelPerfiles(*this);
+    fila->addWidget(perfiles_, 1);
 
-    QWidget* tira = nullptr;
-    fila->addWidget(crearColumna(lblPerfiles, lstPerfiles, modeloPerfiles_, tira), 1);
-    lblPerfiles->setObjectName("lblPerfiles");
-    lstPerfiles->setObjectName("lstPerfiles");
-    btnNuevoPerfil =
-        crearBoton(tira, 0, "PNewButton", "Nuevo", int(Dibujo::Nuevo), &TChildWin::nuevoPerfil);
-    btnModificarPerfil = crearBoton(tira, 40, "PModifyButton", "Modificar", int(Dibujo::Modificar),
-                                    &TChildWin::modificarPerfil);
-    btnBorrarPerfil = crearBoton(tira, 128, "PDeleteButton", "Eliminar", int(Dibujo::Eliminar),
-                                 &TChildWin::borrarPerfil);
-    btnImprimirPerfil = crearBoton(tira, 168, "PPrintButton", "Imprimir", int(Dibujo::Imprimir),
-                                   &TChildWin::imprimirPerfil);
-    btnCompararPerfiles = crearBoton(tira, 84, "PCompareButton", "Comparar perfiles",
-                                     int(Dibujo::Comparar), &TChildWin::compararPerfiles);
-
-    // The keyboard alone reaches every button: Alt with a letter, shown in
-    // its tool tip. A, I, V and Y open the frame's menus; G, R, E, B, L, N, M, T,
-    // X, S and U are the groups' and questionnaires'. As window shortcuts in a sub-window they work
-    // in the active company only.
-    const std::pair<QToolButton*, char> teclas[] = {
-
-        {btnNuevoPerfil, 'P'},
-        {btnModificarPerfil, 'O'},
-        {btnBorrarPerfil, 'Q'},
-        {btnImprimirPerfil, 'K'},
-        {btnCompararPerfiles, 'C'}};
-    for (const auto& [boton, letra] : teclas) {
-        boton->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(letra)));
-        boton->setToolTip(boton->toolTip() + " (Alt+" + QChar(letra) + ")");
-    }
-
-    connect(lstPerfiles, &QListView::doubleClicked, this, &TChildWin::modificarPerfil);
-
-    crearMenus();
-
-    // Commands whose windows or reports come from elsewhere work once they are there.
-    const TOrdenesExternas& o = frame_.ordenes;
-    btnNuevoPerfil->setEnabled(bool(o.editarPerfil));
-    btnModificarPerfil->setEnabled(bool(o.editarPerfil));
-    ordenImportar->setEnabled(bool(o.importaDatos));
-    ordenRecoger->setEnabled(bool(o.recogerEnRed));
-    ordenExportarDatos->setEnabled(bool(o.exportarDatos));
-    ordenExportarPuntuaciones->setEnabled(bool(o.exportarPuntuaciones));
-    ordenImprimirGrupos->setEnabled(bool(o.imprimirGrupos));
-    ordenImprimirCuestionario->setEnabled(bool(o.imprimirCuestionario));
-    btnImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
-    ordenImprimirPerfil->setEnabled(bool(o.imprimirPerfil));
-    btnCompararPerfiles->setEnabled(bool(o.compararPerfiles));
-    ordenCompararPerfiles->setEnabled(bool(o.compararPerfiles));
-    ordenEvaluacion->setEnabled(bool(o.imprimirEvaluacion));
-    ordenImprimirInforme->setEnabled(bool(o.imprimirInforme));
-    ordenCuestionarioVacio->setEnabled(bool(o.imprimirCuestVacio));
-
+    crearMenuArchivo();
+    crearMenuInformes();
     refrescarCabeceras();
 }
 
 TChildWin::~TChildWin() = default;
 
 template <class R>
-QAction* TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
-                               void (R::*manejador)()) {
+void TChildWin::crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
+                           void (R::*manejador)(), bool activa) {
     QAction* a = menu->addAction(texto, receptor, manejador);
     a->setObjectName(nombre);
-    return a;
+    a->setEnabled(activa);
 }
 
-void TChildWin::crearMenus() {
+// Commands whose windows or reports come from elsewhere work once they are there.
+void TChildWin::crearMenuArchivo() {
+    const TOrdenesExternas& o = frame_.ordenes;
     mnuArchivo = new QMenu("&Archivo", this);
     mnuArchivo->setObjectName("mnuArchivo");
-    ordenNuevo = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &frame_, &TfrmMain::Nuevo1Click);
-    ordenAbrir = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &frame_, &TfrmMain::Abrir1Click);
-    ordenGuardar = crearOrden(mnuArchivo, "Guardar1", "&Guardar", this, &TChildWin::guardarEmpresa);
-    ordenGuardarComo = crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", this,
-                                  &TChildWin::guardarEmpresaComo);
-    ordenRenombrarEmpresa =
-        crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa", this,
-                   &TChildWin::renombrarEmpresa);
+    crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &frame_, &TfrmMain::Nuevo1Click);
+    crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &frame_, &TfrmMain::Abrir1Click);
+    crearOrden(mnuArchivo, "Guardar1", "&Guardar", this, &TChildWin::guardarEmpresa);
+    crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", this,
+               &TChildWin::guardarEmpresaComo);
+    crearOrden(mnuArchivo, "Cambiarnombreempresa1", "Cambiar nombre &Empresa", this,
+               &TChildWin::renombrarEmpresa);
     mnuArchivo->addSeparator();
-    ordenCerrar = crearOrden(mnuArchivo, "Cerrar1", "Ce&rrar", this, &TChildWin::cerrar);
+    crearOrden(mnuArchivo, "Cerrar1", "Ce&rrar", this, &TChildWin::cerrar);
     mnuArchivo->addSeparator();
-    ordenImportar = crearOrden(mnuArchivo, "Importardatosanteriores1", "&Importar datos anteriores",
-                               this, &TChildWin::importarDatos);
-    ordenRecoger = crearOrden(mnuArchivo, "Recogerenred1", "Recoger en re&d ...", this,
-                              &TChildWin::recogerEnRed);
-    ordenCuestionarioVacio = crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. &vacio", this,
-                                        &TChildWin::imprimirCuestionarioVacio);
-    ordenExportarDatos = crearOrden(mnuArchivo, "Exportardatos1", "E&xportar datos", this,
-                                    &TChildWin::exportarDatos);
-    ordenExportarPuntuaciones =
-        crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...", this,
-                   &TChildWin::exportarPuntuaciones);
+    crearOrden(mnuArchivo, "Importardatosanteriores1", "&Importar datos anteriores", this,
+               &TChildWin::importarDatos, bool(o.importaDatos));
+    crearOrden(mnuArchivo, "Recogerenred1", "Recoger en re&d ...", this, &TChildWin::recogerEnRed,
+               bool(o.recogerEnRed));
+    crearOrden(mnuArchivo, "Impcuestvacio1", "Imp. cuest. &vacio", this,
+               &TChildWin::imprimirCuestionarioVacio, bool(o.imprimirCuestVacio));
+    crearOrden(mnuArchivo, "Exportardatos1", "E&xportar datos", this, &TChildWin::exportarDatos,
+               bool(o.exportarDatos));
+    crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...", this,
+               &TChildWin::exportarPuntuaciones, bool(o.exportarPuntuaciones));
     mnuArchivo->addSeparator();
-    ordenSalir = crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::Salir1Click);
+    crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::Salir1Click);
+}
 
+void TChildWin::crearMenuInformes() {
+    const TOrdenesExternas& o = frame_.ordenes;
     mnuInformes = new QMenu("&Informes", this);
     mnuInformes->setObjectName("mnuInformes");
-    ordenImprimirInforme = crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe", this,
-                                      &TChildWin::imprimirInforme);
-    ordenImprimirGrupos =
-        crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", grupos_, &TPanelGrupos::imprimir);
-    ordenImprimirCuestionario = crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario",
-                                           cuestionarios_, &TPanelCuestionarios::imprimir);
-    ordenImprimirPerfil =
-        crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", this, &TChildWin::imprimirPerfil);
+    crearOrden(mnuInformes, "Imprimirinforme1", "&Imprimir informe", this,
+               &TChildWin::imprimirInforme, bool(o.imprimirInforme));
+    crearOrden(mnuInformes, "ImpGrupos1", "Imp. &Grupos", grupos_, &TPanelGrupos::imprimir,
+               bool(o.imprimirGrupos));
+    crearOrden(mnuInformes, "ImpCuestionario1", "Imp. C&uestionario", cuestionarios_,
+               &TPanelCuestionarios::imprimir, bool(o.imprimirCuestionario));
+    crearOrden(mnuInformes, "Impperfil1", "Imp. &Perfil", perfiles_, &TPanelPerfiles::imprimir,
+               bool(o.imprimirPerfil));
     mnuInformes->addSeparator();
-    ordenCompararPerfiles = crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles", this,
-                                       &TChildWin::compararPerfiles);
-    ordenEvaluacion = crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación", this,
-                                 &TChildWin::imprimirEvaluacion);
-}
-
-template <class T>
-QWidget* TChildWin::crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
-                                 QWidget*& botones) {
-    auto* marco = new QFrame(this);
-    marco->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* columna = new QVBoxLayout(marco);
-    columna->setContentsMargins(3, 3, 3, 3);
-    columna->setSpacing(3);
-
-    titulo = new Cabecera(marco);
-    columna->addWidget(titulo);
-
-    botones = new QWidget(marco);
-    botones->setFixedHeight(25);
-    botones->setMinimumWidth(193);
-    columna->addWidget(botones);
-
-    lista = new QListView(marco);
-    modelo = new TListaDe<T>(lista);
-    modelo->compartir();  // the editors take its order
-    lista->setModel(modelo);
-    lista->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lista->setUniformItemSizes(true);
-    lista->setItemDelegate(new FilaFija(lista));
-    QFont f = lista->font();
-    f.setPixelSize(13);
-    lista->setFont(f);
-    columna->addWidget(lista, 1);
-    return marco;
-}
-
-QToolButton* TChildWin::crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda,
-                                   int dibujo, void (TChildWin::*manejador)()) {
-    auto* b = new QToolButton(tira);
-    b->setObjectName(nombre);
-    b->setGeometry(x, 0, 25, 25);
-    b->setIcon(iconoHerramienta(static_cast<Dibujo>(dibujo)));
-    b->setIconSize(QSize(20, 20));
-    b->setAutoRaise(true);
-    b->setToolTip(QString::fromUtf8(ayuda));
-    connect(b, &QToolButton::clicked, this, manejador);
-    return b;
+    crearOrden(mnuInformes, "Compararperfiles1", "&Comparar perfiles", perfiles_,
+               &TPanelPerfiles::comparar, bool(o.compararPerfiles));
+    crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación", this,
+               &TChildWin::imprimirEvaluacion, bool(o.imprimirEvaluacion));
 }
 
 // --- Setting up ---
@@ -335,24 +175,28 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
         cerrar();
         return;
     } catch (const std::exception& e) {
-        doc_ = std::move(leido);
-        verificados_.vaciar();
-        bloqueo_.reset();
-        // What was read stays on view, but it is not the whole company: with
-        // the path forgotten, saving must ask for a new name and cannot put
-        // the part over the original.
-        doc_->archivo.clear();
-        doc_->modificado = true;
-        refrescarTodo();
-        Mensaje(
-            std::string(e.what()) +
-            "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
+        mostrarLeidoHastaError(std::move(leido), e);
         return;
     }
     doc_ = std::move(leido);
     verificados_.vaciar();
     leerVerificados();
     refrescarTodo();
+}
+
+void TChildWin::mostrarLeidoHastaError(std::unique_ptr<TKoral> leido, const std::exception& e) {
+    doc_ = std::move(leido);
+    verificados_.vaciar();
+    bloqueo_.reset();
+    // What was read stays on view, but it is not the whole company: with
+    // the path forgotten, saving must ask for a new name and cannot put
+    // the part over the original.
+    doc_->archivo.clear();
+    doc_->modificado = true;
+    refrescarTodo();
+    Mensaje(
+        std::string(e.what()) +
+        "\nSe muestra lo leído hasta el error. Al guardar se pedirá un nombre nuevo: el archivo no se sobrescribe."_cp);
 }
 
 void TChildWin::leerVerificados() {
@@ -414,66 +258,25 @@ const TOrdenesExternas& TChildWin::ordenes() const {
 }
 
 std::vector<const TPerfil*> TChildWin::perfilesEnLista() const {
-    std::vector<const TPerfil*> perfiles;
-    perfiles.reserve(static_cast<std::size_t>(modeloPerfiles_->rowCount()));
-    for (int i = 0; i < modeloPerfiles_->rowCount(); ++i)
-        perfiles.push_back(modeloPerfiles_->registro(i));
-    return perfiles;
+    return perfiles_->enLista();
 }
 
 void TChildWin::refrescarCabeceras() {
-    const std::int32_t p = doc_ ? doc_->nPerfiles : 0;
     grupos_->refrescarCabecera();
     cuestionarios_->refrescarCabecera();
-    static_cast<Cabecera*>(lblPerfiles)->poner(numero(p) + " Perfiles");
-}
-
-template <typename T>
-static typename TListaDe<T>::Entradas entradas(const std::vector<std::unique_ptr<T>>& v) {
-    typename TListaDe<T>::Entradas e;
-    e.reserve(v.size());
-    for (const auto& r : v) e.emplace_back(aQString(r->nombre), r.get());
-    return e;
+    perfiles_->refrescarCabecera();
 }
 
 void TChildWin::refrescarTodo() {
     CursorOcupado ocupado;  // a second or so for a million questionnaires
     grupos_->llenar();
     cuestionarios_->llenar();
-    modeloPerfiles_->llenar(entradas(doc_->perfiles));
+    perfiles_->llenar();
     refrescarTitulo();
     refrescarCabeceras();
 }
 
-int TChildWin::filaActual(const QListView* lista) {
-    const QModelIndex i = lista->currentIndex();
-    return i.isValid() ? i.row() : -1;
-}
-
-void TChildWin::hacerActual(QListView* lista, int fila) {
-    const QModelIndex i = lista->model()->index(fila, 0);
-    lista->setCurrentIndex(i);
-    lista->scrollTo(i);
-}
-
-// --- Groups ---
-
-TChildWin::EstadoAntesDeNuevo TChildWin::recordarAntesDeNuevo(QListView* lista) const {
-    return {doc_->ultimoId, doc_->modificado, lista->currentIndex(),
-            lista->selectionModel()->selection()};
-}
-
-// The identifier of a record whose editor was cancelled was never written
-// anywhere: it can be handed out again.
-void TChildWin::volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& antes) {
-    doc_->ultimoId = antes.ultimoId;
-    doc_->modificado = antes.modificado;
-    lista->selectionModel()->select(antes.seleccion, QItemSelectionModel::ClearAndSelect);
-    lista->selectionModel()->setCurrentIndex(antes.actual, QItemSelectionModel::NoUpdate);
-    refrescarCabeceras();
-}
-
-// --- Questionnaires ---
+// --- The company as a whole ---
 
 void TChildWin::importarDatos() {
     if (!doc_ || !frame_.ordenes.importaDatos) return;
@@ -493,94 +296,9 @@ void TChildWin::exportarDatos() {
     if (doc_ && frame_.ordenes.exportarDatos) frame_.ordenes.exportarDatos(*doc_);
 }
 
-// --- Profiles ---
-
 void TChildWin::exportarPuntuaciones() {
     if (doc_ && frame_.ordenes.exportarPuntuaciones) frame_.ordenes.exportarPuntuaciones(*doc_);
 }
-
-void TChildWin::nuevoPerfil() {
-    if (!doc_ || !frame_.ordenes.editarPerfil) return;
-    std::string nombre = "P" + rellenarCeros(static_cast<long long>(doc_->nPerfiles) + 1, 6);
-    if (!PideCampo("Nuevo Perfil", "Indique nombre nuevo perfil", nombre)) return;
-    // What a cancelled editor must find again, as for a new questionnaire:
-    // a profile left in the list but never saved.
-    const EstadoAntesDeNuevo antes = recordarAntesDeNuevo(lstPerfiles);
-    TPerfil* p =
-        modeloPerfiles_->contiene(aQString(nombre)) ? nullptr : doc_->agregarPerfil(nombre);
-    if (!p) {
-        CajaMensaje(kTituloPrograma, "El Perfil " + nombre + " ya existe");
-        return;
-    }
-    const int fila = modeloPerfiles_->agregar(aQString(p->nombre), p);
-    hacerActual(lstPerfiles, fila);
-    refrescarCabeceras();
-    if (editarPerfil(fila)) return;
-
-    modeloPerfiles_->quitar(fila);
-    doc_->borrarPerfil(p);
-    volverAntesDeNuevo(lstPerfiles, antes);
-}
-
-void TChildWin::modificarPerfil() {
-    const int fila = filaActual(lstPerfiles);
-    if (fila >= 0) editarPerfil(fila);
-}
-
-bool TChildWin::editarPerfil(int fila) {
-    if (!doc_ || fila < 0 || !frame_.ordenes.editarPerfil) return false;
-    TPerfil* p = modeloPerfiles_->registro(fila);
-    if (!frame_.ordenes.editarPerfil(*doc_, *p)) return false;
-    const QString texto = aQString(p->nombre);
-    if (texto != modeloPerfiles_->texto(fila))
-        hacerActual(lstPerfiles, modeloPerfiles_->cambiarTexto(fila, texto));
-    doc_->modificado = true;
-    return true;
-}
-
-void TChildWin::borrarPerfil() {
-    const int fila = filaActual(lstPerfiles);
-    if (!doc_ || fila < 0) return;
-    TPerfil* p = modeloPerfiles_->registro(fila);
-    std::string nombre;
-    deQString(modeloPerfiles_->texto(fila), nombre);
-    if (Pregunta("Borrar Perfiles", "Desea borrar el Perfil " + nombre + "?") != Respuesta::Si)
-        return;
-    doc_->borrarPerfil(p);
-    refrescarTitulo();
-    refrescarCabeceras();
-    modeloPerfiles_->quitar(fila);
-    doc_->modificado = true;
-}
-
-void TChildWin::imprimirPerfil() {
-    const int fila = filaActual(lstPerfiles);
-    if (!doc_ || fila < 0 || !frame_.ordenes.imprimirPerfil) return;
-    // The figures live in memory only: computed now, a profile never edited
-    // since the company was opened does not print zeros.
-    TPerfil& perfil = *modeloPerfiles_->registro(fila);
-    {
-        CursorOcupado ocupado;
-        calcularPerfil(*doc_, perfil);
-    }
-    frame_.ordenes.imprimirPerfil(perfil);
-}
-
-void TChildWin::compararPerfiles() {
-    if (!doc_ || !frame_.ordenes.compararPerfiles) return;
-    // The selected profiles as the list shows them; the current one alone
-    // when none is selected (it can still be set against another year's).
-    QModelIndexList filas = lstPerfiles->selectionModel()->selectedRows();
-    std::sort(filas.begin(), filas.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    std::vector<TPerfil*> perfiles;
-    for (const QModelIndex& i : filas) perfiles.push_back(modeloPerfiles_->registro(i.row()));
-    if (perfiles.empty() && filaActual(lstPerfiles) >= 0)
-        perfiles.push_back(modeloPerfiles_->registro(filaActual(lstPerfiles)));
-    if (!perfiles.empty()) frame_.ordenes.compararPerfiles(*doc_, perfiles);
-}
-
-// --- Company ---
 
 void TChildWin::imprimirInforme() {
     if (doc_ && frame_.ordenes.imprimirInforme) frame_.ordenes.imprimirInforme(*doc_);
@@ -730,7 +448,7 @@ void TChildWin::cerrarEmpresa() {
     bloqueo_.reset();
     grupos_->vaciar();
     cuestionarios_->vaciar();
-    modeloPerfiles_->llenar({});
+    perfiles_->vaciar();
 }
 
 }  // namespace koral

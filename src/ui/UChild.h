@@ -1,9 +1,8 @@
-// The company window: one open company, its groups, questionnaires and
-// profiles in three sorted lists, and every command on that company.
+// The company window: one open company shown in three list panels (its
+// groups, questionnaires and profiles), and what ties them together: the
+// document, its lock, saving and closing, and the menus.
 #pragma once
 
-#include <QItemSelection>
-#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -16,20 +15,14 @@
 #include "ui/Verificados.h"
 
 class QAction;
-class QIdentityProxyModel;
-class QLabel;
-class QListView;
 class QMenu;
-class QPushButton;
-class QToolButton;
 
 namespace koral {
 
 class TfrmMain;
 class TPanelCuestionarios;
 class TPanelGrupos;
-template <class T>
-class TListaDe;
+class TPanelPerfiles;
 
 // What the company window asks of windows and reports built elsewhere (the
 // editors, printing, export and import). A command whose entry is empty
@@ -105,26 +98,16 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void crearMenus();
-    template <class T>
-    QWidget* crearColumna(QLabel*& titulo, QListView*& lista, TListaDe<T>*& modelo,
-                          QWidget*& botones);
-    // A menu item that goes by `nombre`, as the controls do.
+    void crearMenuArchivo();
+    void crearMenuInformes();
+    // A menu item that goes by `nombre`, as the controls do; `activa`
+    // false for a command whose window or report is not there.
     template <class R>
-    QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
-                        void (R::*manejador)());
-    QToolButton* crearBoton(QWidget* tira, int x, const char* nombre, const char* ayuda, int dibujo,
-                            void (TChildWin::*manejador)());
+    void crearOrden(QMenu* menu, const char* nombre, const char* texto, R* receptor,
+                    void (R::*manejador)(), bool activa = true);
 
     void recogerEnRed();
     void exportarPuntuaciones();
-    void nuevoPerfil();
-    void modificarPerfil();
-    // The profile editor on the entry at `fila`; true when confirmed.
-    bool editarPerfil(int fila);
-    void borrarPerfil();
-    void imprimirPerfil();
-    void compararPerfiles();
     void imprimirEvaluacion();
     void imprimirInforme();
     void imprimirCuestionarioVacio();
@@ -132,6 +115,7 @@ private:
     void guardarEmpresaComo();
     void renombrarEmpresa();
     void cerrar();
+    // Saves what the closing window would lose and lets the company go.
     void cerrarEmpresa();
 
     // Save and Save as: true when the company was written.
@@ -142,6 +126,8 @@ private:
     // Reads the company at `ruta` into `doc` behind a progress dialog that
     // can stop it; throws as leerArchivo does.
     void leerConProgreso(TKoral& doc, const std::string& ruta);
+    // What is on view after a reading that failed part way.
+    void mostrarLeidoHastaError(std::unique_ptr<TKoral> leido, const std::exception& e);
     void aplicarAnchoMinimo();
     void refrescarTodo();
     // Takes the company's lock, asking when another program holds it;
@@ -151,54 +137,15 @@ private:
     // a failure is told and ends nothing.
     void leerVerificados();
     void guardarVerificados();
-    // Current entry of a list, or -1.
-    static int filaActual(const QListView* lista);
-    void hacerActual(QListView* lista, int fila);
-    // What a cancelled new record's editor must find again: the identifier
-    // counter, the modified mark and the list's selection.
-    struct EstadoAntesDeNuevo {
-        std::int32_t ultimoId;
-        bool modificado;
-        QPersistentModelIndex actual;
-        QItemSelection seleccion;
-    };
-    EstadoAntesDeNuevo recordarAntesDeNuevo(QListView* lista) const;
-    void volverAntesDeNuevo(QListView* lista, const EstadoAntesDeNuevo& antes);
 
     QMenu* mnuArchivo;
     QMenu* mnuInformes;
-    QAction* ordenNuevo;
-    QAction* ordenAbrir;
-    QAction* ordenGuardar;
-    QAction* ordenGuardarComo;
-    QAction* ordenRenombrarEmpresa;
-    QAction* ordenCerrar;
-    QAction* ordenImportar;
-    QAction* ordenRecoger;
-    QAction* ordenCuestionarioVacio;
-    QAction* ordenExportarDatos;
-    QAction* ordenExportarPuntuaciones;
-    QAction* ordenSalir;
-    QAction* ordenImprimirInforme;
-    QAction* ordenImprimirGrupos;
-    QAction* ordenImprimirCuestionario;
-    QAction* ordenImprimirPerfil;
-    QAction* ordenCompararPerfiles;
-    QAction* ordenEvaluacion;
-
-    QLabel* lblPerfiles;
-    QListView* lstPerfiles;
-    QToolButton* btnNuevoPerfil;
-    QToolButton* btnModificarPerfil;
-    QToolButton* btnBorrarPerfil;
-    QToolButton* btnImprimirPerfil;
-    QToolButton* btnCompararPerfiles;
 
     TfrmMain& frame_;
     std::unique_ptr<TKoral> doc_;
     TPanelGrupos* grupos_;
     TPanelCuestionarios* cuestionarios_;
-    TListaDe<TPerfil>* modeloPerfiles_;
+    TPanelPerfiles* perfiles_;
     bool consultado_ = false;
     bool soloLectura_ = false;
     // The note beside the company file that this window has it open.

@@ -39,6 +39,7 @@ add_library(koral_qt STATIC
   ui/PanelCuestionarios.cpp
   ui/PanelGrupos.cpp
   ui/PanelLista.cpp
+  ui/PanelPerfiles.cpp
   ui/ProgresoLargo.cpp
   ui/SelectorGrupos.cpp
   ui/UChild.cpp
