@@ -14,7 +14,6 @@
 #include "ui/ProgresoLargo.h"
 #include "ui/Verificados.h"
 
-class QAction;
 class QMenu;
 
 namespace koral {
