@@ -14,6 +14,7 @@
 #include "method/Formato.h"
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
+#include "platform/Anticipar.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
 #include "platform/Reales.h"
@@ -144,7 +145,7 @@ public:
         // turns ahead of its identifier.
         constexpr std::size_t kAdelanto = 8;
         for (std::size_t i = 0; i < lista.size(); ++i) {
-            if (i + kAdelanto < lista.size()) __builtin_prefetch(&lista[i + kAdelanto]->id);
+            if (i + kAdelanto < lista.size()) anticipar(&lista[i + kAdelanto]->id);
             if (i) buf_ += ',';
             entero(lista[i]->id);
         }

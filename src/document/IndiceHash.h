@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Anticipar.h"
+
 namespace koral {
 
 template <typename R>
@@ -37,8 +39,8 @@ public:
     // processor meanwhile.
     void anticipar(std::uint64_t h) const {
         const std::size_t i = h & mascara_;
-        __builtin_prefetch(&marcas_[i]);
-        __builtin_prefetch(&celdas_[i]);
+        koral::anticipar(&marcas_[i]);
+        koral::anticipar(&celdas_[i]);
     }
 
     // Stores `r` under `h` unless a record `igual` to it is there; false then.

@@ -60,20 +60,6 @@ struct TCuestionario : TRegistro {
     static void operator delete(void* p, std::size_t n) noexcept;
 };
 
-// For loops over every questionnaire of a large company, which otherwise
-// wait for each record and its group list as its turn comes: asks for the
-// record a dozen turns ahead of `n` and the group list half as far.
-inline void anticiparCuestionarios(const std::vector<std::unique_ptr<TCuestionario>>& lista,
-                                   std::size_t n) {
-    constexpr std::size_t kAdelanto = 12;
-    if (n + kAdelanto < lista.size()) {
-        const char* r = reinterpret_cast<const char*>(lista[n + kAdelanto].get());
-        for (std::size_t b = 0; b < sizeof(TCuestionario); b += 64) __builtin_prefetch(r + b);
-    }
-    if (n + kAdelanto / 2 < lista.size())
-        __builtin_prefetch(lista[n + kAdelanto / 2]->grupos.data());
-}
-
 struct TPerfil : TRegistro {
     std::vector<TGrupo*> grupos;  // selection, not owned
     // Statistics of the last computation; memory only.

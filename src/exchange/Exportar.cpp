@@ -1,5 +1,6 @@
 #include "exchange/Exportar.h"
 
+#include "platform/Anticipar.h"
 #include "platform/Archivos.h"
 
 namespace koral {
@@ -21,7 +22,7 @@ void exportarDatos(const TKoral& doc, const std::string& ruta) {
     buf.reserve(kBloque + 1024);
     const auto& lista = doc.cuestionarios;
     for (std::size_t n = 0; n < lista.size(); ++n) {
-        anticiparCuestionarios(lista, n);
+        anticiparEnLista(lista, n, [](const TCuestionario& q) { return q.grupos.data(); });
         const auto& q = lista[n];
         // Names go out exactly as stored: no escaping, as the import expects.
         buf += '"';

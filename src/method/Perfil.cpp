@@ -6,6 +6,7 @@
 
 #include "method/Formato.h"
 #include "method/Textos.h"
+#include "platform/Anticipar.h"
 #include "platform/Texto.h"
 
 namespace koral {
@@ -90,7 +91,7 @@ bool calcularPerfil(const TKoral& doc, TPerfil& p) {
     CuentaRespuestas cuenta(p);
     const auto& lista = doc.cuestionarios;
     for (std::size_t n = 0; n < lista.size(); ++n) {
-        anticiparCuestionarios(lista, n);
+        anticiparEnLista(lista, n, [](const TCuestionario& q) { return q.grupos.data(); });
         const TCuestionario& q = *lista[n];
         if (!perteneceAGrupos(q.grupos, p.grupos)) continue;
         ++p.nSujetos;
