@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Anticipar.h"
+#include "platform/Hash.h"
 
 namespace koral {
 
@@ -53,45 +53,10 @@ public:
         return true;
     }
 
-    static std::uint64_t hashEntero(std::int64_t v) {
-        auto x = static_cast<std::uint64_t>(v) + 0x9E3779B97F4A7C15ull;
-        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-        return x ^ (x >> 31);
-    }
-    // Eight bytes at a time (a byte at a time was a chain of a multiplication
-    // per character), the length included, then mixed. The last bytes are
-    // loaded where they lie, overlapping what came before: copied to a word
-    // of their own, a short copy then read whole stalls the processor.
-    static std::uint64_t hashTexto(std::string_view t) {
-        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-        std::uint64_t h = 0xCBF29CE484222325ull ^ t.size();
-        const char* p = t.data();
-        std::size_t n = t.size();
-        for (; n > 8; p += 8, n -= 8) {
-            h = (h ^ carga<std::uint64_t>(p)) * k;
-            h ^= h >> 29;
-        }
-        std::uint64_t w = 0;
-        if (t.size() >= 8)
-            w = carga<std::uint64_t>(t.data() + t.size() - 8);
-        else if (n >= 4)
-            w = carga<std::uint32_t>(p) | std::uint64_t{carga<std::uint32_t>(p + n - 4)} << 32;
-        else if (n > 0)
-            w = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
-                static_cast<unsigned char>(p[n - 1]) << 16;
-        h = (h ^ w) * k;
-        return hashEntero(static_cast<std::int64_t>(h));
-    }
+    static std::uint64_t hashEntero(std::int64_t v) { return koral::hashEntero(v); }
+    static std::uint64_t hashTexto(std::string_view t) { return koral::hashTexto(t); }
 
 private:
-    template <typename U>
-    static U carga(const char* p) {
-        U u;
-        std::memcpy(&u, p, sizeof u);
-        return u;
-    }
-
     struct Celda {
         std::uint64_t h = 0;
         R* r = nullptr;

@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "platform/Hash.h"
+
 namespace koral {
 
 namespace {
@@ -120,12 +122,8 @@ TListaRegistros::~TListaRegistros() {
 }
 
 std::uint64_t TListaRegistros::huella(const TRegistro* r) {
-    // splitmix64's finaliser: the sums of two different sets of addresses
-    // coincide by chance only.
-    auto x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(r));
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-    return x ^ (x >> 31);
+    // Mixed: the sums of two different sets of addresses coincide by chance only.
+    return mezclarBits(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(r)));
 }
 
 const TListaRegistros* TListaRegistros::conRegistros(std::uint64_t suma, std::size_t n) {
