@@ -141,9 +141,6 @@ bool ochoDigitos(const char* t, std::uint64_t& v) {
 // digits are an exact integer, and scaling by a power of ten that is itself
 // exact rounds once, as from_chars would. Others take the general road.
 bool realFijo(std::string_view t, double& v) {
-    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     bool negativo = false;
     if (!t.empty() && t[0] == '-') {
         negativo = true;
@@ -168,7 +165,7 @@ bool realFijo(std::string_view t, double& v) {
     const int escala = exponente - 14;
     if (escala < -22 || escala > 22) return false;
     const double m = static_cast<double>(mantisa);
-    const double x = escala >= 0 ? m * kPotencias[escala] : m / kPotencias[-escala];
+    const double x = escala >= 0 ? m * kPotenciasDiez[escala] : m / kPotenciasDiez[-escala];
     v = negativo ? -x : x;
     return true;
 }

@@ -7,14 +7,6 @@
 
 namespace koral {
 
-namespace {
-
-constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-}  // namespace
-
 // a times an exact power of ten, rounded half to even as to_chars rounds the
 // exact value, the product's rounding error recovered exactly with fma. Unsure
 // when the digits would fall in another decade (a carry, or a misplaced
@@ -24,12 +16,12 @@ bool digitos15(double a, std::uint64_t& d, int& e) {
     if (!(a >= 1e-8 && a < 1e15)) return false;
     e = 0;
     if (a >= 1) {
-        while (a >= kPotencias[e + 1]) ++e;
+        while (a >= kPotenciasDiez[e + 1]) ++e;
     } else {
         e = -1;
         while (a < kInversas[-e]) --e;
     }
-    const double p = kPotencias[14 - e];
+    const double p = kPotenciasDiez[14 - e];
     const double m = a * p;
     const double error = std::fma(a, p, -m);  // a * p == m + error, exactly
     const double suelo = std::floor(m);
@@ -85,7 +77,7 @@ double valorGuardado(double v) {
     if (a >= 0.1 && a < 10 && digitosPuntuacion(a, d, escala)) {
         x = static_cast<double>(d) / escala;
     } else if (digitos15(a, d, e)) {
-        x = static_cast<double>(d) / kPotencias[14 - e];  // e - 14 is from -22 to 0
+        x = static_cast<double>(d) / kPotenciasDiez[14 - e];  // e - 14 is from -22 to 0
     } else {
         char t[40];
         const auto r = std::to_chars(t, t + sizeof t, a, std::chars_format::scientific, 14);
@@ -193,7 +185,7 @@ char* realCorto(char* p, double v) {
     if (!digitos15(a, d, e) || e - 14 < -22) return std::to_chars(p, p + 32, v).ptr;
     const int s = e - 14;
     const double m = static_cast<double>(d);
-    if ((s >= 0 ? m * kPotencias[s] : m / kPotencias[-s]) != a)
+    if ((s >= 0 ? m * kPotenciasDiez[s] : m / kPotenciasDiez[-s]) != a)
         return std::to_chars(p, p + 32, v).ptr;
     k = 15;
     while (d % 10 == 0) {
