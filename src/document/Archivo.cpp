@@ -21,6 +21,15 @@ namespace {
 
 constexpr char kCtrlZ = 26;
 
+// A number as the writer writes it: sign position, d.dddddddddddddd, E,
+// exponent sign, 4 digits.
+constexpr std::size_t kLargoReal = 23;
+// Where the writer puts a questionnaire's name, counted from the end of its
+// identifier: a space and the answers, a space and each score, a space and
+// the date, a space. The reader looks there ahead of reading the line.
+constexpr std::size_t kNombreTrasId =
+    1 + std::size_t{kNumItems} + (std::size_t{kNumFactores} + 1) * (1 + kLargoReal) + 1;
+
 class ErrorNumerico : public ErrorArchivo {
 public:
     ErrorNumerico() : ErrorArchivo("Invalid numeric input") {}
@@ -491,10 +500,10 @@ private:
         auto q = std::make_unique<TCuestionario>();
         q->id = c_.entero();
         // The index cells this line will need are far in memory: ask for
-        // them now, to arrive while the line is read. In the writer's form
-        // the name starts 269 characters on.
+        // them now, to arrive while the line is read, guessing the name
+        // where the writer puts it.
         cuestionariosPorId_.anticipar(q->id);
-        const std::string_view nombrePrevisto = c_.restoEn(269, kLargoNombre);
+        const std::string_view nombrePrevisto = c_.restoEn(kNombreTrasId, kLargoNombre);
         if (!nombrePrevisto.empty())
             cuestionariosPorNombre_.anticipar(IndiceHash<TCuestionario>::hashTexto(nombrePrevisto));
         c_.separador();
@@ -645,7 +654,7 @@ public:
     explicit Escritor(SalidaArchivo& salida)
         : TextoEnBloques([&salida](const char* d, std::size_t n) { salida.escribir(d, n); }) {}
 
-    // 23 characters: sign position, d.dddddddddddddd, E, exponent sign, 4 digits.
+    // kLargoReal characters; the reader counts on it.
     void real(double v) {
         // Nothing we compute is infinite or NaN; were one to appear, a number
         // the reader refuses would make the whole file unreadable.
@@ -658,6 +667,7 @@ public:
             // Written where it goes: built aside and then copied, the copy
             // waited for the small writes that built it.
             constexpr std::string_view kCero = "0.00000000000000E+0000";
+            static_assert(1 + kCero.size() == kLargoReal);
             const std::size_t base = buf_.size();
             buf_.resize(base + kCero.size());
             char* t = buf_.data() + base;
