@@ -16,6 +16,7 @@
 #include "method/Puntuacion.h"
 #include "platform/Anticipar.h"
 #include "platform/Archivos.h"
+#include "platform/Bloqueo.h"
 #include "platform/Dialogos.h"
 #include "platform/Reales.h"
 #include "platform/Texto.h"
@@ -230,7 +231,7 @@ int dump(const std::vector<std::string>& args, std::ostream& out) {
 
 int save(const std::vector<std::string>& args) {
     if (args.size() != 2 && args.size() != 3) return 2;
-    const auto bloqueo = bloquearEmpresa(args.back());
+    const auto bloqueo = tomarBloqueoSinPreguntar(args.back());
     DocumentoComando doc;
     leerExistente(doc, args[1]);
     if (args.size() == 3) doc.archivo = args[2];
@@ -292,7 +293,7 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     // piece at a time; a failure on the way saves nothing either.
     std::vector<std::unique_ptr<EntradaArchivo>> entradas;
     for (std::size_t i = 2; i < args.size(); ++i) entradas.push_back(abrirParaImportar(args[i]));
-    const auto bloqueo = bloquearEmpresa(args[1]);
+    const auto bloqueo = tomarBloqueoSinPreguntar(args[1]);
     DocumentoComando doc;
     if (archivos().existe(args[1])) {
         doc.leerArchivo(args[1]);

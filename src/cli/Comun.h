@@ -7,7 +7,6 @@
 
 #include "document/UData.h"
 #include "platform/Archivos.h"
-#include "platform/Bloqueo.h"
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
 
@@ -42,15 +41,6 @@ inline void leerExistente(TKoral& doc, const std::string& ruta) {
     // Reading creates a missing file; inspecting one must not.
     if (!archivos().existe(ruta)) throw ErrorComando{"no existe el archivo " + ruta};
     doc.leerArchivo(ruta);
-}
-
-// Writing a company that another program has open would lose its work or
-// ours: refused, as a command cannot ask.
-inline std::unique_ptr<BloqueoEmpresa> bloquearEmpresa(const std::string& ruta) {
-    TitularBloqueo titular;
-    auto bloqueo = BloqueoEmpresa::tomar(ruta, false, &titular);
-    if (!bloqueo) throw ErrorComando{cp1252AUtf8(textoBloqueo(titular))};
-    return bloqueo;
 }
 
 // A name given on the command line, in the document's encoding.

@@ -252,6 +252,13 @@ std::string textoBloqueo(const TitularBloqueo& t) {
     return texto + t.usuario + " en " + t.equipo + " desde " + t.desde + ".";
 }
 
+std::unique_ptr<BloqueoEmpresa> tomarBloqueoSinPreguntar(const std::string& ruta) {
+    TitularBloqueo titular;
+    auto bloqueo = BloqueoEmpresa::tomar(ruta, false, &titular);
+    if (!bloqueo) throw ErrorArchivo(textoBloqueo(titular));
+    return bloqueo;
+}
+
 void comprobarNoAbierta(const std::string& ruta) {
     Nota n;
     if (leerNota(rutaBloqueo(ruta), n) != Estado::legible || !ajenaViva(n)) return;

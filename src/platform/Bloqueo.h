@@ -37,6 +37,12 @@ private:
     std::string nota_;  // empty when nothing could be written
 };
 
+// For programs that cannot ask whether to take a note over (koral20-cli's
+// commands that write): the note of `ruta`, or ErrorArchivo with
+// textoBloqueo of its live holder, as writing a company another program has
+// open would lose its work or ours.
+std::unique_ptr<BloqueoEmpresa> tomarBloqueoSinPreguntar(const std::string& ruta);
+
 // The note's path for company file `ruta` (beside the file a link points to).
 std::string rutaBloqueo(const std::string& ruta);
 

@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "cli/Comun.h"
+#include "platform/Bloqueo.h"
 #include "platform/Dialogos.h"
 #include "red/ServidorRecogida.h"
 
@@ -139,7 +140,7 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
         ip = interfaces.empty() ? QHostAddress(QHostAddress::LocalHost) : interfaces[0].direccion;
     }
 
-    const auto bloqueo = cli::bloquearEmpresa(archivo);
+    const auto bloqueo = tomarBloqueoSinPreguntar(archivo);
     TKoral doc(Mensaje);
     cli::leerExistente(doc, archivo);
     // Every answer is saved as it comes: a campaign that could not save
