@@ -5,12 +5,12 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/ComandoRecoger.h"
 #include "cli/Comandos.h"
 #include "cli/Comun.h"
 #include "method/Perfil.h"
 #include "platform/qt/DispositivoSalida.h"
 #include "platform/qt/SuperficieQt.h"
-#include "red/ComandoRecoger.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     servicios.guardarGrafico = guardarGrafico;
     servicios.superficiePdf = superficiePdf;
     servicios.separadorDecimal = separadorDecimal;
-    servicios.recoger = koral::red::comandoRecoger;
+    servicios.recoger = koral::cli::comandoRecoger;
     koral::cli::gSoltarAlSalir = true;
     const int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
     std::cout.flush();

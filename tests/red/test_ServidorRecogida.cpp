@@ -14,8 +14,8 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/ComandoRecoger.h"
 #include "cli/Comun.h"
-#include "red/ComandoRecoger.h"
 #include "red/ServidorRecogida.h"
 #include "support/ArchivosMemoria.h"
 
@@ -247,7 +247,7 @@ TEST_F(ServidorRecogida, RecogerRefusesToStartWhereItCouldNotStoreOrShowTheCode)
         parar.start(0);
         std::ostringstream errores;
         try {
-            return "exit " + std::to_string(comandoRecoger(args, salida, errores));
+            return "exit " + std::to_string(cli::comandoRecoger(args, salida, errores));
         } catch (const cli::ErrorComando& e) {
             return e.mensaje;
         }

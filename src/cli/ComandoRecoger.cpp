@@ -1,4 +1,4 @@
-#include "red/ComandoRecoger.h"
+#include "cli/ComandoRecoger.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,7 +16,13 @@
 #include "platform/Dialogos.h"
 #include "red/ServidorRecogida.h"
 
-namespace koral::red {
+namespace koral::cli {
+
+using red::Campana;
+using red::codigoAleatorio;
+using red::interfacesLocales;
+using red::kMaxCodigo;
+using red::TServidorRecogida;
 
 namespace {
 
@@ -35,7 +41,7 @@ class Senales {
 public:
     Senales() {
         if (::pipe2(gTuberia, O_CLOEXEC | O_NONBLOCK) != 0)
-            throw cli::ErrorComando{"no se pueden atender las señales de terminación"};
+            throw ErrorComando{"no se pueden atender las señales de terminación"};
         struct sigaction sa {};
         sa.sa_handler = alRecibirSenal;
         sigemptyset(&sa.sa_mask);
@@ -60,7 +66,7 @@ private:
 quint16 leerPuerto(const std::string& texto) {
     if (texto.empty() || texto.size() > 5 ||
         texto.find_first_not_of("0123456789") != std::string::npos || std::stoi(texto) > 65535)
-        throw cli::ErrorComando{"puerto no válido: " + texto};
+        throw ErrorComando{"puerto no válido: " + texto};
     return static_cast<quint16>(std::stoi(texto));
 }
 
@@ -71,21 +77,21 @@ void comprobarCodigo(const std::string& codigo) {
     for (unsigned char c : codigo) control = control || c < 0x20 || c == 0x7f;
     if (codigo.size() < 6 || codigo.size() > kMaxCodigo || control || codigo.front() == ' ' ||
         codigo.back() == ' ')
-        throw cli::ErrorComando{
+        throw ErrorComando{
             "el código debe tener de 6 a 64 caracteres, sin blancos al principio ni al final"};
 }
 
 QHostAddress leerDireccion(const std::string& texto) {
-    if (texto.empty()) throw cli::ErrorComando{"dirección no válida"};
+    if (texto.empty()) throw ErrorComando{"dirección no válida"};
     QHostAddress d;
     if (!d.setAddress(QString::fromStdString(texto)))
-        throw cli::ErrorComando{"dirección no válida: " + texto};
+        throw ErrorComando{"dirección no válida: " + texto};
     // Serving on every address at once would reach networks not chosen.
     const QHostAddress todas[] = {QHostAddress(QHostAddress::AnyIPv4),
                                   QHostAddress(QHostAddress::AnyIPv6)};
     if (std::find(std::begin(todas), std::end(todas), d) != std::end(todas))
-        throw cli::ErrorComando{"dirección no válida: " + texto +
-                                " (debe ser la de una interfaz de red)"};
+        throw ErrorComando{"dirección no válida: " + texto +
+                           " (debe ser la de una interfaz de red)"};
     return d;
 }
 
@@ -142,15 +148,14 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
 
     const auto bloqueo = tomarBloqueoSinPreguntar(archivo);
     TKoral doc(Mensaje);
-    cli::leerExistente(doc, archivo);
+    leerExistente(doc, archivo);
     // Every answer is saved as it comes: a campaign that could not save
     // would take answers only to lose them. A file made and removed beside
     // the company shows it, where the permission bits alone may not.
     try {
         Reemplazo prueba(archivo);
     } catch (const ErrorArchivo& e) {
-        throw cli::ErrorComando{"no se pueden guardar las respuestas (" + cp1252AUtf8(e.what()) +
-                                ")"};
+        throw ErrorComando{"no se pueden guardar las respuestas (" + cp1252AUtf8(e.what()) + ")"};
     }
     Campana campana{codigo, {}};
     for (const auto& g : doc.grupos) campana.grupos.push_back(g->nombre);
@@ -164,8 +169,8 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     // The usual port may be taken; then any free one (the URL says which).
     if (!enMarcha && !hayPuerto) enMarcha = servidor.iniciar(ip, 0, &error);
     if (!enMarcha)
-        throw cli::ErrorComando{"no se puede servir en " + ip.toString().toStdString() + ": " +
-                                error.toStdString()};
+        throw ErrorComando{"no se puede servir en " + ip.toString().toStdString() + ": " +
+                           error.toStdString()};
 
     QSocketNotifier aviso(senales.lectura(), QSocketNotifier::Read);
     QObject::connect(&aviso, &QSocketNotifier::activated, [&servidor] {
@@ -176,10 +181,10 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
            << "Código: " << codigo << '\n'
            << std::flush;
     // A campaign whose code nobody saw is refused before it takes anything.
-    if (salida.fail()) throw cli::ErrorComando{"no se pudo escribir la salida estándar"};
+    if (salida.fail()) throw ErrorComando{"no se pudo escribir la salida estándar"};
     QCoreApplication::exec();
     servidor.terminar();
     return 0;
 }
 
-}  // namespace koral::red
+}  // namespace koral::cli

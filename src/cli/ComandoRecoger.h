@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-namespace koral::red {
+namespace koral::cli {
 
 // `args` is the whole command line after the program's name ("recoger"
 // first). Returns the exit code; throws as koral20-cli's commands do.
 int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
                    std::ostream& errores);
 
-}  // namespace koral::red
+}  // namespace koral::cli
