@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLocale>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -65,9 +66,18 @@ int main(int argc, char** argv) {
     servicios.separadorDecimal = separadorDecimal;
     servicios.recoger = koral::cli::comandoRecoger;
     koral::cli::gSoltarAlSalir = true;
-    const int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
-    std::cout.flush();
+    int codigo = koral::cli::ejecutar(args, std::cin, std::cout, std::cerr, servicios);
     gAplicacion.reset();
+    // _Exit flushes nothing: every stream the process wrote goes out here,
+    // and output that could not be written is a failure, whoever wrote it.
+    const bool escrita = static_cast<bool>(std::cout.flush()) && std::fflush(stdout) == 0;
+    if (!escrita && codigo == 0) {
+        std::cerr << "Error: no se pudo escribir la salida estándar\n";
+        codigo = 1;
+    }
+    std::clog.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
     // The records left to the system are no leak to report: the process
     // ends here, without the leak check's exit handler.
     std::_Exit(codigo);
