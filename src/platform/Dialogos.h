@@ -1,6 +1,7 @@
-// The notice, question and one-line prompt that the document and every window
-// use. They go through one installed implementation: the modal dialog in the
-// window program, stderr in koral20-cli, a scripted double in tests.
+// The notice, question and one-line prompt of the windows and koral20-cli's
+// commands (the core hands its notices to a document's sink instead). They go
+// through one installed implementation: the modal dialog in the window
+// program, stderr in koral20-cli, a scripted double in tests.
 // All texts are Windows-1252.
 #pragma once
 
