@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Static checks: the formatting of every source (clang-format), clang-tidy
+# Static checks: the formatting of every source (clang-format), includes that
+# run only down the layers (comprobar_capas.sh), clang-tidy
 # (.clang-tidy) over the core, the windows and the answer server, and
 # cppcheck over the core and the server's Qt-free part.
 set -euo pipefail
@@ -12,9 +13,11 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror || fallo=1
 fuentes=$(git ls-files 'src/document/*.cpp' 'src/method/*.cpp' 'src/platform/*.cpp' \
   'src/exchange/*.cpp' 'src/reports/*.cpp' 'src/cli/*.cpp' 'src/red/Formulario.cpp' \
   'src/red/Recogida.cpp' |
-  grep -v -e 'cli/main.cpp' -e 'platform/qt/')
+  grep -v -e 'cli/main.cpp' -e 'cli/ComandoRecoger.cpp' -e 'platform/qt/')
 ventanas=$(git ls-files 'src/ui/*.cpp' 'src/platform/qt/*.cpp' 'src/cli/main.cpp' 'src/Koral20.cpp' \
-  'src/red/ServidorRecogida.cpp' 'src/red/ComandoRecoger.cpp')
+  'src/red/ServidorRecogida.cpp' 'src/cli/ComandoRecoger.cpp')
+echo "== capas"
+bash scripts/comprobar_capas.sh || fallo=1
 echo "== clang-tidy"
 avisos=$(clang-tidy -p build --quiet $fuentes $ventanas 2>/dev/null || true)
 if grep -E "warning:|error:" <<<"$avisos"; then fallo=1; fi
