@@ -28,30 +28,30 @@ TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asoc
                                  Rotulos rotulos, QWidget* parent)
     : QWidget(parent) {
     setObjectName("selectorGrupos");
-    auto* Label1 = new QLabel(disponibles, this);
-    auto* Label2 = new QLabel(asociados, this);
-    Label1->setObjectName("Label1");
-    Label2->setObjectName("Label2");
-    for (QLabel* l : {Label1, Label2}) {
+    auto* lblDisponibles = new QLabel(disponibles, this);
+    auto* lblElegidos = new QLabel(asociados, this);
+    lblDisponibles->setObjectName("Label1");
+    lblElegidos->setObjectName("Label2");
+    for (QLabel* l : {lblDisponibles, lblElegidos}) {
         QFont f = l->font();
         if (rotulos == Rotulos::negrita) f.setBold(true);
         if (rotulos == Rotulos::mayores) f.setPointSizeF(f.pointSizeF() + 2);
         l->setFont(f);
     }
-    lBox1 = new QListView(this);
-    lBox2 = new QListView(this);
-    lBox1->setObjectName("lBox1");
-    lBox2->setObjectName("lBox2");
-    for (QListView* l : {lBox1, lBox2}) {
+    lstDisponibles = new QListView(this);
+    lstElegidos = new QListView(this);
+    lstDisponibles->setObjectName("lBox1");
+    lstElegidos->setObjectName("lBox2");
+    for (QListView* l : {lstDisponibles, lstElegidos}) {
         l->setSelectionMode(QAbstractItemView::SingleSelection);
         l->setEditTriggers(QAbstractItemView::NoEditTriggers);
         l->setUniformItemSizes(true);                             // a long list lays out at once
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long names: tool tip
     }
-    connect(lBox1, &QListView::doubleClicked, this, &TSelectorGrupos::Button1Click);
-    connect(lBox2, &QListView::doubleClicked, this, &TSelectorGrupos::Button3Click);
-    lBox1->installEventFilter(this);
-    lBox2->installEventFilter(this);
+    connect(lstDisponibles, &QListView::doubleClicked, this, &TSelectorGrupos::anadirElegido);
+    connect(lstElegidos, &QListView::doubleClicked, this, &TSelectorGrupos::quitarElegido);
+    lstDisponibles->installEventFilter(this);
+    lstElegidos->installEventFilter(this);
 
     // The arrows have no letter to underline: Alt with the arrow keys, Ctrl
     // for all of them (Alt+Shift with the arrows belongs to some desktops).
@@ -69,31 +69,31 @@ TSelectorGrupos::TSelectorGrupos(const QString& disponibles, const QString& asoc
     flechas_ = new QVBoxLayout;
     flechas_->addStretch(1);
     flechas_->addWidget(boton(">", "Button1", Qt::ALT | Qt::Key_Right, "Alt+Flecha derecha",
-                              &TSelectorGrupos::Button1Click));
+                              &TSelectorGrupos::anadirElegido));
     flechas_->addWidget(boton(">>", "Button2", Qt::CTRL | Qt::Key_Right, "Ctrl+Flecha derecha",
-                              &TSelectorGrupos::Button2Click));
+                              &TSelectorGrupos::anadirTodos));
     flechas_->addWidget(boton("<", "Button3", Qt::ALT | Qt::Key_Left, "Alt+Flecha izquierda",
-                              &TSelectorGrupos::Button3Click));
+                              &TSelectorGrupos::quitarElegido));
     flechas_->addWidget(boton("<<", "Button4", Qt::CTRL | Qt::Key_Left, "Ctrl+Flecha izquierda",
-                              &TSelectorGrupos::Button4Click));
+                              &TSelectorGrupos::quitarTodos));
     flechas_->addStretch(1);
 
     // Laid out as a part of the editor's own layout: no margins of its own.
     auto* listas = new QGridLayout(this);
     listas->setContentsMargins(0, 0, 0, 0);
-    listas->addWidget(Label1, 0, 0);
-    listas->addWidget(Label2, 0, 2);
-    listas->addWidget(lBox1, 1, 0);
+    listas->addWidget(lblDisponibles, 0, 0);
+    listas->addWidget(lblElegidos, 0, 2);
+    listas->addWidget(lstDisponibles, 1, 0);
     listas->addLayout(flechas_, 1, 1);
-    listas->addWidget(lBox2, 1, 2);
+    listas->addWidget(lstElegidos, 1, 2);
     listas->setColumnStretch(0, 1);
     listas->setColumnStretch(2, 1);
 }
 
 void TSelectorGrupos::asociar(TAsociacion& a) {
     asociacion_ = &a;
-    lBox1->setModel(&a.disponibles());
-    lBox2->setModel(&a.asociados());
+    lstDisponibles->setModel(&a.disponibles());
+    lstElegidos->setModel(&a.asociados());
 }
 
 QPushButton* TSelectorGrupos::agregarBoton(const QString& texto, const char* nombre) {
@@ -108,7 +108,7 @@ QPushButton* TSelectorGrupos::agregarBoton(const QString& texto, const char* nom
 }
 
 bool TSelectorGrupos::eventFilter(QObject* objeto, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && (objeto == lBox1 || objeto == lBox2)) {
+    if (e->type() == QEvent::KeyPress && (objeto == lstDisponibles || objeto == lstElegidos)) {
         const auto* tecla = static_cast<QKeyEvent*>(e);
         const bool intro = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
         // Taken here: a list passes Enter on, and the dialog would press
@@ -127,10 +127,10 @@ void TSelectorGrupos::moverConTecla(QListView* lista) {
     if (!actual.isValid()) return;
     const int fila = actual.row();
     lista->selectionModel()->setCurrentIndex(actual, QItemSelectionModel::ClearAndSelect);
-    if (lista == lBox1)
-        Button1Click();
+    if (lista == lstDisponibles)
+        anadirElegido();
     else
-        Button3Click();
+        quitarElegido();
     // A name typed next starts a new search: within the list's typing
     // interval it would go on from the one just moved, find nothing, and
     // leave the wrong entry current for the next Enter.
@@ -140,25 +140,25 @@ void TSelectorGrupos::moverConTecla(QListView* lista) {
     if (filas > 0) lista->setCurrentIndex(lista->model()->index(std::min(fila, filas - 1), 0));
 }
 
-void TSelectorGrupos::Button1Click() {
+void TSelectorGrupos::anadirElegido() {
     if (!asociacion_) return;
-    asociacion_->agregar(filaElegida(lBox1));
+    asociacion_->agregar(filaElegida(lstDisponibles));
     emit movido();
 }
 
-void TSelectorGrupos::Button2Click() {
+void TSelectorGrupos::anadirTodos() {
     if (!asociacion_) return;
     asociacion_->agregarTodos();
     emit movido();
 }
 
-void TSelectorGrupos::Button3Click() {
+void TSelectorGrupos::quitarElegido() {
     if (!asociacion_) return;
-    asociacion_->quitar(filaElegida(lBox2));
+    asociacion_->quitar(filaElegida(lstElegidos));
     emit movido();
 }
 
-void TSelectorGrupos::Button4Click() {
+void TSelectorGrupos::quitarTodos() {
     if (!asociacion_) return;
     asociacion_->quitarTodos();
     emit movido();

@@ -54,13 +54,13 @@ private:
     // Enter on a list: its entry across, and the next one chosen.
     void moverConTecla(QListView* lista);
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
+    void anadirElegido();  // ">", a double-click on the left
+    void anadirTodos();    // ">>"
+    void quitarElegido();  // "<", a double-click on the right
+    void quitarTodos();    // "<<"
 
-    QListView* lBox1;
-    QListView* lBox2;
+    QListView* lstDisponibles;  // "lBox1"
+    QListView* lstElegidos;     // "lBox2"
     QVBoxLayout* flechas_;
     TAsociacion* asociacion_ = nullptr;
 };
