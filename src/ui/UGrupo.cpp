@@ -21,21 +21,21 @@ TfrmGrupo::TfrmGrupo(QWidget* parent) : QDialog(parent) {
     miembros_ = std::make_unique<TMiembros<TGrupo, TCuestionario>>(cuestionarios);
     cuestionarios->asociar(*miembros_);
 
-    auto* Button5 = new QPushButton("&Salir", this);
-    Button5->setObjectName("Button5");
-    Button5->setAutoDefault(false);
-    connect(Button5, &QPushButton::clicked, this, &TfrmGrupo::Button5Click);
+    auto* btnSalir = new QPushButton("&Salir", this);
+    btnSalir->setObjectName("Button5");
+    btnSalir->setAutoDefault(false);
+    connect(btnSalir, &QPushButton::clicked, this, &TfrmGrupo::salir);
     // Ctrl+Enter finishes, as it accepts the other editors.
-    Button5->setToolTip("Salir (Ctrl+Intro)");
+    btnSalir->setToolTip("Salir (Ctrl+Intro)");
     auto* lblCtrlIntro = new QLabel("(Ctrl+Intro)", this);
     lblCtrlIntro->setObjectName("lblCtrlIntro");
     for (const QKeySequence& tecla :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmGrupo::Button5Click);
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmGrupo::salir);
 
     auto* abajo = new QHBoxLayout;
     abajo->addStretch(1);
-    abajo->addWidget(Button5);
+    abajo->addWidget(btnSalir);
     abajo->addWidget(lblCtrlIntro);
 
     auto* todo = new QVBoxLayout(this);
@@ -65,7 +65,7 @@ QString TfrmGrupo::titulo(const std::string& nombre) {
     return aQString(t);
 }
 
-void TfrmGrupo::Button5Click() {
+void TfrmGrupo::salir() {
     accept();
 }
 

@@ -27,7 +27,7 @@ public:
     static QString titulo(const std::string& nombre);
 
 private:
-    void Button5Click();  // "Salir"
+    void salir();  // "Salir"
 
     std::unique_ptr<TMiembros<TGrupo, TCuestionario>> miembros_;
 };
