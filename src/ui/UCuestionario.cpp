@@ -114,7 +114,7 @@ public:
         const QTableWidgetItem* i = item(0, columna);
         return i ? i->text() : QString();
     }
-    bool tecla(QKeyEvent* e) { return form_.SGrid1KeyDown(*this, e); }
+    bool tecla(QKeyEvent* e) { return form_.teclaEnRejilla(*this, e); }
     TfrmCuest& form() const { return form_; }
     void irA(int columna) {
         setCurrentCell(0, columna);
@@ -298,20 +298,20 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Cuestionario");
     pitido = [] { QApplication::beep(); };
 
-    auto* Label3 = new QLabel("&Identificador: ", this);  // Alt+I: the grids keep Tab
-    Label3->setObjectName("Label3");
+    auto* lblIdentificador = new QLabel("&Identificador: ", this);  // Alt+I: the grids keep Tab
+    lblIdentificador->setObjectName("Label3");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
-    Label3->setBuddy(txtIdentificador);
+    lblIdentificador->setBuddy(txtIdentificador);
 
     grupos_ = new TSelectorGrupos(
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
     miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos_);
     grupos_->asociar(*miembros_);
-    QPushButton* Button7 = grupos_->agregarBoton("&NG", "Button7");
-    Button7->setToolTip("Cómo crear un grupo nuevo (Alt+N)");
-    connect(Button7, &QPushButton::clicked, this, &TfrmCuest::Button7Click);
+    QPushButton* btnGrupoNuevo = grupos_->agregarBoton("&NG", "Button7");
+    btnGrupoNuevo->setToolTip("Cómo crear un grupo nuevo (Alt+N)");
+    connect(btnGrupoNuevo, &QPushButton::clicked, this, &TfrmCuest::avisarGrupoNuevo);
 
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
         auto* b = new QPushButton(texto, this);
@@ -322,13 +322,13 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     };
     // Every button answers to Alt with its underlined letter; the grids keep
     // Tab and Enter, so accepting has Ctrl+Enter too, shown on the button.
-    auto* Button5 = boton("&Aceptar (Ctrl+Intro)", "Button5", &TfrmCuest::Button5Click);
-    auto* Button6 = boton("&Cancelar", "Button6", &TfrmCuest::Button6Click);
-    Button5->setToolTip("Guarda las respuestas (Alt+A o Ctrl+Intro)");
-    Button6->setToolTip("Cierra sin guardar nada (Alt+C)");
+    auto* btnAceptar = boton("&Aceptar (Ctrl+Intro)", "Button5", &TfrmCuest::aceptar);
+    auto* btnCancelar = boton("&Cancelar", "Button6", &TfrmCuest::cancelar);
+    btnAceptar->setToolTip("Guarda las respuestas (Alt+A o Ctrl+Intro)");
+    btnCancelar->setToolTip("Cierra sin guardar nada (Alt+C)");
     for (const QKeySequence& tecla :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::Button5Click);
+        connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::aceptar);
 
     lblRespondidas = new QLabel(this);
     lblRespondidas->setObjectName("lblRespondidas");
@@ -344,19 +344,19 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     connect(chkAvanzar, &QCheckBox::toggled, this,
             [](bool marcado) { ajustes()->setValue(kAjusteAvanzar, marcado); });
 
-    Label11 = new QLabel(this);
-    Label11->setObjectName("Label11");
-    auto* GroupBox2 = new QGroupBox(this);
-    GroupBox2->setObjectName("GroupBox2");
-    auto* filas = new QGridLayout(GroupBox2);
+    lblRespuestas = new QLabel(this);
+    lblRespuestas->setObjectName("Label11");
+    auto* grpRespuestas = new QGroupBox(this);
+    grpRespuestas->setObjectName("GroupBox2");
+    auto* filas = new QGridLayout(grpRespuestas);
     filas->setContentsMargins(8, 6, 8, 6);
     filas->setHorizontalSpacing(8);
     filas->setVerticalSpacing(4);
     for (int f = 1; f <= kNumFactores; ++f) {
         const auto k = static_cast<std::size_t>(f - 1);
-        auto* etiqueta = new QLabel(QString::fromUtf8(kNombresFactor[k]), GroupBox2);
+        auto* etiqueta = new QLabel(QString::fromUtf8(kNombresFactor[k]), grpRespuestas);
         etiqueta->setObjectName(QString("Label%1").arg(f + 3));
-        rejillas_[k] = new TRejilla(*this, f, GroupBox2);
+        rejillas_[k] = new TRejilla(*this, f, grpRespuestas);
         filas->addWidget(etiqueta, f - 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
         filas->addWidget(rejillas_[k], f - 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
     }
@@ -364,7 +364,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
 
     // Left: name and groups; right: the answers; buttons along the bottom.
     auto* nombre = new QHBoxLayout;
-    nombre->addWidget(Label3);
+    nombre->addWidget(lblIdentificador);
     nombre->addWidget(txtIdentificador, 1);
 
     auto* izquierda = new QVBoxLayout;
@@ -373,8 +373,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     izquierda->addWidget(grupos_, 1);
 
     auto* derecha = new QVBoxLayout;
-    derecha->addWidget(Label11);
-    derecha->addWidget(GroupBox2);
+    derecha->addWidget(lblRespuestas);
+    derecha->addWidget(grpRespuestas);
     auto* estado = new QHBoxLayout;
     estado->addWidget(lblRespondidas);
     estado->addStretch(1);
@@ -389,8 +389,8 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
 
     auto* botones = new QHBoxLayout;
     botones->addStretch(1);
-    botones->addWidget(Button5);
-    botones->addWidget(Button6);
+    botones->addWidget(btnAceptar);
+    botones->addWidget(btnCancelar);
 
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(centro, 1);
@@ -430,8 +430,8 @@ void TfrmCuest::abrir(TKoral& doc, TCuestionario& q, Modo modo) {
     setResult(QDialog::Rejected);
     setWindowTitle((verificar ? "Verificar cuestionario <" : "Cuestionario <") +
                    aQString(q.nombre) + ">");
-    Label11->setText(verificar ? "Vuelva a teclear las respuestas del cuestionario en papel:"
-                               : "Respuestas a las preguntas:");
+    lblRespuestas->setText(verificar ? "Vuelva a teclear las respuestas del cuestionario en papel:"
+                                     : "Respuestas a las preguntas:");
 
     for (TRejilla* r : rejillas_) {
         r->soltarEditor();
@@ -550,7 +550,7 @@ void TfrmCuest::entrar(int factor, int columna) {
     r->irA(columna);
 }
 
-bool TfrmCuest::SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e) {
+bool TfrmCuest::teclaEnRejilla(TRejilla& rejilla, QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
     const bool conOrden = mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     int tecla = e->key();
@@ -576,7 +576,7 @@ bool TfrmCuest::SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e) {
             pitido();
         return true;
     }
-    return SGrid1KeyPress(rejilla, e);
+    return caracterEnRejilla(rejilla, e);
 }
 
 bool TfrmCuest::avanzar(TRejilla& rejilla) {
@@ -590,7 +590,7 @@ bool TfrmCuest::avanzar(TRejilla& rejilla) {
     return true;
 }
 
-bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
+bool TfrmCuest::caracterEnRejilla(TRejilla& rejilla, const QKeyEvent* e) {
     // Delete is a key, not a character: it keeps its meaning in the field.
     if (e->key() == Qt::Key_Delete) return false;
     const QString texto = e->text();
@@ -616,11 +616,11 @@ bool TfrmCuest::SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e) {
     return true;
 }
 
-void TfrmCuest::Button7Click() {
+void TfrmCuest::avisarGrupoNuevo() {
     Mensaje("Cierre esta ventanta, genere el nuevo grupo, y vuelva");
 }
 
-void TfrmCuest::Button5Click() {
+void TfrmCuest::aceptar() {
     if (!doc_ || !cuest_) return;
     const Desplazamiento desplazamiento = avisarDesplazamiento();
     if (desplazamiento == Desplazamiento::volver) return;
@@ -681,7 +681,7 @@ bool TfrmCuest::aceptarVerificacion() {
     return true;
 }
 
-void TfrmCuest::Button6Click() {
+void TfrmCuest::cancelar() {
     reject();
 }
 

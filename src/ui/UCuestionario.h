@@ -67,14 +67,14 @@ protected:
 private:
     friend class TRejilla;
     friend class TCeldaRespuesta;
-    void Button5Click();  // "Aceptar"
+    void aceptar();  // "Aceptar"
     // "Aceptar" of a verification: false while the editor stays open.
     bool aceptarVerificacion();
-    void Button6Click();  // "Cancelar"
-    void Button7Click();  // "NG"
+    void cancelar();          // "Cancelar"
+    void avisarGrupoNuevo();  // "NG"
     // Key-down and character rules of the grids; true when the key is used up.
-    bool SGrid1KeyDown(TRejilla& rejilla, QKeyEvent* e);
-    bool SGrid1KeyPress(TRejilla& rejilla, const QKeyEvent* e);
+    bool teclaEnRejilla(TRejilla& rejilla, QKeyEvent* e);
+    bool caracterEnRejilla(TRejilla& rejilla, const QKeyEvent* e);
     void entrar(int factor, int columna);
     // Moves to the next item as Tab does; false on item 75.
     bool avanzar(TRejilla& rejilla);
@@ -91,11 +91,11 @@ private:
     Desplazamiento avisarDesplazamiento();
 
     QLineEdit* txtIdentificador;
-    QLabel* Label11;
+    QLabel* lblRespuestas;
     TSelectorGrupos* grupos_;
     QLabel* lblRespondidas;
     QCheckBox* chkAvanzar;  // "Avanzar al teclear", kept in the user's settings
-    std::array<TRejilla*, kNumFactores> rejillas_{};  // SGrid1 ... SGrid7
+    std::array<TRejilla*, kNumFactores> rejillas_{};  // one a factor, in order
     std::unique_ptr<TMiembros<TCuestionario, TGrupo>> miembros_;
     TKoral* doc_ = nullptr;
     TCuestionario* cuest_ = nullptr;
