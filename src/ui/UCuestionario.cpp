@@ -298,6 +298,39 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Cuestionario");
     pitido = [] { QApplication::beep(); };
 
+    // Made in the order Tab visits them.
+    QHBoxLayout* nombre = crearIdentificador();
+    crearGrupos();
+    QHBoxLayout* botones = crearBotones();
+    QHBoxLayout* estado = crearEstado();
+    QGroupBox* respuestas = crearRejillas();
+
+    // Left: name and groups; right: the answers; buttons along the bottom.
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addLayout(nombre);
+    izquierda->addSpacing(6);
+    izquierda->addWidget(grupos_, 1);
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(lblRespuestas);
+    derecha->addWidget(respuestas);
+    derecha->addLayout(estado);
+    derecha->addStretch(1);
+
+    auto* centro = new QHBoxLayout;
+    centro->addLayout(izquierda, 1);
+    centro->addSpacing(6);
+    centro->addLayout(derecha);
+
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(centro, 1);
+    todo->addLayout(botones);
+
+    // Wider than the grids need, so that group names show whole.
+    resize(980, 420);
+}
+
+QHBoxLayout* TfrmCuest::crearIdentificador() {
     auto* lblIdentificador = new QLabel("&Identificador: ", this);  // Alt+I: the grids keep Tab
     lblIdentificador->setObjectName("Label3");
     txtIdentificador = new QLineEdit(this);
@@ -305,6 +338,13 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
     lblIdentificador->setBuddy(txtIdentificador);
 
+    auto* nombre = new QHBoxLayout;
+    nombre->addWidget(lblIdentificador);
+    nombre->addWidget(txtIdentificador, 1);
+    return nombre;
+}
+
+void TfrmCuest::crearGrupos() {
     grupos_ = new TSelectorGrupos(
         "Grupos disponibles:", "Grupos asociados:", TSelectorGrupos::Rotulos::normales, this);
     miembros_ = std::make_unique<TMiembros<TCuestionario, TGrupo>>(grupos_);
@@ -312,7 +352,9 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     QPushButton* btnGrupoNuevo = grupos_->agregarBoton("&NG", "Button7");
     btnGrupoNuevo->setToolTip("Cómo crear un grupo nuevo (Alt+N)");
     connect(btnGrupoNuevo, &QPushButton::clicked, this, &TfrmCuest::avisarGrupoNuevo);
+}
 
+QHBoxLayout* TfrmCuest::crearBotones() {
     auto boton = [this](const char* texto, const char* nombre, void (TfrmCuest::*manejador)()) {
         auto* b = new QPushButton(texto, this);
         b->setObjectName(nombre);
@@ -330,6 +372,14 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
         connect(new QShortcut(tecla, this), &QShortcut::activated, this, &TfrmCuest::aceptar);
 
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(btnAceptar);
+    botones->addWidget(btnCancelar);
+    return botones;
+}
+
+QHBoxLayout* TfrmCuest::crearEstado() {
     lblRespondidas = new QLabel(this);
     lblRespondidas->setObjectName("lblRespondidas");
     // As wide as its widest text, so that nothing beside it moves while keying.
@@ -344,6 +394,14 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
     connect(chkAvanzar, &QCheckBox::toggled, this,
             [](bool marcado) { ajustes()->setValue(kAjusteAvanzar, marcado); });
 
+    auto* estado = new QHBoxLayout;
+    estado->addWidget(lblRespondidas);
+    estado->addStretch(1);
+    estado->addWidget(chkAvanzar);
+    return estado;
+}
+
+QGroupBox* TfrmCuest::crearRejillas() {
     lblRespuestas = new QLabel(this);
     lblRespuestas->setObjectName("Label11");
     auto* grpRespuestas = new QGroupBox(this);
@@ -361,43 +419,7 @@ TfrmCuest::TfrmCuest(QWidget* parent) : QDialog(parent) {
         filas->addWidget(rejillas_[k], f - 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
     }
     filas->setColumnStretch(2, 1);
-
-    // Left: name and groups; right: the answers; buttons along the bottom.
-    auto* nombre = new QHBoxLayout;
-    nombre->addWidget(lblIdentificador);
-    nombre->addWidget(txtIdentificador, 1);
-
-    auto* izquierda = new QVBoxLayout;
-    izquierda->addLayout(nombre);
-    izquierda->addSpacing(6);
-    izquierda->addWidget(grupos_, 1);
-
-    auto* derecha = new QVBoxLayout;
-    derecha->addWidget(lblRespuestas);
-    derecha->addWidget(grpRespuestas);
-    auto* estado = new QHBoxLayout;
-    estado->addWidget(lblRespondidas);
-    estado->addStretch(1);
-    estado->addWidget(chkAvanzar);
-    derecha->addLayout(estado);
-    derecha->addStretch(1);
-
-    auto* centro = new QHBoxLayout;
-    centro->addLayout(izquierda, 1);
-    centro->addSpacing(6);
-    centro->addLayout(derecha);
-
-    auto* botones = new QHBoxLayout;
-    botones->addStretch(1);
-    botones->addWidget(btnAceptar);
-    botones->addWidget(btnCancelar);
-
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(centro, 1);
-    todo->addLayout(botones);
-
-    // Wider than the grids need, so that group names show whole.
-    resize(980, 420);
+    return grpRespuestas;
 }
 
 TfrmCuest::~TfrmCuest() {

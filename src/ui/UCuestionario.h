@@ -14,6 +14,8 @@
 #include "ui/Editores.h"
 
 class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -67,7 +69,13 @@ protected:
 private:
     friend class TRejilla;
     friend class TCeldaRespuesta;
-    void aceptar();  // "Aceptar"
+    // The parts the constructor builds, each with its own layout.
+    QHBoxLayout* crearIdentificador();
+    void crearGrupos();  // and the "NG" button under its moves
+    QHBoxLayout* crearBotones();
+    QHBoxLayout* crearEstado();  // "Respondidas" and "Avanzar al teclear"
+    QGroupBox* crearRejillas();  // one a factor, with its heading above
+    void aceptar();              // "Aceptar"
     // "Aceptar" of a verification: false while the editor stays open.
     bool aceptarVerificacion();
     void cancelar();          // "Cancelar"
