@@ -148,7 +148,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     auto* btnCalcular = boton("Ca&lcular", "btnCalcular", &TfrmPerfil::btnCalcularClick);
     auto* btnAceptar = boton("&Aceptar", "btnAceptar", &TfrmPerfil::btnAceptarClick);
     auto* btnCancelar = boton("&Cancelar", "btnCancelar", &TfrmPerfil::btnCancelarClick);
-    Button5 = boton("&Imprimir", "Button5", &TfrmPerfil::Button5Click);
+    btnImprimir = boton("&Imprimir", "Button5", &TfrmPerfil::imprimir);
     // Enter belongs to the lists and the text boxes: Ctrl+Enter accepts.
     btnAceptar->setToolTip("Aceptar (Ctrl+Intro)");
     auto* lblCtrlIntro = new QLabel("(Ctrl+Intro)", this);
@@ -158,19 +158,19 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
         connect(new QShortcut(tecla, this), &QShortcut::activated, this,
                 &TfrmPerfil::btnAceptarClick);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    paginas = new QTabWidget(this);
+    paginas->setObjectName("PageControl1");
 
-    Image1 = new QLabel;
-    Image1->setObjectName("Image1");
-    Image1->setFixedSize(kAnchoGrafico, kAltoGrafico);
-    Image1->setPixmap(QPixmap::fromImage(imagen_));
-    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
+    imgGrafico = new QLabel;
+    imgGrafico->setObjectName("Image1");
+    imgGrafico->setFixedSize(kAnchoGrafico, kAltoGrafico);
+    imgGrafico->setPixmap(QPixmap::fromImage(imagen_));
+    imgGrafico->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* valorativo = new QWidget;
     auto* capa = new QVBoxLayout(valorativo);
     capa->setContentsMargins(2, 2, 2, 2);
-    capa->addWidget(Image1, 0, Qt::AlignHCenter | Qt::AlignTop);
-    PageControl1->addTab(valorativo, "Valorativo");
+    capa->addWidget(imgGrafico, 0, Qt::AlignHCenter | Qt::AlignTop);
+    paginas->addTab(valorativo, "Valorativo");
 
     mmDes = new QPlainTextEdit;
     mmDes->setObjectName("mmDes");
@@ -178,13 +178,13 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     mmDes->setLineWrapMode(QPlainTextEdit::NoWrap);
     mmDes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmDes->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    PageControl1->addTab(mmDes, "Descriptivo");
+    paginas->addTab(mmDes, "Descriptivo");
 
     auto* observaciones = new QWidget;
-    auto* Label3 = new QLabel(QString::fromUtf8("Descripción"), observaciones);
-    auto* Label4 = new QLabel("Observaciones", observaciones);
-    Label3->setObjectName("Label3");
-    Label4->setObjectName("Label4");
+    auto* lblDescripcion = new QLabel(QString::fromUtf8("Descripción"), observaciones);
+    auto* lblObservaciones = new QLabel("Observaciones", observaciones);
+    lblDescripcion->setObjectName("Label3");
+    lblObservaciones->setObjectName("Label4");
     mmDescripcion = new TMemo(observaciones);
     mmObservaciones = new TMemo(observaciones);
     mmDescripcion->setObjectName("mmDescripcion");
@@ -195,11 +195,11 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     }
     auto* textos = new QVBoxLayout(observaciones);
     textos->setContentsMargins(4, 4, 4, 4);
-    textos->addWidget(Label3);
+    textos->addWidget(lblDescripcion);
     textos->addWidget(mmDescripcion, 1);
-    textos->addWidget(Label4);
+    textos->addWidget(lblObservaciones);
     textos->addWidget(mmObservaciones, 1);
-    PageControl1->addTab(observaciones, "Observaciones");
+    paginas->addTab(observaciones, "Observaciones");
 
     lblNSujetos = new QLabel(QString::fromUtf8("Nº Sujetos: 0"), this);
     lblNSujetos->setObjectName("lblNSujetos");
@@ -210,28 +210,29 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
     lblAnonimato->hide();
-    auto* Label5 = new QLabel("&Nombre:", this);
-    Label5->setObjectName("Label5");
+    auto* lblNombre = new QLabel("&Nombre:", this);
+    lblNombre->setObjectName("Label5");
     txtIdentificador = new QLineEdit(this);
     txtIdentificador->setObjectName("txtIdentificador");
     txtIdentificador->setValidator(new ValidadorCp1252(txtIdentificador));
-    Label5->setBuddy(txtIdentificador);
+    lblNombre->setBuddy(txtIdentificador);
 
-    auto* PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    auto* Copiar1 = PopupMenu1->addAction("&Copiar", this, &TfrmPerfil::Copiar1Click);
-    Imprimir1 = PopupMenu1->addAction("&Imprimir", this, &TfrmPerfil::Button5Click);
-    auto* GuardarImagen1 =
-        PopupMenu1->addAction("&Guardar imagen ...", this, &TfrmPerfil::GuardarImagen1Click);
-    Copiar1->setObjectName("Copiar1");
-    Imprimir1->setObjectName("Imprimir1");
-    GuardarImagen1->setObjectName("GuardarImagen1");
-    connect(Image1, &QWidget::customContextMenuRequested, this,
-            [this, PopupMenu1](const QPoint& p) { PopupMenu1->popup(Image1->mapToGlobal(p)); });
+    auto* menuGrafico = new QMenu(this);
+    menuGrafico->setObjectName("PopupMenu1");
+    auto* accCopiar = menuGrafico->addAction("&Copiar", this, &TfrmPerfil::copiarGrafico);
+    accImprimir = menuGrafico->addAction("&Imprimir", this, &TfrmPerfil::imprimir);
+    auto* accGuardarImagen =
+        menuGrafico->addAction("&Guardar imagen ...", this, &TfrmPerfil::guardarGrafico);
+    accCopiar->setObjectName("Copiar1");
+    accImprimir->setObjectName("Imprimir1");
+    accGuardarImagen->setObjectName("GuardarImagen1");
+    connect(
+        imgGrafico, &QWidget::customContextMenuRequested, this,
+        [this, menuGrafico](const QPoint& p) { menuGrafico->popup(imgGrafico->mapToGlobal(p)); });
 
     // Left: name and the two group lists; right: the pages and the subjects.
     auto* nombre = new QHBoxLayout;
-    nombre->addWidget(Label5);
+    nombre->addWidget(lblNombre);
     nombre->addWidget(txtIdentificador, 1);
 
     auto* izquierda = new QVBoxLayout;
@@ -241,7 +242,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
     izquierda->addWidget(lblTodaLaEmpresa);
 
     auto* derecha = new QVBoxLayout;
-    derecha->addWidget(PageControl1, 1);
+    derecha->addWidget(paginas, 1);
     auto* sujetos = new QHBoxLayout;
     sujetos->addWidget(lblNSujetos);
     sujetos->addWidget(lblAnonimato, 1);
@@ -254,7 +255,7 @@ TfrmPerfil::TfrmPerfil(QWidget* parent)
 
     auto* botones = new QHBoxLayout;
     botones->addWidget(btnCalcular);
-    botones->addWidget(Button5);
+    botones->addWidget(btnImprimir);
     botones->addStretch(1);
     botones->addWidget(btnAceptar);
     botones->addWidget(lblCtrlIntro);
@@ -287,8 +288,8 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
     setResult(QDialog::Rejected);
     setWindowTitle("Perfil <" + aQString(p.nombre) + ">");
     const bool imprime = ordenes && ordenes->imprimirPerfil;
-    Button5->setEnabled(imprime);
-    Imprimir1->setEnabled(imprime);
+    btnImprimir->setEnabled(imprime);
+    accImprimir->setEnabled(imprime);
 
     txtIdentificador->setText(aQString(p.nombre));
     lblNSujetos->setText(QString::fromUtf8("Nº Sujetos: ") + QString::number(p.nSujetos));
@@ -299,7 +300,7 @@ void TfrmPerfil::abrir(TKoral& doc, TPerfil& p) {
     refrescarSeleccion();
 
     btnCalcularClick();
-    PageControl1->setCurrentIndex(0);
+    paginas->setCurrentIndex(0);
     // Taken after the first computation, which matches the selection kept.
     alAbrir_ = {p.grupos, p.nSujetos, p.frecuencias, p.sumaPuntuaciones, p.bandas, doc.modificado};
 }
@@ -315,7 +316,7 @@ void TfrmPerfil::btnCalcularClick() {
         SuperficieQt superficie(imagen_, QApplication::font().family());
         dibujarValorativo(*perfil_, superficie, separador);
     }
-    Image1->setPixmap(QPixmap::fromImage(imagen_));
+    imgGrafico->setPixmap(QPixmap::fromImage(imagen_));
     std::vector<std::string> lineas;
     llenarDescriptivo(*perfil_, lineas, separador);
     std::string todo;
@@ -366,7 +367,7 @@ void TfrmPerfil::reject() {
     QDialog::reject();
 }
 
-void TfrmPerfil::Button5Click() {
+void TfrmPerfil::imprimir() {
     if (!perfil_ || !ordenes || !ordenes->imprimirPerfil) return;
     // The report shows the texts on screen; the profile keeps its own.
     struct Guardados {
@@ -382,12 +383,12 @@ void TfrmPerfil::Button5Click() {
     ordenes->imprimirPerfil(*perfil_);
 }
 
-void TfrmPerfil::Copiar1Click() {
-    if (PageControl1->currentIndex() != 0) return;
+void TfrmPerfil::copiarGrafico() {
+    if (paginas->currentIndex() != 0) return;
     QApplication::clipboard()->setImage(imagen_);
 }
 
-void TfrmPerfil::GuardarImagen1Click() {
+void TfrmPerfil::guardarGrafico() {
     if (!perfil_) return;
     guardarImagenGrafico(
         imagen_, [this](Superficie& s) { dibujarValorativo(*perfil_, s, separadorDecimal()); },

@@ -53,16 +53,17 @@ private:
     void btnCalcularClick();
     void btnAceptarClick();
     void btnCancelarClick();
-    void Button5Click();  // "Imprimir"
-    void Copiar1Click();
+    void imprimir();  // "Imprimir"
+    void copiarGrafico();
     // Saves the chart as last drawn: PNG as it stands, or SVG drawn again.
-    void GuardarImagen1Click();
+    void guardarGrafico();
     void refrescarSeleccion();
 
-    // The controls the editor uses after building itself; each has its
-    // name as object name.
-    QTabWidget* PageControl1;
-    QLabel* Image1;
+    // The controls the editor uses after building itself; their object
+    // names, which tests and the written description use, are set where
+    // they are made.
+    QTabWidget* paginas;
+    QLabel* imgGrafico;
     QPlainTextEdit* mmDes;
     QPlainTextEdit* mmDescripcion;
     QPlainTextEdit* mmObservaciones;
@@ -73,8 +74,8 @@ private:
     // Shown while the profile selects no group: it then counts everyone.
     QLabel* lblTodaLaEmpresa;
     QLineEdit* txtIdentificador;
-    QPushButton* Button5;
-    QAction* Imprimir1;
+    QPushButton* btnImprimir;
+    QAction* accImprimir;
 
     TKoral* doc_ = nullptr;
     TPerfil* perfil_ = nullptr;
