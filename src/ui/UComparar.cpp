@@ -125,19 +125,19 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     imagen_ = QImage(kAnchoGrafico, kAltoGrafico, QImage::Format_RGB32);
     imagen_.fill(Qt::white);
 
-    auto* Label1 = new QLabel("Perfil de &referencia:", this);
+    auto* lblReferencia = new QLabel("Perfil de &referencia:", this);
     cbReferencia = new QComboBox(this);
     cbReferencia->setObjectName("cbReferencia");
     cbReferencia->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cbReferencia->setMinimumContentsLength(20);
-    Label1->setBuddy(cbReferencia);
+    lblReferencia->setBuddy(cbReferencia);
     connect(cbReferencia, &QComboBox::currentIndexChanged, this, [this] { comparar(); });
 
-    Image1 = new QLabel;
-    Image1->setObjectName("Image1");
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    imgGrafico = new QLabel;
+    imgGrafico->setObjectName("Image1");
+    imgGrafico->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* marcoGrafico = new QScrollArea(this);
-    marcoGrafico->setWidget(Image1);
+    marcoGrafico->setWidget(imgGrafico);
     marcoGrafico->setWidgetResizable(true);
     marcoGrafico->setFocusPolicy(Qt::NoFocus);
     marcoGrafico->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -215,7 +215,7 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
                           "un año anterior; ese archivo solo se lee (Alt+A)"));
 
     auto* referencia = new QHBoxLayout;
-    referencia->addWidget(Label1);
+    referencia->addWidget(lblReferencia);
     referencia->addWidget(cbReferencia);
     referencia->addStretch(1);
 
@@ -333,8 +333,8 @@ void TfrmComparar::dibujarGrafico() {
         SuperficieQt s(imagen_, familia);
         dibujarGraficoComparacion(comparacion_, s, {0, 0, imagen_.width(), imagen_.height()});
     }
-    Image1->setPixmap(QPixmap::fromImage(imagen_));
-    Image1->setFixedSize(imagen_.size());
+    imgGrafico->setPixmap(QPixmap::fromImage(imagen_));
+    imgGrafico->setFixedSize(imagen_.size());
 }
 
 void TfrmComparar::llenarTabla() {

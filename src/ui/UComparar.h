@@ -59,7 +59,7 @@ private:
     void soltar();
 
     QComboBox* cbReferencia;
-    QLabel* Image1;
+    QLabel* imgGrafico;
     QTableWidget* tblCifras;
     QLabel* lblAnonimato;
     QPushButton* btnImprimir;
