@@ -125,57 +125,10 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     imagen_ = QImage(kAnchoGrafico, kAltoGrafico, QImage::Format_RGB32);
     imagen_.fill(Qt::white);
 
-    auto* lblReferencia = new QLabel("Perfil de &referencia:", this);
-    cbReferencia = new QComboBox(this);
-    cbReferencia->setObjectName("cbReferencia");
-    cbReferencia->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    cbReferencia->setMinimumContentsLength(20);
-    lblReferencia->setBuddy(cbReferencia);
-    connect(cbReferencia, &QComboBox::currentIndexChanged, this, [this] { comparar(); });
-
-    imgGrafico = new QLabel;
-    imgGrafico->setObjectName("Image1");
-    imgGrafico->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* marcoGrafico = new QScrollArea(this);
-    marcoGrafico->setWidget(imgGrafico);
-    marcoGrafico->setWidgetResizable(true);
-    marcoGrafico->setFocusPolicy(Qt::NoFocus);
-    marcoGrafico->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const int anchoIzquierda = kAnchoGrafico + 2 * marcoGrafico->frameWidth() +
-                               marcoGrafico->verticalScrollBar()->sizeHint().width();
-    marcoGrafico->setFixedWidth(anchoIzquierda);
-
-    tblCifras = new QTableWidget(kFilas, 0, this);
-    tblCifras->setObjectName("tblCifras");
-    tblCifras->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblCifras->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tblCifras->setTabKeyNavigation(false);
-    tblCifras->setWordWrap(false);
-    // A long label shows its start; the whole of it is in the tool tip.
-    tblCifras->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    tblCifras->horizontalHeader()->setTextElideMode(Qt::ElideRight);
-    tblCifras->verticalHeader()->setDefaultSectionSize(tblCifras->fontMetrics().height() + 6);
-    {
-        QStringList filas{QString::fromUtf8("Nº Sujetos"), "Sin respuesta",
-                          aQString(kRotuloCasiEnBlanco)};
-        for (int f = 0; f < kNumFactores; ++f) {
-            const auto i = static_cast<std::size_t>(f);
-            filas << aQString(std::string(kAbreviaturas[i]) + " " + kNombresFactorAcentuados[i])
-                  << "    Diferencia con la referencia"
-                  << QString::fromUtf8("    Nivel 1 (menos de 4)")
-                  << QString::fromUtf8("    Nivel 2 (de 4 a menos de 7)")
-                  << QString::fromUtf8("    Nivel 3 (7 o más)");
-        }
-        tblCifras->setVerticalHeaderLabels(filas);
-        QFont negrita = tblCifras->font();
-        negrita.setBold(true);
-        for (int f = 0; f < kNumFactores; ++f) {
-            const int fila = kFilasCabecera + f * kFilasPorFactor;
-            tblCifras->verticalHeaderItem(fila)->setFont(negrita);
-            for (int b = 0; b < 3; ++b)
-                tblCifras->verticalHeaderItem(fila + 2 + b)->setIcon(cuadroBanda(b + 1));
-        }
-    }
+    // Made in the order Tab visits them.
+    QHBoxLayout* referencia = crearReferencia();
+    QScrollArea* marcoGrafico = crearGrafico();
+    crearTabla();
 
     auto* lblClave = new QLabel(
         QString::fromUtf8("En cada factor: la media, en negrita y con el color de su nivel; la "
@@ -189,8 +142,92 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
     lblAnonimato->setWordWrap(true);
     lblAnonimato->setStyleSheet("QLabel { color: #B00000; font-weight: bold; }");
     lblAnonimato->hide();
-    lblAnonimato->setFixedWidth(anchoIzquierda);
+    lblAnonimato->setFixedWidth(marcoGrafico->minimumWidth());
 
+    QHBoxLayout* botones = crearBotones();
+
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addWidget(marcoGrafico, 1);
+    izquierda->addWidget(lblAnonimato);
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(lblClave);
+    derecha->addWidget(tblCifras, 1);
+
+    auto* centro = new QHBoxLayout;
+    centro->addLayout(izquierda);
+    centro->addLayout(derecha, 1);
+
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(referencia);
+    todo->addLayout(centro, 1);
+    todo->addLayout(botones);
+
+    resize(1180, 640);
+}
+
+QHBoxLayout* TfrmComparar::crearReferencia() {
+    auto* lblReferencia = new QLabel("Perfil de &referencia:", this);
+    cbReferencia = new QComboBox(this);
+    cbReferencia->setObjectName("cbReferencia");
+    cbReferencia->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cbReferencia->setMinimumContentsLength(20);
+    lblReferencia->setBuddy(cbReferencia);
+    connect(cbReferencia, &QComboBox::currentIndexChanged, this, [this] { comparar(); });
+
+    auto* referencia = new QHBoxLayout;
+    referencia->addWidget(lblReferencia);
+    referencia->addWidget(cbReferencia);
+    referencia->addStretch(1);
+    return referencia;
+}
+
+QScrollArea* TfrmComparar::crearGrafico() {
+    imgGrafico = new QLabel;
+    imgGrafico->setObjectName("Image1");
+    imgGrafico->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* marcoGrafico = new QScrollArea(this);
+    marcoGrafico->setWidget(imgGrafico);
+    marcoGrafico->setWidgetResizable(true);
+    marcoGrafico->setFocusPolicy(Qt::NoFocus);
+    marcoGrafico->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    marcoGrafico->setFixedWidth(kAnchoGrafico + 2 * marcoGrafico->frameWidth() +
+                                marcoGrafico->verticalScrollBar()->sizeHint().width());
+    return marcoGrafico;
+}
+
+void TfrmComparar::crearTabla() {
+    tblCifras = new QTableWidget(kFilas, 0, this);
+    tblCifras->setObjectName("tblCifras");
+    tblCifras->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblCifras->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tblCifras->setTabKeyNavigation(false);
+    tblCifras->setWordWrap(false);
+    // A long label shows its start; the whole of it is in the tool tip.
+    tblCifras->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tblCifras->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+    tblCifras->verticalHeader()->setDefaultSectionSize(tblCifras->fontMetrics().height() + 6);
+    QStringList filas{QString::fromUtf8("Nº Sujetos"), "Sin respuesta",
+                      aQString(kRotuloCasiEnBlanco)};
+    for (int f = 0; f < kNumFactores; ++f) {
+        const auto i = static_cast<std::size_t>(f);
+        filas << aQString(std::string(kAbreviaturas[i]) + " " + kNombresFactorAcentuados[i])
+              << "    Diferencia con la referencia" << QString::fromUtf8("    Nivel 1 (menos de 4)")
+              << QString::fromUtf8("    Nivel 2 (de 4 a menos de 7)")
+              << QString::fromUtf8("    Nivel 3 (7 o más)");
+    }
+    tblCifras->setVerticalHeaderLabels(filas);
+    QFont negrita = tblCifras->font();
+    negrita.setBold(true);
+    for (int f = 0; f < kNumFactores; ++f) {
+        const int fila = kFilasCabecera + f * kFilasPorFactor;
+        tblCifras->verticalHeaderItem(fila)->setFont(negrita);
+        for (int b = 0; b < 3; ++b)
+            tblCifras->verticalHeaderItem(fila + 2 + b)->setIcon(cuadroBanda(b + 1));
+    }
+}
+
+QHBoxLayout* TfrmComparar::crearBotones() {
     auto boton = [this](const char* texto, const char* nombre, void (TfrmComparar::*manejador)()) {
         auto* b = new QPushButton(QString::fromUtf8(texto), this);
         b->setObjectName(nombre);
@@ -214,35 +251,12 @@ TfrmComparar::TfrmComparar(QWidget* parent) : QDialog(parent) {
         QString::fromUtf8("Perfiles de otro archivo de empresa, por ejemplo la evaluación de "
                           "un año anterior; ese archivo solo se lee (Alt+A)"));
 
-    auto* referencia = new QHBoxLayout;
-    referencia->addWidget(lblReferencia);
-    referencia->addWidget(cbReferencia);
-    referencia->addStretch(1);
-
-    auto* izquierda = new QVBoxLayout;
-    izquierda->addWidget(marcoGrafico, 1);
-    izquierda->addWidget(lblAnonimato);
-
-    auto* derecha = new QVBoxLayout;
-    derecha->addWidget(lblClave);
-    derecha->addWidget(tblCifras, 1);
-
-    auto* centro = new QHBoxLayout;
-    centro->addLayout(izquierda);
-    centro->addLayout(derecha, 1);
-
     auto* botones = new QHBoxLayout;
     for (QPushButton* b : {btnCalcular, btnImprimir, btnCopiar, btnGuardarImagen, btnAnadir})
         botones->addWidget(b);
     botones->addStretch(1);
     botones->addWidget(btnCerrar);
-
-    auto* todo = new QVBoxLayout(this);
-    todo->addLayout(referencia);
-    todo->addLayout(centro, 1);
-    todo->addLayout(botones);
-
-    resize(1180, 640);
+    return botones;
 }
 
 TfrmComparar::~TfrmComparar() = default;

@@ -14,8 +14,10 @@
 #include "reports/Comparacion.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 
 namespace koral {
@@ -47,6 +49,12 @@ public:
     static constexpr int kAltoGrafico = 280;  // the legend's lines come on top
 
 private:
+    // The parts the constructor builds.
+    QHBoxLayout* crearReferencia();
+    QScrollArea* crearGrafico();  // as wide as the chart, scrolled down
+    void crearTabla();            // the figures' rows, headed
+    QHBoxLayout* crearBotones();
+
     void btnCalcularClick();
     void btnImprimirClick();
     void btnCopiarClick();
