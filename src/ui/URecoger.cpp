@@ -89,6 +89,40 @@ QWidget* TfrmRecoger::crearPreparacion() {
                   "Cada respuesta se guarda al momento en el archivo de la empresa."),
              w);
 
+    // One row of the grid for each choice, made in the order Tab visits them.
+    auto* rejilla = new QGridLayout;
+    crearGrupos(w, rejilla);
+    crearCodigo(w, rejilla);
+    crearRed(w, rejilla);
+    rejilla->setColumnStretch(1, 1);
+
+    auto* privacidad =
+        nota(utf8("No se guarda nada del trabajador salvo sus respuestas y los grupos que marque. "
+                  "Lo enviado viaja sin cifrar por la red local: use una red de confianza."),
+             w);
+
+    btnEmpezar = new QPushButton(utf8("&Empezar"), w);
+    btnEmpezar->setObjectName("btnEmpezar");
+    btnEmpezar->setDefault(true);
+    auto* btnCancelar = new QPushButton(utf8("&Cancelar"), w);
+    btnCancelar->setObjectName("btnCancelar");
+    connect(btnEmpezar, &QPushButton::clicked, this, &TfrmRecoger::btnEmpezarClick);
+    connect(btnCancelar, &QPushButton::clicked, this, &TfrmRecoger::reject);
+
+    auto* botones = new QHBoxLayout;
+    botones->addStretch(1);
+    botones->addWidget(btnEmpezar);
+    botones->addWidget(btnCancelar);
+    auto* capa = new QVBoxLayout(w);
+    capa->setContentsMargins(0, 0, 0, 0);
+    capa->addWidget(explicacion);
+    capa->addLayout(rejilla, 1);
+    capa->addWidget(privacidad);
+    capa->addLayout(botones);
+    return w;
+}
+
+void TfrmRecoger::crearGrupos(QWidget* w, QGridLayout* rejilla) {
     lstGrupos = new QListWidget(w);
     lstGrupos->setObjectName("lstGrupos");
     for (const auto& g : doc_.grupos) {
@@ -109,6 +143,16 @@ QWidget* TfrmRecoger::crearPreparacion() {
         btnNinguno->setEnabled(false);
     }
 
+    rejilla->addWidget(rotulo("&Grupos que se ofrecen:", lstGrupos, w), 0, 0, Qt::AlignTop);
+    rejilla->addWidget(lstGrupos, 0, 1);
+    auto* marcar = new QVBoxLayout;
+    marcar->addWidget(btnTodos);
+    marcar->addWidget(btnNinguno);
+    marcar->addStretch(1);
+    rejilla->addLayout(marcar, 0, 2);
+}
+
+void TfrmRecoger::crearCodigo(QWidget* w, QGridLayout* rejilla) {
     txtCodigo = new QLineEdit(QString::fromStdString(red::codigoAleatorio(kCifrasCodigo)), w);
     txtCodigo->setObjectName("txtCodigo");
     txtCodigo->setMaxLength(64);
@@ -125,6 +169,17 @@ QWidget* TfrmRecoger::crearPreparacion() {
         txtCodigo->setEnabled(!si);
     });
 
+    rejilla->addWidget(rotulo("Código de la ca&mpaña:", txtCodigo, w), 1, 0);
+    rejilla->addWidget(txtCodigo, 1, 1);
+    rejilla->addWidget(chkIndividuales, 2, 1);
+    auto* cuantos = new QHBoxLayout;
+    cuantos->addWidget(rotulo("C&uántos:", spnIndividuales, w));
+    cuantos->addWidget(spnIndividuales);
+    cuantos->addStretch(1);
+    rejilla->addLayout(cuantos, 3, 1);
+}
+
+void TfrmRecoger::crearRed(QWidget* w, QGridLayout* rejilla) {
     cbRed = new QComboBox(w);
     cbRed->setObjectName("cbRed");
     const auto interfaces = red::interfacesLocales();
@@ -139,51 +194,9 @@ QWidget* TfrmRecoger::crearPreparacion() {
                   w);
     lblRed->setObjectName("lblRed");
 
-    auto* privacidad =
-        nota(utf8("No se guarda nada del trabajador salvo sus respuestas y los grupos que marque. "
-                  "Lo enviado viaja sin cifrar por la red local: use una red de confianza."),
-             w);
-
-    btnEmpezar = new QPushButton(utf8("&Empezar"), w);
-    btnEmpezar->setObjectName("btnEmpezar");
-    btnEmpezar->setDefault(true);
-    auto* btnCancelar = new QPushButton(utf8("&Cancelar"), w);
-    btnCancelar->setObjectName("btnCancelar");
-    connect(btnEmpezar, &QPushButton::clicked, this, &TfrmRecoger::btnEmpezarClick);
-    connect(btnCancelar, &QPushButton::clicked, this, &TfrmRecoger::reject);
-
-    auto* rejilla = new QGridLayout;
-    rejilla->addWidget(rotulo("&Grupos que se ofrecen:", lstGrupos, w), 0, 0, Qt::AlignTop);
-    rejilla->addWidget(lstGrupos, 0, 1);
-    auto* marcar = new QVBoxLayout;
-    marcar->addWidget(btnTodos);
-    marcar->addWidget(btnNinguno);
-    marcar->addStretch(1);
-    rejilla->addLayout(marcar, 0, 2);
-    rejilla->addWidget(rotulo("Código de la ca&mpaña:", txtCodigo, w), 1, 0);
-    rejilla->addWidget(txtCodigo, 1, 1);
-    rejilla->addWidget(chkIndividuales, 2, 1);
-    auto* cuantos = new QHBoxLayout;
-    cuantos->addWidget(rotulo("C&uántos:", spnIndividuales, w));
-    cuantos->addWidget(spnIndividuales);
-    cuantos->addStretch(1);
-    rejilla->addLayout(cuantos, 3, 1);
     rejilla->addWidget(rotulo("&Red:", cbRed, w), 4, 0);
     rejilla->addWidget(cbRed, 4, 1);
     rejilla->addWidget(lblRed, 5, 1);
-    rejilla->setColumnStretch(1, 1);
-
-    auto* botones = new QHBoxLayout;
-    botones->addStretch(1);
-    botones->addWidget(btnEmpezar);
-    botones->addWidget(btnCancelar);
-    auto* capa = new QVBoxLayout(w);
-    capa->setContentsMargins(0, 0, 0, 0);
-    capa->addWidget(explicacion);
-    capa->addLayout(rejilla, 1);
-    capa->addWidget(privacidad);
-    capa->addLayout(botones);
-    return w;
 }
 
 QWidget* TfrmRecoger::crearRecogida() {

@@ -17,6 +17,7 @@
 class QByteArray;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -64,6 +65,11 @@ public slots:
 
 private:
     QWidget* crearPreparacion();
+    // The rows of the preparation page's grid: the groups offered, the
+    // campaign's code or single-use codes, the network.
+    void crearGrupos(QWidget* w, QGridLayout* rejilla);
+    void crearCodigo(QWidget* w, QGridLayout* rejilla);
+    void crearRed(QWidget* w, QGridLayout* rejilla);
     QWidget* crearRecogida();
     void btnEmpezarClick();
     void btnImprimirCodigosClick();
