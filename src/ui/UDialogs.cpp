@@ -31,13 +31,13 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
     marco_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     marco_->setGeometry(8, 8, 297, 97);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(24, 24, 265, 65);
-    Label1->setFont(fuente13(this));
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);  // messages may hold '<'
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblTexto = new QLabel(this);
+    lblTexto->setObjectName("Label1");
+    lblTexto->setGeometry(24, 24, 265, 65);
+    lblTexto->setFont(fuente13(this));
+    lblTexto->setWordWrap(true);
+    lblTexto->setTextFormat(Qt::PlainText);  // messages may hold '<'
+    lblTexto->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     edCampo = new QLineEdit(this);
     edCampo->setObjectName("edCampo");
@@ -46,37 +46,37 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
     edCampo->setValidator(new ValidadorCp1252(edCampo));
     edCampo->hide();
 
-    OKBtn = new QPushButton("&Si", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setGeometry(15, 148, 75, 25);
-    NoBtn = new QPushButton("&No", this);
-    NoBtn->setObjectName("NoBtn");
-    NoBtn->setGeometry(120, 148, 75, 25);
-    CancelBtn = new QPushButton("&Cancelar", this);
-    CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setGeometry(223, 148, 75, 25);
-    OKBtn->setDefault(true);
+    btnSi = new QPushButton("&Si", this);
+    btnSi->setObjectName("OKBtn");
+    btnSi->setGeometry(15, 148, 75, 25);
+    btnNo = new QPushButton("&No", this);
+    btnNo->setObjectName("NoBtn");
+    btnNo->setGeometry(120, 148, 75, 25);
+    btnCancelar = new QPushButton("&Cancelar", this);
+    btnCancelar->setObjectName("CancelBtn");
+    btnCancelar->setGeometry(223, 148, 75, 25);
+    btnSi->setDefault(true);
 
-    setTabOrder(edCampo, OKBtn);
-    setTabOrder(OKBtn, NoBtn);
-    setTabOrder(NoBtn, CancelBtn);
+    setTabOrder(edCampo, btnSi);
+    setTabOrder(btnSi, btnNo);
+    setTabOrder(btnNo, btnCancelar);
 
-    connect(OKBtn, &QPushButton::clicked, this, &TOKBottomDlg::OKBtnClick);
-    connect(NoBtn, &QPushButton::clicked, this, &TOKBottomDlg::NoBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &TOKBottomDlg::CancelBtnClick);
+    connect(btnSi, &QPushButton::clicked, this, &TOKBottomDlg::responderSi);
+    connect(btnNo, &QPushButton::clicked, this, &TOKBottomDlg::responderNo);
+    connect(btnCancelar, &QPushButton::clicked, this, &TOKBottomDlg::cancelar);
 }
 
-void TOKBottomDlg::OKBtnClick() {
+void TOKBottomDlg::responderSi() {
     respuesta_ = Respuesta::Si;
     accept();
 }
 
-void TOKBottomDlg::NoBtnClick() {
+void TOKBottomDlg::responderNo() {
     respuesta_ = Respuesta::No;
     accept();
 }
 
-void TOKBottomDlg::CancelBtnClick() {
+void TOKBottomDlg::cancelar() {
     respuesta_ = Respuesta::Cancelar;
     reject();
 }
@@ -85,7 +85,7 @@ void TOKBottomDlg::keyPressEvent(QKeyEvent* e) {
     // A question has no text field: S and N answer it without Alt.
     const auto mod = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     if (preguntando_ && mod == Qt::NoModifier && (e->key() == Qt::Key_S || e->key() == Qt::Key_N)) {
-        if (!e->isAutoRepeat()) e->key() == Qt::Key_S ? OKBtnClick() : NoBtnClick();
+        if (!e->isAutoRepeat()) e->key() == Qt::Key_S ? responderSi() : responderNo();
         return;
     }
     QDialog::keyPressEvent(e);
@@ -103,24 +103,24 @@ Respuesta TOKBottomDlg::mostrar(QWidget* foco) {
 
 void TOKBottomDlg::mensaje(const std::string& texto) {
     setWindowTitle(QString::fromUtf8("Atención"));
-    Label1->setText(aQString(texto));
-    OKBtn->hide();
-    CancelBtn->hide();
-    NoBtn->setText("&Aceptar");
-    NoBtn->setDefault(true);
-    mostrar(NoBtn);
-    NoBtn->setText("&No");
-    NoBtn->setDefault(false);
-    OKBtn->setDefault(true);
-    OKBtn->show();
-    CancelBtn->show();
+    lblTexto->setText(aQString(texto));
+    btnSi->hide();
+    btnCancelar->hide();
+    btnNo->setText("&Aceptar");
+    btnNo->setDefault(true);
+    mostrar(btnNo);
+    btnNo->setText("&No");
+    btnNo->setDefault(false);
+    btnSi->setDefault(true);
+    btnSi->show();
+    btnCancelar->show();
 }
 
 Respuesta TOKBottomDlg::pregunta(const std::string& titulo, const std::string& texto) {
     setWindowTitle(aQString(titulo));
-    Label1->setText(aQString(texto));
+    lblTexto->setText(aQString(texto));
     preguntando_ = true;
-    const Respuesta r = mostrar(OKBtn);
+    const Respuesta r = mostrar(btnSi);
     preguntando_ = false;
     return r;
 }
@@ -128,10 +128,10 @@ Respuesta TOKBottomDlg::pregunta(const std::string& titulo, const std::string& t
 bool TOKBottomDlg::pideCampo(const std::string& titulo, const std::string& indicacion,
                              std::string& valor) {
     setWindowTitle(aQString(titulo));
-    Label1->setText(aQString(indicacion));
-    OKBtn->hide();
-    NoBtn->setText("&Aceptar");
-    NoBtn->setDefault(true);
+    lblTexto->setText(aQString(indicacion));
+    btnSi->hide();
+    btnNo->setText("&Aceptar");
+    btnNo->setDefault(true);
     edCampo->setText(aQString(valor));
     edCampo->selectAll();
     edCampo->show();
@@ -140,10 +140,10 @@ bool TOKBottomDlg::pideCampo(const std::string& titulo, const std::string& indic
     // The validator keeps the field to characters we can store.
     const bool confirmado = r == Respuesta::No && deQString(edCampo->text(), tecleado);
     if (confirmado) valor = std::move(tecleado);
-    NoBtn->setText("&No");
-    NoBtn->setDefault(false);
-    OKBtn->setDefault(true);
-    OKBtn->show();
+    btnNo->setText("&No");
+    btnNo->setDefault(false);
+    btnSi->setDefault(true);
+    btnSi->show();
     edCampo->hide();
     return confirmado;
 }

@@ -28,15 +28,15 @@ protected:
 
 private:
     Respuesta mostrar(QWidget* foco);
-    void OKBtnClick();
-    void NoBtnClick();
-    void CancelBtnClick();
+    void responderSi();
+    void responderNo();
+    void cancelar();
 
-    QLabel* Label1;
+    QLabel* lblTexto;
     QLineEdit* edCampo;
-    QPushButton* OKBtn;
-    QPushButton* NoBtn;
-    QPushButton* CancelBtn;
+    QPushButton* btnSi;
+    QPushButton* btnNo;  // "Aceptar" where there is one answer only
+    QPushButton* btnCancelar;
     QFrame* marco_;
     Respuesta respuesta_ = Respuesta::Cancelar;
     bool preguntando_ = false;  // S and N answer only a question
