@@ -29,30 +29,30 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setFixedSize(401, 346);
     setModal(true);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-    Panel1->setGeometry(8, 8, 385, 305);
+    marcoImagen = new QFrame(this);
+    marcoImagen->setObjectName("Panel1");
+    marcoImagen->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    marcoImagen->setLineWidth(1);
+    marcoImagen->setGeometry(8, 8, 385, 305);
 
-    ProgramIcon = new QLabel(Panel1);
-    ProgramIcon->setObjectName("ProgramIcon");
-    ProgramIcon->setGeometry(Panel1->contentsRect());
-    ProgramIcon->setScaledContents(true);
+    imgPrograma = new QLabel(marcoImagen);
+    imgPrograma->setObjectName("ProgramIcon");
+    imgPrograma->setGeometry(marcoImagen->contentsRect());
+    imgPrograma->setScaledContents(true);
     const QImage imagen = imagenAcercaDe();
     if (imagen.isNull()) {
         // Should the built-in picture not decode, the box still says what it is.
-        ProgramIcon->setAlignment(Qt::AlignCenter);
-        ProgramIcon->setText("KORAL 2.0\nFactores psicosociales\nO.R.V.E.N.");
+        imgPrograma->setAlignment(Qt::AlignCenter);
+        imgPrograma->setText("KORAL 2.0\nFactores psicosociales\nO.R.V.E.N.");
     } else {
-        ProgramIcon->setPixmap(QPixmap::fromImage(imagen));
+        imgPrograma->setPixmap(QPixmap::fromImage(imagen));
     }
 
-    OKButton = new QPushButton("OK", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setGeometry(176, 320, 65, 19);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+    btnOK = new QPushButton("OK", this);
+    btnOK->setObjectName("OKButton");
+    btnOK->setGeometry(176, 320, 65, 19);
+    btnOK->setDefault(true);
+    connect(btnOK, &QPushButton::clicked, this, &TAboutBox::cerrar);
 }
 
 void TAboutBox::showEvent(QShowEvent* e) {
@@ -61,7 +61,7 @@ void TAboutBox::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
-void TAboutBox::OKButtonClick() {
+void TAboutBox::cerrar() {
     accept();
 }
 

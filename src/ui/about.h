@@ -18,11 +18,11 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void OKButtonClick();
+    void cerrar();
 
-    QFrame* Panel1;
-    QLabel* ProgramIcon;
-    QPushButton* OKButton;
+    QFrame* marcoImagen;
+    QLabel* imgPrograma;
+    QPushButton* btnOK;
 };
 
 // The about picture, decoded from the copy built into the program.
