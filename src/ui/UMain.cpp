@@ -37,28 +37,28 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(mdiArea);
 
     menuBar()->setObjectName("MainMenu1");
-    Archivo1 = new QMenu("&Archivo", this);
-    Archivo1->setObjectName("Archivo1");
-    Nuevo1 = crearOrden(Archivo1, "Nuevo1", "&Nuevo", &TfrmMain::Nuevo1Click);
-    Abrir1 = crearOrden(Archivo1, "Abrir1", "&Abrir ...", &TfrmMain::Abrir1Click);
-    Archivo1->addSeparator();
-    ImpVacio1 = crearOrden(Archivo1, "ImpVacio1", "&Imp. Vacio", &TfrmMain::ImpVacio1Click);
-    Archivo1->addSeparator();
-    Salir1 = crearOrden(Archivo1, "Salir1", "&Salir", &TfrmMain::Salir1Click);
+    mnuArchivo = new QMenu("&Archivo", this);
+    mnuArchivo->setObjectName("Archivo1");
+    accNuevo = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &TfrmMain::Nuevo1Click);
+    accAbrir = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &TfrmMain::Abrir1Click);
+    mnuArchivo->addSeparator();
+    accImpVacio = crearOrden(mnuArchivo, "ImpVacio1", "&Imp. Vacio", &TfrmMain::imprimirVacio);
+    mnuArchivo->addSeparator();
+    accSalir = crearOrden(mnuArchivo, "Salir1", "&Salir", &TfrmMain::Salir1Click);
 
-    Ventana1 = new QMenu("&Ventana", this);
-    Ventana1->setObjectName("Ventana1");
-    Mosaico1 = crearOrden(Ventana1, "Mosaico1", "&Mosaico", &TfrmMain::Mosaico1Click);
-    Cascada1 = crearOrden(Ventana1, "Cascada1", "&Cascada", &TfrmMain::Cascada1Click);
-    connect(Ventana1, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
+    mnuVentana = new QMenu("&Ventana", this);
+    mnuVentana->setObjectName("Ventana1");
+    accMosaico = crearOrden(mnuVentana, "Mosaico1", "&Mosaico", &TfrmMain::ponerEnMosaico);
+    accCascada = crearOrden(mnuVentana, "Cascada1", "&Cascada", &TfrmMain::ponerEnCascada);
+    connect(mnuVentana, &QMenu::aboutToShow, this, &TfrmMain::llenarVentana);
 
-    Ayuda1 = new QMenu("A&yuda", this);
-    Ayuda1->setObjectName("Ayuda1");
-    Manual1 = crearOrden(Ayuda1, "Manual1", "&Manual", &TfrmMain::Manual1Click);
-    Ayuda1->addSeparator();
-    Acercade1 = crearOrden(Ayuda1, "Acercade1", "&Acerca de ...", &TfrmMain::Acercade1Click);
+    mnuAyuda = new QMenu("A&yuda", this);
+    mnuAyuda->setObjectName("Ayuda1");
+    accManual = crearOrden(mnuAyuda, "Manual1", "&Manual", &TfrmMain::abrirManual);
+    mnuAyuda->addSeparator();
+    accAcercaDe = crearOrden(mnuAyuda, "Acercade1", "&Acerca de ...", &TfrmMain::acercaDe);
 
-    connect(Archivo1, &QMenu::aboutToShow, this, &TfrmMain::actualizarOrdenes);
+    connect(mnuArchivo, &QMenu::aboutToShow, this, &TfrmMain::actualizarOrdenes);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::alActivarse);
     actualizarOrdenes();
     actualizarMenus();
@@ -81,7 +81,7 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::actualizarOrdenes() {
-    ImpVacio1->setEnabled(bool(ordenes.imprimirCuestVacio));
+    accImpVacio->setEnabled(bool(ordenes.imprimirCuestVacio));
 }
 
 std::vector<TChildWin*> TfrmMain::companias() const {
@@ -118,29 +118,29 @@ void TfrmMain::actualizarMenus() {
     if (TChildWin* hijo = companiaActiva()) {
         for (QMenu* m : hijo->menus()) barra->addMenu(m);
     } else {
-        barra->addMenu(Archivo1);
+        barra->addMenu(mnuArchivo);
     }
-    barra->addMenu(Ventana1);
-    barra->addMenu(Ayuda1);
+    barra->addMenu(mnuVentana);
+    barra->addMenu(mnuAyuda);
 }
 
 void TfrmMain::llenarVentana() {
     for (QAction* a : listaVentanas_) {
-        Ventana1->removeAction(a);
+        mnuVentana->removeAction(a);
         delete a;
     }
     listaVentanas_.clear();
     const auto hijos = companias();
     if (hijos.empty()) return;
-    listaVentanas_ << Ventana1->addSeparator();
+    listaVentanas_ << mnuVentana->addSeparator();
     TChildWin* activa = companiaActiva();
     int n = 0;
     for (TChildWin* hijo : hijos) {
         QString texto = hijo->windowTitle();
         texto.replace('&', "&&");
         ++n;
-        QAction* a =
-            Ventana1->addAction((n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + texto);
+        QAction* a = mnuVentana->addAction(
+            (n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + texto);
         a->setCheckable(true);
         a->setChecked(hijo == activa);
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(hijo->parentWidget());
@@ -187,7 +187,7 @@ void TfrmMain::Abrir1Click() {
     crearCompania()->AbreEmpresa(ruta);
 }
 
-void TfrmMain::ImpVacio1Click() {
+void TfrmMain::imprimirVacio() {
     if (ordenes.imprimirCuestVacio) ordenes.imprimirCuestVacio();
 }
 
@@ -196,7 +196,7 @@ void TfrmMain::Salir1Click() {
 }
 
 // Horizontal tiling: each window as wide as the frame, one above the other.
-void TfrmMain::Mosaico1Click() {
+void TfrmMain::ponerEnMosaico() {
     QList<QMdiSubWindow*> ventanas;
     for (QMdiSubWindow* s : mdiArea->subWindowList(QMdiArea::CreationOrder))
         if (!s->isHidden() && !s->isMinimized()) ventanas << s;
@@ -212,11 +212,11 @@ void TfrmMain::Mosaico1Click() {
     }
 }
 
-void TfrmMain::Cascada1Click() {
+void TfrmMain::ponerEnCascada() {
     mdiArea->cascadeSubWindows();
 }
 
-void TfrmMain::Manual1Click() {
+void TfrmMain::abrirManual() {
     const QString nombre = QString::fromUtf8(ArchivoAyuda);
     // The current folder, then beside the program; last, where an installed
     // program keeps its data files (<prefix>/share/koral20), since a
@@ -243,7 +243,7 @@ void TfrmMain::Manual1Click() {
         Mensaje("No se pudo ejecutar la aplicación"_cp);
 }
 
-void TfrmMain::Acercade1Click() {
+void TfrmMain::acercaDe() {
     if (!AboutBox) AboutBox = new TAboutBox(this);
     AboutBox->exec();
 }

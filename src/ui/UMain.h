@@ -65,11 +65,11 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void ImpVacio1Click();
-    void Mosaico1Click();
-    void Cascada1Click();
-    void Manual1Click();
-    void Acercade1Click();
+    void imprimirVacio();  // the blank questionnaire
+    void ponerEnMosaico();
+    void ponerEnCascada();
+    void abrirManual();
+    void acercaDe();
 
     // A menu item that goes by `nombre`, as the controls do.
     QAction* crearOrden(QMenu* menu, const char* nombre, const char* texto,
@@ -81,17 +81,17 @@ private:
     void alActivarse(QMdiSubWindow* sub);
 
     QMdiArea* mdiArea;
-    QMenu* Archivo1;
-    QMenu* Ventana1;
-    QMenu* Ayuda1;
-    QAction* Nuevo1;
-    QAction* Abrir1;
-    QAction* ImpVacio1;
-    QAction* Salir1;
-    QAction* Mosaico1;
-    QAction* Cascada1;
-    QAction* Manual1;
-    QAction* Acercade1;
+    QMenu* mnuArchivo;
+    QMenu* mnuVentana;
+    QMenu* mnuAyuda;
+    QAction* accNuevo;
+    QAction* accAbrir;
+    QAction* accImpVacio;
+    QAction* accSalir;
+    QAction* accMosaico;
+    QAction* accCascada;
+    QAction* accManual;
+    QAction* accAcercaDe;
 
     QList<QAction*> listaVentanas_;
     // The company window last activated. The area reports no active window
