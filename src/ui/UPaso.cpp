@@ -20,13 +20,13 @@ TfrmPaso::TfrmPaso(TDialogoArchivo& abrir,
     setObjectName("frmPaso");
     setWindowTitle("Paso de KORAL a KORAL 2.0");
     setFixedSize(487, 243);
-    Memo = new QPlainTextEdit(this);
-    Memo->setObjectName("Memo");
-    Memo->setGeometry(0, 0, 487, 169);
-    Memo->setReadOnly(true);
-    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmOperaciones = new QPlainTextEdit(this);
+    mmOperaciones->setObjectName("Memo");
+    mmOperaciones->setGeometry(0, 0, 487, 169);
+    mmOperaciones->setReadOnly(true);
+    mmOperaciones->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mmOperaciones->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmOperaciones->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     bImprimir = new QPushButton("Imp. Operaciones", this);
     bImprimir->setObjectName("bImprimir");
     bImprimir->setGeometry(40, 192, 121, 25);
@@ -36,14 +36,14 @@ TfrmPaso::TfrmPaso(TDialogoArchivo& abrir,
     bSalir = new QPushButton("Salir", this);
     bSalir->setObjectName("bSalir");
     bSalir->setGeometry(326, 192, 121, 25);
-    connect(bImprimir, &QPushButton::clicked, this, &TfrmPaso::bImprimirClick);
-    connect(bPaso, &QPushButton::clicked, this, &TfrmPaso::bPasoClick);
-    connect(bSalir, &QPushButton::clicked, this, &TfrmPaso::bSalirClick);
+    connect(bImprimir, &QPushButton::clicked, this, &TfrmPaso::imprimirOperaciones);
+    connect(bPaso, &QPushButton::clicked, this, &TfrmPaso::importar);
+    connect(bSalir, &QPushButton::clicked, this, &TfrmPaso::salir);
 }
 
 void TfrmPaso::ImportaDatos(TKoral& doc) {
     lineas_.clear();
-    Memo->clear();
+    mmOperaciones->clear();
     doc_ = &doc;
     exec();
     doc_ = nullptr;
@@ -52,10 +52,10 @@ void TfrmPaso::ImportaDatos(TKoral& doc) {
 void TfrmPaso::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     // Straight to the file choice once the window is up.
-    QTimer::singleShot(0, this, &TfrmPaso::bPasoClick);
+    QTimer::singleShot(0, this, &TfrmPaso::importar);
 }
 
-void TfrmPaso::bPasoClick() {
+void TfrmPaso::importar() {
     std::string ruta;
     {
         Prestado<TDialogoArchivo> dlg(abrir_);
@@ -95,14 +95,14 @@ void TfrmPaso::ProcesaArchivo(const std::string& ruta) {
 
 void TfrmPaso::Anota(const std::string& texto) {
     lineas_.push_back(texto);
-    Memo->appendPlainText(aQString(texto));
+    mmOperaciones->appendPlainText(aQString(texto));
 }
 
-void TfrmPaso::bImprimirClick() {
+void TfrmPaso::imprimirOperaciones() {
     if (imprimir_) imprimir_(lineas_);
 }
 
-void TfrmPaso::bSalirClick() {
+void TfrmPaso::salir() {
     close();
 }
 

@@ -34,13 +34,13 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void bPasoClick();
+    void importar();
     void ProcesaArchivo(const std::string& ruta);
     void Anota(const std::string& texto);  // Windows-1252
-    void bImprimirClick();
-    void bSalirClick();
+    void imprimirOperaciones();
+    void salir();
 
-    QPlainTextEdit* Memo;
+    QPlainTextEdit* mmOperaciones;
     QPushButton* bImprimir;
     QPushButton* bPaso;
     QPushButton* bSalir;
