@@ -426,6 +426,43 @@ void TfrmComparar::btnGuardarImagenClick() {
         leidos);
 }
 
+TKoral* TfrmComparar::otraEmpresa(const std::string& ruta) {
+    // A file read before is not read again: its profiles are the ones shown.
+    for (std::size_t i = 0; i < leidos_.size(); ++i)
+        if (leidos_[i] == ruta) return otras_[i].get();
+    if (!archivos().existe(ruta)) {
+        Mensaje("Lo siento. No encuentro el archivo");
+        return nullptr;
+    }
+    // A FIFO or a device could keep the reading waiting for ever.
+    if (archivos().tipo(ruta) != TipoArchivo::regular) {
+        Mensaje(mensajeNoNormal(ruta));
+        return nullptr;
+    }
+    // Only read: no lock taken, and the document is never saved.
+    auto leida = std::make_unique<TKoral>([](const std::string& t) { Mensaje(t); });
+    try {
+        TAvisosLectura::Lectura lectura;
+        CursorOcupado ocupado;
+        ProgresoLargo progreso("Abriendo la empresa", ruta, "dlgAbriendo", true, this);
+        leida->leerArchivo(ruta, [&progreso](std::size_t leidos, std::size_t total) {
+            return progreso.avance(leidos, total);
+        });
+    } catch (const LecturaCancelada&) {
+        return nullptr;  // the user's own choice: nothing to say
+    } catch (const ErrorArchivo& e) {
+        Mensaje(std::string(e.what()) + "\nNo se ha añadido ningún perfil."_cp);
+        return nullptr;
+    }
+    if (leida->perfiles.empty()) {
+        Mensaje("El archivo " + textoMostrable(ruta) + " no tiene perfiles.");
+        return nullptr;
+    }
+    otras_.push_back(std::move(leida));
+    leidos_.push_back(ruta);
+    return otras_.back().get();
+}
+
 void TfrmComparar::btnAnadirClick() {
     if (!doc_) return;
     if (perfiles_.size() >= kMaxPerfilesComparados) {
@@ -440,45 +477,8 @@ void TfrmComparar::btnAnadirClick() {
     if (const auto barra = doc_->archivo.rfind('/'); barra != std::string::npos)
         dlg.nombreArchivo = doc_->archivo.substr(0, barra + 1);
     if (!ejecutorDialogos().abrir(dlg)) return;
-    const std::string& ruta = dlg.nombreArchivo;
-
-    // A file read before is not read again: its profiles are the ones shown.
-    TKoral* otra = nullptr;
-    for (std::size_t i = 0; i < leidos_.size(); ++i)
-        if (leidos_[i] == ruta) otra = otras_[i].get();
-    if (!otra) {
-        if (!archivos().existe(ruta)) {
-            Mensaje("Lo siento. No encuentro el archivo");
-            return;
-        }
-        // A FIFO or a device could keep the reading waiting for ever.
-        if (archivos().tipo(ruta) != TipoArchivo::regular) {
-            Mensaje(mensajeNoNormal(ruta));
-            return;
-        }
-        // Only read: no lock taken, and the document is never saved.
-        auto leida = std::make_unique<TKoral>([](const std::string& t) { Mensaje(t); });
-        try {
-            TAvisosLectura::Lectura lectura;
-            CursorOcupado ocupado;
-            ProgresoLargo progreso("Abriendo la empresa", ruta, "dlgAbriendo", true, this);
-            leida->leerArchivo(ruta, [&progreso](std::size_t leidos, std::size_t total) {
-                return progreso.avance(leidos, total);
-            });
-        } catch (const LecturaCancelada&) {
-            return;  // the user's own choice: nothing to say
-        } catch (const ErrorArchivo& e) {
-            Mensaje(std::string(e.what()) + "\nNo se ha añadido ningún perfil."_cp);
-            return;
-        }
-        if (leida->perfiles.empty()) {
-            Mensaje("El archivo " + textoMostrable(ruta) + " no tiene perfiles.");
-            return;
-        }
-        otras_.push_back(std::move(leida));
-        leidos_.push_back(ruta);
-        otra = otras_.back().get();
-    }
+    TKoral* otra = otraEmpresa(dlg.nombreArchivo);
+    if (!otra) return;
 
     TfrmElegirPerfiles elegir(*otra, this);
     if (elegir.exec() != QDialog::Accepted) return;

@@ -60,6 +60,9 @@ private:
     void btnCopiarClick();
     void btnGuardarImagenClick();
     void btnAnadirClick();
+    // The company of the file at ruta, read the first time only; nullptr,
+    // the user told why, when it cannot be read or has no profiles.
+    TKoral* otraEmpresa(const std::string& ruta);
     // The figures again for the reference chosen, and everything shown.
     void comparar();
     void dibujarGrafico();
