@@ -399,7 +399,7 @@ int main(int argc, char** argv) {
     // Import, into a new company so that the sample stays as it is: the name
     // prompt, the file choice, then the import window with its log.
     if (!importar.isEmpty()) {
-        conModales([&] { frm.Nuevo1Click(); }, {[](QWidget* w) {
+        conModales([&] { frm.nuevaEmpresa(); }, {[](QWidget* w) {
                        auto* d = qobject_cast<TOKBottomDlg*>(w);
                        if (!d) return foto("x")(w);
                        control<QLineEdit>(d, "edCampo")->setText("Talleres del Norte");

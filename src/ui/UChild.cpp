@@ -56,8 +56,8 @@ void TChildWin::crearMenuArchivo() {
     const TOrdenesExternas& o = frame_.ordenes;
     mnuArchivo = new QMenu("&Archivo", this);
     mnuArchivo->setObjectName("mnuArchivo");
-    crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &frame_, &TfrmMain::Nuevo1Click);
-    crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &frame_, &TfrmMain::Abrir1Click);
+    crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &frame_, &TfrmMain::nuevaEmpresa);
+    crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &frame_, &TfrmMain::abrirEmpresa);
     crearOrden(mnuArchivo, "Guardar1", "&Guardar", this, &TChildWin::guardarEmpresa);
     crearOrden(mnuArchivo, "Guardarcomo1", "Guardar &como ...", this,
                &TChildWin::guardarEmpresaComo);
@@ -77,7 +77,7 @@ void TChildWin::crearMenuArchivo() {
     crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...", this,
                &TChildWin::exportarPuntuaciones, bool(o.exportarPuntuaciones));
     mnuArchivo->addSeparator();
-    crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::Salir1Click);
+    crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::salir);
 }
 
 void TChildWin::crearMenuInformes() {

@@ -39,12 +39,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     menuBar()->setObjectName("MainMenu1");
     mnuArchivo = new QMenu("&Archivo", this);
     mnuArchivo->setObjectName("Archivo1");
-    accNuevo = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &TfrmMain::Nuevo1Click);
-    accAbrir = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &TfrmMain::Abrir1Click);
+    accNuevo = crearOrden(mnuArchivo, "Nuevo1", "&Nuevo", &TfrmMain::nuevaEmpresa);
+    accAbrir = crearOrden(mnuArchivo, "Abrir1", "&Abrir ...", &TfrmMain::abrirEmpresa);
     mnuArchivo->addSeparator();
     accImpVacio = crearOrden(mnuArchivo, "ImpVacio1", "&Imp. Vacio", &TfrmMain::imprimirVacio);
     mnuArchivo->addSeparator();
-    accSalir = crearOrden(mnuArchivo, "Salir1", "&Salir", &TfrmMain::Salir1Click);
+    accSalir = crearOrden(mnuArchivo, "Salir1", "&Salir", &TfrmMain::salir);
 
     mnuVentana = new QMenu("&Ventana", this);
     mnuVentana->setObjectName("Ventana1");
@@ -166,11 +166,11 @@ TChildWin* TfrmMain::crearCompania() {
     return hijo;
 }
 
-void TfrmMain::Nuevo1Click() {
+void TfrmMain::nuevaEmpresa() {
     crearCompania()->NuevaEmpresa();
 }
 
-void TfrmMain::Abrir1Click() {
+void TfrmMain::abrirEmpresa() {
     if (!ejecutorDialogos().abrir(OpenDialog)) return;
     const std::string ruta = OpenDialog.nombreArchivo;
     const QString elegida = QString::fromUtf8(ruta);
@@ -191,7 +191,7 @@ void TfrmMain::imprimirVacio() {
     if (ordenes.imprimirCuestVacio) ordenes.imprimirCuestVacio();
 }
 
-void TfrmMain::Salir1Click() {
+void TfrmMain::salir() {
     close();
 }
 

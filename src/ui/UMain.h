@@ -41,9 +41,9 @@ public:
     std::vector<std::string> argumentos;
 
     // Also the company windows' "&Nuevo", "&Abrir ..." and "&Salir".
-    void Nuevo1Click();
-    void Abrir1Click();
-    void Salir1Click();
+    void nuevaEmpresa();
+    void abrirEmpresa();
+    void salir();
     // Opens the company file the arguments name; run when the frame is first shown.
     void FormShow();
 

@@ -232,7 +232,7 @@ private slots:
         m.fs.archivos["/d/t.kr2"] = empresa;
         m.fs.enlaces["/d/enlace.prn"] = "/d/t.kr2";
         m.ejecutor.rutas.push_back(std::string("/d/t.kr2"));
-        m.frame.Abrir1Click();
+        m.frame.abrirEmpresa();
         QCOMPARE(m.frame.companias().size(), std::size_t(1));
         // The print file, named through a link; the PDF; the import log's PDF.
         m.ejecutor.aArchivo = {true, false};

@@ -109,12 +109,12 @@ class TestUChild : public QObject {
         }
         TChildWin* nueva(const std::string& nombre = "Empresa") {
             dlg.campos.push_back({true, nombre});
-            frm.Nuevo1Click();
+            frm.nuevaEmpresa();
             return frm.companias().back();
         }
         TChildWin* abrir(const QString& r) {
             ejecutor.rutas.push_back(r.toStdString());
-            frm.Abrir1Click();
+            frm.abrirEmpresa();
             return frm.companias().back();
         }
     };
@@ -623,7 +623,7 @@ private slots:
 
         b.dlg.respuestas.push_back(Respuesta::Cancelar);
         b.ejecutor.rutas.push_back(ruta.toStdString());
-        b.frm.Abrir1Click();
+        b.frm.abrirEmpresa();
         QTRY_VERIFY(b.frm.companias().empty());
         QVERIFY(b.dlg.llamadas.back().texto.find("La empresa ya est\xE1 abierta por ana en ") == 0);
 
@@ -662,7 +662,7 @@ private slots:
         const QString fifo = b.ruta("f.kr2");
         QCOMPARE(mkfifo(fifo.toUtf8().constData(), 0600), 0);
         b.ejecutor.rutas.push_back(fifo.toStdString());
-        b.frm.Abrir1Click();
+        b.frm.abrirEmpresa();
         QCOMPARE(ultimoMensaje(b.dlg), "No es un archivo normal: " + fifo.toStdString());
         QTRY_VERIFY(b.frm.companias().empty());
     }
@@ -770,7 +770,7 @@ private slots:
             if (visto) QTest::mouseClick(progreso->findChild<QPushButton*>(), Qt::LeftButton);
         });
         b.ejecutor.rutas.push_back(ruta.toStdString());
-        b.frm.Abrir1Click();
+        b.frm.abrirEmpresa();
         QVERIFY(visto);
         QVERIFY(b.frm.companias().empty());
         QVERIFY(b.dlg.llamadas.empty());

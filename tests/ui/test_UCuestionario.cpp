@@ -713,7 +713,7 @@ private slots:
                 frm.ordenes.verGrupo && frm.ordenes.editarPerfil);
         frm.show();
         dlg.campos.push_back({true, "Empresa"});
-        frm.Nuevo1Click();
+        frm.nuevaEmpresa();
         TChildWin* w = frm.companias().back();
         QVERIFY(control<QToolButton>(*w, "CNewButton")->isEnabled() &&
                 control<QToolButton>(*w, "CModifyButton")->isEnabled());

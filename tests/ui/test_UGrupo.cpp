@@ -240,7 +240,7 @@ private slots:
             return true;
         };
         dlg.campos.push_back({true, "Empresa"});
-        frm.Nuevo1Click();
+        frm.nuevaEmpresa();
         TChildWin* w = frm.companias().back();
         TKoral& doc = *w->documento();
         TGrupo* g = doc.agregarGrupo("Taller");
@@ -281,7 +281,7 @@ private slots:
         conectarEditores(frm);
         frm.show();
         dlg.campos.push_back({true, "Empresa"});
-        frm.Nuevo1Click();
+        frm.nuevaEmpresa();
         TChildWin* w = frm.companias().back();
         dlg.campos.push_back({true, "G1"});
         QTest::mouseClick(control<QToolButton>(*w, "GNewButton"), Qt::LeftButton);

@@ -61,7 +61,7 @@ class TestUMain : public QObject {
         }
         void abrir(const QString& r) {
             ejecutor.rutas.push_back(r.toStdString());
-            frm.Abrir1Click();
+            frm.abrirEmpresa();
         }
         QMenu* menu(const char* nombre) { return control<QMenu>(frm, nombre); }
         // An item of the frame's own menus: each company window has a "Nuevo1" too.
@@ -105,7 +105,7 @@ private slots:
             QVERIFY2(prueba::faltasDeTeclas(*d).isEmpty(),
                      qPrintable(d->objectName() + ": " + prueba::faltasDeTeclas(*d).join("; ")));
         b.dlg.campos.push_back({true, "Empresa"});
-        b.frm.Nuevo1Click();
+        b.frm.nuevaEmpresa();
         QCOMPARE(barra(b.frm).size(), 4);
         QCOMPARE(prueba::faltasDeTeclas(b.frm, barraDe()), QStringList());
     }

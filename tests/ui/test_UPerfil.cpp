@@ -515,7 +515,7 @@ private slots:
         conectarEditores(frm);
         frm.show();
         dlg.campos.push_back({true, "Empresa"});
-        frm.Nuevo1Click();
+        frm.nuevaEmpresa();
         TChildWin* w = frm.companias().back();
         w->documento()->modificado = false;
         auto* editor = frm.findChild<TfrmPerfil*>();
