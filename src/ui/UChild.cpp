@@ -112,6 +112,7 @@ std::unique_ptr<TKoral> TChildWin::crearDocumento() {
 void TChildWin::nuevoDocumento() {
     doc_ = crearDocumento();
     verificados_.vaciar();
+    acompanante_.leer(*doc_);  // no file yet: empty
 }
 
 void TChildWin::leerConProgreso(TKoral& doc, const std::string& ruta) {
@@ -180,6 +181,7 @@ void TChildWin::AbreEmpresa(const std::string& ruta) {
     }
     doc_ = std::move(leido);
     verificados_.vaciar();
+    acompanante_.leer(*doc_);
     leerVerificados();
     refrescarTodo();
 }
@@ -193,6 +195,7 @@ void TChildWin::mostrarLeidoHastaError(std::unique_ptr<TKoral> leido, const std:
     // the part over the original.
     doc_->archivo.clear();
     doc_->modificado = true;
+    acompanante_.leer(*doc_);  // with no file: empty
     refrescarTodo();
     Mensaje(
         std::string(e.what()) +
@@ -217,6 +220,15 @@ void TChildWin::guardarVerificados() {
         Mensaje(
             "La empresa se ha guardado, pero no el registro de cuestionarios verificados.\n"_cp +
             e.what());
+    }
+}
+
+void TChildWin::guardarAcompanante() {
+    // One the user was told could not be read stays as it is.
+    try {
+        acompanante_.guardar(*doc_);
+    } catch (const ErrorArchivo& e) {
+        Mensaje("La empresa se ha guardado, pero no su archivo complementario.\n"_cp + e.what());
     }
 }
 
@@ -322,6 +334,7 @@ bool TChildWin::guardar() {
         return false;
     }
     guardarVerificados();
+    guardarAcompanante();
     return true;
 }
 
@@ -360,6 +373,7 @@ bool TChildWin::guardarComo() {
     bloqueo_ = std::move(bloqueo);
     soloLectura_ = false;
     guardarVerificados();
+    guardarAcompanante();
     refrescarTitulo();
     return true;
 }
@@ -438,6 +452,7 @@ void TChildWin::cerrarEmpresa() {
         if (!doc_->archivo.empty() && doc_->modificado) {
             doc_->guardarArchivo();
             guardarVerificados();
+            guardarAcompanante();
         }
         doc_->cerrarEmpresa();
     } catch (const ErrorArchivo& e) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/Acompanante.h"
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
 #include "ui/ProgresoLargo.h"
@@ -136,6 +137,9 @@ private:
     // a failure is told and ends nothing.
     void leerVerificados();
     void guardarVerificados();
+    // Writes the companion file after the company; a failure is told and
+    // ends nothing, as the company is saved.
+    void guardarAcompanante();
 
     QMenu* mnuArchivo;
     QMenu* mnuInformes;
@@ -150,6 +154,8 @@ private:
     // The note beside the company file that this window has it open.
     std::unique_ptr<BloqueoEmpresa> bloqueo_;
     TVerificados verificados_;
+    // What additions keep with the company, in its companion file.
+    TAcompanante acompanante_;
     bool cerrada_ = false;
     // While a company file is read: closing the window stops the reading.
     bool leyendo_ = false;

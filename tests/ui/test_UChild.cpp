@@ -578,6 +578,9 @@ private slots:
         Banco b;
         const QString ruta = b.talleres();
         const std::string original = leer(ruta);
+        // What a later version keeps beside the company goes along with it.
+        const QString complementario = b.ruta("talleres.koral.json");
+        escribir(complementario, R"({"version": 1, "futura": {"campo": "valor"}})");
         TChildWin* w = b.abrir(ruta);
         b.dlg.campos.push_back({true, "Pintura"});
         clic(boton(w, "GNewButton"));
@@ -586,6 +589,8 @@ private slots:
         QVERIFY(!w->documento()->modificado);
         QCOMPARE(leer(b.ruta("talleres.BAK")), original);
         QVERIFY(leer(ruta).find("Pintura\r\n") != std::string::npos);
+        QCOMPARE(leer(complementario),
+                 "{\n  \"futura\": {\n    \"campo\": \"valor\"\n  },\n  \"version\": 1\n}\n");
 
         // Save as proposes NEMPRESA and gives the frame's dialog back as it was.
         const TDialogoArchivo antes = b.frm.SaveDialog;
@@ -600,6 +605,7 @@ private slots:
         QCOMPARE(b.frm.SaveDialog.filtro, antes.filtro);
         QCOMPARE(w->windowTitle(), "Talleres<" + b.ruta("otra.kr2") + ">");
         QCOMPARE(leer(b.ruta("otra.kr2")), leer(ruta));
+        QCOMPARE(leer(b.ruta("otra.koral.json")), leer(complementario));
 
         // A save that fails says why and keeps the mark and the caption.
         w->documento()->modificado = true;
