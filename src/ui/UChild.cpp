@@ -204,7 +204,7 @@ void TChildWin::mostrarLeidoHastaError(std::unique_ptr<TKoral> leido, const std:
 
 void TChildWin::leerVerificados() {
     try {
-        if (verificados_.leer(*doc_) > 0)
+        if (verificados_.leer(*doc_, acompanante_) > 0)
             Mensaje(
                 "El registro de cuestionarios verificados de esta empresa tiene líneas "
                 "ilegibles: esos cuestionarios se muestran sin verificar."_cp);
@@ -213,20 +213,24 @@ void TChildWin::leerVerificados() {
     }
 }
 
-void TChildWin::guardarVerificados() {
-    try {
-        verificados_.guardar(*doc_);
-    } catch (const ErrorArchivo& e) {
-        Mensaje(
-            "La empresa se ha guardado, pero no el registro de cuestionarios verificados.\n"_cp +
-            e.what());
-    }
-}
-
 void TChildWin::guardarAcompanante() {
-    // One the user was told could not be read stays as it is.
+    if (acompanante_.protegido()) {
+        // The one the user was told could not be read stays as it is; the
+        // marks keep to the older record meanwhile.
+        try {
+            verificados_.guardar(*doc_);
+        } catch (const ErrorArchivo& e) {
+            Mensaje(
+                "La empresa se ha guardado, pero no el registro de cuestionarios verificados.\n"_cp +
+                e.what());
+        }
+        return;
+    }
     try {
+        verificados_.poner(*doc_, acompanante_);
         acompanante_.guardar(*doc_);
+        // Only now that the companion holds the marks.
+        TVerificados::borrarAntiguo(*doc_);
     } catch (const ErrorArchivo& e) {
         Mensaje("La empresa se ha guardado, pero no su archivo complementario.\n"_cp + e.what());
     }
@@ -333,7 +337,6 @@ bool TChildWin::guardar() {
         Mensaje(e.what());
         return false;
     }
-    guardarVerificados();
     guardarAcompanante();
     return true;
 }
@@ -372,7 +375,6 @@ bool TChildWin::guardarComo() {
     }
     bloqueo_ = std::move(bloqueo);
     soloLectura_ = false;
-    guardarVerificados();
     guardarAcompanante();
     refrescarTitulo();
     return true;
@@ -451,7 +453,6 @@ void TChildWin::cerrarEmpresa() {
         // What cerrarEmpresa would save, saved here so that the marks follow.
         if (!doc_->archivo.empty() && doc_->modificado) {
             doc_->guardarArchivo();
-            guardarVerificados();
             guardarAcompanante();
         }
         doc_->cerrarEmpresa();

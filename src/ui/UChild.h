@@ -133,12 +133,10 @@ private:
     // Takes the company's lock, asking when another program holds it;
     // false when the user chose not to open it.
     bool tomarBloqueo(const std::string& ruta);
-    // Reads and writes the marks of double entry beside the company file;
-    // a failure is told and ends nothing.
+    // Reads the marks of double entry; a failure is told and ends nothing.
     void leerVerificados();
-    void guardarVerificados();
-    // Writes the companion file after the company; a failure is told and
-    // ends nothing, as the company is saved.
+    // Writes the companion file, with the marks, after the company; a
+    // failure is told and ends nothing, as the company is saved.
     void guardarAcompanante();
 
     QMenu* mnuArchivo;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <nlohmann/json.hpp>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -37,8 +38,18 @@ std::string TVerificados::ruta(const std::string& archivoEmpresa) {
     return destino.substr(0, barra + 1) + "." + destino.substr(barra + 1) + ".verificados";
 }
 
-int TVerificados::leer(const TKoral& doc) {
+int TVerificados::leer(const TKoral& doc, const TAcompanante& acompanante) {
     marcas_.clear();
+    const std::string seccion = acompanante.seccion(kSeccion);
+    const int malas = seccion.empty() ? leerAntiguo(doc) : leerSeccion(seccion);
+    std::unordered_map<std::int32_t, Respuestas> propias;
+    for (const auto& q : doc.cuestionarios)
+        if (auto it = marcas_.find(q->id); it != marcas_.end()) propias.insert(*it);
+    marcas_ = std::move(propias);
+    return malas;
+}
+
+int TVerificados::leerAntiguo(const TKoral& doc) {
     const std::string r = ruta(doc.archivo);
     if (!archivos().existe(r)) return 0;
     const std::string datos = archivos().leerTodo(r);
@@ -59,34 +70,67 @@ int TVerificados::leer(const TKoral& doc) {
         else
             ++malas;
     }
-    std::unordered_map<std::int32_t, Respuestas> propias;
-    for (const auto& q : doc.cuestionarios)
-        if (auto it = marcas_.find(q->id); it != marcas_.end()) propias.insert(*it);
-    marcas_ = std::move(propias);
     return malas;
 }
 
-void TVerificados::guardar(const TKoral& doc) const {
-    std::vector<const TCuestionario*> vigentes;
+// {"ID": "ANSWERS", ...}: each entry read as a line of the older record.
+int TVerificados::leerSeccion(const std::string& json) {
+    const auto j = nlohmann::json::parse(json, nullptr, false);
+    if (!j.is_object()) return 1;
+    int malas = 0;
+    for (const auto& [clave, valor] : j.items()) {
+        std::int32_t id = 0;
+        Respuestas respuestas{};
+        if (valor.is_string() && leerLinea(clave + " " + valor.get<std::string>(), id, respuestas))
+            marcas_[id] = respuestas;
+        else
+            ++malas;
+    }
+    return malas;
+}
+
+std::vector<const TCuestionario*> TVerificados::vigentes(const TKoral& doc) const {
+    std::vector<const TCuestionario*> v;
     for (const auto& q : doc.cuestionarios)
-        if (verificado(*q)) vigentes.push_back(q.get());
-    const std::string r = ruta(doc.archivo);
-    if (vigentes.empty()) {
-        if (archivos().existe(r) && !archivos().borrar(r))
-            throw ErrorArchivo(mensajeSistema(errno, r));
+        if (verificado(*q)) v.push_back(q.get());
+    std::sort(v.begin(), v.end(),
+              [](const TCuestionario* a, const TCuestionario* b) { return a->id < b->id; });
+    return v;
+}
+
+void TVerificados::poner(const TKoral& doc, TAcompanante& acompanante) const {
+    const auto v = vigentes(doc);
+    if (v.empty()) {
+        acompanante.quitarSeccion(kSeccion);
         return;
     }
-    std::sort(vigentes.begin(), vigentes.end(),
-              [](const TCuestionario* a, const TCuestionario* b) { return a->id < b->id; });
+    nlohmann::json j = nlohmann::json::object();
+    for (const TCuestionario* q : v)
+        j[std::to_string(q->id)] = std::string(q->respuestas.begin(), q->respuestas.end());
+    acompanante.ponerSeccion(kSeccion, j.dump());
+}
+
+void TVerificados::borrarAntiguo(const TKoral& doc) {
+    const std::string r = ruta(doc.archivo);
+    if (archivos().existe(r) && !archivos().borrar(r)) throw ErrorArchivo(mensajeSistema(errno, r));
+}
+
+void TVerificados::guardar(const TKoral& doc) const {
+    const auto v = vigentes(doc);
+    if (v.empty()) {
+        borrarAntiguo(doc);
+        return;
+    }
     std::string texto(kCabecera);
     texto += "\r\n";
-    for (const TCuestionario* q : vigentes) {
+    for (const TCuestionario* q : v) {
         texto += std::to_string(q->id);
         texto += ' ';
         texto.append(q->respuestas.begin(), q->respuestas.end());
         texto += "\r\n";
     }
     // Answers, as private as the company's own.
+    const std::string r = ruta(doc.archivo);
     Reemplazo archivo(r, doc.archivo);
     archivo.salida().escribir(texto.data(), texto.size());
     archivo.confirmar();

@@ -57,7 +57,7 @@ add_library(koral_qt STATIC
 target_link_libraries(koral_qt
   PUBLIC koral_method koral_reports koral_exchange koral_dialogos koral_plataforma_qt koral_red_qt
          Qt6::Widgets Qt6::Gui Qt6::PrintSupport
-  PRIVATE JPEG::JPEG PkgConfig::QRENCODE)
+  PRIVATE JPEG::JPEG PkgConfig::QRENCODE nlohmann_json::nlohmann_json)
 
 add_executable(Koral20 Koral20.cpp)
 target_link_libraries(Koral20 PRIVATE koral_qt)

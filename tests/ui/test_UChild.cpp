@@ -247,7 +247,7 @@ private slots:
         QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
     }
 
-    void doubleEntryMarksAreCountedShownAndKeptBesideTheCompany() {
+    void doubleEntryMarksAreCountedShownAndKeptInTheCompanion() {
         Banco b;
         bool confirmada = false;
         b.frm.ordenes.verificarCuestionario = [&](TKoral&, TCuestionario&) { return confirmada; };
@@ -286,14 +286,23 @@ private slots:
                  QStringList({"Nuevo", QString::fromUtf8("Operario 1 ✓")}));
         QVERIFY(w->documento()->modificado);
         orden(w, "Guardar1")->trigger();
-        QCOMPARE(leer(registro), "KORAL20 VERIFICADOS\r\n3 " + std::string(75, '0') + "\r\n");
-        QCOMPARE(modo(registro), 0600u);
+        const QString complementario = b.ruta("talleres.koral.json");
+        const std::string respuestas(75, '0');
+        const std::string conMarca = "{\n  \"verificados\": {\n    \"3\": \"" + respuestas +
+                                     "\"\n  },\n  \"version\": 1\n}\n";
+        QCOMPARE(leer(complementario), conMarca);
+        QCOMPARE(modo(complementario), 0600u);
+        orden(w, "Cerrar1")->trigger();
+        w = b.abrir(ruta);
+        QCOMPARE(cabecera(w, "lblVerificados")->text(), QString("Verificados: 1 de 2"));
         orden(w, "Cerrar1")->trigger();
 
-        // Read back beside the company; a line that cannot be read is told
-        // and left out, a mark whose answers are not the company's is not shown.
-        escribir(registro, leer(registro) + "basura\r\n" + std::to_string(idNuevo) + " " +
-                               std::string(75, '0') + "\r\n");
+        // The record older versions kept beside the company is read while the
+        // companion has no marks; a line that cannot be read is told and left
+        // out, a mark whose answers are not the company's is not shown.
+        QFile::remove(complementario);
+        escribir(registro, "KORAL20 VERIFICADOS\r\n3 " + respuestas + "\r\nbasura\r\n" +
+                               std::to_string(idNuevo) + " " + respuestas + "\r\n");
         w = b.abrir(ruta);
         verificados = cabecera(w, "lblVerificados");
         QCOMPARE(ultimoMensaje(b.dlg), std::string("El registro de cuestionarios verificados de "
@@ -302,6 +311,10 @@ private slots:
         QCOMPARE(verificados->text(), QString("Verificados: 1 de 2"));
         QCOMPARE(textos(lista(w, "lstCuestionarios")),
                  QStringList({"Nuevo", QString::fromUtf8("Operario 1 ✓")}));
+        // The next save moves its marks into the companion and lets it go.
+        orden(w, "Guardar1")->trigger();
+        QCOMPARE(leer(complementario), conMarca);
+        QVERIFY(!QFile::exists(registro));
 
         // Answers changed by a normal edit lose the mark, even when changed back.
         elegir(lista(w, "lstCuestionarios"), 1);
@@ -310,7 +323,7 @@ private slots:
         QCOMPARE(verificados->text(), QString("Verificados: 0 de 2"));
         QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Nuevo", "Operario 1"}));
         orden(w, "Guardar1")->trigger();
-        QVERIFY(!QFile::exists(registro));
+        QCOMPARE(leer(complementario), std::string("{\n  \"version\": 1\n}\n"));
     }
 
     void mostlyBlankFormsAreMarkedInTheListAndFollowEditing() {
