@@ -324,6 +324,21 @@ private slots:
         QCOMPARE(textos(lista(w, "lstCuestionarios")), QStringList({"Nuevo", "Operario 1"}));
         orden(w, "Guardar1")->trigger();
         QCOMPARE(leer(complementario), std::string("{\n  \"version\": 1\n}\n"));
+        orden(w, "Cerrar1")->trigger();
+
+        // A companion that cannot be read is told and left as it is by a
+        // save that still succeeds; the marks keep to the older record.
+        escribir(complementario, "{ roto");
+        w = b.abrir(ruta);
+        QVERIFY(ultimoMensaje(b.dlg).rfind("El archivo complementario ", 0) == 0);
+        elegir(lista(w, "lstCuestionarios"), 0);
+        QTest::keyClick(lista(w, "lstCuestionarios"), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(cabecera(w, "lblVerificados")->text(), QString("Verificados: 1 de 2"));
+        orden(w, "Guardar1")->trigger();
+        QVERIFY(!w->documento()->modificado);
+        QCOMPARE(leer(complementario), std::string("{ roto"));
+        QVERIFY(leer(registro).rfind("KORAL20 VERIFICADOS\r\n" + std::to_string(idNuevo) + " ",
+                                     0) == 0);
     }
 
     void mostlyBlankFormsAreMarkedInTheListAndFollowEditing() {
