@@ -130,13 +130,11 @@ struct ServidorRecogida : ::testing::Test {
     template <class F>
     static auto mientras(
         F cliente, const std::function<bool()>& basta = [] { return false; }) {
-        auto hecho = std::async(std::launch::async, [cliente] {
-            auto r = cliente();
-            // Wakes the loop below.
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-            return r;
-        });
+        auto hecho = std::async(std::launch::async, cliente);
+        // A wake-up posted by the client could arrive before its result is
+        // ready and leave the loop waiting for ever: a timer wakes it instead.
+        QTimer despertador;
+        despertador.start(5);
         while (hecho.wait_for(0s) != std::future_status::ready && !basta())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return hecho;
