@@ -33,4 +33,29 @@ void fijarFechaHoy(std::optional<double> dia) {
     gFijada = dia;
 }
 
+std::optional<FechaCivil> fechaCivil(double dias) {
+    if (!(dias >= 1 && dias <= 2958465)) return std::nullopt;  // 31/12/9999
+    // Days since 1 March of the year 0, then eras of 400 years.
+    const long z = static_cast<long>(dias) - 25569 + 719468;
+    const long era = z / 146097;
+    const long doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153;
+    FechaCivil f;
+    f.dia = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    f.mes = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    f.anio = static_cast<int>(yoe + era * 400 + (f.mes <= 2));
+    return f;
+}
+
+double fechaDeCivil(int anio, int mes, int dia) {
+    if (anio < 1900 || anio > 9999 || mes < 1 || mes > 12 || dia < 1) return 0;
+    constexpr int kDias[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool bisiesto = anio % 4 == 0 && (anio % 100 != 0 || anio % 400 == 0);
+    if (dia > kDias[mes - 1] || (mes == 2 && dia == 29 && !bisiesto)) return 0;
+    return static_cast<double>(
+        diasDesdeCivil(anio, static_cast<unsigned>(mes), static_cast<unsigned>(dia)) + 25569);
+}
+
 }  // namespace koral

@@ -367,22 +367,6 @@ void dibujarMuestraBanda(Superficie& s, int x, int y, int lado, int banda) {
     s.rectangulo(x, y, x + lado, y + lado);
 }
 
-std::optional<FechaCivil> fechaCivil(double dias) {
-    if (!(dias >= 1 && dias <= 2958465)) return std::nullopt;  // 31/12/9999
-    // Days since 1 March of the year 0, then eras of 400 years.
-    const long z = static_cast<long>(dias) - 25569 + 719468;
-    const long era = z / 146097;
-    const long doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153;
-    FechaCivil f;
-    f.dia = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    f.mes = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    f.anio = static_cast<int>(yoe + era * 400 + (f.mes <= 2));
-    return f;
-}
-
 std::string textoFecha(double dias) {
     const auto f = fechaCivil(dias);
     if (!f) return {};

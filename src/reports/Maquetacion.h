@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "document/Instrumento.h"
+#include "platform/Fecha.h"
 #include "platform/Superficie.h"
 #include "reports/Escritores.h"
 
@@ -138,12 +139,6 @@ void dibujarFondoBanda(Superficie& s, int banda, const Rectangulo& r, int paso);
 // A small square of band `banda` (1-3; 0 for none: white), outlined, at (x, y).
 void dibujarMuestraBanda(Superficie& s, int x, int y, int lado, int banda);
 
-// A date of the document (days since 30 December 1899) as the civil date;
-// nullopt for none (0 or less) or one past the year 9999.
-struct FechaCivil {
-    int anio = 0, mes = 0, dia = 0;
-};
-std::optional<FechaCivil> fechaCivil(double dias);
 // "dd/mm/aaaa", or "" when fechaCivil gives none.
 std::string textoFecha(double dias);
 
