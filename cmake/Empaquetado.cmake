@@ -9,6 +9,7 @@ include(GNUInstallDirs)
 
 install(TARGETS koral20-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/resources/muestra.kr2
+              ${PROJECT_SOURCE_DIR}/src/resources/muestra.koral.json
         DESTINATION ${CMAKE_INSTALL_DATADIR}/koral20)
 
 # Man pages, compressed as Debian keeps them (gzip -n: no name or date

@@ -30,7 +30,8 @@ add_custom_command(OUTPUT ${KORAL_MANUAL_DIR}/capturas.stamp
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
           $<TARGET_FILE:capturas_manual> ${KORAL_MANUAL_DIR}/capturas ${muestra} ${importar}
   COMMAND ${CMAKE_COMMAND} -E touch ${KORAL_MANUAL_DIR}/capturas.stamp
-  DEPENDS capturas_manual ${muestra} ${importar}
+  DEPENDS capturas_manual ${muestra} ${PROJECT_SOURCE_DIR}/src/resources/muestra.koral.json
+          ${importar}
   COMMENT "Capturas del manual"
   VERBATIM)
 

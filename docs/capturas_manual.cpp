@@ -277,6 +277,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "capturas_manual: no se pudo copiar %s\n", argv[2]);
         return 1;
     }
+    // The sample assessment's own data (its companion file) goes with it.
+    QString datos = QString::fromLocal8Bit(argv[2]);
+    datos.chop(4);
+    QFile::copy(datos + ".koral.json", trabajo.filePath("muestra.koral.json"));
     const std::string muestra = copia.toStdString();
     QString importar;
     if (argc > 3) {

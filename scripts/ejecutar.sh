@@ -36,6 +36,8 @@ copia="${HOME:-/tmp}/Koral20/muestra.kr2"
 if [ ! -e "$copia" ]; then
   mkdir -p "$(dirname "$copia")"
   cp "$raiz/src/resources/muestra.kr2" "$copia"
+  # The sample assessment's own data (identification, plan), beside it.
+  cp "$raiz/src/resources/muestra.koral.json" "${copia%.kr2}.koral.json"
 fi
 echo "Empresa de ejemplo: $copia"
 programa=("$raiz/build/src/Koral20" "$copia")

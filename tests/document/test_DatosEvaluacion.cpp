@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "document/Acompanante.h"
@@ -106,6 +108,33 @@ TEST(DatosEvaluacion, AHandEditedSectionGivesWhatItUnderstands) {
     EXPECT_EQ(d.medidas[0].hecha, 0);  // only a done measure has a date done
     EXPECT_THROW(leerDatosEvaluacion("[1]"), std::invalid_argument);
     EXPECT_THROW(leerDatosEvaluacion("{"), std::invalid_argument);
+}
+
+// The sample company's assessment shows every field: a misspelt key would
+// leave its field empty in the window and the document.
+TEST(DatosEvaluacion, TheSampleAssessmentFillsEveryField) {
+    std::ifstream f(KORAL_MUESTRA_DATOS);
+    std::stringstream todo;
+    todo << f.rdbuf();
+    const std::string t = todo.str();
+    const auto inicio = t.find('{', t.find("\"evaluacion\""));
+    ASSERT_NE(inicio, std::string::npos);
+    const auto d = leerDatosEvaluacion(t.substr(inicio, t.rfind('}') - inicio));
+    for (const std::string* s : {&d.cif, &d.centros, &d.actividad, &d.evaluador, &d.titulacion,
+                                 &d.servicioPrevencion, &d.objeto, &d.representantes})
+        EXPECT_FALSE(s->empty());
+    for (double fecha : {d.fechaInforme, d.trabajoDesde, d.trabajoHasta, d.proximaEvaluacion})
+        EXPECT_GT(fecha, 0);
+    EXPECT_EQ(d.aplicacion, Aplicacion::Ambos);
+    EXPECT_EQ(d.trabajadores, 52);
+    EXPECT_EQ(d.plantilla.size(), 8u);
+    ASSERT_EQ(d.resultados.size(), 3u);
+    EXPECT_FALSE(d.resultados[2].conclusiones.empty());
+    ASSERT_EQ(d.medidas.size(), 5u);
+    for (const auto& m : d.medidas)
+        EXPECT_TRUE(!m.factores.empty() && !m.perfiles.empty() && !m.responsable.empty() &&
+                    m.inicio > 0 && m.fin > 0);
+    EXPECT_GT(d.medidas[2].hecha, 0);
 }
 
 TEST(DatosEvaluacion, ThePlanRunsByPriorityThenDeadlineWithUndatedLast) {
