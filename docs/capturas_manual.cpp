@@ -185,13 +185,14 @@ void fotoMenu(QMenu* menu, const char* nombre) {
     menu->hide();
 }
 
-// The first page of a report, as printed: the report draws on a page of a
-// 600-dot printer (A4 less 5 mm margins) and this surface scales it down to
-// a picture at screen resolution.
-class PrimeraPagina : public Superficie {
+// One page of a report (the first unless told), as printed: the report
+// draws on a page of a 600-dot printer (A4 less 5 mm margins) and this
+// surface scales it down to a picture at screen resolution.
+class PaginaInforme : public Superficie {
 public:
     static constexpr double kEscala = 600.0 / 96.0;
-    explicit PrimeraPagina(QImage& img) : img_(img), s_(img, kFuenteInformes) {}
+    explicit PaginaInforme(QImage& img, int pagina = 1)
+        : img_(img), s_(img, kFuenteInformes), buscada_(pagina) {}
 
     int ancho() const override { return int(img_.width() * kEscala); }
     int alto() const override { return int(img_.height() * kEscala); }
@@ -203,32 +204,34 @@ public:
         s_.pluma(c, std::max(1, int(std::lround(grosor / kEscala))));
     }
     void texto(int x, int y, const std::string& t) override {
-        if (!fuera_) s_.texto(a(x), a(y), t);
+        if (aqui()) s_.texto(a(x), a(y), t);
     }
     int anchoTexto(const std::string& t) override { return int(s_.anchoTexto(t) * kEscala); }
     int altoTexto(const std::string& t) override { return int(s_.altoTexto(t) * kEscala); }
     void linea(int x1, int y1, int x2, int y2) override {
-        if (!fuera_) s_.linea(a(x1), a(y1), a(x2), a(y2));
+        if (aqui()) s_.linea(a(x1), a(y1), a(x2), a(y2));
     }
     void rectangulo(int x1, int y1, int x2, int y2) override {
-        if (!fuera_) s_.rectangulo(a(x1), a(y1), a(x2), a(y2));
+        if (aqui()) s_.rectangulo(a(x1), a(y1), a(x2), a(y2));
     }
     void rellenar(int x1, int y1, int x2, int y2, Color c) override {
-        if (!fuera_) s_.rellenar(a(x1), a(y1), a(x2), a(y2), c);
+        if (aqui()) s_.rellenar(a(x1), a(y1), a(x2), a(y2), c);
     }
     void polilinea(const std::vector<Punto>& puntos) override {
-        if (fuera_) return;
+        if (!aqui()) return;
         std::vector<Punto> p;
         for (const auto& [x, y] : puntos) p.emplace_back(a(x), a(y));
         s_.polilinea(p);
     }
-    void nuevaPagina() override { fuera_ = true; }
+    void nuevaPagina() override { ++pagina_; }
 
 private:
     static int a(int v) { return int(std::lround(v / kEscala)); }
+    bool aqui() const { return pagina_ == buscada_; }
     QImage& img_;
     SuperficieQt s_;
-    bool fuera_ = false;
+    const int buscada_;
+    int pagina_ = 1;
 };
 
 QImage paginaA4() {
@@ -364,7 +367,7 @@ int main(int argc, char** argv) {
         guardar(img, "grafico");
         QImage pagina = paginaA4();
         {
-            PrimeraPagina s(pagina);
+            PaginaInforme s(pagina);
             TImpresora impresora;
             DibujarPerfil(*p, s, ',', impresora);
         }
@@ -376,7 +379,7 @@ int main(int argc, char** argv) {
     {
         QImage pagina = paginaA4();
         {
-            PrimeraPagina s(pagina);
+            PaginaInforme s(pagina);
             TImpresora impresora;
             DibujarCuestVacio(s, impresora);
         }
