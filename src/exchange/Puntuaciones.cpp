@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "exchange/Csv.h"
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
 #include "platform/Reales.h"
@@ -25,59 +26,23 @@ namespace {
 // that a large company's CSV is never held whole in memory.
 constexpr std::size_t kBloque = 1 << 20;
 
-class Fila {
+class Fila : public FilaCsv {
 public:
     Fila(std::string& salida, const FormatoCsv& f)
-        : s_(salida),
-          f_(f),
+        : FilaCsv(salida, f),
           // A number is digits, a sign, an exponent and the decimal mark: it
           // needs quotes only when the separator is one of those.
           numerosSimples_(!esDigito(f.separador) && f.separador != f.decimal &&
                           std::string_view("-+e").find(f.separador) == std::string_view::npos) {}
 
-    // One field (UTF-8), quoted only when it holds the separator, a quote or
-    // a line break.
-    void campo(std::string_view t) {
-        if (!primero_) s_ += f_.separador;
-        primero_ = false;
-        bool citar = false;
-        for (char c : t)
-            if (especial(c)) {
-                citar = true;
-                break;
-            }
-        if (!citar) {
-            s_ += t;
-            return;
-        }
-        s_ += '"';
-        for (char c : t) {
-            if (c == '"') s_ += '"';
-            s_ += c;
-        }
-        s_ += '"';
-    }
     // One answer, a Windows-1252 byte; ASCII is its own UTF-8.
     void respuesta(char c) {
         if (static_cast<unsigned char>(c) >= 0x80 || especial(c)) {
             campo(cp1252AUtf8(std::string_view(&c, 1)));
             return;
         }
-        if (!primero_) s_ += f_.separador;
-        primero_ = false;
+        separar();
         s_ += c;
-    }
-    // A Windows-1252 text as one field: straight in when it is plain ASCII
-    // needing no quotes, as names almost always are.
-    void campoCp1252(std::string_view t) {
-        const char prohibidos[] = {f_.separador, '"', '\r', '\n'};
-        if (!textoLlano(t, 0, std::string_view(prohibidos, sizeof prohibidos))) {
-            campo(cp1252AUtf8(t));
-            return;
-        }
-        if (!primero_) s_ += f_.separador;
-        primero_ = false;
-        s_ += t;
     }
     // Every answer of a questionnaire, each its own field; digits all, as a
     // rule, written in one go.
@@ -120,13 +85,8 @@ public:
         const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
         campo(std::string_view(tmp, static_cast<std::size_t>(r.ptr - tmp)));
     }
-    void fin() {
-        s_ += "\r\n";
-        primero_ = true;
-    }
 
 private:
-    bool especial(char c) const { return c == f_.separador || c == '"' || c == '\r' || c == '\n'; }
     static bool esDigito(char c) { return c >= '0' && c <= '9'; }
     // Eight bytes at a time: a word of digits, and the last three alone.
     static bool todoDigitos(const Respuestas& r) {
@@ -143,17 +103,14 @@ private:
         return si;
     }
 
-    std::string& s_;
-    const FormatoCsv& f_;
     bool numerosSimples_;
-    bool primero_ = true;
 };
 
 // Appends the CSV to `s`, calling `vaciar(s)` after whole rows once `s` holds
 // a block; `vaciar` may empty it.
 template <typename Vaciar>
 void generarCsv(const TKoral& doc, const FormatoCsv& formato, std::string& s, Vaciar&& vaciar) {
-    s += "\xEF\xBB\xBF";
+    s += kMarcaUtf8;
     Fila fila(s, formato);
     fila.campo("Identificador");
     fila.campo("Grupos");
