@@ -36,7 +36,7 @@ constexpr std::array<const char*, kColumnas> kTitulos = {
     "Recursos",  "Inicio", "Fin",      "Estado",   "Seguimiento"};
 // How the width left once every column has its least goes round: most to
 // the measure itself and its follow-up, none to the short fixed texts.
-constexpr std::array<int, kColumnas> kPesos = {0, 6, 1, 2, 2, 2, 0, 0, 0, 4};
+constexpr std::array<int, kColumnas> kPesos = {0, 8, 0, 1, 1, 1, 0, 0, 0, 3};
 
 // A cell's paragraphs: texts typed in several lines keep them.
 std::vector<std::string> parrafos(const std::string& t) {
@@ -109,14 +109,14 @@ public:
         s_.colorTexto(kNegro);
         impresora.tituloTrabajo = "Imp. Plan de medidas";
         impresora.tituloDocumento = tituloConEmpresa("PLAN DE MEDIDAS", e_.nombre);
-        medirColumnas();  // a page too small is told before the document starts
+        const auto medidas = medidasOrdenadas(d_);
+        medirColumnas(medidas);  // a page too small is told before the document starts
         impresora.EmpezarDocumento(s_);
         h_.empezar();
         linea("Plan de medidas", 14, Estilo::Negrita);
         linea(e_.nombre, 10, Estilo::Negrita);
         linea("Fecha: " + textoFecha(fechaHoy()), 8, Estilo::Normal);
         h_.y += aL_;
-        const auto medidas = medidasOrdenadas(d_);
         if (medidas.empty()) {
             linea("El plan no tiene medidas.", 8, Estilo::Normal);
         } else {
@@ -145,7 +145,7 @@ private:
 
     // Each column gets the width of its heading or of its widest fixed
     // text, then a share of what is left; the last one ends at the margin.
-    void medirColumnas() {
+    void medirColumnas(const std::vector<const TMedida*>& medidas) {
         std::array<int, kColumnas> ancho{};
         fijarLetra(s_, 8, Estilo::Negrita);
         for (std::size_t c = 0; c < kColumnas; ++c) ancho[c] = s_.anchoTexto(kTitulos[c]);
@@ -158,9 +158,27 @@ private:
         for (EstadoMedida e : {EstadoMedida::Pendiente, EstadoMedida::EnCurso, EstadoMedida::Hecha})
             almenos(col::Estado, textoEstado(e));
         for (Columna c : {col::Inicio, col::Fin, col::Estado}) almenos(c, "00/00/0000");
-        int total = 0;
-        for (int& a : ancho) total += a += 2 * margen_;
-        const int resto = h_.ancho() - total;
+        for (int& a : ancho) a += 2 * margen_;
+        // Words are kept whole where the page has room: each column as wide
+        // as its widest word, up to a fifth of the body.
+        auto palabras = ancho;
+        for (const TMedida* m : medidas) {
+            const auto c = celdas(*m);
+            for (std::size_t k = 0; k < kColumnas; ++k)
+                for (const auto& p : c[k])
+                    for (std::size_t i = 0, fin = 0; i < p.size(); i = fin + 1) {
+                        fin = std::min(p.find(' ', i), p.size());
+                        const int w = s_.anchoTexto(p.substr(i, fin - i)) + 2 * margen_;
+                        palabras[k] = std::max(palabras[k], std::min(w, h_.ancho() / 5));
+                    }
+        }
+        const auto suma = [](const std::array<int, kColumnas>& a) {
+            int t = 0;
+            for (int x : a) t += x;
+            return t;
+        };
+        if (suma(palabras) <= h_.ancho()) ancho = palabras;
+        const int resto = h_.ancho() - suma(ancho);
         if (resto < 0) throw ErrorImpresion(mensajePaginaPequena());
         int pesos = 0;
         for (int p : kPesos) pesos += p;
@@ -174,7 +192,7 @@ private:
         for (std::size_t c = 0; c < kColumnas; ++c)
             lineas = std::max(lineas, partirTexto(s_, kTitulos[c], anchoTexto(c)).size());
         fijarLetra(s_, 8);
-        altoTitulos_ = margen_ + static_cast<int>(lineas) * aL_;
+        altoTitulos_ = 2 * margen_ + static_cast<int>(lineas) * aL_;
         altoLibre_ = h_.abajo - h_.arriba - 2 * aL_ - altoTitulos_;
     }
     int anchoTexto(std::size_t c) const { return x_[c + 1] - x_[c] - 2 * margen_; }
@@ -188,7 +206,6 @@ private:
 
     void titulosTabla() {
         const int y = h_.y;
-        s_.rellenar(h_.izquierda, y, h_.derecha, y + altoTitulos_, kGrisTitulos);
         fijarLetra(s_, 8, Estilo::Negrita);
         for (std::size_t c = 0; c < kColumnas; ++c) {
             int yl = y + margen_;
@@ -205,7 +222,7 @@ private:
     void tabla(const std::vector<const TMedida*>& medidas) {
         fijarLetra(s_, 8);
         // The headings with room for a line of the first row below them.
-        h_.reservar(altoTitulos_ + margen_ + aL_);
+        h_.reservar(altoTitulos_ + 2 * margen_ + aL_);
         enTabla_ = true;
         titulosTabla();
         for (const TMedida* m : medidas) {
@@ -219,16 +236,16 @@ private:
                 }
                 n = std::max(n, lineas[k].size());
             }
-            const int alto = margen_ + static_cast<int>(n) * aL_;
+            const int alto = 2 * margen_ + static_cast<int>(n) * aL_;
             // Whole on the next page when it fits on one; else it runs on
             // from here, line by line.
-            if (!h_.cabe(alto) && (alto <= altoLibre_ || !h_.cabe(margen_ + 2 * aL_)))
+            if (!h_.cabe(alto) && (alto <= altoLibre_ || !h_.cabe(2 * margen_ + 2 * aL_)))
                 h_.nuevaPagina();
             int arriba = h_.y;
             h_.y += margen_;
             for (std::size_t i = 0; i < n; ++i) {
-                if (!h_.cabe(aL_)) {
-                    rejilla(arriba, h_.y);
+                if (!h_.cabe(aL_ + margen_)) {
+                    rejilla(arriba, h_.y + margen_);
                     h_.nuevaPagina();
                     arriba = h_.y;
                     h_.y += margen_;
@@ -238,6 +255,7 @@ private:
                         s_.texto(x_[k] + margen_, h_.y, lineas[k][i]);
                 h_.y += aL_;
             }
+            h_.y += margen_;
             rejilla(arriba, h_.y);
         }
         enTabla_ = false;
@@ -256,8 +274,6 @@ private:
                      kNombresFactorAcentuados[f];
         if (!t.empty()) linea(t + ".", 8, Estilo::Normal);
     }
-
-    static constexpr Color kGrisTitulos{0xE0, 0xE0, 0xE0};
 
     const TKoral& e_;
     const TDatosEvaluacion& d_;
