@@ -7,6 +7,8 @@
 #include <ostream>
 
 #include "cli/Comun.h"
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
@@ -16,6 +18,7 @@
 #include "reports/Comparacion.h"
 #include "reports/Evaluacion.h"
 #include "reports/Informes.h"
+#include "reports/PlanMedidas.h"
 
 namespace koral::cli {
 
@@ -173,6 +176,29 @@ int evaluacion(const std::vector<std::string>& resto, const Salida& salida, std:
     return 0;
 }
 
+// medidas FILE.kr2: the action plan of the companion file.
+int medidas(const std::vector<std::string>& resto, const Salida& salida,
+            const Servicios& servicios) {
+    if (resto.size() != 1) return 2;
+    const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
+    DocumentoComando doc;
+    leerExistente(doc, resto[0]);
+    comprobarDistintos(destino, resto[0]);
+    comprobarDistintos(destino, rutaAcompanante(doc.archivo));
+    TAcompanante acompanante;
+    acompanante.leer(doc);
+    const TDatosEvaluacion datos = datosEvaluacion(acompanante);
+    if (salida.prn) {
+        EscribirArchivoImpresion(destino, TextoMedidas(doc, datos));
+    } else {
+        const char separador = separadorPaginas(servicios);
+        imprimirPdf(destino, servicios, [&](Superficie& s, TImpresora& imp) {
+            DibujarMedidas(doc, datos, s, separador, imp);
+        });
+    }
+    return 0;
+}
+
 }  // namespace
 
 int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
@@ -202,6 +228,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
 
     if (tipo == "comparacion") return comparacion(resto, salida, errores, servicios);
     if (tipo == "evaluacion") return evaluacion(resto, salida, errores, servicios);
+    if (tipo == "medidas") return medidas(resto, salida, servicios);
 
     std::size_t argumentos;
     if (tipo == "informe" || tipo == "grupos")

@@ -3,13 +3,17 @@
 #include <charconv>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "cli/ComandoReport.h"
 #include "cli/Comun.h"
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "exchange/Exportar.h"
 #include "exchange/Importar.h"
+#include "exchange/MedidasCsv.h"
 #include "exchange/Puntuaciones.h"
 #include "method/Formato.h"
 #include "method/Perfil.h"
@@ -40,6 +44,10 @@ constexpr const char* kUso =
     "                                 importa archivos de texto y guarda la empresa\n"
     "  puntuaciones ARCHIVO.kr2 SALIDA.csv [--separador[=C]] [--decimal[=C]]\n"
     "                                 respuestas, puntuaciones y bandas en CSV\n"
+    "  medidas ARCHIVO.kr2 SALIDA.csv [--separador[=C]] [--decimal[=C]]\n"
+    "                                 el plan de medidas de la evaluación en CSV\n"
+    "  report medidas ARCHIVO.kr2 (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "                                 imprime el plan de medidas de la evaluación\n"
     "  report TIPO [ARCHIVO.kr2] [NOMBRE] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 imprime un informe: informe, grupos, cuestionario,\n"
     "                                 perfil o vacio (sin archivo, solo --pdf)\n"
@@ -313,12 +321,13 @@ int importar(const std::vector<std::string>& args, std::ostream& out) {
     return 0;
 }
 
-// puntuaciones FILE OUT [--separador[=C]] [--decimal[=C]]: alone, the options
-// switch to ',' and '.', the form R, PSPP and pandas read.
-int puntuaciones(const std::vector<std::string>& args) {
+// The arguments of the CSV commands, FILE OUT [--separador[=C]]
+// [--decimal[=C]], the paths into `rutas`; nullopt when there are not two.
+// Alone, the options switch to ',' and '.', the form R, PSPP and pandas read.
+std::optional<FormatoCsv> argumentosCsv(const std::vector<std::string>& args,
+                                        std::vector<std::string>& rutas) {
     FormatoCsv formato;
     bool decimalDado = false;
-    std::vector<std::string> rutas;
     const auto valor = [](const std::string& a, const char* opcion, char porDefecto) {
         const std::string prefijo = std::string(opcion) + "=";
         if (a == opcion) return porDefecto;
@@ -337,14 +346,36 @@ int puntuaciones(const std::vector<std::string>& args) {
             rutas.push_back(a);
         }
     }
-    if (rutas.size() != 2) return 2;
+    if (rutas.size() != 2) return std::nullopt;
     if (formato.separador == ',' && !decimalDado) formato.decimal = '.';
     if (formato.separador == formato.decimal || formato.separador == '"' ||
         formato.decimal == '"' || (formato.decimal != '.' && formato.decimal != ','))
         throw ErrorComando{"separador y coma decimal incompatibles"};
+    return formato;
+}
+
+// puntuaciones FILE OUT [--separador[=C]] [--decimal[=C]]
+int puntuaciones(const std::vector<std::string>& args) {
+    std::vector<std::string> rutas;
+    const auto formato = argumentosCsv(args, rutas);
+    if (!formato) return 2;
     DocumentoComando doc;
     leerExistente(doc, rutas[0]);
-    escribirPuntuacionesCsv(doc, rutas[1], formato);
+    escribirPuntuacionesCsv(doc, rutas[1], *formato);
+    return 0;
+}
+
+// medidas FILE OUT [--separador[=C]] [--decimal[=C]]: the action plan of
+// the companion file.
+int medidas(const std::vector<std::string>& args) {
+    std::vector<std::string> rutas;
+    const auto formato = argumentosCsv(args, rutas);
+    if (!formato) return 2;
+    DocumentoComando doc;
+    leerExistente(doc, rutas[0]);
+    TAcompanante acompanante;
+    acompanante.leer(doc);
+    escribirMedidasCsv(doc, datosEvaluacion(acompanante), rutas[1], *formato);
     return 0;
 }
 
@@ -390,6 +421,8 @@ int ejecutar(const std::vector<std::string>& args, std::istream& entrada, std::o
             codigo = comandoReport(args, errores, servicios);
         else if (comando == "puntuaciones")
             codigo = puntuaciones(args);
+        else if (comando == "medidas")
+            codigo = medidas(args);
         else if (comando == "profile")
             codigo = profile(args, salida, servicios);
         else if (comando == "recoger") {
