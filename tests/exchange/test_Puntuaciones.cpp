@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "exchange/MedidasCsv.h"
 #include "exchange/Puntuaciones.h"
+#include "platform/Fecha.h"
 #include "support/ArchivosMemoria.h"
 
 using namespace koral;
@@ -109,4 +111,53 @@ TEST_F(Empresa, WrittenToAFileWholeAndNeverOverTheCompany) {
     EXPECT_THROW(escribirPuntuacionesCsv(doc, "/d/enlace.csv", {}), ErrorArchivo);
     EXPECT_EQ(fs.archivos.at("/d/e.kr2"), "empresa");
     EXPECT_EQ(fs.archivos.size(), 2u);
+}
+
+TEST(Medidas, ThePlanInBothFormsByteForByteAndNeverOverTheCompanyOrItsCompanion) {
+    TKoral doc;
+    TDatosEvaluacion datos;
+    TMedida m;
+    m.factores = {1, 4};
+    m.perfiles = {"Noche", "Producci\xF3n"};
+    m.medida = "Rotaci\xF3n \"A\"; turnos";
+    m.prioridad = Prioridad::Baja;
+    m.responsable = "Ana";
+    m.inicio = fechaDeCivil(2027, 1, 10);
+    m.fin = fechaDeCivil(2027, 3, 31);
+    m.estado = EstadoMedida::Hecha;
+    m.hecha = fechaDeCivil(2027, 3, 1);
+    m.seguimiento = "Hecho, revisado";
+    TMedida n;
+    n.medida = "Pausas";
+    n.prioridad = Prioridad::Alta;
+    n.estado = EstadoMedida::EnCurso;
+    n.hecha = fechaDeCivil(2027, 2, 1);  // left from when it was marked done
+    datos.medidas = {m, n};
+    EXPECT_EQ(medidasCsv(doc, datos, {}),
+              "\xEF\xBB\xBF"
+              "Factores;Perfiles;Medida;Prioridad;Responsable;Recursos;Inicio;Fin;Estado;"
+              "Fecha de realización;Seguimiento\r\n"
+              ";;Pausas;Alta;;;;;En curso;;\r\n"
+              "Carga Mental|Supervisión - Participación;Noche|Producción;"
+              "\"Rotación \"\"A\"\"; turnos\";Baja;Ana;;2027-01-10;2027-03-31;Hecha;2027-03-01;"
+              "Hecho, revisado\r\n");
+    EXPECT_EQ(medidasCsv(doc, datos, {',', '.'}),
+              "\xEF\xBB\xBF"
+              "Factores,Perfiles,Medida,Prioridad,Responsable,Recursos,Inicio,Fin,Estado,"
+              "Fecha de realización,Seguimiento\r\n"
+              ",,Pausas,Alta,,,,,En curso,,\r\n"
+              "Carga Mental|Supervisión - Participación,Noche|Producción,"
+              "\"Rotación \"\"A\"\"; turnos\",Baja,Ana,,2027-01-10,2027-03-31,Hecha,2027-03-01,"
+              "\"Hecho, revisado\"\r\n");
+
+    prueba::ArchivosMemoria fs;
+    fs.archivos["/d/e.kr2"] = "empresa";
+    fs.archivos["/d/e.koral.json"] = "{}";
+    doc.archivo = "/d/e.kr2";
+    escribirMedidasCsv(doc, datos, "/d/m.csv", {});
+    EXPECT_EQ(fs.archivos.at("/d/m.csv"), medidasCsv(doc, datos, {}));
+    for (const char* ruta : {"/d/e.kr2", "/d/e.koral.json"})
+        EXPECT_THROW(escribirMedidasCsv(doc, datos, ruta, {}), ErrorArchivo) << ruta;
+    EXPECT_EQ(fs.archivos.at("/d/e.kr2"), "empresa");
+    EXPECT_EQ(fs.archivos.at("/d/e.koral.json"), "{}");
 }
