@@ -147,6 +147,59 @@ TEST_F(Report, PagesGoThroughThePdfSurface) {
     EXPECT_EQ(grabadora->llamadas.front(), "documento \"Imp. Cuestionarios\"");
 }
 
+TEST_F(Report, ThePlanOfTheCompanionFileAsCsvPrintFileAndPages) {
+    const std::string acompanante = salida("t.koral.json");
+    std::ofstream(acompanante)
+        << R"({"version":1,"evaluacion":{"medidas":[)"
+           R"({"medida":"Pausas; \"cortas\"","prioridad":"baja","factores":[2]},)"
+           R"({"medida":"Rotación","prioridad":"alta","fin":"2027-03-31","estado":"hecha",)"
+           R"("hecha":"2027-03-01"}],"proximaEvaluacion":"2028-10-01"}})";
+    auto r = correr({"medidas", empresa, salida("m.csv"), "--separador"});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(leer(salida("m.csv")),
+              "\xEF\xBB\xBF"
+              "Factores,Perfiles,Medida,Prioridad,Responsable,Recursos,Inicio,Fin,Estado,"
+              "Fecha de realización,Seguimiento\r\n"
+              ",,Rotación,Alta,,,,2027-03-31,Hecha,2027-03-01,\r\n"
+              "Autonomía Temporal,,\"Pausas; \"\"cortas\"\"\",Baja,,,,,Pendiente,,\r\n");
+
+    r = correr({"report", "medidas", empresa, "--prn", salida("m.prn")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    const std::string prn = leer(salida("m.prn"));
+    EXPECT_LT(prn.find("Medida:\tRotaci\xF3n\r\n"), prn.find("Medida:\tPausas; \"cortas\"\r\n"));
+    EXPECT_TRUE(prn.ends_with("\r\nPr\xF3xima evaluaci\xF3n: 01/10/2028\r\n")) << prn;
+
+    r = correr({"report", "medidas", empresa, "--pdf", salida("m.pdf")});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(grabadora->llamadas.front(), "documento \"Imp. Plan de medidas\"");
+    const auto v = textos();
+    EXPECT_EQ(std::count_if(v.begin(), v.end(),
+                            [](const std::string& l) {
+                                return l.find("\"Rotación\"") != std::string::npos ||
+                                       l.find("\"Pausas; \"cortas\"\"") != std::string::npos;
+                            }),
+              2);
+
+    // Bad usage, a bad option, and the companion file as the destination.
+    EXPECT_EQ(correr({"medidas", empresa}).codigo, 2);
+    EXPECT_EQ(correr({"report", "medidas", empresa, "otra", "--prn", salida("x.prn")}).codigo, 2);
+    EXPECT_TRUE(error(correr({"medidas", empresa, salida("x.csv"), "--separador=;;"})));
+    const std::string antes = leer(acompanante);
+    EXPECT_TRUE(error(correr({"medidas", empresa, acompanante})));
+    EXPECT_TRUE(error(correr({"report", "medidas", empresa, "--prn", acompanante})));
+    EXPECT_EQ(leer(acompanante), antes);
+    EXPECT_FALSE(fs::exists(salida("x.csv")) || fs::exists(salida("x.prn")));
+
+    // A damaged companion file is told, and the plan is empty.
+    std::ofstream(acompanante) << "{";
+    r = correr({"medidas", empresa, salida("m.csv")});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.err.rfind("Atención: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    const std::string csv = leer(salida("m.csv"));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1);  // the header alone
+}
+
 // Sets an environment variable (unsets it for nullptr) for one scope.
 class Variable {
 public:
