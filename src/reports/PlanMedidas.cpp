@@ -160,7 +160,8 @@ private:
         for (Columna c : {col::Inicio, col::Fin, col::Estado}) almenos(c, "00/00/0000");
         for (int& a : ancho) a += 2 * margen_;
         // Words are kept whole where the page has room: each column as wide
-        // as its widest word, up to a fifth of the body.
+        // as its widest word, up to a fifth of the body or less when the
+        // table would not fit, so that only words too long for a cell break.
         auto palabras = ancho;
         for (const TMedida* m : medidas) {
             const auto c = celdas(*m);
@@ -169,15 +170,29 @@ private:
                     for (std::size_t i = 0, fin = 0; i < p.size(); i = fin + 1) {
                         fin = std::min(p.find(' ', i), p.size());
                         const int w = s_.anchoTexto(p.substr(i, fin - i)) + 2 * margen_;
-                        palabras[k] = std::max(palabras[k], std::min(w, h_.ancho() / 5));
+                        palabras[k] = std::max(palabras[k], w);
                     }
         }
+        const auto conTope = [&](int tope) {
+            auto a = ancho;
+            for (std::size_t k = 0; k < kColumnas; ++k)
+                a[k] = std::max(ancho[k], std::min(palabras[k], tope));
+            return a;
+        };
         const auto suma = [](const std::array<int, kColumnas>& a) {
             int t = 0;
             for (int x : a) t += x;
             return t;
         };
-        if (suma(palabras) <= h_.ancho()) ancho = palabras;
+        int bajo = 0, alto = h_.ancho() / 5;
+        while (bajo < alto) {
+            const int medio = bajo + (alto - bajo + 1) / 2;
+            if (suma(conTope(medio)) <= h_.ancho())
+                bajo = medio;
+            else
+                alto = medio - 1;
+        }
+        ancho = conTope(bajo);
         const int resto = h_.ancho() - suma(ancho);
         if (resto < 0) throw ErrorImpresion(mensajePaginaPequena());
         int pesos = 0;
