@@ -73,6 +73,9 @@ TEST_F(Plan, RowsInThePlansOrderWrapInTheirCellsAndMoveWholeToTheNextPage) {
     datos.medidas = {medida("M4", Prioridad::Baja, 100), medida("M3", Prioridad::Media, 0),
                      medida("M2", Prioridad::Media, 200), medida(larga, Prioridad::Alta, 400),
                      medida("M1", Prioridad::Alta, 300)};
+    // A word too long for any cell breaks alone.
+    datos.medidas[0].perfiles = {"Administración"_cp};
+    datos.medidas[0].seguimiento = std::string(300, 'x');
     const auto paginas = dibujar("long measure");
     ASSERT_GE(paginas.size(), 3u);  // the long measure runs over pages
     V orden;
@@ -92,6 +95,9 @@ TEST_F(Plan, RowsInThePlansOrderWrapInTheirCellsAndMoveWholeToTheNextPage) {
             if (t.texto == "Factores" && t.estilo == "N") xFactores = t.x;
         }
     EXPECT_EQ(orden, (V{"M1", "larga", "M2", "M3", "M4"}));
+    EXPECT_EQ(std::count_if(paginas.back().begin(), paginas.back().end(),
+                            [](const TextoGrabado& t) { return t.texto == "Administración"; }),
+              1);
     EXPECT_EQ(reunida, larga);
 
     // A row of 20 lines is never split, wherever the rows before it leave it.
