@@ -37,6 +37,11 @@ struct Leyenda {
     std::vector<int> altoFila;
 };
 
+// What the legend and the table say for a profile without figures.
+std::string textoSinCifras(const TComparacion& c, const CifrasPerfil& p) {
+    return p.retenido ? textoRetenido(c.minimo) : std::string(kSinCuestionarios);
+}
+
 Leyenda medirLeyenda(const TComparacion& c, Superficie& s, int ancho) {
     Leyenda l;
     l.altoLinea = fijarLetra(s, 8);
@@ -50,7 +55,7 @@ Leyenda medirLeyenda(const TComparacion& c, Superficie& s, int ancho) {
     int mayor = 0;
     for (const auto& p : c.perfiles) {
         textos.push_back(p.etiqueta + ": " +
-                         (p.sinCuestionarios() ? kSinCuestionarios : sujetos(p.nSujetos)));
+                         (p.sinCifras() ? textoSinCifras(c, p) : sujetos(p.nSujetos)));
         mayor = std::max(mayor, s.anchoTexto(textos.back()));
     }
     const int necesario = l.anchoMuestra + 3 * l.margen + mayor;
@@ -93,9 +98,19 @@ int bandaDeMedia(double media) {
     return bandaDe(redondeada(media));
 }
 
-TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::size_t referencia) {
+bool resultadosRetenidos(std::int32_t nSujetos, int minimo) {
+    return nSujetos >= 1 && nSujetos < minimo;
+}
+
+std::string textoRetenido(int minimo) {
+    return "Resultados no mostrados: menos de " + std::to_string(minimo) + " personas";
+}
+
+TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::size_t referencia,
+                              int minimo) {
     TComparacion c;
     c.referencia = referencia < perfiles.size() ? referencia : 0;
+    c.minimo = minimo;
     for (const TPerfilComparado& pc : perfiles) {
         CifrasPerfil cf;
         cf.etiqueta = pc.etiqueta;
@@ -113,15 +128,26 @@ TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::s
             cf.identificable = poblacionIdentificable(p.nSujetos);
             cf.nCasiEnBlanco = p.nCasiEnBlanco;
             cf.muchasSinRespuesta = muchasSinRespuesta(p);
+            // Nothing of a small group's answers leaves here, not even by
+            // mistake further on.
+            if (resultadosRetenidos(p.nSujetos, minimo)) {
+                cf.retenido = true;
+                cf.medias = {};
+                cf.bandas = {};
+                cf.sinRespuesta.clear();
+                cf.identificable = false;
+                cf.nCasiEnBlanco = 0;
+                cf.muchasSinRespuesta = false;
+            }
         }
         c.perfiles.push_back(std::move(cf));
     }
     // Means of nobody are no figures to set against.
-    if (!c.perfiles.empty() && !c.perfiles[c.referencia].sinCuestionarios()) {
+    if (!c.perfiles.empty() && !c.perfiles[c.referencia].sinCifras()) {
         const auto referenciaMedias = c.perfiles[c.referencia].medias;
         for (std::size_t i = 0; i < c.perfiles.size(); ++i) {
             CifrasPerfil& p = c.perfiles[i];
-            p.conDiferencias = i != c.referencia && !p.sinCuestionarios();
+            p.conDiferencias = i != c.referencia && !p.sinCifras();
             if (!p.conDiferencias) continue;
             for (std::size_t f = 0; f < kNumFactores; ++f)
                 p.diferencias[f] = redondeada(p.medias[f]) - redondeada(referenciaMedias[f]);
@@ -153,7 +179,7 @@ void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Recta
     const Rectangulo grafico{area.x1, area.y1, area.x2, std::max(area.y1 + 1, area.y2 - l.alto)};
     std::vector<SerieMedias> series;
     for (std::size_t i = 0; i < c.perfiles.size(); ++i)
-        if (!c.perfiles[i].sinCuestionarios()) series.push_back({c.perfiles[i].medias, i});
+        if (!c.perfiles[i].sinCifras()) series.push_back({c.perfiles[i].medias, i});
     dibujarGraficoMedias(s, grafico, series);
 
     fijarLetra(s, 8);
@@ -181,12 +207,14 @@ std::vector<std::string> TextoComparacion(const TComparacion& c, const std::stri
         l.push_back("Referencia: " + c.perfiles[c.referencia].etiqueta);
         if (c.perfiles[c.referencia].sinCuestionarios())
             l.emplace_back(kReferenciaSinCuestionarios);
+        else if (c.perfiles[c.referencia].retenido)
+            l.emplace_back(kReferenciaRetenida);
     }
     for (const CifrasPerfil& p : c.perfiles) {
         l.push_back("Perfil: " + p.etiqueta);
         l.push_back("Nº Sujetos: "_cp + formatoEntero(p.nSujetos));
-        if (p.sinCuestionarios()) {
-            l.emplace_back(kSinCuestionarios);
+        if (p.sinCifras()) {
+            l.push_back(textoSinCifras(c, p));
             continue;
         }
         if (p.identificable) l.emplace_back(kAvisoAnonimato);
@@ -234,6 +262,8 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
         parrafo("Perfil de referencia: " + c.perfiles[c.referencia].etiqueta, Estilo::Normal);
         if (c.perfiles[c.referencia].sinCuestionarios())
             parrafo(kReferenciaSinCuestionarios, Estilo::Negrita);
+        else if (c.perfiles[c.referencia].retenido)
+            parrafo(kReferenciaRetenida, Estilo::Negrita);
     }
     h.y += aL / 2;
 
@@ -296,7 +326,7 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
     };
     // Five lines of figures, or the one that says there are none.
     const auto lineasFila = [](const CifrasPerfil& p, const Fila& fila) {
-        return std::max<std::size_t>(fila.etiqueta.size(), p.sinCuestionarios() ? 1 : 5);
+        return std::max<std::size_t>(fila.etiqueta.size(), p.sinCifras() ? 1 : 5);
     };
     auto medirFila = [&](std::size_t i) {
         const CifrasPerfil& p = c.perfiles[i];
@@ -304,7 +334,7 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
         const int ancho = etiqueta - anchoMuestra - 2 * margen;
         fila.etiqueta = partirTexto(s, p.etiqueta, ancho);
         fila.etiqueta.push_back(sujetos(p.nSujetos));
-        if (!p.sinCuestionarios()) {
+        if (!p.sinCifras()) {
             fila.etiqueta.push_back("Sin respuesta: " + sinBlancosIniciales(p.sinRespuesta));
             for (auto& l : partirTexto(s, casiEnBlanco(p), ancho))
                 fila.etiqueta.push_back(std::move(l));
@@ -331,12 +361,12 @@ int maquetarComparacion(const TComparacion& c, const std::string& empresa, Super
             y += aL;
         }
         const int ajuste = (altoTexto - lado) / 2;
-        if (p.sinCuestionarios()) {
+        if (p.sinCifras()) {
             fijarLetra(s, 8, Estilo::Cursiva);
-            s.texto(xCelda(0) + margen, y0, kSinCuestionarios);
+            s.texto(xCelda(0) + margen, y0, textoSinCifras(c, p));
             fijarLetra(s, 8);
         }
-        for (std::size_t f = 0; f < kNumFactores && !p.sinCuestionarios(); ++f) {
+        for (std::size_t f = 0; f < kNumFactores && !p.sinCifras(); ++f) {
             // The squares in a column, just left of the widest figure.
             const int x = xCelda(f) + celda - 3 * margen - cifra - lado;
             dibujarMuestraBanda(s, x, y0 + ajuste, lado, bandaDeMedia(p.medias[f]));

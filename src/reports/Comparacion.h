@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "platform/Superficie.h"
 #include "reports/Escritores.h"
@@ -44,6 +45,16 @@ inline constexpr const char* kReferenciaSinCuestionarios =
 inline constexpr const char* kRotuloCasiEnBlanco =
     "Cuestionarios con m\xE1s de un tercio sin responder";
 
+// What a profile with 1 to minimo - 1 respondents shows in place of every
+// figure: "Resultados no mostrados: menos de N personas". With minimo 1
+// nothing is withheld.
+bool resultadosRetenidos(std::int32_t nSujetos, int minimo);
+std::string textoRetenido(int minimo);
+// Said when the reference is such a profile: its figures would show through
+// the differences.
+inline constexpr const char* kReferenciaRetenida =
+    "El perfil de referencia no muestra resultados: no hay diferencias.";
+
 // The first profile of this company that selects no group (the whole
 // company), else the first one.
 std::size_t referenciaPorDefecto(std::span<const TPerfilComparado> perfiles);
@@ -64,19 +75,27 @@ struct CifrasPerfil {
     bool conDiferencias = false;
     std::string sinRespuesta;    // porcentajeSinRespuesta
     bool identificable = false;  // 1 to 4 subjects: the profile editor's notice applies
+    // Fewer respondents than the threshold: every figure above is zero and
+    // textoRetenido stands in their place.
+    bool retenido = false;
     std::int32_t nCasiEnBlanco = 0;
     bool muchasSinRespuesta = false;  // kAvisoSinRespuesta applies
     // No questionnaires: kSinCuestionarios in place of every figure, no line.
     bool sinCuestionarios() const { return nSujetos <= 0; }
+    // No figures to show, for either reason.
+    bool sinCifras() const { return sinCuestionarios() || retenido; }
 };
 
 struct TComparacion {
     std::vector<CifrasPerfil> perfiles;  // in the order given; index = colour and marker
     std::size_t referencia = 0;
+    int minimo = TDatosEvaluacion::kMinimoPorDefecto;
 };
 
-// A `referencia` out of range stands for the first profile.
-TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::size_t referencia);
+// A `referencia` out of range stands for the first profile. Profiles with
+// fewer respondents than `minimo` (the company's threshold) are withheld.
+TComparacion compararPerfiles(std::span<const TPerfilComparado> perfiles, std::size_t referencia,
+                              int minimo = TDatosEvaluacion::kMinimoPorDefecto);
 
 // The band whose colour a mean shows: that of the mean as printed, with two
 // decimals (3.999 shows as 4.00, band 2).
@@ -89,7 +108,8 @@ std::string textoBanda(double porcentaje, char separador);
 std::string textoDiferencia(double diferencia, char separador);
 
 // The chart of every profile's means with the legend under it (marker and
-// "LABEL: N sujetos", or kSinCuestionarios and no line), all inside `area`.
+// "LABEL: N sujetos", or kSinCuestionarios or textoRetenido and no line), all
+// inside `area`.
 void dibujarGraficoComparacion(const TComparacion& c, Superficie& s, const Rectangulo& area);
 // The legend's height for a chart `ancho` wide.
 int altoLeyendaComparacion(const TComparacion& c, Superficie& s, int ancho);
@@ -97,7 +117,8 @@ int altoLeyendaComparacion(const TComparacion& c, Superficie& s, int ancho);
 // Text form: per profile its label, subjects and per factor one line
 // "ABR<TAB>media<TAB>banda1<TAB>banda2<TAB>banda3[<TAB>diferencia]", its
 // unanswered share, its mostly blank forms and its notices; a profile with
-// no questionnaires has kSinCuestionarios in place of the figures.
+// no questionnaires has kSinCuestionarios in place of the figures, a withheld
+// one textoRetenido.
 std::vector<std::string> TextoComparacion(const TComparacion& c, const std::string& empresa);
 // Pages: the chart, then the table factor x profile, as many pages as it
 // takes, for the page the surface has. Throws ErrorImpresion (before drawing)

@@ -313,7 +313,7 @@ void TfrmComparar::btnCalcularClick() {
 
 void TfrmComparar::comparar() {
     const int referencia = std::max(0, cbReferencia->currentIndex());
-    comparacion_ = koral::compararPerfiles(perfiles_, static_cast<std::size_t>(referencia));
+    comparacion_ = koral::compararPerfiles(perfiles_, static_cast<std::size_t>(referencia), minimo);
     dibujarGrafico();
     llenarTabla();
     QString avisos;
@@ -382,9 +382,11 @@ void TfrmComparar::llenarTabla() {
         for (std::size_t f = 0; f < kNumFactores; ++f) {
             const int fila = kFilasCabecera + static_cast<int>(f) * kFilasPorFactor;
             if (i == comparacion_.referencia) poner(fila + 1, c, "referencia")->setFont(cursiva);
-            // No one counted: no figures at all.
-            if (p.sinCuestionarios()) {
-                poner(fila, c, aQString(kSinCuestionarios))->setFont(cursiva);
+            // No one counted, or too few: no figures at all.
+            if (p.sinCifras()) {
+                poner(fila, c,
+                      aQString(p.retenido ? textoRetenido(comparacion_.minimo) : kSinCuestionarios))
+                    ->setFont(cursiva);
                 continue;
             }
             auto* media = poner(fila, c, cifra(textoMedia(p.medias[f], separador)));
@@ -396,7 +398,7 @@ void TfrmComparar::llenarTabla() {
                 poner(fila + 2 + static_cast<int>(b), c,
                       cifra(textoBanda(p.bandas[f][b], separador)));
         }
-        if (p.sinCuestionarios()) continue;
+        if (p.sinCifras()) continue;
         poner(1, c, cifra(sinBlancosIniciales(p.sinRespuesta)));
         poner(2, c, QString::number(p.nCasiEnBlanco));
     }

@@ -42,6 +42,10 @@ public:
                        const std::vector<std::string>& leidos)>
         imprimir;
 
+    // The threshold of the company the window is opened from: profiles with
+    // fewer respondents show no figures.
+    int minimo = TDatosEvaluacion::kMinimoPorDefecto;
+
     const TComparacion& comparacion() const { return comparacion_; }
     // The chart as last drawn.
     const QImage& imagen() const { return imagen_; }
