@@ -83,26 +83,125 @@ std::string gruposCuestionario(const TCuestionario& q) {
     return v.empty() ? std::string("ninguno") : unidos(v, ", ");
 }
 
+// Paragraphs of an assessor's text, whichever line ends it came with.
+std::vector<std::string> parrafos(const std::string& t) {
+    std::vector<std::string> v;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t salto = t.find('\n', i);
+        std::string p = t.substr(i, salto == std::string::npos ? std::string::npos : salto - i);
+        if (!p.empty() && p.back() == '\r') p.pop_back();
+        v.push_back(std::move(p));
+        if (salto == std::string::npos) break;
+        i = salto + 1;
+    }
+    return v;
+}
+
+// What stands for anything the assessor has left empty.
+constexpr const char* kSinCompletar = "Sin completar.";
+
+// The workers a profile counts: its group's, the company's when it selects
+// none; 0 when not given or, for several groups, not known.
+int trabajadoresPerfil(const TPerfil& p, const TDatosEvaluacion& d) {
+    if (p.grupos.empty()) return d.trabajadores;
+    if (p.grupos.size() == 1 && p.grupos[0]) return d.trabajadoresGrupo(p.grupos[0]->nombre);
+    return 0;
+}
+
+std::string porcentajeParticipacion(long long cuestionarios, int trabajadores, char separador) {
+    if (trabajadores <= 0) return {};
+    return formatoReal(100.0 * static_cast<double>(cuestionarios) / trabajadores, 0, 1, separador) +
+           " %";
+}
+
+std::string periodo(double desde, double hasta) {
+    const std::string d = textoFecha(desde), h = textoFecha(hasta);
+    if (!d.empty() && !h.empty()) return "del " + d + " al " + h;
+    if (!d.empty()) return "desde el " + d;
+    if (!h.empty()) return "hasta el " + h;
+    return {};
+}
+
+std::string factoresMedida(const TMedida& m) {
+    std::vector<std::string> v;
+    for (int f : m.factores)
+        if (f >= 1 && f <= kNumFactores)
+            v.emplace_back(kAbreviaturas[static_cast<std::size_t>(f - 1)]);
+    return unidos(v, ", ");
+}
+
+std::string estadoMedida(const TMedida& m) {
+    std::string t = textoEstado(m.estado);
+    if (m.estado == EstadoMedida::Hecha && !textoFecha(m.hecha).empty())
+        t += " el " + textoFecha(m.hecha);
+    return t;
+}
+
+double fechaDelInforme(const TDatosEvaluacion& d) {
+    return textoFecha(d.fechaInforme).empty() ? fechaHoy() : d.fechaInforme;
+}
+
+std::size_t retenidos(const TKoral& e, int minimo) {
+    return static_cast<std::size_t>(
+        std::count_if(e.perfiles.begin(), e.perfiles.end(),
+                      [&](const auto& p) { return resultadosRetenidos(p->nSujetos, minimo); }));
+}
+
 struct MedidasAnexo {
     bool hechas = false;
     std::vector<int> nombres, grupos;  // per questionnaire, 8-point regular
 };
 
+// The pages of the table of contents' entries: where the counting layout
+// drew each heading, for the drawing layout to print.
+struct PaginasIndice {
+    std::vector<int> leidas;     // empty while counting
+    std::vector<int> dibujadas;  // filled by each layout
+};
+
+// The entries of the table of contents, in order: the sections, with each
+// profile under the results.
+enum Entrada : std::size_t {
+    kIdentificacion,
+    kObjeto,
+    kMetodo,
+    kParticipacion,
+    kResultados,
+    kPlan,
+    kConfidencialidad,
+    kAnexo,
+    kPrimerPerfil
+};
+constexpr std::array<const char*, kPrimerPerfil> kTitulos = {
+    "1. Identificación",   "2. Objeto y alcance",
+    "3. Método",           "4. Participación",
+    "5. Resultados",       "6. Plan de medidas",
+    "7. Confidencialidad", "Anexo: grupos y cuestionarios"};
+
 // One layout of the whole document on `s`; returns its page count.
 class TMaqueta {
 public:
-    TMaqueta(const TKoral& empresa, Superficie& s, char separador, bool distribucion, int total,
-             MedidasAnexo& medidas)
+    TMaqueta(const TKoral& empresa, const TDatosEvaluacion& datos,
+             const OpcionesEvaluacion& opciones, Superficie& s, char separador, int total,
+             MedidasAnexo& medidas, PaginasIndice& indice)
         : e_(empresa),
+          d_(datos),
+          o_(opciones),
           s_(s),
           sep_(separador),
-          distribucion_(distribucion),
+          distribucion_(opciones.distribucion),
           h_(s, empresa.nombre, total),
           aL_(h_.altoLinea),
-          medidas_(medidas) {
+          medidas_(medidas),
+          indice_(indice) {
+        indice_.dibujadas.assign(kPrimerPerfil + e_.perfiles.size(), 0);
         altoTexto_ = s_.altoTexto("W");
         lado_ = std::max(2, altoTexto_ * 2 / 3);
         margen_ = std::max(2, altoTexto_ / 4);
+        fijarLetra(s_, 8, Estilo::Negrita);
+        anchoEtiquetas_ = s_.anchoTexto("Aplicación del cuestionario"_cp) + 2 * margen_;
+        fijarLetra(s_, 8);
         h_.cabecera = [this] {
             if (h_.pagina == 1) return;  // the cover has none
             fijarLetra(s_, 8, Estilo::Negrita);
@@ -133,15 +232,29 @@ public:
         h_.empezar();
         portada();
         h_.nuevaPagina();
-        comoLeer();
+        indice();
+        h_.nuevaPagina();
+        identificacion();
+        espacio();
+        espacio();
+        objeto();
+        h_.nuevaPagina();
+        metodo();
+        h_.nuevaPagina();
+        participacion();
         h_.nuevaPagina();
         resumen();
-        for (const auto& p : e_.perfiles) {
+        for (std::size_t i = 0; i < e_.perfiles.size(); ++i) {
             h_.nuevaPagina();
-            continua_ = p->nombre;
-            seccionPerfil(*p);
+            continua_ = e_.perfiles[i]->nombre;
+            seccionPerfil(*e_.perfiles[i], kPrimerPerfil + i);
             continua_.clear();
         }
+        h_.nuevaPagina();
+        plan();
+        espacio();
+        espacio();
+        confidencialidad();
         h_.nuevaPagina();
         anexo();
         s_.terminarDocumento();
@@ -171,13 +284,23 @@ private:
             i = salto + 2;
         }
     }
+    // An assessor's text, or the placeholder when there is none.
+    void textoEvaluador(const std::string& t) {
+        if (t.empty()) {
+            parrafo(kSinCompletar, 8, Estilo::Cursiva);
+            return;
+        }
+        for (const auto& p : parrafos(t)) parrafo(p);
+    }
     // A heading with room below it for `siguiente` (what must follow it on
-    // the same page).
-    void titulo(const std::string& t, int puntos, int siguiente) {
+    // the same page); `entrada` is its line in the table of contents.
+    void titulo(const std::string& t, int puntos, int siguiente,
+                std::size_t entrada = static_cast<std::size_t>(-1)) {
         fijarLetra(s_, puntos, Estilo::Negrita);
         const auto lineas = partirTexto(s_, t, h_.ancho());
         const int alto = fijarLetra(s_, puntos, Estilo::Negrita);
         h_.reservar(static_cast<int>(lineas.size()) * alto + siguiente);
+        if (entrada < indice_.dibujadas.size()) indice_.dibujadas[entrada] = h_.pagina;
         fijarLetra(s_, puntos, Estilo::Negrita);
         for (const auto& l : lineas) {
             s_.texto(h_.izquierda, h_.y, l);
@@ -216,13 +339,48 @@ private:
     }
     void regla(int y) { s_.linea(h_.izquierda, y, h_.derecha, y); }
 
+    // "Label" in bold in a column of `anchoEtiqueta`, the value beside it
+    // (or the placeholder), each line going to the next page if need be.
+    void campo(const std::string& etiqueta, const std::string& valor, int sangria = 0) {
+        fijarLetra(s_, 8, Estilo::Negrita);
+        const int columna = std::min(anchoEtiquetas_, h_.ancho() / 3);
+        const auto rotulo = partirTexto(s_, etiqueta, columna - margen_);
+        fijarLetra(s_, 8, valor.empty() ? Estilo::Cursiva : Estilo::Normal);
+        const int x = h_.izquierda + sangria + columna;
+        const auto lineas =
+            partirTexto(s_, valor.empty() ? std::string(kSinCompletar) : valor, h_.derecha - x);
+        const std::size_t n = std::max(rotulo.size(), lineas.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            h_.reservar(aL_);
+            if (i < rotulo.size()) {
+                fijarLetra(s_, 8, Estilo::Negrita);
+                s_.texto(h_.izquierda + sangria, h_.y, rotulo[i]);
+            }
+            if (i < lineas.size()) {
+                fijarLetra(s_, 8, valor.empty() ? Estilo::Cursiva : Estilo::Normal);
+                s_.texto(x, h_.y, lineas[i]);
+            }
+            h_.y += aL_;
+        }
+        fijarLetra(s_, 8);
+    }
+
     void portada() {
-        h_.y = h_.arriba + (h_.abajo - h_.arriba) / 4;
+        h_.y = h_.arriba + (h_.abajo - h_.arriba) / 5;
         centrado("INFORME DE EVALUACIÓN DE FACTORES PSICOSOCIALES"_cp, 16, Estilo::Negrita);
         h_.y += 2 * aL_;
         centrado(e_.nombre, 14, Estilo::Negrita);
+        if (!d_.centros.empty()) centrado(d_.centros, 10, Estilo::Normal);
         h_.y += 2 * aL_;
-        centrado("Fecha del informe: " + textoFecha(fechaHoy()), 10, Estilo::Normal);
+        if (!d_.evaluador.empty())
+            centrado("Evaluación: "_cp + d_.evaluador +
+                         (d_.titulacion.empty() ? std::string() : ", " + d_.titulacion),
+                     10, Estilo::Normal);
+        if (!d_.servicioPrevencion.empty())
+            centrado("Servicio de prevención: "_cp + d_.servicioPrevencion, 10, Estilo::Normal);
+        if (const std::string t = periodo(d_.trabajoDesde, d_.trabajoHasta); !t.empty())
+            centrado("Trabajo de campo: " + t, 10, Estilo::Normal);
+        centrado("Fecha del informe: " + textoFecha(fechaDelInforme(d_)), 10, Estilo::Normal);
         h_.y += aL_;
         centrado(cuenta(e_.cuestionarios.size(), "cuestionario", "cuestionarios"), 10,
                  Estilo::Normal);
@@ -230,8 +388,76 @@ private:
         centrado(cuenta(e_.perfiles.size(), "perfil", "perfiles"), 10, Estilo::Normal);
     }
 
+    // The same lines in both layouts, whatever the numbers: the entries'
+    // texts alone decide how they break.
+    void indice() {
+        titulo("Índice"_cp, 14, 2 * aL_);
+        fijarLetra(s_, 10);
+        const int numero = s_.anchoTexto("99999") + 2 * margen_;
+        const int sangria = 2 * aL_;
+        // The profiles under the results.
+        std::vector<std::size_t> orden;
+        for (std::size_t i = 0; i < kPrimerPerfil; ++i) {
+            orden.push_back(i);
+            if (i == kResultados)
+                for (std::size_t k = 0; k < e_.perfiles.size(); ++k)
+                    orden.push_back(kPrimerPerfil + k);
+        }
+        for (const std::size_t i : orden) {
+            const bool perfil = i >= kPrimerPerfil;
+            const std::string t =
+                perfil ? "Perfil: " + e_.perfiles[i - kPrimerPerfil]->nombre : tituloEntrada(i);
+            const int x = h_.izquierda + (perfil ? sangria : 0);
+            const int alto = fijarLetra(s_, perfil ? 8 : 10);
+            const auto lineas = partirTexto(s_, t, h_.derecha - numero - x);
+            for (std::size_t k = 0; k < lineas.size(); ++k) {
+                h_.reservar(alto);
+                s_.texto(x, h_.y, lineas[k]);
+                if (k + 1 == lineas.size() && i < indice_.leidas.size())
+                    aLaDerecha(h_.derecha, h_.y, std::to_string(indice_.leidas[i]));
+                h_.y += alto;
+            }
+        }
+        fijarLetra(s_, 8);
+    }
+
+    std::string tituloEntrada(std::size_t i) const {
+        return i == kAnexo && !o_.anexo ? std::string("Anexo: grupos") : cp(kTitulos[i]);
+    }
+
+    void identificacion() {
+        titulo(cp(kTitulos[kIdentificacion]), 14, 2 * aL_, kIdentificacion);
+        campo("Empresa", e_.nombre);
+        campo("CIF", d_.cif);
+        campo("Centros de trabajo", d_.centros);
+        campo("Actividad", d_.actividad);
+        campo("Evaluador", d_.evaluador);
+        campo("Titulación"_cp, d_.titulacion);
+        campo("Servicio de prevención"_cp, d_.servicioPrevencion);
+        campo("Fecha del informe", textoFecha(fechaDelInforme(d_)));
+    }
+
+    void objeto() {
+        titulo(cp(kTitulos[kObjeto]), 14, 2 * aL_, kObjeto);
+        textoEvaluador(d_.objeto);
+        espacio();
+        campo("Trabajo de campo", periodo(d_.trabajoDesde, d_.trabajoHasta));
+        campo("Aplicación del cuestionario"_cp, textoAplicacion(d_.aplicacion));
+        espacio();
+        titulo("Participación de los representantes de los trabajadores"_cp, 10, aL_);
+        textoEvaluador(d_.representantes);
+    }
+
+    void metodo() {
+        titulo(cp(kTitulos[kMetodo]), 14, 2 * aL_, kMetodo);
+        for (const auto& p : parrafos(d_.metodo.empty() ? textoMetodoPorDefecto() : d_.metodo))
+            parrafo(p);
+        espacio();
+        comoLeer();
+    }
+
     void comoLeer() {
-        titulo("Cómo leer este informe"_cp, 14, 2 * aL_);
+        titulo("Cómo leer este informe"_cp, 12, 2 * aL_);
         parrafo(
             "Este informe reúne los resultados de la evaluación de factores psicosociales de la "
             "empresa. Cada trabajador contestó un cuestionario de 75 preguntas, que se puntúa en "
@@ -281,26 +507,138 @@ private:
             "puntuación, de modo que un porcentaje alto resta fiabilidad a las cifras. Por eso "
             "el informe cuenta en cada perfil los cuestionarios con más de un tercio de las "
             "preguntas sin responder y, cuando las preguntas sin respuesta son el 10 % o más, "
-            "lo advierte junto a sus cifras."_cp,
-            "Con menos de "_cp + minimo +
+            "lo advierte junto a sus cifras."_cp};
+        if (o_.minimo > 1)
+            cifras.push_back("Con menos de "_cp + std::to_string(o_.minimo) +
+                             " personas, sus respuestas podrían reconocerse: el informe no da "
+                             "ninguna cifra de esos perfiles, sino el texto \""_cp +
+                             textoRetenido(o_.minimo) +
+                             "\" (véase el apartado de "
+                             "confidencialidad)."_cp);
+        if (o_.minimo < kMinimoSujetosAnonimato)
+            cifras.push_back(
+                "Con menos de "_cp + minimo +
                 " personas, sus respuestas podrían reconocerse: el informe lo advierte junto a "
-                "la población de esos perfiles. Trate esas cifras con reserva."_cp};
+                "la población de esos perfiles. Trate esas cifras con reserva."_cp);
         if (distribucion_)
             cifras.push_back(
                 "Distribución de las respuestas: para cada pregunta, el porcentaje de sujetos "
                 "que eligió cada respuesta y el de los que la dejaron sin contestar."_cp);
         cifras.push_back(
-            "El anexo final relaciona cada grupo con su número de cuestionarios y cada "
-            "cuestionario con sus grupos: le sirve para comprobar cómo se asignaron los "
-            "cuestionarios a los grupos."_cp);
+            o_.anexo ? "El anexo final relaciona cada grupo con su número de cuestionarios y de "
+                       "trabajadores, y cada cuestionario con sus grupos: le sirve para comprobar "
+                       "cómo se asignaron los cuestionarios a los grupos."_cp
+                     : "El anexo final da cada grupo con su número de cuestionarios y de "
+                       "trabajadores."_cp);
         for (const auto& c : cifras) {
             parrafo(c);
             espacio();
         }
     }
 
+    // A table of populations: name, questionnaires, workers, participation.
+    struct FilaParticipacion {
+        std::string nombre;
+        long long cuestionarios = 0;
+        int trabajadores = 0;
+        bool desconocido = false;  // several groups: the workforce does not tell
+    };
+    void tablaParticipacion(const char* cabecera, const std::vector<FilaParticipacion>& filas) {
+        fijarLetra(s_, 8, Estilo::Negrita);
+        const int cifra =
+            std::max(s_.anchoTexto("Participación"_cp), s_.anchoTexto("Cuestionarios")) +
+            2 * margen_;
+        fijarLetra(s_, 8, Estilo::Cursiva);
+        const int trabajadores = std::max(cifra, s_.anchoTexto(kSinCompletar) + 2 * margen_);
+        fijarLetra(s_, 8);
+        const int nombre = h_.ancho() - 2 * cifra - trabajadores;
+        if (nombre < s_.anchoTexto("WWWWWWWWWWWW")) throw ErrorImpresion(mensajePaginaPequena());
+        const int xCuestionarios = h_.izquierda + nombre + cifra;
+        const int xTrabajadores = xCuestionarios + trabajadores;
+        const int xParticipacion = xTrabajadores + cifra;
+        const int altoCabecera = aL_ + aL_ / 2;
+        int paginaCabecera = 0;
+        for (const auto& f : filas) {
+            const auto lineas = partirTexto(s_, f.nombre, nombre - margen_);
+            const int alto = static_cast<int>(lineas.size()) * aL_;
+            if (h_.pagina != paginaCabecera || !h_.cabe(alto)) {
+                h_.reservar(altoCabecera + alto);
+                fijarLetra(s_, 8, Estilo::Negrita);
+                s_.texto(h_.izquierda, h_.y, cabecera);
+                aLaDerecha(xCuestionarios, h_.y, "Cuestionarios");
+                aLaDerecha(xTrabajadores, h_.y, "Trabajadores");
+                aLaDerecha(xParticipacion, h_.y, "Participación"_cp);
+                fijarLetra(s_, 8);
+                regla(h_.y + aL_ + aL_ / 4);
+                h_.y += altoCabecera;
+                paginaCabecera = h_.pagina;
+            }
+            aLaDerecha(xCuestionarios, h_.y, formatoEntero(f.cuestionarios));
+            if (f.desconocido) {
+                aLaDerecha(xTrabajadores, h_.y, "-");
+            } else if (f.trabajadores <= 0) {
+                fijarLetra(s_, 8, Estilo::Cursiva);
+                aLaDerecha(xTrabajadores, h_.y, kSinCompletar);
+                fijarLetra(s_, 8);
+            } else {
+                aLaDerecha(xTrabajadores, h_.y, formatoEntero(f.trabajadores));
+                aLaDerecha(xParticipacion, h_.y,
+                           porcentajeParticipacion(f.cuestionarios, f.trabajadores, sep_));
+            }
+            for (const auto& l : lineas) {
+                s_.texto(h_.izquierda, h_.y, l);
+                h_.y += aL_;
+            }
+        }
+        regla(h_.y + aL_ / 4);
+        h_.y += aL_ / 2;
+    }
+
+    void participacion() {
+        titulo(cp(kTitulos[kParticipacion]), 14, 3 * aL_, kParticipacion);
+        parrafo(
+            "Cuántas personas contestaron el cuestionario frente a cuántas trabajan en la "
+            "empresa, en cada grupo y en cada perfil. Los trabajadores son los de la plantilla "
+            "que da el evaluador; un perfil cuenta los de su grupo o, si no selecciona ninguno, "
+            "los de toda la empresa."_cp);
+        espacio();
+        const auto total = static_cast<long long>(e_.cuestionarios.size());
+        tablaParticipacion("Empresa", {{e_.nombre, total, d_.trabajadores, false}});
+        espacio();
+        titulo("Por grupo", 10, 3 * aL_);
+        if (e_.grupos.empty()) {
+            parrafo("La empresa no tiene grupos.");
+        } else {
+            std::vector<FilaParticipacion> filas;
+            for (const auto& g : e_.grupos)
+                filas.push_back({g->nombre, static_cast<long long>(g->cuestionarios.size()),
+                                 d_.trabajadoresGrupo(g->nombre), false});
+            tablaParticipacion("Grupo", filas);
+        }
+        espacio();
+        titulo("Por perfil", 10, 3 * aL_);
+        if (e_.perfiles.empty()) {
+            parrafo("La empresa no tiene perfiles.");
+            return;
+        }
+        std::vector<FilaParticipacion> filas;
+        bool varios = false;
+        for (const auto& p : e_.perfiles) {
+            const bool desconocido = p->grupos.size() > 1;
+            varios = varios || desconocido;
+            filas.push_back(
+                {p->nombre, std::max(0, p->nSujetos), trabajadoresPerfil(*p, d_), desconocido});
+        }
+        tablaParticipacion("Perfil", filas);
+        if (varios)
+            parrafo(
+                "-: el perfil cuenta a quienes están a la vez en varios grupos, y la plantilla no "
+                "dice cuántos trabajadores son."_cp);
+    }
+
     void resumen() {
-        titulo("Resumen de los perfiles", 14, 3 * aL_);
+        titulo(cp(kTitulos[kResultados]), 14, 5 * aL_, kResultados);
+        titulo("Resumen de los perfiles", 12, 3 * aL_);
         if (e_.perfiles.empty()) {
             parrafo("La empresa no tiene perfiles.");
             return;
@@ -347,15 +685,17 @@ private:
                 s_.texto(h_.izquierda, y, l);
                 y += aL_;
             }
-            const bool aviso = poblacionIdentificable(p.nSujetos);
+            const bool retenido = resultadosRetenidos(p.nSujetos, o_.minimo);
+            const bool aviso = !retenido && poblacionIdentificable(p.nSujetos);
             pocos = pocos || aviso;
             aLaDerecha(xSujetos + sujetos, h_.y, formatoEntero(p.nSujetos) + (aviso ? " *" : ""));
-            if (p.nSujetos <= 0) {
+            if (p.nSujetos <= 0 || retenido) {
                 fijarLetra(s_, 8, Estilo::Cursiva);
-                s_.texto(xCelda(0) + margen_, h_.y, kSinCuestionarios);
+                s_.texto(xCelda(0) + margen_, h_.y,
+                         retenido ? textoRetenido(o_.minimo) : kSinCuestionarios);
                 fijarLetra(s_, 8);
             }
-            for (int f = 1; f <= kNumFactores && p.nSujetos > 0; ++f) {
+            for (int f = 1; f <= kNumFactores && p.nSujetos > 0 && !retenido; ++f) {
                 const auto i = static_cast<std::size_t>(f - 1);
                 celdaMedia(p, mediaFactor(p, f), xCelda(i), anchoCelda, h_.y);
             }
@@ -366,15 +706,17 @@ private:
         if (pocos) parrafo("* " + std::string(kAvisoAnonimato));
     }
 
-    void seccionPerfil(const TPerfil& p) {
-        titulo("Perfil: " + p.nombre, 14, 2 * aL_);
+    void seccionPerfil(const TPerfil& p, std::size_t entrada) {
+        titulo("Perfil: " + p.nombre, 14, 2 * aL_, entrada);
         parrafo(textoGrupos(p));
         parrafo("Población: "_cp + cuenta(static_cast<std::size_t>(std::max(0, p.nSujetos)),
                                           "cuestionario", "cuestionarios"));
-        if (poblacionIdentificable(p.nSujetos)) parrafo(kAvisoAnonimato, 8, Estilo::Negrita);
-        if (p.nSujetos <= 0) {
+        const bool retenido = resultadosRetenidos(p.nSujetos, o_.minimo);
+        if (!retenido && poblacionIdentificable(p.nSujetos))
+            parrafo(kAvisoAnonimato, 8, Estilo::Negrita);
+        if (p.nSujetos <= 0 || retenido) {
             espacio();
-            parrafo(kSinCuestionarios, 10, Estilo::Cursiva);
+            parrafo(retenido ? textoRetenido(o_.minimo) : kSinCuestionarios, 10, Estilo::Cursiva);
         } else {
             parrafo(std::string(kRotuloCasiEnBlanco) + ": " + formatoEntero(p.nCasiEnBlanco));
             if (muchasSinRespuesta(p)) parrafo(kAvisoSinRespuesta, 8, Estilo::Negrita);
@@ -392,7 +734,51 @@ private:
             parrafo("Sin observaciones.", 8, Estilo::Cursiva);
         else
             texto(p.observaciones);
-        if (distribucion_ && p.nSujetos > 0) distribucionRespuestas(p);
+        const TResultadoPerfil* evaluador = d_.resultado(p.nombre);
+        espacio();
+        titulo("Discusión"_cp, 10, aL_);
+        textoEvaluador(evaluador ? evaluador->discusion : std::string());
+        espacio();
+        titulo("Conclusiones", 10, aL_);
+        textoEvaluador(evaluador ? evaluador->conclusiones : std::string());
+        if (distribucion_ && p.nSujetos > 0 && !retenido) distribucionRespuestas(p);
+    }
+
+    // Per factor, a bar of the three band shares, each in its band's colour
+    // and hatching so that a grey copy still tells them apart.
+    void barrasBandas(const TPerfil& p) {
+        espacio();
+        int nombre = 0;
+        for (const char* n : kNombresFactorAcentuados) nombre = std::max(nombre, s_.anchoTexto(n));
+        nombre += 2 * margen_;
+        const int xBarra = h_.izquierda + std::min(nombre, h_.ancho() / 2);
+        const int ancho = h_.derecha - xBarra;
+        const int altoFila = aL_ + aL_ / 3;
+        const int alto = std::max(2, altoTexto_);
+        titulo("Niveles de cada factor", 10, 3 * aL_ + kNumFactores * altoFila);
+        parrafo(
+            "Cada barra reparte el 100 % de los sujetos entre los niveles 1 (liso), 2 (rayado) "
+            "y 3 (cuadriculado)."_cp);
+        h_.reservar(kNumFactores * altoFila);
+        for (int f = 1; f <= kNumFactores; ++f) {
+            const auto i = static_cast<std::size_t>(f - 1);
+            s_.texto(h_.izquierda, h_.y, kNombresFactorAcentuados[i]);
+            // Edges from the running total, so the parts fill the bar exactly.
+            long long acumulado = 0;
+            int x = xBarra;
+            for (std::size_t b = 0; b < 3; ++b) {
+                acumulado += p.bandas[i][b];
+                const int hasta =
+                    xBarra + static_cast<int>(ancho * acumulado / std::max(1, p.nSujetos));
+                if (hasta > x)
+                    dibujarFondoBanda(s_, static_cast<int>(b) + 1, {x, h_.y, hasta, h_.y + alto},
+                                      std::max(3, alto / 3));
+                x = hasta;
+            }
+            s_.pluma(kNegro, 1);
+            s_.rectangulo(xBarra, h_.y, h_.derecha, h_.y + alto);
+            h_.y += altoFila;
+        }
     }
 
     // The chart, its bands' legend and the table of a profile with subjects.
@@ -492,6 +878,7 @@ private:
         s_.texto(h_.izquierda, h_.y,
                  "Sin respuesta: " + sinBlancosIniciales(porcentajeSinRespuesta(p)));
         h_.y += aL_;
+        barrasBandas(p);
     }
 
     void distribucionRespuestas(const TPerfil& p) {
@@ -516,42 +903,133 @@ private:
         EscribirDistribucion(columnas, p, sep_);
     }
 
-    void anexo() {
-        titulo("Anexo: grupos y cuestionarios", 14, 2 * aL_);
+    void plan() {
+        titulo(cp(kTitulos[kPlan]), 14, 3 * aL_, kPlan);
+        const auto medidas = medidasOrdenadas(d_);
+        if (medidas.empty()) {
+            textoEvaluador({});
+        } else {
+            parrafo(
+                "Las medidas preventivas acordadas, por prioridad y, dentro de cada prioridad, "
+                "por la fecha en que deben estar hechas."_cp);
+        }
+        const int sangria = 2 * aL_;
+        int n = 0;
+        for (const TMedida* m : medidas) {
+            espacio();
+            // The measure's heading with at least its first fields.
+            fijarLetra(s_, 8, Estilo::Negrita);
+            const std::string cabecera =
+                std::to_string(++n) + ". " +
+                (m->medida.empty() ? std::string(kSinCompletar) : m->medida);
+            const auto lineas = partirTexto(s_, cabecera, h_.ancho());
+            h_.reservar(static_cast<int>(lineas.size() + 3) * aL_);
+            fijarLetra(s_, 8, Estilo::Negrita);
+            for (const auto& l : lineas) {
+                h_.reservar(aL_);
+                s_.texto(h_.izquierda, h_.y, l);
+                h_.y += aL_;
+            }
+            fijarLetra(s_, 8);
+            campo("Prioridad", textoPrioridad(m->prioridad), sangria);
+            campo("Factores", factoresMedida(*m), sangria);
+            campo("Perfiles", unidos(m->perfiles, ", "), sangria);
+            campo("Responsable", m->responsable, sangria);
+            campo("Recursos", m->recursos, sangria);
+            campo("Inicio", textoFecha(m->inicio), sangria);
+            campo("Fin", textoFecha(m->fin), sangria);
+            campo("Estado", estadoMedida(*m), sangria);
+            // Follow-up notes are the plan's diary: shown once written.
+            if (!m->seguimiento.empty()) campo("Seguimiento", m->seguimiento, sangria);
+        }
+        espacio();
+        espacio();
+        campo("Próxima evaluación"_cp, textoFecha(d_.proximaEvaluacion));
+    }
+
+    void confidencialidad() {
+        titulo(cp(kTitulos[kConfidencialidad]), 14, 3 * aL_, kConfidencialidad);
         parrafo(
-            "Cada grupo con su número de cuestionarios, y cada cuestionario con los grupos a "
-            "los que pertenece."_cp);
+            "El cuestionario es anónimo: no pide el nombre de quien lo contesta, y el informe "
+            "no da las respuestas de nadie, solo medias y porcentajes de perfiles, es decir, de "
+            "grupos de personas."_cp);
+        espacio();
+        const std::size_t n = retenidos(e_, o_.minimo);
+        if (o_.minimo > 1) {
+            parrafo(
+                "Para que nadie pueda ser reconocido por sus respuestas, el informe no da "
+                "ninguna cifra de los perfiles que contestaron menos de "_cp +
+                std::to_string(o_.minimo) + " personas: en su lugar dice \"" +
+                textoRetenido(o_.minimo) + "\". " +
+                (n == 0   ? std::string("Ningún perfil de esta evaluación está en ese caso."_cp)
+                 : n == 1 ? std::string("En esta evaluación, 1 perfil no muestra "
+                                        "resultados por ese motivo."_cp)
+                          : "En esta evaluación, "_cp + std::to_string(n) +
+                                " perfiles no muestran resultados por ese motivo."_cp));
+        } else {
+            parrafo(
+                "El informe da las cifras de todos los perfiles, también las de los que "
+                "contestaron muy pocas personas: en ellos, las respuestas de alguien podrían "
+                "reconocerse, y el informe lo advierte junto a sus cifras."_cp);
+        }
+        espacio();
+        parrafo(o_.anexo ? "El anexo relaciona cada cuestionario con sus grupos: es para el "
+                           "servicio de prevención, no para entregarlo a la empresa."_cp
+                         : "El anexo solo da cuántos cuestionarios y trabajadores tiene cada "
+                           "grupo, no los cuestionarios uno a uno."_cp);
+    }
+
+    void anexo() {
+        titulo(tituloEntrada(kAnexo), 14, 2 * aL_, kAnexo);
+        parrafo(o_.anexo ? "Cada grupo con su número de cuestionarios y de trabajadores, y cada "
+                           "cuestionario con los grupos a los que pertenece."_cp
+                         : "Cada grupo con su número de cuestionarios y de trabajadores."_cp);
         espacio();
         const int altoCabecera = aL_ + aL_ / 2;
 
-        // Groups: a name column and the count at the right.
+        // Groups: a name column and the counts at the right.
+        fijarLetra(s_, 8, Estilo::Cursiva);
+        const int trabajadores =
+            std::max(s_.anchoTexto("Trabajadores"), s_.anchoTexto(kSinCompletar)) + 2 * margen_;
+        fijarLetra(s_, 8);
         const int cifra = s_.anchoTexto("Cuestionarios") + 2 * margen_;
+        const int xCuestionarios = h_.derecha - trabajadores;
         titulo("Grupos", 10, altoCabecera + aL_);
         if (e_.grupos.empty()) {
             parrafo("La empresa no tiene grupos.");
         } else {
             int paginaCabecera = 0;
             for (const auto& g : e_.grupos) {
-                const auto lineas = partirTexto(s_, g->nombre, h_.ancho() - cifra - margen_);
+                const auto lineas =
+                    partirTexto(s_, g->nombre, h_.ancho() - cifra - trabajadores - margen_);
                 const int alto = static_cast<int>(lineas.size()) * aL_;
                 if (h_.pagina != paginaCabecera || !h_.cabe(alto)) {
                     h_.reservar(altoCabecera + alto);
                     fijarLetra(s_, 8, Estilo::Negrita);
                     s_.texto(h_.izquierda, h_.y, "Grupo");
-                    aLaDerecha(h_.derecha, h_.y, "Cuestionarios");
+                    aLaDerecha(xCuestionarios, h_.y, "Cuestionarios");
+                    aLaDerecha(h_.derecha, h_.y, "Trabajadores");
                     fijarLetra(s_, 8);
                     regla(h_.y + aL_ + aL_ / 4);
                     h_.y += altoCabecera;
                     paginaCabecera = h_.pagina;
                 }
-                aLaDerecha(h_.derecha, h_.y,
+                aLaDerecha(xCuestionarios, h_.y,
                            formatoEntero(static_cast<long long>(g->cuestionarios.size())));
+                if (const int w = d_.trabajadoresGrupo(g->nombre); w > 0) {
+                    aLaDerecha(h_.derecha, h_.y, formatoEntero(w));
+                } else {
+                    fijarLetra(s_, 8, Estilo::Cursiva);
+                    aLaDerecha(h_.derecha, h_.y, kSinCompletar);
+                    fijarLetra(s_, 8);
+                }
                 for (const auto& l : lineas) {
                     s_.texto(h_.izquierda, h_.y, l);
                     h_.y += aL_;
                 }
             }
         }
+        if (!o_.anexo) return;
         espacio();
         cuestionarios();
     }
@@ -648,6 +1126,8 @@ private:
     }
 
     const TKoral& e_;
+    const TDatosEvaluacion& d_;
+    const OpcionesEvaluacion& o_;
     Superficie& s_;
     const char sep_;
     const bool distribucion_;
@@ -655,6 +1135,8 @@ private:
     const int aL_;
     int altoTexto_ = 0, lado_ = 0, margen_ = 0, anchoMedia_ = 0;
     MedidasAnexo& medidas_;
+    PaginasIndice& indice_;
+    int anchoEtiquetas_ = 0;
     std::string continua_;  // the profile whose section is being laid out
 };
 
@@ -664,16 +1146,59 @@ void PrepararEvaluacion(TKoral& empresa) {
     for (auto& p : empresa.perfiles) calcularPerfil(empresa, *p);
 }
 
-std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucion) {
+namespace {
+
+// "Label:" and then the text's paragraphs, or the placeholder.
+void lineasTexto(std::vector<std::string>& l, const std::string& etiqueta, const std::string& t) {
+    l.push_back(etiqueta + ":");
+    if (t.empty()) {
+        l.emplace_back(kSinCompletar);
+        return;
+    }
+    for (auto& p : parrafos(t)) l.push_back(std::move(p));
+}
+
+std::string valor(const std::string& v) {
+    return v.empty() ? std::string(kSinCompletar) : v;
+}
+
+}  // namespace
+
+std::vector<std::string> TextoEvaluacion(const TKoral& empresa, const TDatosEvaluacion& datos,
+                                         const OpcionesEvaluacion& opciones) {
     std::vector<std::string> l;
     l.push_back("Informe de evaluación"_cp);
     l.push_back("Empresa: " + empresa.nombre);
-    l.push_back("Fecha: " + textoFecha(fechaHoy()));
+    l.push_back("Fecha: " + textoFecha(fechaDelInforme(datos)));
     l.push_back("Nº Cuestionarios: "_cp +
                 formatoEntero(static_cast<long long>(empresa.cuestionarios.size())));
     l.push_back("Nº Grupos: "_cp + formatoEntero(static_cast<long long>(empresa.grupos.size())));
     l.push_back("Nº Perfiles: "_cp +
                 formatoEntero(static_cast<long long>(empresa.perfiles.size())));
+    l.push_back("CIF: " + valor(datos.cif));
+    l.push_back("Centros de trabajo: " + valor(datos.centros));
+    l.push_back("Actividad: " + valor(datos.actividad));
+    l.push_back("Evaluador: " + valor(datos.evaluador));
+    l.push_back("Titulación: "_cp + valor(datos.titulacion));
+    l.push_back("Servicio de prevención: "_cp + valor(datos.servicioPrevencion));
+    lineasTexto(l, "Objeto y alcance", datos.objeto);
+    l.push_back("Trabajo de campo: " + valor(periodo(datos.trabajoDesde, datos.trabajoHasta)));
+    l.push_back("Aplicación del cuestionario: "_cp + valor(textoAplicacion(datos.aplicacion)));
+    lineasTexto(l, "Participación de los representantes de los trabajadores"_cp,
+                datos.representantes);
+    lineasTexto(l, "Método"_cp, datos.metodo.empty() ? textoMetodoPorDefecto() : datos.metodo);
+    const auto participacion = [&](const std::string& quien, long long cuestionarios,
+                                   int trabajadores) {
+        std::string t = "Participación:\t"_cp + quien + '\t' + formatoEntero(cuestionarios);
+        if (trabajadores > 0)
+            t += '\t' + formatoEntero(trabajadores) + '\t' +
+                 porcentajeParticipacion(cuestionarios, trabajadores, '.');
+        l.push_back(std::move(t));
+    };
+    participacion(empresa.nombre, static_cast<long long>(empresa.cuestionarios.size()),
+                  datos.trabajadores);
+    l.push_back("Umbral de anonimato: "_cp + std::to_string(opciones.minimo));
+    l.push_back("Perfiles no mostrados: " + std::to_string(retenidos(empresa, opciones.minimo)));
     std::vector<std::string> descriptivo;
     for (const auto& pp : empresa.perfiles) {
         const TPerfil& p = *pp;
@@ -681,8 +1206,17 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucio
         l.push_back(p.grupos.empty() ? std::string("Grupos:\ttoda la empresa")
                                      : "Grupos:\t" + unidos(nombresGrupos(p), "\t"));
         l.push_back("Nº Sujetos: "_cp + formatoEntero(p.nSujetos));
-        if (p.nSujetos <= 0) {
-            l.emplace_back(kSinCuestionarios);
+        if (p.grupos.size() <= 1)
+            participacion(p.nombre, std::max(0, p.nSujetos), trabajadoresPerfil(p, datos));
+        const TResultadoPerfil* r = datos.resultado(p.nombre);
+        const auto textosEvaluador = [&] {
+            lineasTexto(l, "Discusión"_cp, r ? r->discusion : std::string());
+            lineasTexto(l, "Conclusiones", r ? r->conclusiones : std::string());
+        };
+        if (p.nSujetos <= 0 || resultadosRetenidos(p.nSujetos, opciones.minimo)) {
+            l.push_back(p.nSujetos <= 0 ? std::string(kSinCuestionarios)
+                                        : textoRetenido(opciones.minimo));
+            textosEvaluador();
             continue;
         }
         if (poblacionIdentificable(p.nSujetos)) l.emplace_back(kAvisoAnonimato);
@@ -695,14 +1229,33 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucio
         l.push_back("Sin respuesta:\t" + porcentajeSinRespuesta(p));
         l.push_back(std::string(kRotuloCasiEnBlanco) + ":\t" + formatoEntero(p.nCasiEnBlanco));
         if (muchasSinRespuesta(p)) l.emplace_back(kAvisoSinRespuesta);
-        if (distribucion) {
+        textosEvaluador();
+        if (opciones.distribucion) {
             llenarDescriptivo(p, descriptivo, '.');
             l.insert(l.end(), descriptivo.begin(), descriptivo.end());
         }
     }
-    for (const auto& g : empresa.grupos)
-        l.push_back("Grupo:\t" + g->nombre + '\t' +
-                    formatoEntero(static_cast<long long>(g->cuestionarios.size())));
+    const auto medidas = medidasOrdenadas(datos);
+    if (medidas.empty()) l.push_back("Plan de medidas: "_cp + kSinCompletar);
+    for (const TMedida* m : medidas) {
+        std::string t = "Medida:\t"_cp + textoPrioridad(m->prioridad);
+        for (const std::string& campo :
+             {m->medida, factoresMedida(*m), unidos(m->perfiles, ", "), m->responsable, m->recursos,
+              textoFecha(m->inicio), textoFecha(m->fin), estadoMedida(*m)})
+            t += '\t' + campo;
+        l.push_back(std::move(t));
+        if (!m->seguimiento.empty()) lineasTexto(l, "Seguimiento", m->seguimiento);
+    }
+    l.push_back("Próxima evaluación: "_cp + valor(textoFecha(datos.proximaEvaluacion)));
+    for (const auto& g : empresa.grupos) {
+        std::string t = "Grupo:\t" + g->nombre + '\t' +
+                        formatoEntero(static_cast<long long>(g->cuestionarios.size()));
+        if (const int w = datos.trabajadoresGrupo(g->nombre); w > 0)
+            t += '\t' + formatoEntero(w) + '\t' +
+                 porcentajeParticipacion(static_cast<long long>(g->cuestionarios.size()), w, '.');
+        l.push_back(std::move(t));
+    }
+    if (!opciones.anexo) return l;
     for (const auto& q : empresa.cuestionarios) {
         std::string linea = "Cuestionario:\t" + q->nombre;
         for (const TGrupo* g : q->grupos)
@@ -712,15 +1265,19 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, bool distribucio
     return l;
 }
 
-void DibujarEvaluacion(const TKoral& empresa, Superficie& s, char separador, bool distribucion,
+void DibujarEvaluacion(const TKoral& empresa, const TDatosEvaluacion& datos,
+                       const OpcionesEvaluacion& opciones, Superficie& s, char separador,
                        TImpresora& impresora) {
-    // Counted first, on a surface that only measures: every footer says M.
+    // Counted first, on a surface that only measures: every footer says M,
+    // and the table of contents the page each section starts on.
     SuperficieMedida medida(s);
     TImpresora sinUso;
     MedidasAnexo medidas;
+    PaginasIndice indice;
     const int total =
-        TMaqueta(empresa, medida, separador, distribucion, 0, medidas).maquetar(sinUso);
-    TMaqueta(empresa, s, separador, distribucion, total, medidas).maquetar(impresora);
+        TMaqueta(empresa, datos, opciones, medida, separador, 0, medidas, indice).maquetar(sinUso);
+    indice.leidas = indice.dibujadas;
+    TMaqueta(empresa, datos, opciones, s, separador, total, medidas, indice).maquetar(impresora);
 }
 
 }  // namespace koral
