@@ -1,5 +1,6 @@
 #include "cli/ComandoReport.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -81,6 +82,14 @@ std::size_t referenciaNombrada(const std::vector<TPerfilComparado>& perfiles,
                        "\" no está entre los perfiles comparados"};
 }
 
+// The assessment's data from the companion file of `doc`; its notices go
+// through doc's, and a missing or unreadable file gives the defaults.
+TDatosEvaluacion leerDatos(const TKoral& doc) {
+    TAcompanante acompanante;
+    acompanante.leer(doc);
+    return datosEvaluacion(acompanante);
+}
+
 // comparacion FILE.kr2 PERFIL PERFIL [...] [--de OTRA.kr2 PERFIL ...]
 // [--referencia PERFIL]: each "--de" opens another company file (only read)
 // for the profiles after it.
@@ -129,9 +138,11 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
             perfiles.push_back({k ? etiquetaOtraEmpresa(doc, *p) : p->nombre, p, k > 0});
         }
     }
-    const TComparacion c =
-        compararPerfiles(perfiles, referencia ? referenciaNombrada(perfiles, *referencia)
-                                              : referenciaPorDefecto(perfiles));
+    // The threshold is that of the company the comparison is made for.
+    const TComparacion c = compararPerfiles(
+        perfiles,
+        referencia ? referenciaNombrada(perfiles, *referencia) : referenciaPorDefecto(perfiles),
+        leerDatos(*fuentes[0].doc).minimo);
     for (const CifrasPerfil& p : c.perfiles)
         if (p.identificable) avisarAnonimato(errores, p.etiqueta);
     const std::string& empresa = fuentes[0].doc->nombre;
@@ -146,31 +157,49 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
     return 0;
 }
 
-// evaluacion FILE.kr2 [--distribucion]
+// evaluacion FILE.kr2 [--distribucion] [--anexo] [--minimo N]
 int evaluacion(const std::vector<std::string>& resto, const Salida& salida, std::ostream& errores,
                const Servicios& servicios) {
-    bool distribucion = false;
+    OpcionesEvaluacion opciones;
+    std::optional<int> minimo;
     std::vector<std::string> archivos;
-    for (const std::string& a : resto) {
-        if (a == "--distribucion" && !distribucion)
-            distribucion = true;
-        else
+    for (std::size_t i = 0; i < resto.size(); ++i) {
+        const std::string& a = resto[i];
+        if (a == "--distribucion" && !opciones.distribucion) {
+            opciones.distribucion = true;
+        } else if (a == "--anexo" && !opciones.anexo) {
+            opciones.anexo = true;
+        } else if (a == "--minimo" && !minimo) {
+            const std::string n = i + 1 < resto.size() ? resto[++i] : std::string();
+            int v = 0;
+            const auto [fin, ec] = std::from_chars(n.data(), n.data() + n.size(), v);
+            if (n.empty() || ec != std::errc() || fin != n.data() + n.size() || v < 1 || v > 1000) {
+                errores << "Error: --minimo necesita un número entero de 1 a 1000\n";
+                return 2;
+            }
+            minimo = v;
+        } else {
             archivos.push_back(a);
+        }
     }
     if (archivos.size() != 1) return 2;
     const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
     DocumentoComando doc;
     leerExistente(doc, archivos[0]);
     comprobarDistintos(destino, archivos[0]);
+    const TDatosEvaluacion datos = leerDatos(doc);
+    opciones.minimo = minimo.value_or(datos.minimo);
     PrepararEvaluacion(doc);
     for (const auto& p : doc.perfiles)
-        if (poblacionIdentificable(p->nSujetos)) avisarAnonimato(errores, p->nombre);
+        if (poblacionIdentificable(p->nSujetos) &&
+            !resultadosRetenidos(p->nSujetos, opciones.minimo))
+            avisarAnonimato(errores, p->nombre);
     if (salida.prn) {
-        EscribirArchivoImpresion(destino, TextoEvaluacion(doc, distribucion));
+        EscribirArchivoImpresion(destino, TextoEvaluacion(doc, datos, opciones));
     } else {
         const char separador = separadorPaginas(servicios);
         imprimirPdf(destino, servicios, [&](Superficie& s, TImpresora& imp) {
-            DibujarEvaluacion(doc, s, separador, distribucion, imp);
+            DibujarEvaluacion(doc, datos, opciones, s, separador, imp);
         });
     }
     return 0;

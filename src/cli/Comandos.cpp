@@ -55,7 +55,8 @@ constexpr const char* kUso =
     "         [--referencia PERFIL] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 compara hasta 12 perfiles, también de otra empresa\n"
     "                                 (solo se lee), frente al perfil de referencia\n"
-    "  report evaluacion ARCHIVO.kr2 [--distribucion] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
+    "  report evaluacion ARCHIVO.kr2 [--distribucion] [--anexo] [--minimo N]\n"
+    "         (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 el informe de evaluación de toda la empresa\n";
 
 // Notices go to stderr one per line; questions and prompts take the answer

@@ -21,6 +21,7 @@
 #include "reports/Evaluacion.h"
 #include "reports/Informes.h"
 #include "ui/CursorOcupado.h"
+#include "ui/UChild.h"
 #include "ui/UComparar.h"
 #include "ui/UMain.h"
 
@@ -94,14 +95,20 @@ void TImpresionVentanas::conectar() {
     o.imprimirCuestionario = [this](TCuestionario& q) { ImprimirCuestionario(q); };
     o.imprimirPerfil = [this](TPerfil& p) { ImprimirPerfil(p); };
     o.imprimirCuestVacio = [this] { ImprimirCuestVacio(); };
-    o.imprimirEvaluacion = [this](TKoral& e) { ImprimirEvaluacion(e); };
+    o.imprimirEvaluacion = [this](TKoral& e, const TDatosEvaluacion& d) {
+        ImprimirEvaluacion(e, d);
+    };
     // The comparison window prints through here; made once, like the editors.
     auto* comparar = new TfrmComparar(&frame_);
     comparar->imprimir = [this](const TComparacion& c, const std::string& empresa,
                                 const std::vector<std::string>& leidos) {
         ImprimirComparacion(c, empresa, leidos);
     };
-    o.compararPerfiles = [comparar](TKoral& e, const std::vector<TPerfil*>& perfiles) {
+    o.compararPerfiles = [this, comparar](TKoral& e, const std::vector<TPerfil*>& perfiles) {
+        // The threshold of the company the comparison is opened from.
+        comparar->minimo = TDatosEvaluacion::kMinimoPorDefecto;
+        for (const TChildWin* w : frame_.companias())
+            if (w->documento() == &e) comparar->minimo = datosEvaluacion(w->acompanante()).minimo;
         comparar->compararPerfiles(e, perfiles);
     };
     frame_.actualizarMenus();
@@ -242,7 +249,7 @@ void TImpresionVentanas::ImprimirComparacion(const TComparacion& comparacion,
         });
 }
 
-std::optional<bool> TImpresionVentanas::PedirOpcionesEvaluacion() {
+std::optional<OpcionesEvaluacion> TImpresionVentanas::PedirOpcionesEvaluacion() {
     QDialog dlg(&frame_);
     dlg.setObjectName("frmOpcionesEvaluacion");
     dlg.setWindowTitle(QString::fromUtf8("Informe de evaluación"));
@@ -254,6 +261,8 @@ std::optional<bool> TImpresionVentanas::PedirOpcionesEvaluacion() {
     auto* chkDistribucion =
         new QCheckBox(QString::fromUtf8("Incluir la &distribución de respuestas"), &dlg);
     chkDistribucion->setObjectName("chkDistribucion");
+    auto* chkAnexo = new QCheckBox(QString::fromUtf8("Incluir el anexo de cuestionarios"), &dlg);
+    chkAnexo->setObjectName("chkAnexo");
     auto* aceptar = new QPushButton("&Aceptar", &dlg);
     auto* cancelar = new QPushButton("&Cancelar", &dlg);
     aceptar->setObjectName("btnAceptar");
@@ -268,20 +277,25 @@ std::optional<bool> TImpresionVentanas::PedirOpcionesEvaluacion() {
     auto* capa = new QVBoxLayout(&dlg);
     capa->addWidget(chkDistribucion);
     capa->addWidget(explicacion);
+    capa->addWidget(chkAnexo);
     capa->addLayout(botones);
     dlg.resize(380, dlg.sizeHint().height());
     chkDistribucion->setFocus();
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return chkDistribucion->isChecked();
+    OpcionesEvaluacion opciones;
+    opciones.distribucion = chkDistribucion->isChecked();
+    opciones.anexo = chkAnexo->isChecked();
+    return opciones;
 }
 
-void TImpresionVentanas::ImprimirEvaluacion(TKoral& empresa) {
-    const std::optional<bool> distribucion = PedirOpcionesEvaluacion();
-    if (!distribucion) return;
+void TImpresionVentanas::ImprimirEvaluacion(TKoral& empresa, const TDatosEvaluacion& datos) {
+    std::optional<OpcionesEvaluacion> opciones = PedirOpcionesEvaluacion();
+    if (!opciones) return;
+    opciones->minimo = datos.minimo;
     ejecutar([&] { PrepararEvaluacion(empresa); },
-             [&] { return TextoEvaluacion(empresa, *distribucion); },
+             [&] { return TextoEvaluacion(empresa, datos, *opciones); },
              [&](Superficie& s) {
-                 DibujarEvaluacion(empresa, s, separador(), *distribucion, impresora);
+                 DibujarEvaluacion(empresa, datos, *opciones, s, separador(), impresora);
              });
 }
 

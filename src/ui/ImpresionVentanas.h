@@ -11,6 +11,7 @@
 #include "document/UData.h"
 #include "platform/qt/SuperficieQt.h"
 #include "reports/Comparacion.h"
+#include "reports/Evaluacion.h"
 #include "reports/Impresion.h"
 
 namespace koral {
@@ -39,11 +40,12 @@ public:
     // files it read, which no output may replace either.
     void ImprimirComparacion(const TComparacion& comparacion, const std::string& empresa,
                              const std::vector<std::string>& leidos = {});
-    // The assessment report, after asking whether it brings the answer
-    // distribution of every profile.
-    void ImprimirEvaluacion(TKoral& empresa);
-    // That question: a check box, unticked; nullopt when cancelled.
-    std::optional<bool> PedirOpcionesEvaluacion();
+    // The assessment report with the assessment's data, after asking
+    // whether it brings the answer distribution of every profile and the
+    // annex of questionnaires.
+    void ImprimirEvaluacion(TKoral& empresa, const TDatosEvaluacion& datos);
+    // Those questions: check boxes, unticked; nullopt when cancelled.
+    std::optional<OpcionesEvaluacion> PedirOpcionesEvaluacion();
 
     // Plain lines (the import's log) on the printer last chosen, or the
     // system's default, without the print dialog; a machine without printers

@@ -321,7 +321,8 @@ void TChildWin::imprimirInforme() {
 }
 
 void TChildWin::imprimirEvaluacion() {
-    if (doc_ && frame_.ordenes.imprimirEvaluacion) frame_.ordenes.imprimirEvaluacion(*doc_);
+    if (doc_ && frame_.ordenes.imprimirEvaluacion)
+        frame_.ordenes.imprimirEvaluacion(*doc_, datosEvaluacion(acompanante_));
 }
 
 void TChildWin::imprimirCuestionarioVacio() {

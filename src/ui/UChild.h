@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "platform/Bloqueo.h"
 #include "ui/ProgresoLargo.h"
@@ -43,7 +44,7 @@ struct TOrdenesExternas {
     std::function<void()> imprimirCuestVacio;
     // Profiles side by side, in the list's order.
     std::function<void(TKoral&, const std::vector<TPerfil*>&)> compararPerfiles;
-    std::function<void(TKoral&)> imprimirEvaluacion;
+    std::function<void(TKoral&, const TDatosEvaluacion&)> imprimirEvaluacion;
     // "Recoger en red ...": `guardar` is the window's Save (true when
     // written); `recibidas` runs as soon as answers are in the company.
     std::function<void(TKoral&, bool soloLectura, const std::function<bool()>& guardar,

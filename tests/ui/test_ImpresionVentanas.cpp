@@ -270,23 +270,26 @@ private slots:
 
     void evaluationAsksForTheDistributionBeforeThePrintDialog() {
         Montaje m;
+        TDatosEvaluacion datos;
+        datos.minimo = 1;  // the profile of one keeps its figures
         // Each run answers the options first: cancelled, as it comes, ticked.
         const auto responder = [](std::vector<Qt::Key> teclas) {
             QTimer::singleShot(0, [teclas] {
                 QWidget* w = QApplication::activeModalWidget();
-                QVERIFY(w && !w->findChild<QCheckBox*>("chkDistribucion")->isChecked());
+                QVERIFY(w && !w->findChild<QCheckBox*>("chkDistribucion")->isChecked() &&
+                        !w->findChild<QCheckBox*>("chkAnexo")->isChecked());
                 for (Qt::Key k : teclas) QTest::keyClick(w->focusWidget(), k);
             });
         };
         responder({Qt::Key_Escape});
-        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        m.frame.ordenes.imprimirEvaluacion(m.doc, datos);
         QVERIFY(m.ejecutor.impresiones.empty());
         m.ejecutor.aArchivo = {true, true, false};
         m.ejecutor.rutas = {std::string("/d/sin.prn"), std::string("/d/con.prn")};
         responder({Qt::Key_Return});
-        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        m.frame.ordenes.imprimirEvaluacion(m.doc, datos);
         responder({Qt::Key_Space, Qt::Key_Return});
-        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        m.frame.ordenes.imprimirEvaluacion(m.doc, datos);
         const auto lineas = [&](const char* ruta) {
             const std::string& t = m.fs.archivos.at(ruta);
             return std::count(t.begin(), t.end(), '\n');
@@ -295,7 +298,7 @@ private slots:
         QVERIFY(m.fs.archivos.at("/d/sin.prn").find("N\xBA Sujetos: 1\r\n") != std::string::npos);
         QCOMPARE(lineas("/d/con.prn") - lineas("/d/sin.prn"), 439);
         responder({Qt::Key_Return});
-        m.frame.ordenes.imprimirEvaluacion(m.doc);
+        m.frame.ordenes.imprimirEvaluacion(m.doc, datos);
         QCOMPARE(m.hoja.llamadas.front(), std::string("documento \"Imp. Evaluación\""));
     }
 

@@ -510,7 +510,9 @@ private slots:
             comparados.clear();
             for (const TPerfil* p : perfiles) comparados.push_back(p->nombre);
         };
-        b.frm.ordenes.imprimirEvaluacion = [&](TKoral& e) { evaluada = &e; };
+        b.frm.ordenes.imprimirEvaluacion = [&](TKoral& e, const TDatosEvaluacion&) {
+            evaluada = &e;
+        };
         TChildWin* w = b.nueva();
         for (const char* n : {"B", "C", "A"}) {
             b.dlg.campos.push_back({true, n});
