@@ -299,7 +299,8 @@ private:
         fijarLetra(s_, puntos, Estilo::Negrita);
         const auto lineas = partirTexto(s_, t, h_.ancho());
         const int alto = fijarLetra(s_, puntos, Estilo::Negrita);
-        h_.reservar(static_cast<int>(lineas.size()) * alto + siguiente);
+        // The space under the heading counts too.
+        h_.reservar(static_cast<int>(lineas.size()) * alto + aL_ / 2 + siguiente);
         if (entrada < indice_.dibujadas.size()) indice_.dibujadas[entrada] = h_.pagina;
         fijarLetra(s_, puntos, Estilo::Negrita);
         for (const auto& l : lineas) {
@@ -1197,6 +1198,9 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, const TDatosEval
     };
     participacion(empresa.nombre, static_cast<long long>(empresa.cuestionarios.size()),
                   datos.trabajadores);
+    for (const auto& p : empresa.perfiles)
+        if (p->grupos.size() <= 1)
+            participacion(p->nombre, std::max(0, p->nSujetos), trabajadoresPerfil(*p, datos));
     l.push_back("Umbral de anonimato: "_cp + std::to_string(opciones.minimo));
     l.push_back("Perfiles no mostrados: " + std::to_string(retenidos(empresa, opciones.minimo)));
     std::vector<std::string> descriptivo;
@@ -1206,8 +1210,6 @@ std::vector<std::string> TextoEvaluacion(const TKoral& empresa, const TDatosEval
         l.push_back(p.grupos.empty() ? std::string("Grupos:\ttoda la empresa")
                                      : "Grupos:\t" + unidos(nombresGrupos(p), "\t"));
         l.push_back("Nº Sujetos: "_cp + formatoEntero(p.nSujetos));
-        if (p.grupos.size() <= 1)
-            participacion(p.nombre, std::max(0, p.nSujetos), trabajadoresPerfil(p, datos));
         const TResultadoPerfil* r = datos.resultado(p.nombre);
         const auto textosEvaluador = [&] {
             lineasTexto(l, "Discusión"_cp, r ? r->discusion : std::string());
