@@ -69,7 +69,7 @@ TEST(Comparacion, FiguresAreCalcularPerfilsAndDifferencesThoseOfTheShownMeans) {
     const auto lista = e.lista();
     // The whole company is the reference unless told otherwise.
     ASSERT_EQ(referenciaPorDefecto(lista), 1u);
-    const TComparacion c = compararPerfiles(lista, 1);
+    const TComparacion c = compararPerfiles(lista, 1, 1);
     ASSERT_EQ(c.perfiles.size(), 4u);
     for (std::size_t i = 0; i < lista.size(); ++i) {
         const TPerfil& p = *lista[i].perfil;
@@ -118,7 +118,7 @@ TEST(Comparacion, ChartLinesPassThroughEachProfilesMeansAndTheLegendNamesThem) {
     p.sumaPuntuaciones = {0, 4, 7, 10, 5, 2, 8};
     std::vector<TPerfilComparado> lista = e.lista();
     lista.push_back({"Medido", &p});
-    const TComparacion c = compararPerfiles(lista, 0);
+    const TComparacion c = compararPerfiles(lista, 0, 1);
     SuperficieGrabadora s(1000, 700);
     dibujarGraficoComparacion(c, s, {10, 20, 990, 690});
     prueba::dentro(s.llamadas, 10, 20, 990, 690, "chart");
@@ -219,7 +219,7 @@ TEST(Comparacion, AProfileOfNobodyHasNoFiguresAndMostlyBlankFormsAreCounted) {
         const auto i = std::find(l.begin(), l.end(), linea);
         return i == l.end() ? V{} : V(i + 1, i + 1 + std::min<std::ptrdiff_t>(n, l.end() - i - 1));
     };
-    const V l = TextoComparacion(compararPerfiles(lista, 1), "Talleres");
+    const V l = TextoComparacion(compararPerfiles(lista, 1, 1), "Talleres");
     EXPECT_EQ(despues(l, "Perfil: C", 3), (V{"N\xBA Sujetos: 0", kSinCuestionarios}));
     // Q1 answers everything: A y B has no mostly blank form and no caution;
     // Solo A has Q2, 74 of its 150 answers blank.
@@ -234,7 +234,7 @@ TEST(Comparacion, AProfileOfNobodyHasNoFiguresAndMostlyBlankFormsAreCounted) {
               (V{"Cuestionarios con m\xE1s de un tercio sin responder:\t0", "Perfil: C"}));
 
     // C as the reference: no differences anywhere, and the text says why.
-    const TComparacion c = compararPerfiles(lista, 3);
+    const TComparacion c = compararPerfiles(lista, 3, 1);
     for (const auto& p : c.perfiles) EXPECT_FALSE(p.conDiferencias) << p.etiqueta;
     const V sinReferencia = TextoComparacion(c, "Talleres");
     EXPECT_EQ(sinReferencia[3], kReferenciaSinCuestionarios);
@@ -245,7 +245,7 @@ TEST(Comparacion, AProfileOfNobodyHasNoFiguresAndMostlyBlankFormsAreCounted) {
     // stand under the rows they belong to.
     SuperficieGrabadora s(1000, 1400);
     TImpresora imp;
-    DibujarComparacion(compararPerfiles(lista, 1), "Talleres", s, ',', imp);
+    DibujarComparacion(compararPerfiles(lista, 1, 1), "Talleres", s, ',', imp);
     std::size_t sinCuestionarios = 0, cautelas = 0, cifras = 0;
     for (const auto& llamada : s.llamadas)
         if (const auto t = prueba::leerTexto(llamada)) {
@@ -258,6 +258,47 @@ TEST(Comparacion, AProfileOfNobodyHasNoFiguresAndMostlyBlankFormsAreCounted) {
     EXPECT_EQ(cifras, 3u * 7 * 3 + 3);  // three profiles' band shares and "Sin respuesta"
 }
 
+// With a threshold of 3, Solo A (2) and A y B (1) are withheld: no figure of
+// theirs anywhere, nor any difference against them.
+TEST(Comparacion, ProfilesUnderTheThresholdShowNoFigure) {
+    Empresa e;
+    const auto lista = e.lista();
+    const std::string retenido = "Resultados no mostrados: menos de 3 personas";
+    const TComparacion c = compararPerfiles(lista, 1, 3);
+    for (std::size_t i : {0u, 2u}) {
+        const CifrasPerfil& p = c.perfiles[i];
+        EXPECT_TRUE(p.retenido && !p.conDiferencias && !p.identificable) << p.etiqueta;
+        for (std::size_t f = 0; f < kNumFactores; ++f)
+            EXPECT_TRUE(p.medias[f] == 0 && p.bandas[f] == (std::array<double, 3>{})) << f;
+    }
+    EXPECT_FALSE(c.perfiles[1].retenido);
+    const V l = TextoComparacion(c, "Talleres");
+    const auto soloA = std::find(l.begin(), l.end(), "Perfil: Solo A");
+    ASSERT_LT(soloA + 3, l.end());
+    EXPECT_EQ(V(soloA + 1, soloA + 4), (V{"N\xBA Sujetos: 2", retenido, "Perfil: Toda"}));
+    // A withheld reference: its means would show through the differences.
+    const TComparacion referencia = compararPerfiles(lista, 0, 3);
+    for (const auto& p : referencia.perfiles) EXPECT_FALSE(p.conDiferencias) << p.etiqueta;
+    EXPECT_EQ(TextoComparacion(referencia, "Talleres")[3], kReferenciaRetenida);
+
+    // On paper: one chart line (Toda's), the text in both rows, and only
+    // Toda's band shares.
+    SuperficieGrabadora s(1000, 1400);
+    TImpresora imp;
+    DibujarComparacion(c, "Talleres", s, ',', imp);
+    std::size_t textos = 0, cifras = 0, lineas = 0;
+    for (const auto& llamada : s.llamadas) {
+        if (const auto t = prueba::leerTexto(llamada)) {
+            textos += t->texto == retenido;
+            cifras += t->texto.find(" %") != std::string::npos;
+        }
+        lineas += llamada.rfind("polilinea", 0) == 0 && prueba::numeros(llamada).size() == 14;
+    }
+    EXPECT_EQ(textos, 2u);
+    EXPECT_EQ(cifras, 7u * 3 + 1);
+    EXPECT_EQ(lineas, 1u);
+}
+
 TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
     Empresa e;
     std::vector<TPerfilComparado> lista;
@@ -265,7 +306,7 @@ TEST(Comparacion, PagesForEverySheetWithTheirFooterAndNothingOutside) {
         for (const auto& p : e.lista())
             lista.push_back(
                 {p.etiqueta + " " + std::to_string(i) + std::string(i * 12, 'x'), p.perfil});
-    const TComparacion c = compararPerfiles(lista, 1);
+    const TComparacion c = compararPerfiles(lista, 1, 1);
     std::size_t avisos = 0;
     for (const auto& p : c.perfiles) avisos += p.identificable;
     for (const auto& [ancho, alto] : {std::pair{1000, 1400}, {1400, 1000}, {4724, 6780}}) {

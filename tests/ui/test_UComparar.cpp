@@ -90,6 +90,7 @@ class TestUComparar : public QObject {
             alfa = doc.agregarPerfil("Alfa");
             alfa->grupos.push_back(g);
             todos = doc.agregarPerfil("Todos");
+            frm.minimo = 1;  // figures even for these few
         }
         void abrir() {
             frm.abrir(doc, {alfa, todos});
@@ -120,6 +121,13 @@ private slots:
 
     void tableAgreesWithTheComputationAndFollowsTheReference() {
         Banco b;
+        // Under the company's threshold, the text in place of any figure.
+        b.frm.minimo = 3;
+        b.abrir();
+        QCOMPARE(b.tabla()->item(kFilaMedia, 0)->text(),
+                 QString("Resultados no mostrados: menos de 3 personas"));
+        QVERIFY(!b.tabla()->item(1, 0) && b.tabla()->item(1, 1));
+        b.frm.minimo = 1;
         b.abrir();
         QTableWidget* t = b.tabla();
         QCOMPARE(t->columnCount(), 2);
