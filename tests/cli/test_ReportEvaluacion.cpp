@@ -86,6 +86,16 @@ struct Informes : ::testing::Test {
 };
 
 TEST_F(Informes, ComparisonAsPrintFileAndPdfWithAnotherCompanysProfile) {
+    // The threshold is the first company's: withheld by default, shown at 1.
+    ASSERT_EQ(report("comparacion m.kr2 'Producción' --de t.kr2 'Mañanas' --prn c.prn"), 0) << err;
+    EXPECT_EQ(err, "");
+    const V retenido = lineas(dir / "c.prn");
+    const auto perfil =
+        std::find(retenido.begin(), retenido.end(), "Perfil: Mañanas (Talleres, 2005)");
+    ASSERT_LT(perfil + 2, retenido.end());
+    EXPECT_EQ(V(perfil + 1, perfil + 3),
+              (V{"Nº Sujetos: 1", "Resultados no mostrados: menos de 5 personas"}));
+    std::ofstream(dir / "m.koral.json") << R"({"version":1,"evaluacion":{"minimo":1}})";
     ASSERT_EQ(report("comparacion m.kr2 'Toda la plantilla' 'Producción' --de t.kr2 'Mañanas' "
                      "--prn c.prn"),
               0)
@@ -142,13 +152,29 @@ TEST_F(Informes, AssessmentAsPdfWithAndWithoutTheDistributionAndAsPrintFile) {
     EXPECT_GT(d.size(), p.size() + 5);  // five profiles' answers
 
     ASSERT_EQ(report("evaluacion m.kr2 --prn e.prn"), 0) << err;
+    const V sinAnexo = lineas(dir / "e.prn");
+    EXPECT_FALSE(std::any_of(sinAnexo.begin(), sinAnexo.end(), [](const std::string& x) {
+        return x.rfind("Cuestionario:", 0) == 0;
+    }));
+    // With the sample's assessment data beside it, and the annex asked for.
+    fs::copy_file(fs::path(KORAL_MUESTRA).replace_extension().replace_extension(".koral.json"),
+                  dir / "m.koral.json");
+    ASSERT_EQ(report("evaluacion m.kr2 --anexo --prn e.prn"), 0) << err;
     const V l = lineas(dir / "e.prn");
+    EXPECT_TRUE(contiene(l, "Evaluador: Marta Ruiz Salcedo"));
+    EXPECT_TRUE(contiene(l, "Participación:\tConservas del Cantábrico, S.A.\t48\t52\t92.3 %"));
     const auto perfil = std::find(l.begin(), l.end(), "Perfil: Producción, turno de noche");
     ASSERT_NE(perfil, l.end());
     EXPECT_EQ(V(perfil + 1, perfil + 4), (V{"Grupos:\tProducción\tTurno de noche", "Nº Sujetos: 6",
                                             "CM\t 5.31\t16.67 %\t83.33 %\t 0.00 %"}));
     EXPECT_TRUE(contiene(l, "Grupos:\ttoda la empresa"));
     EXPECT_TRUE(contiene(l, "Cuestionario:\tC000048\tCalidad\tTurno de tarde"));
+    // --minimo over the companion's 5: the six of the night shift withheld.
+    ASSERT_EQ(report("evaluacion m.kr2 --minimo 7 --prn e.prn"), 0) << err;
+    const V siete = lineas(dir / "e.prn");
+    const auto noche = std::find(siete.begin(), siete.end(), "Perfil: Producción, turno de noche");
+    ASSERT_LT(noche + 3, siete.end());
+    EXPECT_EQ(noche[3], "Resultados no mostrados: menos de 7 personas");
 }
 
 TEST_F(Informes, BadUsageFailuresAndCompanyFilesLeftAlone) {
@@ -163,6 +189,11 @@ TEST_F(Informes, BadUsageFailuresAndCompanyFilesLeftAlone) {
          }) {
         EXPECT_EQ(report(args), 2) << args;
         EXPECT_NE(err.find("Uso:"), std::string::npos) << args;
+    }
+    for (const char* n : {"0", "1001", "5x", "-3", ""}) {
+        EXPECT_EQ(report("evaluacion m.kr2 --minimo '" + std::string(n) + "' --prn x.prn"), 2) << n;
+        EXPECT_EQ(err.rfind("Error: --minimo necesita un número entero de 1 a 1000\n", 0), 0u)
+            << err;
     }
     EXPECT_EQ(report("comparacion m.kr2 'Producción' 'No hay' --prn x.prn"), 1);
     EXPECT_EQ(err, "Error: no hay ningún perfil llamado \"No hay\"\n");
