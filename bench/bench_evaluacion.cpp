@@ -2,8 +2,10 @@
 // 100,000 questionnaires:
 // - ten profiles computed and set side by side, laid out on a surface that
 //   measures and draws nothing (what the comparison window does on opening);
-// - the assessment report of a company with 20 profiles, without the answer
-//   distribution, written to PDF as koral20-cli writes it (reading included).
+// - the assessment document of a company with 20 profiles and an action
+//   plan of 50 measures in its companion file, without the answer
+//   distribution nor the annex of questionnaires, written to PDF as
+//   koral20-cli writes it (reading both files included).
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -12,6 +14,8 @@
 
 #include "GenerarEmpresa.h"
 #include "cli/Comandos.h"
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "method/Perfil.h"
 #include "platform/qt/DispositivoSalida.h"
 #include "reports/Comparacion.h"
@@ -87,6 +91,30 @@ void BM_InformeEvaluacionPdf(benchmark::State& state) {
         agregarPerfiles(doc, 20);
         doc.archivo = empresa;
         doc.guardarArchivo();
+        // The assessor's data as a completed assessment has it.
+        TDatosEvaluacion datos;
+        datos.evaluador = "Evaluador de prueba";
+        datos.objeto = datos.representantes = "Texto del evaluador.\r\nSegundo p\xE1rrafo.";
+        datos.trabajadores = 120'000;
+        for (const auto& g : doc.grupos) datos.plantilla.push_back({g->nombre, 40'000});
+        for (const auto& p : doc.perfiles)
+            datos.resultados.push_back({p->nombre, datos.objeto, datos.objeto});
+        for (int i = 0; i < 50; ++i) {
+            TMedida m;
+            m.factores = {1 + i % kNumFactores};
+            m.perfiles = {doc.perfiles[static_cast<std::size_t>(i) % doc.perfiles.size()]->nombre};
+            m.medida = "Medida preventiva n\xFAmero " + std::to_string(i + 1) +
+                       ", con un texto de la longitud de una medida real.";
+            m.prioridad = static_cast<Prioridad>(i % 3);
+            m.responsable = "Responsable";
+            m.recursos = "Recursos";
+            m.inicio = 45000 + i;
+            m.fin = 45100 + i;
+            datos.medidas.push_back(std::move(m));
+        }
+        TAcompanante acompanante;
+        ponerDatosEvaluacion(acompanante, datos);
+        if (!acompanante.guardar(doc)) state.SkipWithError("no companion file written");
     }
     cli::Servicios servicios;
     servicios.superficiePdf = [](SalidaArchivo& salida) -> std::unique_ptr<Superficie> {
