@@ -200,7 +200,7 @@ public:
         lado_ = std::max(2, altoTexto_ * 2 / 3);
         margen_ = std::max(2, altoTexto_ / 4);
         fijarLetra(s_, 8, Estilo::Negrita);
-        anchoEtiquetas_ = s_.anchoTexto("Aplicación del cuestionario"_cp) + 2 * margen_;
+        anchoEtiquetas_ = s_.anchoTexto("Aplicación del cuestionario"_cp) + aL_;
         fijarLetra(s_, 8);
         h_.cabecera = [this] {
             if (h_.pagina == 1) return;  // the cover has none
@@ -810,7 +810,7 @@ private:
         }
         const int cuerpo = h_.abajo - h_.arriba;
         const int grafico =
-            std::max(altoMinimoGrafico(s_), std::min(cuerpo * 3 / 10, h_.ancho() / 2));
+            std::max(altoMinimoGrafico(s_), std::min(cuerpo / 4, h_.ancho() / 2));
         h_.reservar(grafico + altoLeyenda);
         SerieMedias serie;
         for (int f = 1; f <= kNumFactores; ++f)
