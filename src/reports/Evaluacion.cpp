@@ -809,8 +809,7 @@ private:
             altoLeyenda += static_cast<int>(mas) * aL_;
         }
         const int cuerpo = h_.abajo - h_.arriba;
-        const int grafico =
-            std::max(altoMinimoGrafico(s_), std::min(cuerpo / 4, h_.ancho() / 2));
+        const int grafico = std::max(altoMinimoGrafico(s_), std::min(cuerpo / 4, h_.ancho() / 2));
         h_.reservar(grafico + altoLeyenda);
         SerieMedias serie;
         for (int f = 1; f <= kNumFactores; ++f)
