@@ -324,6 +324,9 @@ void TfrmComparar::comparar() {
     if (!comparacion_.perfiles.empty() &&
         comparacion_.perfiles[comparacion_.referencia].sinCuestionarios())
         avisar(kReferenciaSinCuestionarios, {});
+    else if (!comparacion_.perfiles.empty() &&
+             comparacion_.perfiles[comparacion_.referencia].retenido)
+        avisar(kReferenciaRetenida, {});
     for (const CifrasPerfil& p : comparacion_.perfiles) {
         if (p.identificable) avisar(kAvisoAnonimato, p.etiqueta);
         if (p.muchasSinRespuesta) avisar(kAvisoSinRespuesta, p.etiqueta);
