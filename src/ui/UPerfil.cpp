@@ -2,15 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDropEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -22,6 +19,7 @@
 #include "platform/Texto.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
+#include "ui/CajaTexto.h"
 #include "ui/CursorOcupado.h"
 #include "ui/Editores.h"
 #include "ui/ImagenGrafico.h"
@@ -29,90 +27,6 @@
 #include "ui/UMain.h"
 
 namespace koral {
-
-namespace {
-
-// The characters of `texto` that Windows-1252 can hold.
-QString soloCp1252(const QString& texto) {
-    QString r;
-    r.reserve(texto.size());
-    for (qsizetype i = 0; i < texto.size(); ++i) {
-        // A surrogate pair is one character; none has a Windows-1252 form.
-        if (texto[i].isHighSurrogate() && i + 1 < texto.size()) {
-            ++i;
-            continue;
-        }
-        const QChar c = texto[i];
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || esCp1252(QString(c)))
-            r += c;
-    }
-    return r;
-}
-
-// A multi-line text box that takes only what the profile can store: typed,
-// pasted or dropped text with a character that has no Windows-1252 form is
-// refused whole and reported, as the one-line fields do.
-class TMemo : public QPlainTextEdit {
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-protected:
-    // Pasted or dropped text, its line breaks as the box keeps them.
-    static QString textoDe(const QMimeData* datos) {
-        QString texto = datos->text();
-        texto.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        texto.replace(QChar::LineSeparator, QLatin1Char('\n'));
-        return texto;
-    }
-    void keyPressEvent(QKeyEvent* e) override {
-        if (rechazarNoCp1252(this, e->text())) {
-            e->accept();
-            return;
-        }
-        QPlainTextEdit::keyPressEvent(e);
-    }
-    void inputMethodEvent(QInputMethodEvent* e) override {
-        if (rechazarNoCp1252(this, e->commitString())) e->setCommitString({});
-        QPlainTextEdit::inputMethodEvent(e);
-    }
-    void insertFromMimeData(const QMimeData* datos) override {
-        if (!datos->hasText()) return;
-        const QString texto = textoDe(datos);
-        if (!rechazarNoCp1252(this, texto)) insertPlainText(texto);
-    }
-    bool canInsertFromMimeData(const QMimeData* datos) const override { return datos->hasText(); }
-    void dropEvent(QDropEvent* e) override {
-        // Refused before it is taken, so that a source that moves its text
-        // keeps it.
-        if (e->mimeData()->hasText() && rechazarNoCp1252(this, textoDe(e->mimeData()))) {
-            QDragLeaveEvent fuera;
-            QPlainTextEdit::dragLeaveEvent(&fuera);
-            e->ignore();
-            return;
-        }
-        QPlainTextEdit::dropEvent(e);
-    }
-};
-
-QString aCaja(const std::string& texto) {
-    QString t = aQString(texto);
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
-}
-
-// A text box's content as a profile keeps it: Windows-1252, CR LF breaks.
-std::string textoGuardado(const QPlainTextEdit* caja) {
-    // The raw text keeps no-break spaces, which the plain text would turn into blanks.
-    QString t = soloCp1252(caja->document()->toRawText());
-    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    std::string cp;
-    deQString(t, cp);
-    return normalizarSaltos(cp);
-}
-
-}  // namespace
 
 TfrmPerfil::TfrmPerfil(QWidget* parent)
     : QDialog(parent), imagen_(kAnchoGrafico, kAltoGrafico, QImage::Format_RGB32) {

@@ -29,6 +29,7 @@ add_library(koral_qt STATIC
   platform/qt/Escritorio.cpp
   platform/qt/Jpeg.cpp
   ui/AvisosLectura.cpp
+  ui/CajaTexto.cpp
   ui/Diferencias.cpp
   ui/Editores.cpp
   ui/Iconos.cpp
