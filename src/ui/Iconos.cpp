@@ -111,6 +111,17 @@ QIcon iconoHerramienta(Dibujo d) {
             p.drawPolyline(QPolygonF()
                            << QPointF(4, 8) << QPointF(8, 13) << QPointF(12, 5) << QPointF(17, 10));
             break;
+        case Dibujo::Evaluacion:
+            // A sheet with ticked lines: the assessment's own record.
+            hoja(p);
+            p.setPen(QPen(QColor(20, 140, 40), 1.5));
+            for (int y : {7, 11, 15}) {
+                p.drawPolyline(QPolygonF()
+                               << QPointF(5.5, y) << QPointF(7, y + 1.5) << QPointF(9.5, y - 1.5));
+            }
+            p.setPen(QPen(QColor(120, 120, 120), 1));
+            for (int y : {7, 11, 15}) p.drawLine(QPointF(11, y), QPointF(15, y));
+            break;
     }
     p.end();
     return QIcon(lienzo);

@@ -13,7 +13,8 @@ enum class Dibujo {
     Imprimir,
     Importar,
     Exportar,
-    Comparar
+    Comparar,
+    Evaluacion
 };
 
 QIcon iconoHerramienta(Dibujo d);

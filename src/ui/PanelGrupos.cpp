@@ -18,6 +18,9 @@ TPanelGrupos::TPanelGrupos(TChildWin& ventana) : TPanelLista(ventana, "lblGrupos
     crearBoton(0, "GNewButton", "Nuevo", Dibujo::Nuevo, 'G', true, [this] { nuevo(); });
     crearBoton(40, "GModifyButton", "Modificar", Dibujo::Modificar, 'R', true,
                [this] { renombrar(); });
+    // The assessment's own data is the company's, shown beside its groups.
+    crearBoton(68, "DatosEvaluacionButton", "Datos de la evaluación", Dibujo::Evaluacion, 'D', true,
+               [this] { ventana_.editarDatosEvaluacion(); });
     crearBoton(96, "GVerButton", "Ver estructura del grupo", Dibujo::Estructura, 'E',
                bool(o.verGrupo), [this] { verEstructura(); });
     crearBoton(128, "GDeleteButton", "Eliminar", Dibujo::Eliminar, 'B', true, [this] { borrar(); });

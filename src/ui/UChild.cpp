@@ -17,6 +17,7 @@
 #include "ui/PanelGrupos.h"
 #include "ui/PanelPerfiles.h"
 #include "ui/ProgresoLargo.h"
+#include "ui/UDatosEvaluacion.h"
 #include "ui/UMain.h"
 
 namespace koral {
@@ -76,6 +77,8 @@ void TChildWin::crearMenuArchivo() {
                bool(o.exportarDatos));
     crearOrden(mnuArchivo, "Exportarpuntuaciones1", "Exportar &puntuaciones ...", this,
                &TChildWin::exportarPuntuaciones, bool(o.exportarPuntuaciones));
+    crearOrden(mnuArchivo, "Medidascsv1", "Plan de &medidas en CSV ...", this,
+               &TChildWin::exportarMedidas, bool(o.exportarMedidas));
     mnuArchivo->addSeparator();
     crearOrden(mnuArchivo, "Salir1", "&Salir", &frame_, &TfrmMain::salir);
 }
@@ -97,6 +100,10 @@ void TChildWin::crearMenuInformes() {
                &TPanelPerfiles::comparar, bool(o.compararPerfiles));
     crearOrden(mnuInformes, "Informeevaluacion1", "Informe de &evaluación", this,
                &TChildWin::imprimirEvaluacion, bool(o.imprimirEvaluacion));
+    crearOrden(mnuInformes, "Datosevaluacion1", "&Datos de la evaluación ...", this,
+               &TChildWin::editarDatosEvaluacion);
+    crearOrden(mnuInformes, "Planmedidas1", "Plan de &medidas", this, &TChildWin::imprimirMedidas,
+               bool(o.imprimirMedidas));
 }
 
 // --- Setting up ---
@@ -323,6 +330,22 @@ void TChildWin::imprimirInforme() {
 void TChildWin::imprimirEvaluacion() {
     if (doc_ && frame_.ordenes.imprimirEvaluacion)
         frame_.ordenes.imprimirEvaluacion(*doc_, datosEvaluacion(acompanante_));
+}
+
+void TChildWin::editarDatosEvaluacion() {
+    if (!doc_) return;
+    TfrmDatosEvaluacion frm(this);
+    frm.editar(*doc_, acompanante_);
+}
+
+void TChildWin::imprimirMedidas() {
+    if (doc_ && frame_.ordenes.imprimirMedidas)
+        frame_.ordenes.imprimirMedidas(*doc_, datosEvaluacion(acompanante_));
+}
+
+void TChildWin::exportarMedidas() {
+    if (doc_ && frame_.ordenes.exportarMedidas)
+        frame_.ordenes.exportarMedidas(*doc_, datosEvaluacion(acompanante_));
 }
 
 void TChildWin::imprimirCuestionarioVacio() {

@@ -45,6 +45,9 @@ struct TOrdenesExternas {
     // Profiles side by side, in the list's order.
     std::function<void(TKoral&, const std::vector<TPerfil*>&)> compararPerfiles;
     std::function<void(TKoral&, const TDatosEvaluacion&)> imprimirEvaluacion;
+    // The action plan of the assessment data, printed and as CSV.
+    std::function<void(TKoral&, const TDatosEvaluacion&)> imprimirMedidas;
+    std::function<void(TKoral&, const TDatosEvaluacion&)> exportarMedidas;
     // "Recoger en red ...": `guardar` is the window's Save (true when
     // written); `recibidas` runs as soon as answers are in the company.
     std::function<void(TKoral&, bool soloLectura, const std::function<bool()>& guardar,
@@ -90,6 +93,8 @@ public:
     // questionnaires' strip.
     void importarDatos();
     void exportarDatos();
+    // "Datos de la evaluación ...", also on the groups' strip.
+    void editarDatosEvaluacion();
 
     static constexpr int kAnchoMinimo = 612;
     static constexpr int kAltoInicial = 369;
@@ -112,6 +117,8 @@ private:
     void recogerEnRed();
     void exportarPuntuaciones();
     void imprimirEvaluacion();
+    void imprimirMedidas();
+    void exportarMedidas();
     void imprimirInforme();
     void imprimirCuestionarioVacio();
     void guardarEmpresa();

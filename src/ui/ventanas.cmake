@@ -46,6 +46,7 @@ add_library(koral_qt STATIC
   ui/UChild.cpp
   ui/UComparar.cpp
   ui/UCuestionario.cpp
+  ui/UDatosEvaluacion.cpp
   ui/UDialogs.cpp
   ui/UGrupo.cpp
   ui/UMain.cpp
