@@ -907,7 +907,7 @@ private slots:
             teclas.insert(tecla);
             QVERIFY2(boton->toolTip().endsWith("(" + tecla + ")"), qPrintable(boton->toolTip()));
         }
-        QCOMPARE(teclas.size(), 4 + 17);
+        QCOMPARE(teclas.size(), 4 + 18);
 
         b.dlg.llamadas.clear();
         for (TChildWin* w : {otra, una, otra}) {
@@ -928,17 +928,20 @@ private slots:
         QStringList archivo;
         for (QAction* a : control<QMenu>(*w, "mnuArchivo")->actions())
             archivo << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(archivo, QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
-                                       "Cambiar nombre &Empresa", "-", "Ce&rrar", "-",
-                                       "&Importar datos anteriores", "Recoger en re&d ...",
-                                       "Imp. cuest. &vacio", "E&xportar datos",
-                                       "Exportar &puntuaciones ...", "-", "&Salir"}));
+        QCOMPARE(archivo,
+                 QStringList({"&Nuevo", "&Abrir ...", "&Guardar", "Guardar &como ...",
+                              "Cambiar nombre &Empresa", "-", "Ce&rrar", "-",
+                              "&Importar datos anteriores", "Recoger en re&d ...",
+                              "Imp. cuest. &vacio", "E&xportar datos", "Exportar &puntuaciones ...",
+                              "Plan de &medidas en CSV ...", "-", "&Salir"}));
         QStringList informes;
         for (QAction* a : control<QMenu>(*w, "mnuInformes")->actions())
             informes << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(informes, QStringList({"&Imprimir informe", "Imp. &Grupos", "Imp. C&uestionario",
-                                        "Imp. &Perfil", "-", "&Comparar perfiles",
-                                        QString::fromUtf8("Informe de &evaluación")}));
+        QCOMPARE(
+            informes,
+            QStringList({"&Imprimir informe", "Imp. &Grupos", "Imp. C&uestionario", "Imp. &Perfil",
+                         "-", "&Comparar perfiles", QString::fromUtf8("Informe de &evaluación"),
+                         QString::fromUtf8("&Datos de la evaluación ..."), "Plan de &medidas"}));
         // "&Nuevo" is the frame's command.
         b.dlg.campos.push_back({true, "Otra"});
         orden(w, "Nuevo1")->trigger();
