@@ -20,6 +20,7 @@
 #include "platform/qt/Escritorio.h"
 #include "reports/Evaluacion.h"
 #include "reports/Informes.h"
+#include "reports/PlanMedidas.h"
 #include "ui/CursorOcupado.h"
 #include "ui/UChild.h"
 #include "ui/UComparar.h"
@@ -98,6 +99,7 @@ void TImpresionVentanas::conectar() {
     o.imprimirEvaluacion = [this](TKoral& e, const TDatosEvaluacion& d) {
         ImprimirEvaluacion(e, d);
     };
+    o.imprimirMedidas = [this](TKoral& e, const TDatosEvaluacion& d) { ImprimirMedidas(e, d); };
     // The comparison window prints through here; made once, like the editors.
     auto* comparar = new TfrmComparar(&frame_);
     comparar->imprimir = [this](const TComparacion& c, const std::string& empresa,
@@ -323,6 +325,12 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
             },
             destino);
     });
+}
+
+void TImpresionVentanas::ImprimirMedidas(TKoral& empresa, const TDatosEvaluacion& datos) {
+    ejecutar(
+        nullptr, [&] { return TextoMedidas(empresa, datos); },
+        [&](Superficie& s) { DibujarMedidas(empresa, datos, s, separador(), impresora); });
 }
 
 }  // namespace koral

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "platform/qt/SuperficieQt.h"
 #include "reports/Comparacion.h"
@@ -44,6 +45,8 @@ public:
     // whether it brings the answer distribution of every profile and the
     // annex of questionnaires.
     void ImprimirEvaluacion(TKoral& empresa, const TDatosEvaluacion& datos);
+    // "Plan de medidas": the measures of `datos`, the company's assessment data.
+    void ImprimirMedidas(TKoral& empresa, const TDatosEvaluacion& datos);
     // Those questions: check boxes, unticked; nullopt when cancelled.
     std::optional<OpcionesEvaluacion> PedirOpcionesEvaluacion();
 

@@ -1,6 +1,11 @@
 #include "ui/Intercambio.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "exchange/Exportar.h"
+#include "exchange/MedidasCsv.h"
 #include "exchange/Puntuaciones.h"
 #include "platform/Archivos.h"
 #include "platform/qt/DialogosArchivo.h"
@@ -48,30 +53,47 @@ void Exportardatos(TfrmMain& frame, const TKoral& doc) {
     }
 }
 
-void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
-    std::string ruta;
-    int tipo = 1;
-    {
-        Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
-        dlg->titulo = "Exportar puntuaciones";
-        dlg->nombreArchivo = junto(doc, ".csv");
-        dlg->filtro =
-            "Puntuaciones CSV, forma espa\xF1ola (; y coma decimal)|*.csv|"
-            "Puntuaciones CSV, forma internacional (, y punto decimal)|*.csv";
-        dlg->indiceFiltro = 1;
-        dlg->extensionDefecto = "csv";
-        dlg->preguntarReemplazo = true;
-        if (ejecutorDialogos().guardar(*dlg)) {
-            ruta = dlg->nombreArchivo;
-            tipo = dlg->indiceFiltro;
-        }
-    }
-    if (ruta.empty()) return;
+namespace {
+
+// The CSV file and its form, asked for as the scores and the plan do: the
+// file type chosen decides the form. nullopt when cancelled.
+std::optional<std::pair<std::string, FormatoCsv>> pedirCsv(TfrmMain& frame, const TKoral& doc,
+                                                           const char* titulo, const char* sufijo,
+                                                           const std::string& que) {
+    Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
+    dlg->titulo = titulo;
+    dlg->nombreArchivo = junto(doc, sufijo);
+    dlg->filtro = que + " CSV, forma espa\xF1ola (; y coma decimal)|*.csv|" + que +
+                  " CSV, forma internacional (, y punto decimal)|*.csv";
+    dlg->indiceFiltro = 1;
+    dlg->extensionDefecto = "csv";
+    dlg->preguntarReemplazo = true;
+    if (!ejecutorDialogos().guardar(*dlg)) return std::nullopt;
     FormatoCsv formato;  // ';' and ','
-    if (tipo == 2) formato = FormatoCsv{',', '.'};
+    if (dlg->indiceFiltro == 2) formato = FormatoCsv{',', '.'};
+    return std::make_pair(dlg->nombreArchivo, formato);
+}
+
+}  // namespace
+
+void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
+    const auto csv = pedirCsv(frame, doc, "Exportar puntuaciones", ".csv", "Puntuaciones");
+    if (!csv) return;
     try {
         CursorOcupado ocupado;
-        escribirPuntuacionesCsv(doc, ruta, formato);
+        escribirPuntuacionesCsv(doc, csv->first, csv->second);
+    } catch (const ErrorArchivo& e) {
+        CajaMensaje(kTituloPrograma, e.what());
+    }
+}
+
+void ExportarMedidas(TfrmMain& frame, const TKoral& doc, const TDatosEvaluacion& datos) {
+    const auto csv =
+        pedirCsv(frame, doc, "Plan de medidas en CSV", "_medidas.csv", "Plan de medidas");
+    if (!csv) return;
+    try {
+        CursorOcupado ocupado;
+        escribirMedidasCsv(doc, datos, csv->first, csv->second);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());
     }
@@ -81,6 +103,9 @@ void conectarIntercambio(TfrmMain& frame, TImpresionVentanas& impresion) {
     frame.ordenes.exportarDatos = [&frame](TKoral& doc) { Exportardatos(frame, doc); };
     frame.ordenes.exportarPuntuaciones = [&frame](TKoral& doc) {
         ExportarPuntuaciones(frame, doc);
+    };
+    frame.ordenes.exportarMedidas = [&frame](TKoral& doc, const TDatosEvaluacion& datos) {
+        ExportarMedidas(frame, doc, datos);
     };
     frame.ordenes.importaDatos = [&frame, &impresion](TKoral& doc) {
         // One window per import, released when it closes.
