@@ -23,6 +23,8 @@
 #include "platform/Fecha.h"
 #include "platform/Texto.h"
 #include "support/DialogosGuion.h"
+#include "ui/ImpresionVentanas.h"
+#include "ui/Intercambio.h"
 #include "ui/UChild.h"
 #include "ui/UDatosEvaluacion.h"
 #include "ui/UMain.h"
@@ -94,12 +96,15 @@ class TestUDatosEvaluacion : public QObject {
         DialogosGuion dlg;
         EjecutorGuion ejecutor;
         TfrmMain frm;
+        TImpresionVentanas impresion{frm};
         QTemporaryDir dir;
         QString ruta = dir.filePath("talleres.kr2");
         QString complementario = dir.filePath("talleres.koral.json");
 
         Banco() {
             QFile::copy(QString(KORAL_FIXTURES) + "/talleres.kr2", ruta);
+            impresion.conectar();
+            conectarIntercambio(frm, impresion);
             frm.show();
             if (!QTest::qWaitForWindowExposed(&frm)) qWarning("frame not exposed");
         }
@@ -306,6 +311,17 @@ private slots:
         });
         esperado.medidas[0].seguimiento = "Hecho. Revisado.";
         QVERIFY(datosEvaluacion(w->acompanante()) == esperado);
+
+        // The plan as kept, in its order, printed to a file and as CSV.
+        const QString plan = b.dir.filePath("plan.prn"), csv = b.dir.filePath("plan.csv");
+        b.ejecutor.aArchivo = {true};
+        b.ejecutor.rutas = {plan.toStdString(), csv.toStdString()};
+        control<QAction>(*w, "Planmedidas1")->trigger();
+        control<QAction>(*w, "Medidascsv1")->trigger();
+        for (const QString& salida : {plan, csv}) {
+            const std::string texto = leer(salida);
+            QVERIFY2(texto.find("Jefe de taller") < texto.find("Medida 4"), qPrintable(salida));
+        }
     }
 
     void cancelAndAProtectedCompanionKeepTheFileAsItWas() {
