@@ -15,9 +15,11 @@
 #include <cstdio>
 
 #include "GenerarEmpresa.h"
+#include "document/Acompanante.h"
 #include "platform/Dialogos.h"
 #include "ui/UChild.h"
 #include "ui/UCuestionario.h"
+#include "ui/UDatosEvaluacion.h"
 #include "ui/UGrupo.h"
 #include "ui/UMain.h"
 #include "ui/UPerfil.h"
@@ -128,6 +130,35 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     std::printf("\"Calcular\" en el editor de perfiles:  %8.1f ms\n", ms(t));
     perfil.hide();
+
+    // The assessment data as an assessor fills it in: every group's and
+    // profile's entry and 50 measures, read from the companion as the
+    // window reads it.
+    {
+        TDatosEvaluacion datos;
+        datos.objeto = textoObjetoPorDefecto(doc);
+        datos.metodo = textoMetodoPorDefecto();
+        for (const auto& g : doc.grupos)
+            datos.plantilla.push_back({g->nombre, static_cast<int>(g->cuestionarios.size()) + 3});
+        for (const auto& p : doc.perfiles)
+            datos.resultados.push_back({p->nombre, std::string(600, 'd'), std::string(300, 'c')});
+        for (int i = 0; i < 50; ++i) {
+            TMedida m;
+            m.factores = {i % 7 + 1};
+            m.perfiles = {doc.perfiles[static_cast<std::size_t>(i) % doc.perfiles.size()]->nombre};
+            m.medida = "Medida " + std::to_string(i + 1) + std::string(200, 'm');
+            m.fin = 46000 + i;
+            datos.medidas.push_back(m);
+        }
+        TAcompanante acompanante;
+        ponerDatosEvaluacion(acompanante, datos);
+        TfrmDatosEvaluacion ventana;
+        t.restart();
+        ventana.abrir(doc, datosEvaluacion(acompanante));
+        mostrar(ventana);
+        std::printf("abrir \"Datos de la evaluación\":        %8.1f ms\n", ms(t));
+        ventana.hide();
+    }
 
     auto* cuestionarios = hijo->findChild<QListView*>("lstCuestionarios");
     cuestionarios->setCurrentIndex(cuestionarios->model()->index(n / 2, 0));
