@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
@@ -75,7 +76,7 @@ QLabel* rotulo(const QString& texto, QWidget* campo, QWidget* padre) {
 
 QString porcentaje(std::size_t parte, int total) {
     if (total <= 0) return {};
-    return QString::number(100.0 * static_cast<double>(parte) / total, 'f', 1) + " %";
+    return QLocale().toString(100.0 * static_cast<double>(parte) / total, 'f', 1) + " %";
 }
 
 // Workers per group: blank while not given, 0 to clear it.
@@ -329,6 +330,8 @@ QWidget* TfrmDatosEvaluacion::crearMedidas() {
     tblMedidas->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblMedidas->setSelectionMode(QAbstractItemView::SingleSelection);
     tblMedidas->setTabKeyNavigation(false);
+    // One line a measure: the form below shows it whole.
+    tblMedidas->setWordWrap(false);
     tblMedidas->setMaximumHeight(150);
     auto* fila = new QHBoxLayout;
     fila->addWidget(tblMedidas, 1);

@@ -194,7 +194,7 @@ private slots:
             teclear("4");
             tecla(Qt::Key_Return);
             QCOMPARE(control<QLabel>(*d, "lblParticipacion")->text(),
-                     QString::fromUtf8("Participación: 2.5 %"));
+                     QString::fromUtf8("Participación: ") + QLocale().toString(2.5, 'f', 1) + " %");
 
             // Resultados of the one profile, and the threshold.
             alt(d, Qt::Key_R);
