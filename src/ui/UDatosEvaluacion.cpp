@@ -22,12 +22,12 @@
 #include <algorithm>
 
 #include "document/Acompanante.h"
+#include "document/Instrumento.h"
 #include "document/UData.h"
 #include "platform/Dialogos.h"
 #include "platform/Fecha.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
-#include "reports/Informes.h"
 #include "ui/CajaTexto.h"
 
 namespace koral {
@@ -358,10 +358,15 @@ QWidget* TfrmDatosEvaluacion::crearMedidas() {
     auto* factores = new QGroupBox("Factores", frmMedida);
     auto* listaFactores = new QVBoxLayout(factores);
     listaFactores->setSpacing(0);
+    // The factors as a sentence names them (the reports' headings are capitals).
+    static const char* const kNombres[kNumFactores] = {
+        "Carga mental",          "Autonomía temporal",
+        "Contenido del trabajo", "Supervisión-participación",
+        "Definición de rol",     "Interés por el trabajador",
+        "Relaciones personales"};
     for (int f = 0; f < kNumFactores; ++f) {
-        QString nombre = aQString(nombresFactor[static_cast<std::size_t>(f)]).toLower();
-        nombre[0] = nombre[0].toUpper();
-        auto* c = new QCheckBox("&" + QString::number(f + 1) + " " + nombre, factores);
+        auto* c = new QCheckBox("&" + QString::number(f + 1) + " " + QString::fromUtf8(kNombres[f]),
+                                factores);
         c->setObjectName("chkFactor" + QString::number(f + 1));
         listaFactores->addWidget(c);
         chkFactores.push_back(c);
