@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/UData.h"
@@ -38,8 +39,10 @@
 #include "platform/Texto.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
+#include "reports/Evaluacion.h"
 #include "reports/Impresion.h"
 #include "reports/Informes.h"
+#include "reports/PlanMedidas.h"
 #include "ui/AvisosLectura.h"
 #include "ui/Editores.h"
 #include "ui/ImpresionVentanas.h"
@@ -193,6 +196,11 @@ public:
     static constexpr double kEscala = 600.0 / 96.0;
     explicit PaginaInforme(QImage& img, int pagina = 1)
         : img_(img), s_(img, kFuenteInformes), buscada_(pagina) {}
+    // Draws nothing: finds the last page on which `texto` is written (the
+    // contents name a section before the section itself).
+    explicit PaginaInforme(QImage& img, std::string texto)
+        : img_(img), s_(img, kFuenteInformes), buscada_(0), busca_(std::move(texto)) {}
+    int encontrada() const { return encontrada_; }
 
     int ancho() const override { return int(img_.width() * kEscala); }
     int alto() const override { return int(img_.height() * kEscala); }
@@ -204,6 +212,7 @@ public:
         s_.pluma(c, std::max(1, int(std::lround(grosor / kEscala))));
     }
     void texto(int x, int y, const std::string& t) override {
+        if (!busca_.empty() && t == busca_) encontrada_ = pagina_;
         if (aqui()) s_.texto(a(x), a(y), t);
     }
     int anchoTexto(const std::string& t) override { return int(s_.anchoTexto(t) * kEscala); }
@@ -232,6 +241,8 @@ private:
     SuperficieQt s_;
     const int buscada_;
     int pagina_ = 1;
+    const std::string busca_;
+    int encontrada_ = 0;
 };
 
 QImage paginaA4() {
@@ -384,6 +395,41 @@ int main(int argc, char** argv) {
             DibujarCuestVacio(s, impresora);
         }
         guardar(conBorde(pagina), "cuestionario_vacio");
+    }
+
+    // The assessment's own data, tab by tab, and the document it completes:
+    // its cover, a profile's results and the plan on its own.
+    conModales([&] { control<QAction>(hijo, "Datosevaluacion1")->trigger(); },
+               {paginas({"datos_identificacion", "datos_alcance", "datos_plantilla",
+                         "datos_resultados", "datos_medidas"})});
+    {
+        PrepararEvaluacion(doc);
+        const TDatosEvaluacion datos = datosEvaluacion(hijo->acompanante());
+        OpcionesEvaluacion opciones;
+        opciones.minimo = datos.minimo;
+        const auto pagina = [&](int n, const char* nombre, bool plan = false) {
+            QImage img = paginaA4();
+            {
+                PaginaInforme s(img, n);
+                TImpresora impresora;
+                if (plan)
+                    DibujarMedidas(doc, datos, s, ',', impresora);
+                else
+                    DibujarEvaluacion(doc, datos, opciones, s, ',', impresora);
+            }
+            guardar(conBorde(img), nombre);
+        };
+        QImage nada = paginaA4();
+        PaginaInforme busca(nada, "Perfil: Toda la plantilla");
+        TImpresora impresora;
+        DibujarEvaluacion(doc, datos, opciones, busca, ',', impresora);
+        if (busca.encontrada() == 0) {
+            std::fprintf(stderr, "capturas_manual: el informe no tiene el perfil de ejemplo\n");
+            ++gFallos;
+        }
+        pagina(1, "evaluacion_portada");
+        pagina(busca.encontrada(), "evaluacion_resultados");
+        pagina(1, "plan_medidas", true);
     }
 
     // Export: the save dialog with its proposed name.
