@@ -83,21 +83,6 @@ std::string gruposCuestionario(const TCuestionario& q) {
     return v.empty() ? std::string("ninguno") : unidos(v, ", ");
 }
 
-// Paragraphs of an assessor's text, whichever line ends it came with.
-std::vector<std::string> parrafos(const std::string& t) {
-    std::vector<std::string> v;
-    std::size_t i = 0;
-    for (;;) {
-        const std::size_t salto = t.find('\n', i);
-        std::string p = t.substr(i, salto == std::string::npos ? std::string::npos : salto - i);
-        if (!p.empty() && p.back() == '\r') p.pop_back();
-        v.push_back(std::move(p));
-        if (salto == std::string::npos) break;
-        i = salto + 1;
-    }
-    return v;
-}
-
 // What stands for anything the assessor has left empty.
 constexpr const char* kSinCompletar = "Sin completar.";
 

@@ -374,4 +374,17 @@ std::string textoFecha(double dias) {
            std::to_string(f->anio);
 }
 
+std::vector<std::string> parrafos(const std::string& t) {
+    std::vector<std::string> v;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t salto = t.find('\n', i);
+        std::string p = t.substr(i, salto == std::string::npos ? std::string::npos : salto - i);
+        if (!p.empty() && p.back() == '\r') p.pop_back();
+        v.push_back(std::move(p));
+        if (salto == std::string::npos) return v;
+        i = salto + 1;
+    }
+}
+
 }  // namespace koral

@@ -67,6 +67,9 @@ private:
 // at blanks (a run of blanks is one break) and, for a word wider than a
 // line, inside the word. Always at least one line.
 std::vector<std::string> partirTexto(Superficie& s, std::string_view texto, int ancho);
+// The paragraphs of a text typed in several lines, whichever line ends
+// (CR LF or LF) it came with.
+std::vector<std::string> parrafos(const std::string& t);
 
 // `t` without its leading blanks (porcentajeSinRespuesta within a sentence).
 std::string sinBlancosIniciales(const std::string& t);

@@ -38,20 +38,6 @@ constexpr std::array<const char*, kColumnas> kTitulos = {
 // the measure itself and its follow-up, none to the short fixed texts.
 constexpr std::array<int, kColumnas> kPesos = {0, 8, 0, 1, 1, 1, 0, 0, 0, 3};
 
-// A cell's paragraphs: texts typed in several lines keep them.
-std::vector<std::string> parrafos(const std::string& t) {
-    std::vector<std::string> v;
-    std::size_t i = 0;
-    for (;;) {
-        const std::size_t salto = t.find('\n', i);
-        std::string p = t.substr(i, salto == std::string::npos ? std::string::npos : salto - i);
-        if (!p.empty() && p.back() == '\r') p.pop_back();
-        v.push_back(std::move(p));
-        if (salto == std::string::npos) return v;
-        i = salto + 1;
-    }
-}
-
 // The factors' abbreviations; numbers out of range (a hand-edited file) are
 // left out.
 std::string abreviaturas(const TMedida& m, const char* separador) {
