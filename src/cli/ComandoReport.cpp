@@ -124,7 +124,7 @@ int comparacion(const std::vector<std::string>& resto, const Salida& salida, std
     for (Fuente& f : fuentes) {
         f.doc = std::make_unique<TKoral>(Mensaje);
         leerExistente(*f.doc, f.archivo);
-        comprobarDistintos(destino, f.archivo);
+        comprobarFueraDeEmpresa(destino, f.archivo);
     }
     std::vector<TPerfilComparado> perfiles;
     for (std::size_t k = 0; k < fuentes.size(); ++k) {
@@ -186,7 +186,7 @@ int evaluacion(const std::vector<std::string>& resto, const Salida& salida, std:
     const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
     DocumentoComando doc;
     leerExistente(doc, archivos[0]);
-    comprobarDistintos(destino, archivos[0]);
+    comprobarFueraDeEmpresa(destino, archivos[0]);
     const TDatosEvaluacion datos = leerDatos(doc);
     opciones.minimo = minimo.value_or(datos.minimo);
     PrepararEvaluacion(doc);
@@ -212,8 +212,7 @@ int medidas(const std::vector<std::string>& resto, const Salida& salida,
     const std::string& destino = salida.prn ? *salida.prn : *salida.pdf;
     DocumentoComando doc;
     leerExistente(doc, resto[0]);
-    comprobarDistintos(destino, resto[0]);
-    comprobarDistintos(destino, rutaAcompanante(doc.archivo));
+    comprobarFueraDeEmpresa(destino, resto[0]);
     TAcompanante acompanante;
     acompanante.leer(doc);
     const TDatosEvaluacion datos = datosEvaluacion(acompanante);
@@ -270,7 +269,7 @@ int comandoReport(const std::vector<std::string>& args, std::ostream& errores,
 
     DocumentoComando doc;
     leerExistente(doc, resto[0]);
-    comprobarDistintos(destino, resto[0]);
+    comprobarFueraDeEmpresa(destino, resto[0]);
 
     const char separador = separadorPaginas(servicios);
     std::vector<std::string> lineas;

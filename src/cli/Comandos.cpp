@@ -266,7 +266,7 @@ int profile(const std::vector<std::string>& args, std::ostream& out, const Servi
     std::unique_ptr<Reemplazo> archivoGrafico;
     if (!grafico.empty()) {
         if (!servicios.guardarGrafico) throw ErrorComando{"no se pueden dibujar gráficos aquí"};
-        comprobarDistintos(grafico, resto[0]);
+        comprobarFueraDeEmpresa(grafico, resto[0]);
         archivoGrafico = std::make_unique<Reemplazo>(grafico);
     }
     calcularPerfil(doc, *p);

@@ -61,6 +61,11 @@ std::string rutaAcompanante(const std::string& archivoEmpresa) {
     return base + ".koral.json";
 }
 
+void comprobarFueraDeEmpresa(const std::string& salida, const std::string& empresa) {
+    comprobarDistintos(salida, empresa);
+    comprobarDistintos(salida, rutaAcompanante(empresa));
+}
+
 TAcompanante::TAcompanante() : datos_(std::make_unique<Datos>()) {}
 
 TAcompanante::~TAcompanante() = default;

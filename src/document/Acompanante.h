@@ -17,6 +17,11 @@ class TKoral;
 // link points to.
 std::string rutaAcompanante(const std::string& archivoEmpresa);
 
+// Refuses (ErrorArchivo) an output path that names company file `empresa`
+// or its companion file: writing a report over either loses the company's
+// work.
+void comprobarFueraDeEmpresa(const std::string& salida, const std::string& empresa);
+
 class TAcompanante {
 public:
     static constexpr int kVersion = 1;

@@ -1,5 +1,6 @@
 #include "exchange/Exportar.h"
 
+#include "document/Acompanante.h"
 #include "platform/Anticipar.h"
 #include "platform/Archivos.h"
 
@@ -14,7 +15,7 @@ std::string nombreExportacion(const std::string& archivo) {
 }
 
 void exportarDatos(const TKoral& doc, const std::string& ruta) {
-    if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
+    if (!doc.archivo.empty()) comprobarFueraDeEmpresa(ruta, doc.archivo);
     Reemplazo archivo(ruta);
     SalidaArchivo* salida = &archivo.salida();
     std::string buf;

@@ -58,8 +58,7 @@ std::string medidasCsv(const TKoral&, const TDatosEvaluacion& datos, const Forma
 void escribirMedidasCsv(const TKoral& doc, const TDatosEvaluacion& datos, const std::string& ruta,
                         const FormatoCsv& formato) {
     if (!doc.archivo.empty()) {
-        comprobarDistintos(ruta, doc.archivo);
-        comprobarDistintos(ruta, rutaAcompanante(doc.archivo));
+        comprobarFueraDeEmpresa(ruta, doc.archivo);
     }
     const std::string csv = medidasCsv(doc, datos, formato);
     Reemplazo archivo(ruta);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "document/Acompanante.h"
 #include "exchange/Csv.h"
 #include "method/Perfil.h"
 #include "platform/Archivos.h"
@@ -145,7 +146,7 @@ std::string puntuacionesCsv(const TKoral& doc, const FormatoCsv& formato) {
 
 void escribirPuntuacionesCsv(const TKoral& doc, const std::string& ruta,
                              const FormatoCsv& formato) {
-    if (!doc.archivo.empty()) comprobarDistintos(ruta, doc.archivo);
+    if (!doc.archivo.empty()) comprobarFueraDeEmpresa(ruta, doc.archivo);
     Reemplazo archivo(ruta);
     SalidaArchivo& salida = archivo.salida();
     std::string buf;

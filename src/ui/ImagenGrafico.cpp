@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "document/Acompanante.h"
 #include "platform/Archivos.h"
 #include "platform/SuperficieSvg.h"
 #include "platform/Texto.h"
@@ -30,7 +31,7 @@ void guardarImagenGrafico(const QImage& imagen, const std::function<void(Superfi
     if (!png && !QFileInfo(nombre).fileName().contains('.')) ruta += svg ? ".svg" : ".png";
     try {
         for (const std::string& leido : leidos)
-            if (!leido.empty()) comprobarDistintos(ruta, leido);
+            if (!leido.empty()) comprobarFueraDeEmpresa(ruta, leido);
         Reemplazo archivo(ruta);
         if (svg) {
             SuperficieSvg superficie(imagen.width(), imagen.height(),

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "document/Acompanante.h"
 #include "platform/Archivos.h"
 #include "platform/Texto.h"
 #include "platform/qt/DialogosArchivo.h"
@@ -145,8 +146,8 @@ char TImpresionVentanas::separador() const {
 void TImpresionVentanas::comprobarSalida(const std::string& ruta) const {
     for (const TChildWin* c : frame_.companias())
         if (const TKoral* doc = c->documento(); doc && !doc->archivo.empty())
-            comprobarDistintos(ruta, doc->archivo);
-    for (const std::string& leido : leidos_) comprobarDistintos(ruta, leido);
+            comprobarFueraDeEmpresa(ruta, doc->archivo);
+    for (const std::string& leido : leidos_) comprobarFueraDeEmpresa(ruta, leido);
 }
 
 std::unique_ptr<Superficie> TImpresionVentanas::superficiePdf(const std::string& ruta) const {

@@ -214,13 +214,16 @@ TEST_F(Informes, BadUsageFailuresAndCompanyFilesLeftAlone) {
     EXPECT_FALSE(fs::exists(dir / "x.prn"));
     EXPECT_FALSE(fs::exists(dir / "falta.kr2"));  // only read, never created
 
-    // Neither company file is ever the output.
+    // Neither company file nor its companion is ever the output.
+    std::ofstream(dir / "t.koral.json") << R"({"version":1})";
     const std::string m = leer(dir / "m.kr2"), t = leer(dir / "t.kr2");
     EXPECT_EQ(report("evaluacion m.kr2 --pdf m.kr2"), 1);
     EXPECT_EQ(report("comparacion m.kr2 'Producción' --de t.kr2 'Mañanas' --prn t.kr2"), 1);
     EXPECT_EQ(err.rfind("Error: ", 0), 0u) << err;
+    EXPECT_EQ(report("comparacion m.kr2 'Producción' --de t.kr2 'Mañanas' --pdf t.koral.json"), 1);
     EXPECT_EQ(leer(dir / "m.kr2"), m);
     EXPECT_EQ(leer(dir / "t.kr2"), t);
+    EXPECT_EQ(leer(dir / "t.koral.json"), R"({"version":1})");
 }
 
 }  // namespace
