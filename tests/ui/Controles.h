@@ -11,8 +11,24 @@
 #include <QString>
 #include <QTest>
 #include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace koral::prueba {
+
+// A file's bytes, and a file made of bytes, at a path the windows use.
+inline std::string leer(const QString& ruta) {
+    std::ifstream f(ruta.toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+inline void escribir(const QString& ruta, const std::string& datos) {
+    std::ofstream f(ruta.toStdString(), std::ios::binary);
+    f << datos;
+}
 
 // The one descendant of `ventana` of type T named `nombre`. A missing or
 // ambiguous name (a frame holds its own "Nuevo1" and each company window's)

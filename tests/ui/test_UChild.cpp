@@ -45,7 +45,9 @@ using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EjecutorGuion;
 using prueba::elegir;
+using prueba::escribir;
 using prueba::EscritorioGuion;
+using prueba::leer;
 
 namespace {
 
@@ -68,18 +70,6 @@ QStringList textos(const QListView* lista) {
     for (int i = 0; i < lista->model()->rowCount(); ++i)
         t << lista->model()->index(i, 0).data().toString();
     return t;
-}
-
-std::string leer(const QString& ruta) {
-    std::ifstream f(ruta.toStdString(), std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void escribir(const QString& ruta, const std::string& datos) {
-    std::ofstream f(ruta.toStdString(), std::ios::binary);
-    f << datos;
 }
 
 }  // namespace

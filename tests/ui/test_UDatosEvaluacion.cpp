@@ -33,20 +33,10 @@ using namespace koral;
 using prueba::control;
 using prueba::DialogosGuion;
 using prueba::EjecutorGuion;
+using prueba::escribir;
+using prueba::leer;
 
 namespace {
-
-std::string leer(const QString& ruta) {
-    std::ifstream f(ruta.toStdString(), std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void escribir(const QString& ruta, const std::string& datos) {
-    std::ofstream f(ruta.toStdString(), std::ios::binary);
-    f << datos;
-}
 
 QWidget* foco() {
     return QApplication::focusWidget();
