@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "method/Textos.h"
+#include "platform/Sha256.h"
 #include "platform/Texto.h"
 
 namespace koral::red {
@@ -273,50 +274,7 @@ const std::string& politicaSeguridad() {
 }
 
 std::string sha256Base64(std::string_view datos) {
-    static constexpr std::array<std::uint32_t, 64> k = {
-        0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4,
-        0xab1c5ed5, 0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe,
-        0x9bdc06a7, 0xc19bf174, 0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f,
-        0x4a7484aa, 0x5cb0a9dc, 0x76f988da, 0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7,
-        0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967, 0x27b70a85, 0x2e1b2138, 0x4d2c6dfc,
-        0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85, 0xa2bfe8a1, 0xa81a664b,
-        0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116,
-        0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-        0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7,
-        0xc67178f2};
-    std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                      0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::string m(datos);
-    const std::uint64_t bits = std::uint64_t{datos.size()} * 8;
-    m += static_cast<char>(0x80);
-    while (m.size() % 64 != 56) m += '\0';
-    for (int i = 7; i >= 0; --i) m += static_cast<char>((bits >> (8 * i)) & 0xff);
-    const auto rotar = [](std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); };
-    for (std::size_t b = 0; b < m.size(); b += 64) {
-        std::array<std::uint32_t, 64> w{};
-        for (std::size_t i = 0; i < 16; ++i)
-            for (std::size_t j = 0; j < 4; ++j)
-                w[i] = (w[i] << 8) | static_cast<unsigned char>(m[b + 4 * i + j]);
-        for (std::size_t i = 16; i < 64; ++i) {
-            const std::uint32_t s0 = rotar(w[i - 15], 7) ^ rotar(w[i - 15], 18) ^ (w[i - 15] >> 3);
-            const std::uint32_t s1 = rotar(w[i - 2], 17) ^ rotar(w[i - 2], 19) ^ (w[i - 2] >> 10);
-            w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-        }
-        std::array<std::uint32_t, 8> v = h;
-        for (std::size_t i = 0; i < 64; ++i) {
-            const std::uint32_t s1 = rotar(v[4], 6) ^ rotar(v[4], 11) ^ rotar(v[4], 25);
-            const std::uint32_t ch = (v[4] & v[5]) ^ (~v[4] & v[6]);
-            const std::uint32_t t1 = v[7] + s1 + ch + k[i] + w[i];
-            const std::uint32_t s0 = rotar(v[0], 2) ^ rotar(v[0], 13) ^ rotar(v[0], 22);
-            const std::uint32_t maj = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
-            const std::uint32_t t2 = s0 + maj;
-            v = {t1 + t2, v[0], v[1], v[2], v[3] + t1, v[4], v[5], v[6]};
-        }
-        for (std::size_t i = 0; i < 8; ++i) h[i] += v[i];
-    }
-    std::array<unsigned char, 32> d{};
-    for (std::size_t i = 0; i < 32; ++i)
-        d[i] = static_cast<unsigned char>(h[i / 4] >> (24 - 8 * (i % 4)));
+    const std::array<unsigned char, 32> d = sha256(datos);
     static constexpr char kBase64[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string r;

@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/Campana.h"
 #include "document/UData.h"
 #include "red/Formulario.h"
 
@@ -60,6 +61,11 @@ struct Respuesta {
 struct Campana {
     std::string codigo;               // UTF-8, as the worker types it
     std::vector<std::string> grupos;  // Windows-1252 names of the groups offered, as shown
+    // When not empty, the groups offered are those of these questions, each
+    // asked as one choice (with "Prefiero no decirlo"); `grupos` is then not
+    // used. A group in no question is not offered.
+    std::vector<TPreguntaGrupos> preguntas;
+    std::string aviso;  // the information notice (Windows-1252); empty: the default one
 };
 
 // Slows down guessing the code without shutting out colleagues who share an
