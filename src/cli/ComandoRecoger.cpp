@@ -157,7 +157,8 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     } catch (const ErrorArchivo& e) {
         throw ErrorComando{"no se pueden guardar las respuestas (" + cp1252AUtf8(e.what()) + ")"};
     }
-    Campana campana{codigo, {}};
+    Campana campana;
+    campana.codigo = codigo;
     for (const auto& g : doc.grupos) campana.grupos.push_back(g->nombre);
 
     TServidorRecogida servidor(doc, campana);

@@ -51,7 +51,10 @@ struct Recogida : ::testing::Test {
         doc.archivo = kRuta;
         doc.guardarArchivo();
         antes = fs.archivos.at(kRuta);
-        r = std::make_unique<TRecogida>(doc, Campana{"123456", {kTurno, "Almacén"_cp}});
+        Campana c;
+        c.codigo = "123456";
+        c.grupos = {kTurno, "Almacén"_cp};
+        r = std::make_unique<TRecogida>(doc, c);
     }
     ~Recogida() override { fijarFechaHoy(std::nullopt); }
 

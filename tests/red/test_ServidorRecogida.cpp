@@ -119,7 +119,9 @@ struct ServidorRecogida : ::testing::Test {
     }
 
     quint16 iniciar(const LimitesConexion& l) {
-        servidor = std::make_unique<TServidorRecogida>(doc, Campana{kCodigo, {}});
+        Campana c;
+        c.codigo = kCodigo;
+        servidor = std::make_unique<TServidorRecogida>(doc, c);
         servidor->limites = l;
         EXPECT_TRUE(servidor->iniciar(QHostAddress(QHostAddress::LocalHost), 0));
         return servidor->puerto();
