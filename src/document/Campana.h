@@ -31,8 +31,8 @@ struct TCampanaGuardada {
     // Empty: every group of the company is offered as one list of check
     // boxes (as before questions existed).
     std::vector<TPreguntaGrupos> preguntas;
-    std::string aviso;  // the information notice; empty: the default one
-    std::string sal;    // random, hex; salts the single-use codes' hashes
+    std::string aviso;                       // the information notice; empty: the default one
+    std::string sal;                         // random, hex; salts the single-use codes' hashes
     std::vector<TCodigoIndividual> codigos;  // none: the campaign code is used
     int recibidas = 0;                       // answers stored in this campaign
     double empezada = 0;                     // day it was first started
