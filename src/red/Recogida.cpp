@@ -32,10 +32,33 @@ Respuesta pagina(int estado, std::string cuerpo) {
     return {estado, std::move(cuerpo), cabecerasPagina(), {}};
 }
 
+int enBlanco(const Respuestas& r) {
+    return static_cast<int>(std::count(r.begin(), r.end(), '0'));
+}
+
 // After an accepted answer: the thanks page is fetched with a GET, so
 // reloading it sends nothing again.
-Respuesta aGracias() {
-    return {303, {}, {{"Location", "/gracias"}, {"Cache-Control", "no-store"}}, {}};
+Respuesta aGracias(const Respuestas& r) {
+    const int n = enBlanco(r);
+    return {303,
+            {},
+            {{"Location", n ? "/gracias/" + std::to_string(n) : std::string("/gracias")},
+             {"Cache-Control", "no-store"}},
+            {}};
+}
+
+// "/gracias/N", N from 1 to kNumItems without leading zeros: N; else 0.
+int blancosGracias(std::string_view ruta) {
+    constexpr std::string_view prefijo = "/gracias/";
+    if (ruta.substr(0, prefijo.size()) != prefijo) return 0;
+    ruta.remove_prefix(prefijo.size());
+    if (ruta.empty() || ruta.size() > 2 || ruta[0] == '0') return 0;
+    int n = 0;
+    for (char c : ruta) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= kNumItems ? n : 0;
 }
 
 Respuesta noAdmitido(const char* permitido) {
@@ -116,6 +139,21 @@ bool decodificar(std::string_view s, std::string& r) {
         }
     }
     return true;
+}
+
+// "grupo": 0; "grupoN" for a question N of `preguntas`: N; else -1.
+int preguntaCampo(std::string_view nombre, std::size_t preguntas) {
+    constexpr std::string_view prefijo = "grupo";
+    if (nombre.substr(0, prefijo.size()) != prefijo) return -1;
+    nombre.remove_prefix(prefijo.size());
+    if (nombre.empty()) return 0;
+    if (nombre.size() > 3 || nombre[0] == '0') return -1;
+    std::size_t n = 0;
+    for (char c : nombre) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return n <= preguntas ? static_cast<int>(n) : -1;
 }
 
 // r1 ... r75, without leading zeros; 0 for any other name.
@@ -211,16 +249,34 @@ TRecogida::TRecogida(TKoral& doc, Campana campana, std::function<void()> guardar
         throw std::invalid_argument("campaign code of 1 to 64 bytes");
     if (!guardar_) guardar_ = [this] { doc_.guardarArchivo(); };
     std::vector<std::string> nombres;
-    for (const std::string& n : campana_.grupos) {
+    const auto ofrecer = [&](const std::string& n, int pregunta) {
         TGrupo* g = doc_.buscarGrupo(n);
         if (!g) throw std::invalid_argument("offered group not in the company");
-        if (std::find(ofrecidos_.begin(), ofrecidos_.end(), g) != ofrecidos_.end()) continue;
+        // A group is offered once, in the first question that names it.
+        if (std::find(ofrecidos_.begin(), ofrecidos_.end(), g) != ofrecidos_.end()) return false;
         ofrecidos_.push_back(g);
+        preguntaDe_.push_back(pregunta);
         nombres.push_back(n);
+        return true;
+    };
+    if (campana_.preguntas.empty()) {
+        for (const std::string& n : campana_.grupos) ofrecer(n, 0);
+    } else {
+        for (const TPreguntaGrupos& p : campana_.preguntas) {
+            TPreguntaGrupos q{p.pregunta, {}};
+            for (const std::string& n : p.grupos)
+                if (ofrecer(n, static_cast<int>(datos_.preguntas.size()) + 1))
+                    q.grupos.push_back(n);
+            if (!q.grupos.empty()) datos_.preguntas.push_back(std::move(q));
+        }
     }
     campana_.grupos = nombres;
     datos_.empresa = doc_.nombre;
     datos_.grupos = std::move(nombres);
+    datos_.aviso = campana_.aviso.empty()
+                       ? avisoPorDefecto(doc_.nombre, campana_.responsable, campana_.minimo)
+                       : campana_.aviso;
+    datos_.campana = envioAleatorio();
     datos_.codigoNumerico = soloCifras(campana_.codigo);
     componerFormulario();
     gracias_ = paginaGracias();
@@ -286,6 +342,10 @@ TRecogida::Resultado TRecogida::recibir(const Peticion& p, Reloj::time_point aho
         if (!leer) return {noAdmitido("GET, HEAD")};
         return {pagina(200, gracias_)};
     }
+    if (const int blancos = blancosGracias(p.ruta)) {
+        if (!leer) return {noAdmitido("GET, HEAD")};
+        return {pagina(200, paginaGracias(blancos))};
+    }
     if (p.ruta == "/enviar") {
         if (p.metodo != "POST") return {noAdmitido("POST")};
         const std::size_t antes = lote_.size();
@@ -306,7 +366,8 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
     Envio e;
     e.respuestas.fill('0');
     e.grupos.assign(ofrecidos_.size(), false);
-    bool hayCodigo = false, hayEnvio = false;
+    bool hayCodigo = false, hayEnvio = false, hayConfirmar = false;
+    std::vector<bool> preguntaVista(datos_.preguntas.size() + 1, false);
     std::array<bool, kNumItems> vistos{};
     for (const auto& [nombre, valor] : campos) {
         if (nombre == "envio") {
@@ -317,13 +378,24 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
             if (hayCodigo) return noValida();
             hayCodigo = true;
             e.codigo = sinBlancos(valor);
-        } else if (nombre == "grupo") {
+        } else if (nombre == "confirmar") {
+            if (hayConfirmar || valor != "1") return noValida();
+            hayConfirmar = e.confirmar = true;
+        } else if (const int pregunta = preguntaCampo(nombre, datos_.preguntas.size());
+                   pregunta >= 0) {
+            // "grupo" names any offered group; "grupoN" one of question N,
+            // or none when empty. Either way one group per question.
+            if (pregunta > 0) {
+                if (preguntaVista[static_cast<std::size_t>(pregunta)]) return noValida();
+                preguntaVista[static_cast<std::size_t>(pregunta)] = true;
+                if (valor.empty()) continue;
+            }
             std::string cp;
             if (!utf8ACp1252(valor, cp)) return noValida();
             const auto it = std::find(campana_.grupos.begin(), campana_.grupos.end(), cp);
             if (it == campana_.grupos.end()) return noValida();
             const auto k = static_cast<std::size_t>(it - campana_.grupos.begin());
-            if (e.grupos[k]) return noValida();
+            if (e.grupos[k] || (pregunta > 0 && preguntaDe_[k] != pregunta)) return noValida();
             e.grupos[k] = true;
         } else if (const int item = itemCampo(nombre)) {
             if (vistos[item - 1] || valor.size() != 1 || valor[0] < '0' ||
@@ -336,15 +408,23 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
         }
     }
     if (!hayCodigo) return noValida();
+    std::vector<int> porPregunta(datos_.preguntas.size() + 1, 0);
+    for (std::size_t k = 0; k < ofrecidos_.size(); ++k)
+        if (e.grupos[k] && preguntaDe_[k] > 0 &&
+            ++porPregunta[static_cast<std::size_t>(preguntaDe_[k])] > 1)
+            return noValida();
 
     // A copy of an answer already taken: answered as that one is (in the
     // batch, with it).
     if (!e.envio.empty() && envios_.count(e.envio)) {
+        Respuesta r = aGracias(e.respuestas);
         if (std::any_of(lote_.begin(), lote_.end(),
                         [&](const Pendiente& q) { return q.envio.envio == e.envio; }))
             lote_.push_back({nullptr, std::move(e), {}});
-        return aGracias();
+        return r;
     }
+    if (enBlanco(e.respuestas) == kNumItems)
+        return formularioDeNuevo(400, e, "No ha marcado ninguna respuesta.");
 
     if (const auto espera = limitador_.espera(p.direccion, ahora);
         espera > Reloj::duration::zero()) {
@@ -373,6 +453,19 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
     }
     limitador_.acierto(p.direccion);
 
+    // From the form, blank items are shown once more before they are stored
+    // as blank: the worker may have missed them.
+    if (!e.envio.empty() && !e.confirmar && enBlanco(e.respuestas) > 0) {
+        Marcas m = marcas(e,
+                          "Ha dejado preguntas sin responder; están marcadas más abajo. "
+                          "Puede responderlas y enviar, o enviar así con «Enviar de todos "
+                          "modos».");
+        for (int i = 0; i < kNumItems; ++i)
+            if (e.respuestas[static_cast<std::size_t>(i)] == '0') m.faltan.push_back(i + 1);
+        m.confirmar = true;
+        return pagina(200, paginaFormulario(datos_, e.envio, &m));
+    }
+
     if (lote_.empty()) modificadoAntes_ = doc_.modificado;
     TCuestionario* q = anadir(e);
     if (!q)
@@ -381,8 +474,9 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
                                  "el código.");
     if (!codigo->empty()) usados_.insert(*codigo);
     if (!e.envio.empty()) envios_.insert(e.envio);
+    Respuesta r = aGracias(e.respuestas);
     lote_.push_back({q, std::move(e), *codigo});
-    return aGracias();
+    return r;
 }
 
 void TRecogida::recordarEnvio(const std::string& envio) {
@@ -404,12 +498,17 @@ TCuestionario* TRecogida::anadir(const Envio& e) {
     return q;
 }
 
-Respuesta TRecogida::formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const {
+Marcas TRecogida::marcas(const Envio& e, const std::string& aviso) {
     Marcas m;
     m.respuestas = e.respuestas;
     m.grupos = e.grupos;
     m.codigo = e.codigo.size() <= kMaxCodigo ? e.codigo : std::string();
     m.aviso = aviso;
+    return m;
+}
+
+Respuesta TRecogida::formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const {
+    const Marcas m = marcas(e, aviso);
     // The same token: a later send that is stored is stored once.
     return pagina(estado,
                   paginaFormulario(datos_, e.envio.empty() ? envioAleatorio() : e.envio, &m));
@@ -433,7 +532,7 @@ std::vector<Respuesta> TRecogida::cerrarLote() {
             ++guardadas_;
             if (!p.envio.envio.empty()) recordarEnvio(p.envio.envio);
         }
-        respuestas.assign(lote.size(), aGracias());
+        for (const auto& p : lote) respuestas.push_back(aGracias(p.envio.respuestas));
         if (alGuardar)
             for (const auto& p : lote)
                 if (p.q) alGuardar(*p.q);

@@ -5,9 +5,13 @@
 // Answers arrive as POST /enviar, application/x-www-form-urlencoded, with the
 // fields `codigo`, `grupo` (zero or more, each the exact UTF-8 name of an
 // offered group) and `r1` ... `r75` ('0' to the item's option count; '0' or
-// absent: no answer). An accepted answer becomes a new questionnaire and is
-// acknowledged only once it is in the company file, with a redirect (303) to
-// GET /gracias, so that reloading the thanks page sends nothing again.
+// absent: no answer). Groups asked as questions come as `grupo1`, `grupo2`,
+// ... instead (the question's number; empty: none chosen). An answer with no
+// item marked is refused (400); one from the form (with `envio`) with blank
+// items is shown again, stored only when sent with `confirmar=1`. An accepted
+// answer becomes a new questionnaire and is acknowledged only once it is in
+// the company file, with a redirect (303) to GET /gracias (/gracias/N when N
+// items were blank), so that reloading the thanks page sends nothing again.
 //
 // Each form served carries `envio`, a one-time token (kLargoEnvio lowercase
 // hex digits, fresh for every GET /): an answer whose token is already stored
@@ -66,6 +70,10 @@ struct Campana {
     // used. A group in no question is not offered.
     std::vector<TPreguntaGrupos> preguntas;
     std::string aviso;  // the information notice (Windows-1252); empty: the default one
+    // For the default notice: who runs the assessment (Windows-1252; empty:
+    // the company), and the smallest group whose results are given.
+    std::string responsable;
+    int minimo = 5;
 };
 
 // Slows down guessing the code without shutting out colleagues who share an
@@ -162,6 +170,7 @@ private:
     struct Envio {
         Respuestas respuestas;
         std::vector<bool> grupos;  // per offered group
+        bool confirmar = false;    // blank items sent as they are
         std::string codigo;        // as typed, without surrounding blanks
         std::string envio;         // the form's token, or empty
     };
@@ -173,6 +182,7 @@ private:
 
     Respuesta enviar(const Peticion& p, Reloj::time_point ahora);
     Respuesta formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const;
+    static Marcas marcas(const Envio& e, const std::string& aviso);
     std::optional<std::string> codigoAceptado(std::string_view codigo) const;
     TCuestionario* anadir(const Envio& e);
     void recordarEnvio(const std::string& envio);
@@ -182,6 +192,7 @@ private:
     Campana campana_;
     std::function<void()> guardar_;
     std::vector<TGrupo*> ofrecidos_;  // the offered groups, in the order shown
+    std::vector<int> preguntaDe_;     // per offered group: its question (1 ...), or 0
     std::vector<std::string> individuales_;
     std::set<std::string> usados_;
     TLimitador limitador_;

@@ -92,15 +92,33 @@ TEST_F(Recogida, TheFormHoldsEveryItemAndEscapesTheCompanysNames) {
     const Respuesta f = r->atender({"GET", "/", {}, "", "10.0.0.2"}, t0);
     ASSERT_EQ(f.estado, 200);
     const std::string& h = f.cuerpo;
-    EXPECT_EQ(contar(h, "<fieldset>"), 76u);                // the groups, then the 75 items
+    EXPECT_EQ(contar(h, "<fieldset"), 76u);                 // the groups, then the 75 items
     EXPECT_EQ(contar(h, "type=\"radio\""), 289u + 75u);     // options, and "sin respuesta" per item
     EXPECT_EQ(contar(h, " for=\""), 289u + 75u + 2u + 1u);  // and the code's
-    EXPECT_EQ(contar(h, "<h2>"), 9u + 1u);                  // block headings, and the instructions'
-    EXPECT_NE(h.find("<h2>En su trabajo, ¿con qué frecuencia tiene que...?</h2>"),
+    EXPECT_EQ(contar(h, "<h2"), 9u + 2u);  // block headings, the notice's and the instructions'
+    // Each block heading stays in view over its items, which it describes
+    // to a screen reader; an item that is a question of its own ends it.
+    EXPECT_NE(h.find("section.bloque>h2{position:sticky;top:0"), std::string::npos);
+    EXPECT_NE(
+        h.find("<section class=\"bloque\"><h2 id=\"e1\">En su trabajo, ¿con qué "
+               "frecuencia tiene que...?</h2>\n<fieldset id=\"p16\" aria-describedby=\"e1\">"),
+        std::string::npos);
+    EXPECT_NE(h.find("<fieldset id=\"p18\" aria-describedby=\"e1\"><legend><span "
+                     "class=\"num\">18 de 75</span> Organizar y planificar su propio trabajo"),
               std::string::npos);
-    EXPECT_NE(h.find("<legend>9. ¿Cómo calificaría la cantidad de información <em>(datos, "
-                     "documentos, instrucciones, señales...)</em> que tiene que manejar"),
+    EXPECT_NE(h.find("</section>\n<fieldset id=\"p26\"><legend>"), std::string::npos);
+    EXPECT_EQ(contar(h, "aria-describedby=\"e"), 50u);
+    EXPECT_EQ(contar(h, "<section"), 9u);
+    EXPECT_EQ(contar(h, "</section>"), 9u);
+    EXPECT_NE(h.find("<legend><span class=\"num\">9 de 75</span> ¿Cómo calificaría la cantidad "
+                     "de información <em>(datos, documentos, instrucciones, señales...)</em> que "
+                     "tiene que manejar"),
               std::string::npos);
+    // The default notice, who runs the assessment being the company.
+    EXPECT_NE(h.find("<h2>INFORMACIÓN:</h2>\n<p>Talleres &lt;S.A.&gt; &amp; &quot;Hijos&quot; "
+                     "hace esta evaluación"),
+              std::string::npos);
+    EXPECT_EQ(h.find("anónimo"), std::string::npos);
     EXPECT_NE(h.find("name=\"r75\" value=\"5\"> hay conflictos y enfrentamientos frecuentes"),
               std::string::npos)
         << "the last option of the last item";
@@ -117,14 +135,21 @@ TEST_F(Recogida, TheFormHoldsEveryItemAndEscapesTheCompanysNames) {
     EXPECT_EQ(h.find("http"), std::string::npos);
     EXPECT_EQ(contar(h, "action="), 1u);
     EXPECT_EQ(cabecera(f, "Cache-Control"), "no-store");
-    ASSERT_EQ(contar(h, "<script>"), 1u);
-    const auto guion = h.find("<script>") + 8;
-    const std::string script = h.substr(guion, h.find("</script>") - guion);
+    // The form's script and the thanks page's, each allowed by its hash.
+    const auto script = [](const std::string& pagina) {
+        EXPECT_EQ(contar(pagina, "<script>"), 1u);
+        const auto guion = pagina.find("<script>") + 8;
+        return "'sha256-" + sha256Base64(pagina.substr(guion, pagina.find("</script>") - guion)) +
+               "'";
+    };
+    const Respuesta gracias = r->atender({"GET", "/gracias", {}, "", "10.0.0.2"}, t0);
+    EXPECT_NE(gracias.cuerpo.find("sessionStorage.clear()"), std::string::npos);
     EXPECT_EQ(sha256Base64("abc"), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
     EXPECT_EQ(cabecera(f, "Content-Security-Policy"),
-              "default-src 'none'; style-src 'unsafe-inline'; script-src 'sha256-" +
-                  sha256Base64(script) +
-                  "'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
+              "default-src 'none'; style-src 'unsafe-inline'; script-src " + script(h) + " " +
+                  script(gracias.cuerpo) +
+                  "; form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
+    EXPECT_EQ(cabecera(gracias, "Content-Security-Policy"), cabecera(f, "Content-Security-Policy"));
     // Each form served has a token of its own; HEAD answers as GET.
     const std::string envio = envioDe(h);
     EXPECT_EQ(envio.size(), kLargoEnvio);
@@ -150,10 +175,12 @@ TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
     const auto respuestas = r->cerrarLote();
     ASSERT_EQ(respuestas.size(), 1u);
     EXPECT_EQ(respuestas[0].estado, 303);
-    EXPECT_EQ(cabecera(respuestas[0], "Location"), "/gracias");
-    EXPECT_NE(r->atender({"GET", "/gracias", {}, "", "10.0.0.2"}, t0)
-                  .cuerpo.find("Sus respuestas se han guardado."),
-              std::string::npos);
+    // Without a token, stored as sent, blank items and all.
+    EXPECT_EQ(cabecera(respuestas[0], "Location"), "/gracias/72");
+    EXPECT_NE(
+        r->atender({"GET", "/gracias/72", {}, "", "10.0.0.2"}, t0)
+            .cuerpo.find("Sus respuestas se han guardado.</p>\n<p>72 preguntas sin respuesta."),
+        std::string::npos);
 
     const auto d = leida();
     const TCuestionario* q = d->buscarCuestionario("C000003");
@@ -177,7 +204,7 @@ TEST_F(Recogida, AnAcceptedAnswerIsInTheCompanyFileBeforeItIsAcknowledged) {
     // Two at once are saved with one write.
     const int temporales = fs.temporales;
     EXPECT_TRUE(r->recibir(post("codigo=123456&r1=1"), t0).pendiente);
-    EXPECT_TRUE(r->recibir(post("codigo=123456", "10.0.0.3"), t0).pendiente);
+    EXPECT_TRUE(r->recibir(post("codigo=123456&r2=1", "10.0.0.3"), t0).pendiente);
     const auto dos = r->cerrarLote();
     ASSERT_EQ(dos.size(), 2u);
     EXPECT_EQ(dos[0].estado + dos[1].estado, 606);
@@ -201,25 +228,25 @@ TEST_F(Recogida, GuessingIsSlowedDownButARightCodeWaitsSecondsAtMost) {
     nadaGuardado();
     // A try from that address before the wait is over is not even checked;
     // the right code passes a few seconds later, and from elsewhere at once.
-    const Respuesta espera = enviar("codigo=123456", "10.0.0.9", t0 + 7s);
+    const Respuesta espera = enviar("codigo=123456&r1=1", "10.0.0.9", t0 + 7s);
     EXPECT_EQ(espera.estado, 429);
     EXPECT_NE(espera.cuerpo.find("Espere 3 segundos y vuelva a enviar"), std::string::npos);
     EXPECT_EQ(cabecera(espera, "Retry-After"), "3");
     EXPECT_EQ(doc.cuestionarios.size(), 0u);
-    EXPECT_EQ(enviar("codigo=123456", "10.0.0.10", t0 + 7s).estado, 303);
-    EXPECT_EQ(enviar("codigo=123456", "10.0.0.9", t0 + 10s).estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=1", "10.0.0.10", t0 + 7s).estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=1", "10.0.0.9", t0 + 10s).estado, 303);
     EXPECT_EQ(doc.cuestionarios.size(), 2u);
 
     // Across addresses: a burst of the budget, then answers held, then tries
     // refused unchecked until the budget has room again.
     const Reloj::time_point t1 = t0 + 1h;
     for (int i = 0; i < TLimitador::kPresupuesto + 2; ++i) {
-        const Respuesta m = enviar("codigo=1", "10.1.0." + std::to_string(i), t1);
+        const Respuesta m = enviar("codigo=1&r1=1", "10.1.0." + std::to_string(i), t1);
         EXPECT_EQ(m.estado, 403);
         EXPECT_EQ(m.retener, i < TLimitador::kPresupuesto ? 0ms : 2000ms * (i - 29));
     }
-    EXPECT_EQ(enviar("codigo=123456", "10.2.0.1", t1).estado, 429);
-    EXPECT_EQ(enviar("codigo=123456", "10.2.0.1", t1 + 1s).estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=1", "10.2.0.1", t1).estado, 429);
+    EXPECT_EQ(enviar("codigo=123456&r1=1", "10.2.0.1", t1 + 1s).estado, 303);
     EXPECT_EQ(doc.cuestionarios.size(), 3u);
 
     // However many addresses, held answers or not, at most one code a
@@ -264,6 +291,9 @@ TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
         "codigo=123456&&r1=1",
         "codigo=123456&r1",
         "codigo=123456&otro=1",
+        "codigo=123456&r1=1&confirmar=2",
+        "codigo=123456&r1=1&confirmar=1&confirmar=1",
+        "codigo=123456&r1=1&grupo1=Almac%C3%A9n",  // no group questions here
         "codigo=123456&envio=0123456789abcdef0123456789ABCDEF",
         "codigo=123456&envio=0123456789abcdef0123456789abcde",
         "codigo=123456&envio=0123456789abcdef0123456789abcdef&envio="
@@ -287,9 +317,11 @@ TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
     EXPECT_EQ(r->atender({"POST", "/gracias", {}, "", "10.0.0.2"}, t0).estado, 405);
     EXPECT_EQ(r->atender({"GET", "/../empresa.kr2", {}, "", "10.0.0.2"}, t0).estado, 404);
     EXPECT_EQ(r->atender({"GET", "/favicon.ico", {}, "", "10.0.0.2"}, t0).estado, 404);
+    for (const char* ruta : {"/gracias/0", "/gracias/76", "/gracias/07", "/gracias/1x"})
+        EXPECT_EQ(r->atender({"GET", ruta, {}, "", "10.0.0.2"}, t0).estado, 404) << ruta;
     nadaGuardado();
     // None of it counted as a guess at the code.
-    EXPECT_EQ(enviar("codigo=123456").estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=1").estado, 303);
 }
 
 TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
@@ -297,11 +329,11 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
     r->alFallarGuardado = [&](const std::string& m) { fallos.push_back(m); };
     r->fijarCodigosIndividuales({"33333333", "11111111", "22222222"}, {"22222222", "99"});
     EXPECT_NE(r->formulario().find("Código individual"), std::string::npos);
-    EXPECT_EQ(enviar("codigo=123456").estado, 403) << "the campaign's code no longer serves";
-    EXPECT_EQ(enviar("codigo=22222222").estado, 403) << "used in an earlier session";
+    EXPECT_EQ(enviar("codigo=123456&r1=1").estado, 403) << "the campaign's code no longer serves";
+    EXPECT_EQ(enviar("codigo=22222222&r1=1").estado, 403) << "used in an earlier session";
 
     fs.fallarAlCrear = true;
-    const std::string envio = "&envio=" + envioDe(r->formulario());
+    const std::string envio = "&confirmar=1&envio=" + envioDe(r->formulario());
     EXPECT_TRUE(r->recibir(post("codigo=11111111&r1=2" + envio), t0).pendiente);
     EXPECT_TRUE(r->recibir(post("codigo=33333333&r2=2"), t0).pendiente);
     const auto respuestas = r->cerrarLote();
@@ -310,7 +342,8 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
         EXPECT_EQ(m.estado, 503);
         EXPECT_NE(m.cuerpo.find("No se han podido guardar sus respuestas."), std::string::npos);
     }
-    EXPECT_EQ("&envio=" + envioDe(respuestas[0].cuerpo), envio) << "the same token kept";
+    EXPECT_EQ("&confirmar=1&envio=" + envioDe(respuestas[0].cuerpo), envio)
+        << "the same token kept";
     EXPECT_NE(respuestas[1].cuerpo.find("name=\"r2\" value=\"2\" checked>"), std::string::npos);
     EXPECT_EQ(fallos.size(), 1u);
     nadaGuardado();
@@ -325,8 +358,8 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
 }
 
 TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
-    const std::string a = "codigo=123456&r1=1&envio=" + envioDe(r->formulario());
-    const std::string b = "codigo=123456&r1=2&envio=" + envioDe(r->formulario());
+    const std::string a = "codigo=123456&r1=1&confirmar=1&envio=" + envioDe(r->formulario());
+    const std::string b = "codigo=123456&r1=2&confirmar=1&envio=" + envioDe(r->formulario());
     // A copy in the same batch is answered with it and adds nothing.
     EXPECT_TRUE(r->recibir(post(a), t0).pendiente);
     EXPECT_TRUE(r->recibir(post(a, "10.0.0.3"), t0).pendiente);
@@ -338,7 +371,7 @@ TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
     // keeps the form's token, so the one later accepted is stored once.
     const Respuesta otra = enviar(a);
     EXPECT_EQ(otra.estado, 303);
-    EXPECT_EQ(cabecera(otra, "Location"), "/gracias");
+    EXPECT_EQ(cabecera(otra, "Location"), "/gracias/74");
     r->fijarCodigosIndividuales({"11111111"});
     EXPECT_EQ(enviar(a).estado, 303);
     const Respuesta mal = enviar("codigo=1&" + b.substr(14));
@@ -351,4 +384,92 @@ TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
     EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
     EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
     EXPECT_EQ(leida()->cuestionarios.size(), 4u);
+}
+
+TEST_F(Recogida, BlankItemsAreRefusedOrShownAgainBeforeTheyAreStored) {
+    // Nothing marked: refused, from the form or from a script.
+    for (const std::string& c : {std::string("codigo=123456&grupo=Almac%C3%A9n&r1=0"),
+                                 "codigo=123456&envio=" + envioDe(r->formulario())}) {
+        const Respuesta m = enviar(c);
+        EXPECT_EQ(m.estado, 400);
+        EXPECT_NE(m.cuerpo.find("No ha marcado ninguna respuesta"), std::string::npos);
+    }
+    nadaGuardado();
+
+    // From the form with items 3 and 18 blank: shown again, those marked,
+    // every answer kept, the token the same; stored once confirmed.
+    const std::string envio = envioDe(r->formulario());
+    std::string cuerpo = "codigo=123456&grupo=Almac%C3%A9n&envio=" + envio;
+    for (int i = 1; i <= 75; ++i)
+        if (i != 3 && i != 18) cuerpo += "&r" + std::to_string(i) + "=1";
+    const Respuesta m = enviar(cuerpo);
+    EXPECT_EQ(m.estado, 200);
+    nadaGuardado();
+    const std::string& h = m.cuerpo;
+    EXPECT_NE(h.find("Preguntas sin respuesta: <a href=\"#p3\">3</a>, <a href=\"#p18\">18</a>"),
+              std::string::npos);
+    EXPECT_NE(h.find("<fieldset id=\"p3\" class=\"falta\" aria-describedby=\"f3\">"),
+              std::string::npos);
+    EXPECT_NE(h.find("<fieldset id=\"p18\" class=\"falta\" aria-describedby=\"e1 f18\">"),
+              std::string::npos);
+    EXPECT_EQ(contar(h, "class=\"falta\""), 4u);  // the two fieldsets and their notes
+    EXPECT_EQ(contar(h, " checked>"), 73u + 1u);
+    EXPECT_EQ(contar(h, "name=\"confirmar\" value=\"1\">Enviar de todos modos</button>"), 2u);
+    EXPECT_EQ(envioDe(h), envio);
+    const Respuesta hecho = enviar(cuerpo + "&confirmar=1");
+    EXPECT_EQ(hecho.estado, 303);
+    EXPECT_EQ(cabecera(hecho, "Location"), "/gracias/2");
+    EXPECT_NE(r->atender({"GET", "/gracias/1", {}, "", "10.0.0.2"}, t0)
+                  .cuerpo.find("<p>1 pregunta sin respuesta.</p>"),
+              std::string::npos);
+    EXPECT_EQ(r->atender({"GET", "/gracias", {}, "", "10.0.0.2"}, t0).cuerpo.find("sin respuesta"),
+              std::string::npos);
+    EXPECT_EQ(leida()->cuestionarios.size(), 1u);
+    EXPECT_EQ(leida()->cuestionarios[0]->respuestas[2], '0');
+}
+
+TEST_F(Recogida, GroupsAskedAsQuestionsTakeOneEachAndTheNoticeIsTheAssessors) {
+    Campana c;
+    c.codigo = "123456";
+    c.grupos = {"Oficina"};  // not used when there are questions
+    c.preguntas = {{"Turno <T>", {kTurno, "Almacén"_cp}}, {"Sede", {"Oficina", kTurno}}};
+    c.aviso = "Línea <1>\r\n\n Línea 2 "_cp;
+    r = std::make_unique<TRecogida>(doc, c);
+    const std::string h = r->formulario();
+    EXPECT_EQ(contar(h, "type=\"checkbox\""), 0u);
+    EXPECT_NE(h.find("<fieldset><legend>Turno &lt;T&gt;</legend>"), std::string::npos);
+    EXPECT_EQ(contar(h, "name=\"grupo1\""), 3u);
+    EXPECT_EQ(contar(h, "name=\"grupo2\""), 2u) << "a group offered once";
+    EXPECT_NE(h.find("name=\"grupo2\" value=\"\"> Prefiero no decirlo</label>"), std::string::npos);
+    EXPECT_NE(h.find("<h2>INFORMACIÓN:</h2>\n<p>Línea &lt;1&gt;</p>\n<p>Línea 2</p>\n</div>"),
+              std::string::npos);
+
+    for (const char* cuerpo : {
+             "codigo=123456&r1=1&grupo=Almac%C3%A9n&grupo="
+             "Turno+%3Cnoche%3E+%26+%22B%22+%27C%27",
+             "codigo=123456&r1=1&grupo1=Almac%C3%A9n&grupo=Turno+%3Cnoche%3E+%26+%22B%22+%27C%27",
+             "codigo=123456&r1=1&grupo2=Almac%C3%A9n",  // not of that question
+             "codigo=123456&r1=1&grupo1=&grupo1=Almac%C3%A9n",
+             "codigo=123456&r1=1&grupo3=Oficina",
+             "codigo=123456&r1=1&grupo01=Oficina",
+         }) {
+        SCOPED_TRACE(cuerpo);
+        EXPECT_EQ(enviar(cuerpo).estado, 400);
+        nadaGuardado();
+    }
+    EXPECT_EQ(enviar("codigo=123456&r1=1&grupo1=Almac%C3%A9n&grupo2=Oficina").estado, 303);
+    EXPECT_EQ(enviar("codigo=123456&r1=1&grupo1=&grupo=Oficina").estado, 303);
+    const auto d = leida();
+    ASSERT_EQ(d->cuestionarios.size(), 2u);
+    ASSERT_EQ(d->cuestionarios[0]->grupos.size(), 2u);
+    EXPECT_EQ(d->cuestionarios[0]->grupos[0]->nombre, "Almacén"_cp);
+    EXPECT_EQ(d->cuestionarios[0]->grupos[1]->nombre, "Oficina");
+    EXPECT_EQ(d->cuestionarios[1]->grupos.size(), 1u);
+
+    // The default notice names who runs the assessment and the smallest group.
+    const std::string aviso = cp1252AUtf8(avisoPorDefecto("Talleres", "Prevención Norte"_cp, 7));
+    EXPECT_EQ(aviso.rfind("Prevención Norte hace para Talleres esta evaluación", 0), 0u);
+    for (const char* trozo : {"voluntario", "de menos de 7 personas", "ni la hora", "solo el día",
+                              "pregunte a Prevención Norte", "sin cifrar"})
+        EXPECT_NE(aviso.find(trozo), std::string::npos) << trozo;
 }
