@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """A worker answers the campaign's form in headless Chromium, on a phone-sized
 window, through `koral20-cli recoger` on the loopback address; the
-questionnaire stored in the company file is then checked. On a shared
-tablet, neither reloading the thanks page nor going Back stores an answer
-twice or shows the last worker's answers.
+questionnaire stored in the company file is then checked. A reload halfway
+keeps what was marked; blank items are shown again before they are sent as
+they are. On a shared tablet, neither reloading the thanks page nor going
+Back stores an answer twice or shows the last worker's answers.
 
     prueba_navegador.py KORAL20-CLI
 
@@ -59,12 +60,12 @@ def captura(driver, nombre):
         driver.save_screenshot(os.path.join(carpeta, nombre + ".png"))
 
 
-def enviar(driver):
+def enviar(driver, boton="button[type=submit]"):
     # A mark on the old page tells when the answer has replaced it. Asking
     # for an old element's staleness instead races with the navigation: some
     # Chromium versions answer with an inspector error rather than "stale".
     driver.execute_script("window.koralAntes = true")
-    driver.find_element(By.CSS_SELECTOR, "button[type=submit]").click()
+    driver.find_element(By.CSS_SELECTOR, boton).click()
 
     def nueva(d):
         try:
@@ -154,8 +155,22 @@ def main():
             esperadas[1] = str(int(esperadas[1]) + 1)
             grupo = driver.find_element(By.XPATH, '//label[normalize-space()="%s"]' % TURNO)
             grupo.click()
-            driver.execute_script("document.querySelector('h2:nth-of-type(2)').scrollIntoView()")
+            driver.execute_script("document.getElementById('p20').scrollIntoView()")
             captura(driver, "preguntas")
+
+            # A reload (pull-to-refresh) brings back every mark, never the code.
+            codigo = driver.find_element(By.ID, "codigo")
+            codigo.send_keys("999999")
+            driver.refresh()
+            WebDriverWait(driver, 10).until(
+                lambda d: d.execute_script("return document.readyState") == "complete")
+            for i in range(1, 76):
+                comprobar(driver.find_element(By.ID, "r%d-%s" % (i, esperadas[i - 1])).is_selected()
+                          == (i != 10), "pregunta %d tras recargar" % i)
+            comprobar(driver.find_element(By.ID, "g1").is_selected(), "grupo tras recargar")
+            borrador = driver.execute_script("return JSON.stringify(sessionStorage)")
+            comprobar("999999" not in borrador and driver.find_element(By.ID, "codigo")
+                      .get_attribute("value") == "", "el código se guardó: " + borrador)
 
             codigo = driver.find_element(By.ID, "codigo")
             codigo.send_keys("111111")
@@ -170,14 +185,25 @@ def main():
             codigo.send_keys(CODIGO)
             usado = envio(driver)
             enviar(driver)
+            # Items 10 and 20 are blank: listed, marked, and sent only when
+            # the worker says so, with the same token.
+            aviso = driver.find_element(By.CSS_SELECTOR, ".aviso").text
+            comprobar("Preguntas sin respuesta: 10, 20" in aviso, "aviso: " + aviso)
+            comprobar(len(driver.find_elements(By.CSS_SELECTOR, "fieldset.falta")) == 2,
+                      "preguntas marcadas")
+            comprobar(envio(driver) == usado, "otro envio")
+            captura(driver, "sin_responder")
+            enviar(driver, "button[name=confirmar]")
             texto = driver.find_element(By.TAG_NAME, "body").text
             comprobar("Gracias. Sus respuestas se han guardado." in texto, "gracias: " + texto)
+            comprobar("2 preguntas sin respuesta." in texto, "gracias: " + texto)
+            comprobar(driver.execute_script("return sessionStorage.length") == 0, "borrador")
             captura(driver, "gracias")
 
             # Reloading the thanks page sends nothing again; after "Volver al
             # cuestionario en blanco", Back twice leads to a fresh blank form.
             driver.refresh()
-            comprobar(driver.current_url == url + "gracias", driver.current_url)
+            comprobar(driver.current_url == url + "gracias/2", driver.current_url)
             driver.find_element(By.LINK_TEXT, "Volver al cuestionario en blanco").click()
             en_blanco(driver, "volver", usado)
             driver.back()
@@ -188,7 +214,8 @@ def main():
             driver.find_element(By.ID, "codigo").send_keys(CODIGO)
             usado = envio(driver)
             enviar(driver)
-            comprobar(driver.current_url == url + "gracias", driver.current_url)
+            enviar(driver, "button[name=confirmar]")
+            comprobar(driver.current_url == url + "gracias/74", driver.current_url)
             driver.back()
             en_blanco(driver, "atrás", usado)
 
