@@ -28,6 +28,8 @@ constexpr const char* kEstilo =
     ".info p{margin:.4rem 0}"
     ".aviso a{display:inline-block;min-width:2.75rem;min-height:2.75rem;padding:.6rem .2rem;"
     "text-align:center;color:#05c}"
+    ".aviso{margin:0 0 1rem}"
+    ".aviso p{margin:.3rem 0}"
     ".aviso button{margin:.5rem 0}"
     // A block's heading stays in view while its questions scroll; a
     // question reached from the list of blank ones is not hidden under it.
@@ -360,27 +362,25 @@ std::string avisoPorDefecto(const std::string& empresa, const std::string& respo
                             int minimo) {
     const std::string e = cp1252AUtf8(empresa);
     const std::string quien = responsable.empty() ? e : cp1252AUtf8(responsable);
-    std::string t =
-        (responsable.empty() ? e + " hace esta evaluación de los factores psicosociales del trabajo"
-                             : quien + " hace para " + e +
-                                   " esta evaluación de los factores psicosociales del trabajo") +
-        ", para conocer cómo se trabaja y planificar mejoras.\n"
-        "Contestar es voluntario.\n"
-        "Los resultados se dan solo por grupos, y nunca de un grupo de menos de " +
+    // A name may end with a full stop already ("S.A.").
+    const std::string fin = !quien.empty() && quien.back() == '.' ? "" : ".";
+    const std::string t =
+        quien + " hace esta evaluación de los factores psicosociales del trabajo" +
+        (responsable.empty() ? std::string() : " en " + e) +
+        " para conocer cómo se trabaja y planificar mejoras. Contestar es voluntario.\n"
+        "Los resultados se dan solo por grupos, nunca de grupos de menos de " +
         std::to_string(minimo) +
         " personas.\n"
-        "No se guarda nada que le identifique: ni su nombre, ni la dirección de su aparato, ni "
-        "su navegador, ni la hora. Se guardan sus respuestas, los grupos que elija y solo el "
-        "día, en el orden en que llegan.\n"
-        "Las respuestas se guardan en el archivo de la empresa que lleva " +
+        "Se guardan sus respuestas, los grupos que elija y solo el día, en el orden en que "
+        "llegan, en el archivo de la empresa que lleva " +
         quien +
-        ", mientras conserve esta evaluación.\n"
-        "Si tiene dudas, pregunte a " +
-        quien +
-        ".\n"
+        " mientras conserve la evaluación. No se guarda nada que le identifique: ni su nombre, "
+        "ni la dirección de su aparato, ni su navegador, ni la hora.\n"
         "Esta página viaja sin cifrar por la red del centro de trabajo: otras personas "
         "conectadas a ella podrían ver sus respuestas. No conteste desde una red de la que no "
-        "se fíe.";
+        "se fíe.\n"
+        "Si tiene dudas, pregunte a " +
+        quien + fin;
     std::string r;
     if (!utf8ACp1252(t, r)) throw std::logic_error("notice without a Windows-1252 form");
     return r;

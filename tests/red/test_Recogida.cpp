@@ -468,8 +468,12 @@ TEST_F(Recogida, GroupsAskedAsQuestionsTakeOneEachAndTheNoticeIsTheAssessors) {
 
     // The default notice names who runs the assessment and the smallest group.
     const std::string aviso = cp1252AUtf8(avisoPorDefecto("Talleres", "Prevención Norte"_cp, 7));
-    EXPECT_EQ(aviso.rfind("Prevención Norte hace para Talleres esta evaluación", 0), 0u);
-    for (const char* trozo : {"voluntario", "de menos de 7 personas", "ni la hora", "solo el día",
-                              "pregunte a Prevención Norte", "sin cifrar"})
+    EXPECT_EQ(aviso.rfind("Prevención Norte hace esta evaluación de los factores psicosociales "
+                          "del trabajo en Talleres para",
+                          0),
+              0u);
+    for (const char* trozo :
+         {"voluntario", "de menos de 7 personas", "ni la hora", "solo el día",
+          "que lleva Prevención Norte", "sin cifrar", "pregunte a Prevención Norte."})
         EXPECT_NE(aviso.find(trozo), std::string::npos) << trozo;
 }
