@@ -272,7 +272,8 @@ std::string paginaFormulario(const DatosFormulario& d, std::string_view envio,
             h += "<p>Preguntas sin respuesta:";
             for (std::size_t i = 0; i < marcas->faltan.size(); ++i) {
                 const std::string n = std::to_string(marcas->faltan[i]);
-                h += (i ? ", " : " ") + ("<a href=\"#p" + n + "\">" + n + "</a>");
+                h.append(i ? ", " : " ").append("<a href=\"#p").append(n).append("\">");
+                h.append(n).append("</a>");
             }
             h += "</p>";
         }
