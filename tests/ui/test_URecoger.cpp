@@ -209,7 +209,7 @@ private slots:
         }
         QCOMPARE(m.impresas.front(), std::string("Cuestionario en red: Talleres <Norte>"));
 
-        const QByteArray envio = "codigo=" + QByteArray::fromStdString(codigos[1]);
+        const QByteArray envio = "r1=1&codigo=" + QByteArray::fromStdString(codigos[1]);
         QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 303 See Other"));
         QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 403 Forbidden"));
         QCOMPARE(texto(v, "lblRecibidas"),
