@@ -173,6 +173,13 @@ bool envioValido(std::string_view s) {
            });
 }
 
+constexpr std::size_t kLargoHash = 64;  // hex digits of a SHA-256
+
+bool hexMinusculas(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 bool soloCifras(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -296,40 +303,51 @@ std::string TRecogida::formulario() const {
     return h;
 }
 
-void TRecogida::fijarCodigosIndividuales(std::vector<std::string> codigos,
-                                         const std::vector<std::string>& usados) {
-    std::sort(codigos.begin(), codigos.end());
-    codigos.erase(std::unique(codigos.begin(), codigos.end()), codigos.end());
-    for (const auto& c : codigos)
-        if (c.empty() || c.size() > kMaxCodigo)
-            throw std::invalid_argument("single-use code of 1 to 64 bytes");
-    individuales_ = std::move(codigos);
-    usados_.clear();
-    for (const auto& u : usados)
-        if (std::binary_search(individuales_.begin(), individuales_.end(), u)) usados_.insert(u);
+void TRecogida::fijarCodigosIndividuales(std::string sal, std::vector<TCodigoIndividual> codigos) {
+    std::vector<TCodigoIndividual> unicos;
+    for (auto& c : codigos) {
+        if (c.hash.size() != kLargoHash || !hexMinusculas(c.hash))
+            throw std::invalid_argument("single-use code hash of 64 lowercase hex digits");
+        const auto it = std::find_if(unicos.begin(), unicos.end(),
+                                     [&](const TCodigoIndividual& u) { return u.hash == c.hash; });
+        if (it == unicos.end())
+            unicos.push_back(std::move(c));
+        else
+            it->usado = it->usado || c.usado;
+    }
+    sal_ = std::move(sal);
+    individuales_ = std::move(unicos);
     datos_.codigoIndividual = !individuales_.empty();
-    datos_.codigoNumerico =
-        individuales_.empty() ? soloCifras(campana_.codigo)
-                              : std::all_of(individuales_.begin(), individuales_.end(), soloCifras);
+    datos_.codigoNumerico = !individuales_.empty() || soloCifras(campana_.codigo);
     componerFormulario();
 }
 
-std::vector<std::string> TRecogida::codigosUsados() const {
-    return {usados_.begin(), usados_.end()};
+std::size_t TRecogida::codigosUsados() const {
+    return static_cast<std::size_t>(
+        std::count_if(individuales_.begin(), individuales_.end(),
+                      [](const TCodigoIndividual& c) { return c.usado; }));
 }
 
-// The campaign's code, or an unused single-use code (returned, to be taken).
-// Every candidate is compared in full, whatever matched before it.
+void TRecogida::marcarUsado(const std::string& hash, bool usado) {
+    for (auto& c : individuales_)
+        if (c.hash == hash) c.usado = usado;
+}
+
+// The campaign's code, or the hash of an unused single-use code (returned,
+// to be taken). Every stored hash is compared in full, whatever matched
+// before it.
 std::optional<std::string> TRecogida::codigoAceptado(std::string_view codigo) const {
     if (individuales_.empty()) {
         if (igualesTiempoConstante(codigo, campana_.codigo)) return std::string();
         return std::nullopt;
     }
-    const std::string* hallado = nullptr;
+    if (codigo.empty() || codigo.size() > kMaxCodigo) return std::nullopt;
+    const std::string hash = hashCodigo(sal_, std::string(codigo));
+    const TCodigoIndividual* hallado = nullptr;
     for (const auto& c : individuales_)
-        if (igualesTiempoConstante(codigo, c)) hallado = &c;
-    if (!hallado || usados_.count(*hallado)) return std::nullopt;
-    return *hallado;
+        if (igualesTiempoConstante(hash, c.hash)) hallado = &c;
+    if (!hallado || hallado->usado) return std::nullopt;
+    return hallado->hash;
 }
 
 TRecogida::Resultado TRecogida::recibir(const Peticion& p, Reloj::time_point ahora) {
@@ -472,7 +490,7 @@ Respuesta TRecogida::enviar(const Peticion& p, Reloj::time_point ahora) {
         return formularioDeNuevo(503, e,
                                  "La empresa no admite más cuestionarios. Avise a quien le dio "
                                  "el código.");
-    if (!codigo->empty()) usados_.insert(*codigo);
+    if (!codigo->empty()) marcarUsado(*codigo, true);
     if (!e.envio.empty()) envios_.insert(e.envio);
     Respuesta r = aGracias(e.respuestas);
     lote_.push_back({q, std::move(e), *codigo});
@@ -533,6 +551,12 @@ std::vector<Respuesta> TRecogida::cerrarLote() {
             if (!p.envio.envio.empty()) recordarEnvio(p.envio.envio);
         }
         for (const auto& p : lote) respuestas.push_back(aGracias(p.envio.respuestas));
+        if (alGuardarLote) {
+            std::vector<std::int32_t> ids;
+            for (const auto& p : lote)
+                if (p.q) ids.push_back(p.q->id);
+            alGuardarLote(ids);
+        }
         if (alGuardar)
             for (const auto& p : lote)
                 if (p.q) alGuardar(*p.q);
@@ -543,7 +567,7 @@ std::vector<Respuesta> TRecogida::cerrarLote() {
     for (std::size_t i = lote.size(); i-- > 0;) {
         if (!lote[i].q) continue;
         doc_.borrarCuestionario(lote[i].q);
-        if (!lote[i].codigoIndividual.empty()) usados_.erase(lote[i].codigoIndividual);
+        if (!lote[i].codigoIndividual.empty()) marcarUsado(lote[i].codigoIndividual, false);
         envios_.erase(lote[i].envio.envio);
     }
     doc_.modificado = modificadoAntes_;
@@ -606,6 +630,18 @@ std::vector<std::string> codigosAleatorios(int n, int cifras) {
         std::string c = codigoAleatorio(cifras);
         if (vistos.insert(c).second) r.push_back(std::move(c));
     }
+    return r;
+}
+
+std::string salAleatoria() {
+    return envioAleatorio();
+}
+
+std::vector<TCodigoIndividual> codigosConHash(const std::string& sal,
+                                              const std::vector<std::string>& codigos) {
+    std::vector<TCodigoIndividual> r;
+    r.reserve(codigos.size());
+    for (const auto& c : codigos) r.push_back({hashCodigo(sal, c), false});
     return r;
 }
 

@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -124,13 +125,15 @@ public:
     // and throws ErrorArchivo when it could not.
     TRecogida(TKoral& doc, Campana campana, std::function<void()> guardar = {});
 
-    // Single-use codes: from now on only these are accepted, each once (the
-    // campaign code no longer is). `usados` are codes of this list already
-    // used in an earlier session.
-    void fijarCodigosIndividuales(std::vector<std::string> codigos,
-                                  const std::vector<std::string>& usados = {});
-    const std::vector<std::string>& codigosIndividuales() const { return individuales_; }
-    std::vector<std::string> codigosUsados() const;
+    // Single-use codes, kept as hashCodigo(sal, code) only: from now on only
+    // these are accepted, each once (the campaign code no longer is). Those
+    // marked used were used in an earlier session. They are all taken as
+    // codes of digits (as codigosAleatorios makes them).
+    void fijarCodigosIndividuales(std::string sal, std::vector<TCodigoIndividual> codigos);
+    // With their used marks as the company file has them once the batch is
+    // saved (a code taken by an answer that could not be saved is free again).
+    const std::vector<TCodigoIndividual>& codigosIndividuales() const { return individuales_; }
+    std::size_t codigosUsados() const;
 
     // Handles one request. An accepted answer is added to the document and
     // joins the batch (`pendiente`): its response may be sent only after
@@ -160,6 +163,10 @@ public:
     int guardadas() const { return guardadas_; }
     // Called for each questionnaire once it is durable.
     std::function<void(const TCuestionario&)> alGuardar;
+    // Called after each successful save with the identifiers of the
+    // questionnaires it made durable, once the counts and the used marks
+    // are those of the company file: the place to keep the campaign.
+    std::function<void(const std::vector<std::int32_t>&)> alGuardarLote;
     // Called with the system's message (Windows-1252) when a save failed.
     std::function<void(const std::string&)> alFallarGuardado;
 
@@ -177,13 +184,14 @@ private:
     struct Pendiente {
         TCuestionario* q;  // null: a second copy of an answer in the batch
         Envio envio;
-        std::string codigoIndividual;  // the single-use code it took, if any
+        std::string codigoIndividual;  // the hash of the single-use code it took, if any
     };
 
     Respuesta enviar(const Peticion& p, Reloj::time_point ahora);
     Respuesta formularioDeNuevo(int estado, const Envio& e, const std::string& aviso) const;
     static Marcas marcas(const Envio& e, const std::string& aviso);
     std::optional<std::string> codigoAceptado(std::string_view codigo) const;
+    void marcarUsado(const std::string& hash, bool usado);
     TCuestionario* anadir(const Envio& e);
     void recordarEnvio(const std::string& envio);
     void componerFormulario();
@@ -193,8 +201,8 @@ private:
     std::function<void()> guardar_;
     std::vector<TGrupo*> ofrecidos_;  // the offered groups, in the order shown
     std::vector<int> preguntaDe_;     // per offered group: its question (1 ...), or 0
-    std::vector<std::string> individuales_;
-    std::set<std::string> usados_;
+    std::string sal_;
+    std::vector<TCodigoIndividual> individuales_;
     TLimitador limitador_;
     std::vector<Pendiente> lote_;
     bool modificadoAntes_ = false;
@@ -226,6 +234,11 @@ bool decodificarFormulario(std::string_view cuerpo,
 
 // `n` different codes of `cifras` random digits, for single-use codes.
 std::vector<std::string> codigosAleatorios(int n, int cifras = 8);
+
+// A fresh salt for single-use codes, and the codes as kept with it.
+std::string salAleatoria();
+std::vector<TCodigoIndividual> codigosConHash(const std::string& sal,
+                                              const std::vector<std::string>& codigos);
 
 // The name a new questionnaire takes, as the company window names one keyed
 // in ("C" and the next count in six digits), moving on past names in use.

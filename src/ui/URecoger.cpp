@@ -292,7 +292,11 @@ void TfrmRecoger::btnEmpezarClick() {
     } catch (const std::invalid_argument&) {
         return;  // the groups come from this company and the code was checked
     }
-    if (individuales) servidor->recogida().fijarCodigosIndividuales(codigos);
+    if (individuales) {
+        // Only their hashes are kept; the codes themselves just to print them.
+        const std::string sal = red::salAleatoria();
+        servidor->recogida().fijarCodigosIndividuales(sal, red::codigosConHash(sal, codigos));
+    }
     const QHostAddress ip(cbRed->currentData().toString());
     QString error;
     bool enMarcha = servidor->iniciar(ip, puertoPreferido, &error);
@@ -334,7 +338,7 @@ void TfrmRecoger::refrescarCuenta() {
     QString texto = utf8("Respuestas recibidas: %1").arg(servidor_->recibidas());
     if (!codigos_.empty())
         texto += utf8("\nCódigos usados: %1 de %2")
-                     .arg(servidor_->recogida().codigosUsados().size())
+                     .arg(servidor_->recogida().codigosUsados())
                      .arg(codigos_.size());
     lblRecibidas->setText(texto);
 }
@@ -377,7 +381,7 @@ void TfrmRecoger::reject() {
     if (servidor_ && servidor_->activo()) {
         // Single-use codes live in this window only: the slips handed out
         // would be worth nothing in another campaign.
-        if (!codigos_.empty() && servidor_->recogida().codigosUsados().size() < codigos_.size() &&
+        if (!codigos_.empty() && servidor_->recogida().codigosUsados() < codigos_.size() &&
             Pregunta("Terminar"_cp,
                      "Al terminar, los códigos individuales que no se han usado dejan de "
                      "valer. ¿Terminar la recogida?"_cp) != Respuesta::Si)

@@ -327,7 +327,16 @@ TEST_F(Recogida, AnythingMalformedGets400AndStoresNothing) {
 TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
     std::vector<std::string> fallos;
     r->alFallarGuardado = [&](const std::string& m) { fallos.push_back(m); };
-    r->fijarCodigosIndividuales({"33333333", "11111111", "22222222"}, {"22222222", "99"});
+    std::vector<std::vector<std::int32_t>> lotes;
+    r->alGuardarLote = [&](const std::vector<std::int32_t>& ids) {
+        lotes.push_back(ids);
+        // What the caller keeps: the marks as the company file has them.
+        EXPECT_EQ(r->codigosUsados(), 2u);
+    };
+    auto codigos = codigosConHash("sal", {"33333333", "11111111", "22222222"});
+    EXPECT_EQ(codigos[1].hash, hashCodigo("sal", "11111111"));
+    codigos[2].usado = true;
+    r->fijarCodigosIndividuales("sal", codigos);
     EXPECT_NE(r->formulario().find("Código individual"), std::string::npos);
     EXPECT_EQ(enviar("codigo=123456&r1=1").estado, 403) << "the campaign's code no longer serves";
     EXPECT_EQ(enviar("codigo=22222222&r1=1").estado, 403) << "used in an earlier session";
@@ -354,7 +363,22 @@ TEST_F(Recogida, AnAnswerThatCouldNotBeSavedIsTakenOutAndCanBeSentAgain) {
     EXPECT_EQ(enviar("codigo=11111111&r1=2" + envio).estado, 303) << "its token freed too";
     EXPECT_EQ(enviar("codigo=11111111&r1=2").estado, 403) << "each code once";
     EXPECT_EQ(leida()->cuestionarios.size(), 1u);
-    EXPECT_EQ(r->codigosUsados(), (std::vector<std::string>{"11111111", "22222222"}));
+    ASSERT_EQ(lotes.size(), 1u);
+    EXPECT_EQ(lotes[0], (std::vector<std::int32_t>{leida()->cuestionarios[0]->id}));
+    const auto& guardados = r->codigosIndividuales();
+    ASSERT_EQ(guardados.size(), 3u);
+    EXPECT_EQ(guardados[0].hash, codigos[0].hash);
+    EXPECT_EQ((std::vector<bool>{guardados[0].usado, guardados[1].usado, guardados[2].usado}),
+              (std::vector<bool>{false, true, true}));
+
+    // A later session, from what was kept.
+    Campana c;
+    c.codigo = "123456";
+    TRecogida otra(doc, c);
+    otra.fijarCodigosIndividuales("sal", guardados);
+    EXPECT_EQ(otra.atender(post("codigo=11111111&r1=1"), t0).estado, 403);
+    EXPECT_EQ(otra.atender(post("codigo=33333333&r1=1"), t0).estado, 303);
+    EXPECT_EQ(otra.codigosUsados(), 3u);
 }
 
 TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
@@ -372,7 +396,7 @@ TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
     const Respuesta otra = enviar(a);
     EXPECT_EQ(otra.estado, 303);
     EXPECT_EQ(cabecera(otra, "Location"), "/gracias/74");
-    r->fijarCodigosIndividuales({"11111111"});
+    r->fijarCodigosIndividuales("s", codigosConHash("s", {"11111111"}));
     EXPECT_EQ(enviar(a).estado, 303);
     const Respuesta mal = enviar("codigo=1&" + b.substr(14));
     EXPECT_EQ(mal.estado, 403);
@@ -380,7 +404,7 @@ TEST_F(Recogida, AnAnswerSentAgainWithItsTokenIsStoredOnce) {
     EXPECT_EQ(enviar("codigo=11111111&" + b.substr(14)).estado, 303);
     EXPECT_EQ(enviar("codigo=11111111&" + b.substr(14)).estado, 303);
     // Without a token (a script) each is stored as sent.
-    r->fijarCodigosIndividuales({});
+    r->fijarCodigosIndividuales({}, {});
     EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
     EXPECT_EQ(enviar("codigo=123456&r1=3").estado, 303);
     EXPECT_EQ(leida()->cuestionarios.size(), 4u);
