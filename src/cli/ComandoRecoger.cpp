@@ -9,17 +9,24 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <ostream>
+#include <set>
 
 #include "cli/Comun.h"
+#include "document/Acompanante.h"
+#include "document/Campana.h"
+#include "document/DatosEvaluacion.h"
 #include "platform/Bloqueo.h"
 #include "platform/Dialogos.h"
+#include "platform/Fecha.h"
 #include "red/ServidorRecogida.h"
 
 namespace koral::cli {
 
 using red::Campana;
 using red::codigoAleatorio;
+using red::codigosAleatorios;
 using red::interfacesLocales;
 using red::kMaxCodigo;
 using red::TServidorRecogida;
@@ -95,12 +102,77 @@ QHostAddress leerDireccion(const std::string& texto) {
     return d;
 }
 
+constexpr int kMaxCodigos = 10000;
+constexpr int kCifrasCodigo = 8;
+constexpr std::size_t kMaxArchivoGrupos = std::size_t{1} << 20;
+
+int leerCuantosCodigos(const std::string& texto) {
+    if (texto.empty() || texto.size() > 5 ||
+        texto.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(texto) > kMaxCodigos || std::stoi(texto) < 1)
+        throw ErrorComando{"número de códigos no válido: " + texto + " (de 1 a 10000)"};
+    return std::stoi(texto);
+}
+
+// The groups offered, arranged in questions, from a JSON file (UTF-8):
+// {"preguntas":[{"pregunta":"Departamento","grupos":["Producción", ...]}, ...]}.
+std::vector<TPreguntaGrupos> leerPreguntas(const std::string& ruta, const TKoral& doc) {
+    const auto fallo = [&ruta](const std::string& por) {
+        return ErrorComando{"el archivo de grupos " + ruta + " no vale: " + por};
+    };
+    std::string texto;
+    try {
+        if (archivos().tipo(ruta) != TipoArchivo::regular) throw fallo("no existe");
+        if (archivos().abrirLectura(ruta)->tamano() > kMaxArchivoGrupos)
+            throw fallo("es demasiado grande");
+        texto = archivos().leerTodo(ruta);
+    } catch (const ErrorArchivo& e) {
+        throw fallo(cp1252AUtf8(e.what()));
+    }
+    const auto json = nlohmann::json::parse(texto, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) throw fallo("no es JSON");
+    const auto it = json.find("preguntas");
+    if (it == json.end() || !it->is_array() || it->empty())
+        throw fallo("le falta la lista \"preguntas\"");
+    std::vector<TPreguntaGrupos> preguntas;
+    std::set<std::string> vistos, nombres;
+    for (const auto& p : *it) {
+        if (!p.is_object() || !p.contains("pregunta") || !p["pregunta"].is_string() ||
+            !p.contains("grupos") || !p["grupos"].is_array())
+            throw fallo("cada pregunta lleva \"pregunta\" y \"grupos\"");
+        const std::string nombre = p["pregunta"].get<std::string>();
+        TPreguntaGrupos pregunta;
+        if (nombre.empty() || !utf8ACp1252(nombre, pregunta.pregunta))
+            throw fallo("pregunta sin nombre o con caracteres que no admite el programa");
+        if (!nombres.insert(pregunta.pregunta).second)
+            throw fallo("la pregunta \"" + nombre + "\" está dos veces");
+        if (p["grupos"].empty())
+            throw fallo("la pregunta \"" + nombre + "\" no ofrece ningún grupo");
+        for (const auto& g : p["grupos"]) {
+            std::string cp;
+            if (!g.is_string() || !utf8ACp1252(g.get<std::string>(), cp) || !doc.buscarGrupo(cp))
+                throw fallo("\"" + (g.is_string() ? g.get<std::string>() : g.dump()) +
+                            "\" no es un grupo de la empresa");
+            if (!vistos.insert(cp).second)
+                throw fallo("el grupo \"" + g.get<std::string>() +
+                            "\" está en más de una pregunta");
+            pregunta.grupos.push_back(cp);
+        }
+        preguntas.push_back(std::move(pregunta));
+    }
+    return preguntas;
+}
+
+std::string rutaMostrada(const std::string& ruta) {
+    return cp1252AUtf8(ruta);
+}
+
 }  // namespace
 
 int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
                    std::ostream& errores) {
-    std::string archivo, direccion, codigo, puerto;
-    bool hayPuerto = false, hayDireccion = false;
+    std::string archivo, direccion, codigo, puerto, archivoGrupos, cuantos;
+    bool hayPuerto = false, hayDireccion = false, continuar = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool valor = i + 1 < args.size();
@@ -113,6 +185,14 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
         } else if (a == "--codigo" && valor) {
             codigo = args[++i];
             if (codigo.empty()) codigo = " ";  // refused below, not replaced by a random one
+        } else if (a == "--grupos" && valor) {
+            archivoGrupos = args[++i];
+            if (archivoGrupos.empty()) return 2;
+        } else if (a == "--codigos" && valor) {
+            cuantos = args[++i];
+            if (cuantos.empty()) cuantos = " ";  // refused below
+        } else if (a == "--continuar" && !continuar) {
+            continuar = true;
         } else if (a.rfind("--", 0) == 0 || !archivo.empty()) {
             return 2;
         } else {
@@ -120,11 +200,13 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
         }
     }
     if (archivo.empty()) return 2;
+    // A continued campaign is the one kept; single-use codes replace the
+    // campaign code.
+    if (continuar && (!codigo.empty() || !archivoGrupos.empty() || !cuantos.empty())) return 2;
+    if (!codigo.empty() && !cuantos.empty()) return 2;
     const quint16 numero = hayPuerto ? leerPuerto(puerto) : kPuertoPorDefecto;
-    if (codigo.empty())
-        codigo = codigoAleatorio(8);
-    else
-        comprobarCodigo(codigo);
+    const int nCodigos = cuantos.empty() ? 0 : leerCuantosCodigos(cuantos);
+    if (!codigo.empty()) comprobarCodigo(codigo);
     std::unique_ptr<QCoreApplication> aplicacion;
     if (!QCoreApplication::instance()) {
         static int argc = 1;
@@ -157,11 +239,81 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     } catch (const ErrorArchivo& e) {
         throw ErrorComando{"no se pueden guardar las respuestas (" + cp1252AUtf8(e.what()) + ")"};
     }
+    // The campaign lives in the companion file: one that could not be read
+    // is neither continued nor overwritten by a new one.
+    TAcompanante acompanante;
+    acompanante.leer(doc);
+    if (acompanante.protegido())
+        throw ErrorComando{"no se puede usar el archivo complementario " +
+                           rutaMostrada(rutaAcompanante(archivo)) +
+                           " (dañado o de una versión posterior); no se ha empezado la recogida"};
+    TCampanaGuardada guardada;
+    std::vector<std::string> codigos;  // only to be shown, never kept
+    if (continuar) {
+        auto previa = campanaGuardada(acompanante);
+        if (!previa) throw ErrorComando{"la empresa no tiene una campaña que continuar"};
+        guardada = std::move(*previa);
+        for (const auto& p : guardada.preguntas)
+            for (const auto& g : p.grupos)
+                if (!doc.buscarGrupo(g))
+                    throw ErrorComando{"el grupo \"" + cp1252AUtf8(g) +
+                                       "\" de la campaña ya no está en la empresa"};
+    } else {
+        if (!archivoGrupos.empty()) guardada.preguntas = leerPreguntas(archivoGrupos, doc);
+        guardada.codigo = codigo.empty() ? codigoAleatorio(kCifrasCodigo) : codigo;
+        if (nCodigos > 0) {
+            codigos = codigosAleatorios(nCodigos, kCifrasCodigo);
+            guardada.sal = red::salAleatoria();
+            guardada.codigos = red::codigosConHash(guardada.sal, codigos);
+        }
+        guardada.empezada = fechaHoy();
+    }
+
     Campana campana;
-    campana.codigo = codigo;
-    for (const auto& g : doc.grupos) campana.grupos.push_back(g->nombre);
+    campana.codigo = guardada.codigo;
+    campana.preguntas = guardada.preguntas;
+    campana.aviso = guardada.aviso;
+    if (guardada.preguntas.empty())
+        for (const auto& g : doc.grupos) campana.grupos.push_back(g->nombre);
+    else
+        for (const auto& p : guardada.preguntas)
+            campana.grupos.insert(campana.grupos.end(), p.grupos.begin(), p.grupos.end());
+
+    // Groups so small that their profiles could point at someone.
+    const TDatosEvaluacion datos = datosEvaluacion(acompanante);
+    for (const auto& g : campana.grupos) {
+        const int n = datos.trabajadoresGrupo(g);
+        if (n > 0 && n < datos.minimo)
+            errores << "Atención: el grupo \"" << cp1252AUtf8(g) << "\" tiene " << n
+                    << (n == 1 ? " trabajador" : " trabajadores") << " en la plantilla (menos de "
+                    << datos.minimo << "); sus respuestas podrían identificar a alguien.\n";
+    }
+    errores << "Atención: el cuestionario viaja sin cifrar (HTTP); use solo una red de "
+               "confianza.\n"
+            << std::flush;
 
     TServidorRecogida servidor(doc, campana);
+    if (!guardada.codigos.empty())
+        servidor.recogida().fijarCodigosIndividuales(guardada.sal, guardada.codigos);
+    const int recibidasAntes = guardada.recibidas;
+    // The campaign as it moves, kept right after each save of the company.
+    const auto guardarCampana = [&] {
+        guardada.codigos = servidor.recogida().codigosIndividuales();
+        guardada.recibidas = recibidasAntes + servidor.recogida().guardadas();
+        ponerCampana(acompanante, guardada);
+        acompanante.guardar(doc);
+    };
+    servidor.recogida().alGuardarLote = [&](const std::vector<std::int32_t>& ids) {
+        try {
+            anadirRecogidos(acompanante, ids);
+            guardarCampana();
+        } catch (const ErrorArchivo& e) {
+            errores << "Atención: las respuestas se han guardado, pero no el archivo "
+                       "complementario ("
+                    << cp1252AUtf8(e.what()) << ")\n"
+                    << std::flush;
+        }
+    };
     QObject::connect(&servidor, &TServidorRecogida::guardadoFallido, [&errores](const QString& m) {
         errores << "Atención: " << m.toStdString() << '\n' << std::flush;
     });
@@ -178,11 +330,29 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
         servidor.terminar();
         QCoreApplication::quit();
     });
-    salida << "URL: " << servidor.url().toStdString() << '\n'
-           << "Código: " << codigo << '\n'
-           << std::flush;
+    salida << "URL: " << servidor.url().toStdString() << '\n';
+    if (guardada.codigos.empty()) {
+        salida << "Código: " << guardada.codigo << '\n';
+    } else if (continuar) {
+        salida << "Códigos sin usar: "
+               << guardada.codigos.size() - servidor.recogida().codigosUsados() << " de "
+               << guardada.codigos.size() << '\n';
+    } else {
+        salida << "Códigos:\n";
+        for (const auto& c : codigos) salida << c << '\n';
+    }
+    salida << std::flush;
     // A campaign whose code nobody saw is refused before it takes anything.
     if (salida.fail()) throw ErrorComando{"no se pudo escribir la salida estándar"};
+    // Kept before any answer is taken, so that it can be continued.
+    if (!continuar) {
+        try {
+            guardarCampana();
+        } catch (const ErrorArchivo& e) {
+            throw ErrorComando{"no se puede guardar la campaña en el archivo complementario (" +
+                               cp1252AUtf8(e.what()) + ")"};
+        }
+    }
     QCoreApplication::exec();
     servidor.terminar();
     return 0;

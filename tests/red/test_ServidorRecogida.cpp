@@ -1,6 +1,7 @@
 // The campaign's server over real connections on the loopback address, with
 // small limits: connections, sizes and time, HEAD, and what is pending when
-// it stops; and `recoger` refusing to start where it could not store.
+// it stops; and `recoger` refusing to start where it could not store, and
+// keeping its campaign in the companion file.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -16,6 +17,8 @@
 
 #include "cli/ComandoRecoger.h"
 #include "cli/Comun.h"
+#include "document/Acompanante.h"
+#include "document/Campana.h"
 #include "red/ServidorRecogida.h"
 #include "support/ArchivosMemoria.h"
 
@@ -269,6 +272,103 @@ TEST_F(ServidorRecogida, RecogerRefusesToStartWhereItCouldNotStoreOrShowTheCode)
     std::ostream sinSitio(&llena);
     EXPECT_EQ(recoger(sinSitio), "no se pudo escribir la salida estándar");
     EXPECT_EQ(fs.archivos.at(kRuta), guardada);
+}
+
+// The campaign is kept in the companion file with its single-use codes as
+// hashes only, their used marks and the questionnaires collected, and goes
+// on with --continuar after a SIGTERM. Nothing starts for a bad groups file,
+// nothing to continue, or a companion file that could not be read.
+TEST_F(ServidorRecogida, RecogerKeepsItsCampaignToBeContinued) {
+    for (const auto& g : {"Producción"_cp, "Calidad"_cp, "Mañana"_cp}) doc.agregarGrupo(g);
+    doc.guardarArchivo();
+    const std::string grupos = "/e/campana.json", companero = rutaAcompanante(kRuta);
+    // Runs the command; `cliente` gets its port and output once it serves,
+    // on a thread of its own, and a SIGTERM follows.
+    const auto recoger = [](std::vector<std::string> mas,
+                            std::function<void(quint16, const std::string&)> cliente = {}) {
+        std::vector<std::string> args{"recoger",   kRuta,      "--direccion",
+                                      "127.0.0.1", "--puerto", "0"};
+        args.insert(args.end(), mas.begin(), mas.end());
+        std::ostringstream salida, errores;
+        std::future<void> hecho;
+        QTimer arrancar;  // reached only once serving
+        arrancar.setSingleShot(true);
+        QObject::connect(&arrancar, &QTimer::timeout, [&] {
+            const std::string s = salida.str();
+            const auto puerto = static_cast<quint16>(std::stoi(s.substr(s.find(':', 12) + 1)));
+            hecho = std::async(std::launch::async, [cliente, puerto, s] {
+                if (cliente) cliente(puerto, s);
+                std::raise(SIGTERM);
+            });
+        });
+        arrancar.start(0);
+        std::string r;
+        try {
+            r = "exit " + std::to_string(cli::comandoRecoger(args, salida, errores));
+        } catch (const cli::ErrorComando& e) {
+            r = e.mensaje;
+        }
+        if (hecho.valid()) hecho.get();
+        return std::make_pair(r, salida.str() + errores.str());
+    };
+    const auto campana = [&] {
+        TAcompanante a;
+        a.leer(doc);
+        return std::make_pair(campanaGuardada(a), recogidos(a));
+    };
+
+    fs.archivos[grupos] = R"({"preguntas":[{"pregunta":"Departamento","grupos":["Producción"]},)"
+                          R"({"pregunta":"Turno","grupos":["Mañana","Producción"]}]})";
+    EXPECT_EQ(recoger({"--grupos", grupos}).first.rfind("el archivo de grupos", 0), 0u);
+    fs.archivos[grupos] = R"({"preguntas":[{"pregunta":"Turno","grupos":["Noche"]}]})";
+    EXPECT_EQ(recoger({"--grupos", grupos}).first.rfind("el archivo de grupos", 0), 0u);
+    EXPECT_EQ(recoger({"--continuar"}).first, "la empresa no tiene una campaña que continuar");
+    EXPECT_EQ(recoger({"--continuar", "--codigos", "3"}).first, "exit 2");
+    EXPECT_EQ(fs.archivos.count(companero), 0u);
+
+    fs.archivos[grupos] = R"({"preguntas":[{"pregunta":"Departamento",)"
+                          R"("grupos":["Producción","Calidad"]}]})";
+    std::vector<std::string> codigos;
+    const auto [primera, textos] =
+        recoger({"--codigos", "3", "--grupos", grupos}, [&](quint16 puerto, const std::string& s) {
+            std::istringstream lineas(s.substr(s.find("Códigos:\n") + 10));
+            for (std::string c; std::getline(lineas, c);) codigos.push_back(c);
+            EXPECT_EQ(estado(Conexion::pedir(
+                          puerto, post(respuestaCompleta(codigos.at(0)) + "&grupo=Calidad"))),
+                      "HTTP/1.1 303 See Other");
+        });
+    EXPECT_EQ(primera, "exit 0");
+    EXPECT_NE(textos.find("Atención: el cuestionario viaja sin cifrar"), std::string::npos);
+    ASSERT_EQ(codigos.size(), 3u);
+    for (const auto& c : codigos) EXPECT_EQ(fs.archivos.at(companero).find(c), std::string::npos);
+    auto [guardada, ids] = campana();
+    ASSERT_TRUE(guardada);
+    EXPECT_EQ(guardada->preguntas.at(0).grupos.size(), 2u);
+    EXPECT_EQ(guardada->recibidas, 1);
+    EXPECT_EQ(ids.size(), 1u);
+
+    const auto segunda = recoger({"--continuar"}, [&](quint16 puerto, const std::string&) {
+        EXPECT_EQ(estado(Conexion::pedir(puerto, post(respuestaCompleta(codigos[0])))),
+                  "HTTP/1.1 403 Forbidden");
+        EXPECT_EQ(estado(Conexion::pedir(puerto, post(respuestaCompleta(codigos[2])))),
+                  "HTTP/1.1 303 See Other");
+    });
+    EXPECT_EQ(segunda.first, "exit 0");
+    EXPECT_NE(segunda.second.find("Códigos sin usar: 2 de 3"), std::string::npos);
+    std::tie(guardada, ids) = campana();
+    ASSERT_TRUE(guardada);
+    EXPECT_EQ(guardada->recibidas, 2);
+    EXPECT_EQ(std::count_if(guardada->codigos.begin(), guardada->codigos.end(),
+                            [](const TCodigoIndividual& c) { return c.usado; }),
+              2);
+    EXPECT_EQ(ids.size(), 2u);
+    TKoral leida;
+    leida.leerArchivo(kRuta);
+    EXPECT_EQ(leida.cuestionarios.size(), 2u);
+
+    fs.archivos[companero] = "{";
+    EXPECT_EQ(recoger({}).first.rfind("no se puede usar el archivo complementario", 0), 0u);
+    EXPECT_EQ(fs.archivos.at(companero), "{");
 }
 
 }  // namespace
