@@ -36,6 +36,7 @@ constexpr const char* kUso =
     "  save ARCHIVO.kr2 [SALIDA.kr2]  lee y vuelve a escribir la empresa\n"
     "  score                          puntúa cadenas de respuestas (entrada estándar)\n"
     "  recoger ARCHIVO.kr2 [--direccion IP] [--puerto N] [--codigo TEXTO]\n"
+    "          [--grupos CAMPANA.json] [--codigos N] [--continuar]\n"
     "                                 recoge respuestas con un formulario en la red local\n"
     "  profile ARCHIVO.kr2 PERFIL [--chart GRAFICO.png]\n"
     "                                 calcula un perfil: medias, niveles y respuestas\n"
