@@ -344,9 +344,11 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     salida << std::flush;
     // A campaign whose code nobody saw is refused before it takes anything.
     if (salida.fail()) throw ErrorComando{"no se pudo escribir la salida estándar"};
-    // Kept before any answer is taken, so that it can be continued.
+    // Kept before any answer is taken, so that it can be continued; it
+    // replaces the one kept before, all of it.
     if (!continuar) {
         try {
+            quitarCampana(acompanante);
             guardarCampana();
         } catch (const ErrorArchivo& e) {
             throw ErrorComando{"no se puede guardar la campaña en el archivo complementario (" +
