@@ -180,6 +180,14 @@ bool hexMinusculas(std::string_view s) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+// Like igualesTiempoConstante, for two hashes (both kLargoHash digits).
+bool mismoHash(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    volatile unsigned char d = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) d = d | static_cast<unsigned char>(a[i] ^ b[i]);
+    return d == 0;
+}
+
 bool soloCifras(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -345,7 +353,7 @@ std::optional<std::string> TRecogida::codigoAceptado(std::string_view codigo) co
     const std::string hash = hashCodigo(sal_, std::string(codigo));
     const TCodigoIndividual* hallado = nullptr;
     for (const auto& c : individuales_)
-        if (igualesTiempoConstante(hash, c.hash)) hallado = &c;
+        if (mismoHash(hash, c.hash)) hallado = &c;
     if (!hallado || hallado->usado) return std::nullopt;
     return hallado->hash;
 }
