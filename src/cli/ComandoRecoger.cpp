@@ -258,6 +258,11 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
                 if (!doc.buscarGrupo(g))
                     throw ErrorComando{"el grupo \"" + cp1252AUtf8(g) +
                                        "\" de la campaña ya no está en la empresa"};
+        // With single-use codes the campaign code is never typed, but the
+        // collection needs one all the same.
+        if (!guardada.codigos.empty() && guardada.codigo.empty())
+            guardada.codigo = codigoAleatorio(kCifrasCodigo);
+        comprobarCodigo(guardada.codigo);
     } else {
         if (!archivoGrupos.empty()) guardada.preguntas = leerPreguntas(archivoGrupos, doc);
         guardada.codigo = codigo.empty() ? codigoAleatorio(kCifrasCodigo) : codigo;
