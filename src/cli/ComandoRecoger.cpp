@@ -163,10 +163,6 @@ std::vector<TPreguntaGrupos> leerPreguntas(const std::string& ruta, const TKoral
     return preguntas;
 }
 
-std::string rutaMostrada(const std::string& ruta) {
-    return cp1252AUtf8(ruta);
-}
-
 }  // namespace
 
 int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
@@ -245,7 +241,7 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     acompanante.leer(doc);
     if (acompanante.protegido())
         throw ErrorComando{"no se puede usar el archivo complementario " +
-                           rutaMostrada(rutaAcompanante(archivo)) +
+                           rutaAcompanante(archivo) +
                            " (dañado o de una versión posterior); no se ha empezado la recogida"};
     TCampanaGuardada guardada;
     std::vector<std::string> codigos;  // only to be shown, never kept
