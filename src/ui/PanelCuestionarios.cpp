@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
+#include "document/Campana.h"
 #include "method/Perfil.h"
 #include "platform/Dialogos.h"
 #include "platform/Texto.h"
@@ -117,8 +119,18 @@ void TPanelCuestionarios::refrescarCabecera() {
     const TKoral* doc = ventana_.documento();
     const std::int32_t c = doc ? doc->nCuestionarios : 0;
     ponerCabecera(QString::number(c) + " Cuestionarios");
-    const int v = doc ? verificados_.cuenta(*doc) : 0;
-    lblVerificados_->setText(QString("Verificados: %1 de %2").arg(v).arg(c));
+    // Answers collected by the network were never keyed in: nothing to verify.
+    int v = 0;
+    int n = 0;
+    if (doc) {
+        const std::vector<std::int32_t> enRed = recogidos(ventana_.acompanante());
+        for (const auto& q : doc->cuestionarios) {
+            if (std::binary_search(enRed.begin(), enRed.end(), q->id)) continue;
+            ++n;
+            if (verificados_.verificado(*q)) ++v;
+        }
+    }
+    lblVerificados_->setText(QString("Verificados: %1 de %2").arg(v).arg(n));
     marcas_->refrescar();
 }
 

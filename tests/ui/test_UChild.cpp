@@ -286,6 +286,13 @@ private slots:
         w = b.abrir(ruta);
         QCOMPARE(cabecera(w, "lblVerificados")->text(), QString("Verificados: 1 de 2"));
         orden(w, "Cerrar1")->trigger();
+        // One collected by the network is not waiting to be verified.
+        escribir(complementario, "{\"recogidos\": [" + std::to_string(idNuevo) +
+                                     "], \"verificados\": {\"3\": \"" + respuestas +
+                                     "\"}, \"version\": 1}");
+        w = b.abrir(ruta);
+        QCOMPARE(cabecera(w, "lblVerificados")->text(), QString("Verificados: 1 de 1"));
+        orden(w, "Cerrar1")->trigger();
 
         // The record older versions kept beside the company is read while the
         // companion has no marks; a line that cannot be read is told and left
