@@ -312,7 +312,8 @@ void TChildWin::recogerEnRed() {
     if (!doc_ || !frame_.ordenes.recogerEnRed) return;
     // Each answer is in the lists as soon as it is in the file.
     frame_.ordenes.recogerEnRed(
-        *doc_, soloLectura_, [this] { return guardar(); }, [this] { refrescarTodo(); });
+        *doc_, acompanante_, soloLectura_, [this] { return guardar(); },
+        [this] { guardarAcompanante(); }, [this] { refrescarTodo(); });
 }
 
 void TChildWin::exportarDatos() {

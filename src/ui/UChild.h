@@ -49,9 +49,12 @@ struct TOrdenesExternas {
     std::function<void(TKoral&, const TDatosEvaluacion&)> imprimirMedidas;
     std::function<void(TKoral&, const TDatosEvaluacion&)> exportarMedidas;
     // "Recoger en red ...": `guardar` is the window's Save (true when
-    // written); `recibidas` runs as soon as answers are in the company.
-    std::function<void(TKoral&, bool soloLectura, const std::function<bool()>& guardar,
-                       const std::function<void()>& recibidas)>
+    // written); `recibidas` runs as soon as answers are in the company. The
+    // campaign is kept in the company's companion, which
+    // `guardarAcompanante` writes.
+    std::function<void(
+        TKoral&, TAcompanante&, bool soloLectura, const std::function<bool()>& guardar,
+        const std::function<void()>& guardarAcompanante, const std::function<void()>& recibidas)>
         recogerEnRed;
 };
 

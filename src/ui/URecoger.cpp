@@ -6,22 +6,30 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTime>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "platform/Archivos.h"
 #include "platform/Dialogos.h"
+#include "platform/Fecha.h"
 #include "platform/Texto.h"
 #include "platform/qt/TextoQt.h"
 #include "red/ServidorRecogida.h"
+#include "ui/CajaTexto.h"
 #include "ui/ImpresionVentanas.h"
 #include "ui/UMain.h"
 
@@ -67,7 +75,11 @@ bool codigoValido(const QString& codigo) {
 
 }  // namespace
 
-TfrmRecoger::TfrmRecoger(TKoral& doc, QWidget* parent) : QDialog(parent), doc_(doc) {
+TfrmRecoger::TfrmRecoger(TKoral& doc, TAcompanante& acompanante, QWidget* parent)
+    : QDialog(parent),
+      doc_(doc),
+      acompanante_(acompanante),
+      guardada_(campanaGuardada(acompanante)) {
     setObjectName("frmRecoger");
     setWindowTitle("Recoger en red");
     paginas = new QStackedWidget(this);
@@ -75,8 +87,14 @@ TfrmRecoger::TfrmRecoger(TKoral& doc, QWidget* parent) : QDialog(parent), doc_(d
     paginas->addWidget(crearRecogida());
     auto* capa = new QVBoxLayout(this);
     capa->addWidget(paginas);
-    resize(620, 470);
-    lstGrupos->setFocus();
+    resize(680, 640);
+    mostrarPregunta();
+    if (guardada_) {
+        elegirCampana(true);
+        rbContinuar->setFocus();
+    } else {
+        lstPreguntas->setFocus();
+    }
 }
 
 TfrmRecoger::~TfrmRecoger() = default;
@@ -91,15 +109,12 @@ QWidget* TfrmRecoger::crearPreparacion() {
 
     // One row of the grid for each choice, made in the order Tab visits them.
     auto* rejilla = new QGridLayout;
+    crearCampana(w, rejilla);
     crearGrupos(w, rejilla);
     crearCodigo(w, rejilla);
+    crearAviso(w, rejilla);
     crearRed(w, rejilla);
     rejilla->setColumnStretch(1, 1);
-
-    auto* privacidad =
-        nota(utf8("No se guarda nada del trabajador salvo sus respuestas y los grupos que marque. "
-                  "Lo enviado viaja sin cifrar por la red local: use una red de confianza."),
-             w);
 
     btnEmpezar = new QPushButton(utf8("&Empezar"), w);
     btnEmpezar->setObjectName("btnEmpezar");
@@ -109,7 +124,13 @@ QWidget* TfrmRecoger::crearPreparacion() {
     connect(btnEmpezar, &QPushButton::clicked, this, &TfrmRecoger::btnEmpezarClick);
     connect(btnCancelar, &QPushButton::clicked, this, &TfrmRecoger::reject);
 
+    btnCerrarGuardada = new QPushButton(utf8("Cerrar &la campaña"), w);
+    btnCerrarGuardada->setObjectName("btnCerrarGuardada");
+    btnCerrarGuardada->setVisible(guardada_.has_value());
+    connect(btnCerrarGuardada, &QPushButton::clicked, this, &TfrmRecoger::cerrarCampana);
+
     auto* botones = new QHBoxLayout;
+    botones->addWidget(btnCerrarGuardada);
     botones->addStretch(1);
     botones->addWidget(btnEmpezar);
     botones->addWidget(btnCancelar);
@@ -117,39 +138,84 @@ QWidget* TfrmRecoger::crearPreparacion() {
     capa->setContentsMargins(0, 0, 0, 0);
     capa->addWidget(explicacion);
     capa->addLayout(rejilla, 1);
-    capa->addWidget(privacidad);
     capa->addLayout(botones);
     return w;
 }
 
+void TfrmRecoger::crearCampana(QWidget* w, QGridLayout* rejilla) {
+    if (!guardada_) return;
+    rbContinuar = new QRadioButton(utf8("C&ontinuar la campaña guardada (código %1, %2 respuestas)")
+                                       .arg(QString::fromStdString(guardada_->codigo))
+                                       .arg(guardada_->recibidas),
+                                   w);
+    rbContinuar->setObjectName("rbContinuar");
+    rbNueva = new QRadioButton(utf8("Empezar una campaña nue&va, que sustituye a la guardada"), w);
+    rbNueva->setObjectName("rbNueva");
+    rbContinuar->setChecked(true);
+    connect(rbContinuar, &QRadioButton::toggled, this, &TfrmRecoger::elegirCampana);
+    rejilla->addWidget(rbContinuar, 0, 0, 1, 3);
+    rejilla->addWidget(rbNueva, 1, 0, 1, 3);
+}
+
 void TfrmRecoger::crearGrupos(QWidget* w, QGridLayout* rejilla) {
+    lstPreguntas = new QListWidget(w);
+    lstPreguntas->setObjectName("lstPreguntas");
+    lstPreguntas->setMaximumHeight(lstPreguntas->fontMetrics().height() * 5);
+    btnAnadirPregunta = new QPushButton(utf8("Aña&dir ..."), w);
+    btnRenombrarPregunta = new QPushButton(utf8("Renom&brar ..."), w);
+    btnQuitarPregunta = new QPushButton(utf8("&Quitar"), w);
+    btnAnadirPregunta->setObjectName("btnAnadirPregunta");
+    btnRenombrarPregunta->setObjectName("btnRenombrarPregunta");
+    btnQuitarPregunta->setObjectName("btnQuitarPregunta");
+    connect(btnAnadirPregunta, &QPushButton::clicked, this, &TfrmRecoger::anadirPregunta);
+    connect(btnRenombrarPregunta, &QPushButton::clicked, this, &TfrmRecoger::renombrarPregunta);
+    connect(btnQuitarPregunta, &QPushButton::clicked, this, &TfrmRecoger::quitarPregunta);
+    connect(lstPreguntas, &QListWidget::currentRowChanged, this, &TfrmRecoger::mostrarPregunta);
+
     lstGrupos = new QListWidget(w);
     lstGrupos->setObjectName("lstGrupos");
-    for (const auto& g : doc_.grupos) {
-        auto* item = new QListWidgetItem(aQString(g->nombre), lstGrupos);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
+    for (const auto& g : doc_.grupos) new QListWidgetItem(aQString(g->nombre), lstGrupos);
     lstGrupos->setCurrentRow(0);
-    auto* btnTodos = new QPushButton(utf8("Marcar &todos"), w);
-    auto* btnNinguno = new QPushButton(utf8("&Ninguno"), w);
+    connect(lstGrupos, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { grupoCambiado(lstGrupos->row(item)); });
+    lblGruposNota = nota({}, w);
+    lblGruposNota->setObjectName("lblGruposNota");
+    btnTodos = new QPushButton(utf8("Marcar &todos"), w);
+    btnNinguno = new QPushButton(utf8("&Ninguno"), w);
     btnTodos->setObjectName("btnTodos");
     btnNinguno->setObjectName("btnNinguno");
     connect(btnTodos, &QPushButton::clicked, this, [this] { marcarGrupos(true); });
     connect(btnNinguno, &QPushButton::clicked, this, [this] { marcarGrupos(false); });
-    if (doc_.grupos.empty()) {
-        lstGrupos->setEnabled(false);
-        btnTodos->setEnabled(false);
-        btnNinguno->setEnabled(false);
-    }
+    if (doc_.grupos.empty()) lstGrupos->setEnabled(false);
 
-    rejilla->addWidget(rotulo("&Grupos que se ofrecen:", lstGrupos, w), 0, 0, Qt::AlignTop);
-    rejilla->addWidget(lstGrupos, 0, 1);
+    rejilla->addWidget(rotulo("&Preguntas de grupo:", lstPreguntas, w), 2, 0, Qt::AlignTop);
+    rejilla->addWidget(lstPreguntas, 2, 1);
+    auto* editar = new QVBoxLayout;
+    editar->addWidget(btnAnadirPregunta);
+    editar->addWidget(btnRenombrarPregunta);
+    editar->addWidget(btnQuitarPregunta);
+    editar->addStretch(1);
+    rejilla->addLayout(editar, 2, 2);
+    rejilla->addWidget(rotulo("&Grupos:", lstGrupos, w), 3, 0, Qt::AlignTop);
+    auto* grupos = new QVBoxLayout;
+    grupos->addWidget(lstGrupos, 1);
+    grupos->addWidget(lblGruposNota);
+    rejilla->addLayout(grupos, 3, 1);
     auto* marcar = new QVBoxLayout;
     marcar->addWidget(btnTodos);
     marcar->addWidget(btnNinguno);
     marcar->addStretch(1);
-    rejilla->addLayout(marcar, 0, 2);
+    rejilla->addLayout(marcar, 3, 2);
+    rejilla->setRowStretch(3, 1);
+}
+
+void TfrmRecoger::crearAviso(QWidget* w, QGridLayout* rejilla) {
+    txtAviso = new TMemo(w);
+    txtAviso->setObjectName("txtAviso");
+    txtAviso->setTabChangesFocus(true);
+    txtAviso->setMaximumHeight(txtAviso->fontMetrics().height() * 6);
+    rejilla->addWidget(rotulo("A&viso a los trabajadores:", txtAviso, w), 7, 0, Qt::AlignTop);
+    rejilla->addWidget(txtAviso, 7, 1, 1, 2);
 }
 
 void TfrmRecoger::crearCodigo(QWidget* w, QGridLayout* rejilla) {
@@ -169,14 +235,14 @@ void TfrmRecoger::crearCodigo(QWidget* w, QGridLayout* rejilla) {
         txtCodigo->setEnabled(!si);
     });
 
-    rejilla->addWidget(rotulo("Código de la ca&mpaña:", txtCodigo, w), 1, 0);
-    rejilla->addWidget(txtCodigo, 1, 1);
-    rejilla->addWidget(chkIndividuales, 2, 1);
+    rejilla->addWidget(rotulo("Código de la ca&mpaña:", txtCodigo, w), 4, 0);
+    rejilla->addWidget(txtCodigo, 4, 1);
+    rejilla->addWidget(chkIndividuales, 5, 1);
     auto* cuantos = new QHBoxLayout;
     cuantos->addWidget(rotulo("C&uántos:", spnIndividuales, w));
     cuantos->addWidget(spnIndividuales);
     cuantos->addStretch(1);
-    rejilla->addLayout(cuantos, 3, 1);
+    rejilla->addLayout(cuantos, 6, 1);
 }
 
 void TfrmRecoger::crearRed(QWidget* w, QGridLayout* rejilla) {
@@ -194,9 +260,9 @@ void TfrmRecoger::crearRed(QWidget* w, QGridLayout* rejilla) {
                   w);
     lblRed->setObjectName("lblRed");
 
-    rejilla->addWidget(rotulo("&Red:", cbRed, w), 4, 0);
-    rejilla->addWidget(cbRed, 4, 1);
-    rejilla->addWidget(lblRed, 5, 1);
+    rejilla->addWidget(rotulo("&Red:", cbRed, w), 8, 0);
+    rejilla->addWidget(cbRed, 8, 1);
+    rejilla->addWidget(lblRed, 9, 1);
 }
 
 QWidget* TfrmRecoger::crearRecogida() {
@@ -219,6 +285,13 @@ QWidget* TfrmRecoger::crearRecogida() {
     lblRecibidas = new QLabel(w);
     lblRecibidas->setObjectName("lblRecibidas");
     agrandar(lblRecibidas, 20);
+    tblCuentas = new QTableWidget(0, 3, w);
+    tblCuentas->setObjectName("tblCuentas");
+    tblCuentas->setHorizontalHeaderLabels(
+        {utf8("Grupo"), utf8("Esta sesión"), utf8("En la campaña")});
+    tblCuentas->verticalHeader()->hide();
+    tblCuentas->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblCuentas->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     lblAviso = nota({}, w);
     lblAviso->setObjectName("lblAviso");
     lblAviso->setStyleSheet("color: #b00000;");
@@ -232,6 +305,9 @@ QWidget* TfrmRecoger::crearRecogida() {
     btnImprimirCodigos->setObjectName("btnImprimirCodigos");
     btnTerminar = new QPushButton(utf8("&Terminar"), w);
     btnTerminar->setObjectName("btnTerminar");
+    btnCerrarCampana = new QPushButton(utf8("Cerrar &la campaña"), w);
+    btnCerrarCampana->setObjectName("btnCerrarCampana");
+    connect(btnCerrarCampana, &QPushButton::clicked, this, &TfrmRecoger::cerrarCampana);
     connect(btnImprimirCodigos, &QPushButton::clicked, this, &TfrmRecoger::btnImprimirCodigosClick);
     connect(btnTerminar, &QPushButton::clicked, this, &TfrmRecoger::reject);
 
@@ -239,6 +315,7 @@ QWidget* TfrmRecoger::crearRecogida() {
     datos->addWidget(lblCodigo);
     datos->addWidget(lblRecibidas);
     datos->addWidget(lblGrupos);
+    datos->addWidget(tblCuentas, 1);
     datos->addWidget(lblAviso);
     datos->addStretch(1);
     auto* centro = new QHBoxLayout;
@@ -247,6 +324,7 @@ QWidget* TfrmRecoger::crearRecogida() {
     auto* botones = new QHBoxLayout;
     botones->addWidget(btnImprimirCodigos);
     botones->addStretch(1);
+    botones->addWidget(btnCerrarCampana);
     botones->addWidget(btnTerminar);
     auto* capa = new QVBoxLayout(w);
     capa->setContentsMargins(0, 0, 0, 0);
@@ -260,10 +338,160 @@ QWidget* TfrmRecoger::crearRecogida() {
 
 void TfrmRecoger::marcarGrupos(bool marcados) {
     for (int i = 0; i < lstGrupos->count(); ++i)
-        lstGrupos->item(i)->setCheckState(marcados ? Qt::Checked : Qt::Unchecked);
+        if (lstGrupos->item(i)->flags() & Qt::ItemIsUserCheckable)
+            lstGrupos->item(i)->setCheckState(marcados ? Qt::Checked : Qt::Unchecked);
+}
+
+bool TfrmRecoger::pedirNombrePregunta(std::string& nombre, int excepto) {
+    while (PideCampo("Pregunta de grupo"_cp, "Nombre de la pregunta (por ejemplo, Turno):"_cp,
+                     nombre)) {
+        const QString limpio = aQString(nombre).trimmed();
+        deQString(limpio, nombre);
+        bool repetido = false;
+        for (std::size_t i = 0; i < preguntas_.size(); ++i)
+            repetido =
+                repetido || (static_cast<int>(i) != excepto && preguntas_[i].pregunta == nombre);
+        if (!nombre.empty() && !repetido) return true;
+        Mensaje(nombre.empty() ? "La pregunta necesita un nombre."_cp
+                               : "Ya hay una pregunta con ese nombre."_cp);
+    }
+    return false;
+}
+
+void TfrmRecoger::anadirPregunta() {
+    std::string nombre;
+    if (!pedirNombrePregunta(nombre, -1)) return;
+    preguntas_.push_back({nombre, {}});
+    lstPreguntas->addItem(aQString(nombre));
+    lstPreguntas->setCurrentRow(lstPreguntas->count() - 1);
+    lstGrupos->setFocus();
+}
+
+void TfrmRecoger::renombrarPregunta() {
+    const int fila = lstPreguntas->currentRow();
+    if (fila < 0) return;
+    std::string nombre = preguntas_[static_cast<std::size_t>(fila)].pregunta;
+    if (!pedirNombrePregunta(nombre, fila)) return;
+    preguntas_[static_cast<std::size_t>(fila)].pregunta = nombre;
+    lstPreguntas->item(fila)->setText(aQString(nombre));
+    mostrarPregunta();
+}
+
+void TfrmRecoger::quitarPregunta() {
+    const int fila = lstPreguntas->currentRow();
+    if (fila < 0) return;
+    preguntas_.erase(preguntas_.begin() + fila);
+    delete lstPreguntas->takeItem(fila);
+    mostrarPregunta();
+}
+
+// Without questions every group is offered in one list; with them, the list
+// shows the current question's groups ticked, and those another question
+// holds (a group answers one question only) with its name and no box.
+void TfrmRecoger::mostrarPregunta() {
+    const int fila = lstPreguntas->currentRow();
+    const TPreguntaGrupos* actual = fila >= 0 && fila < static_cast<int>(preguntas_.size())
+                                        ? &preguntas_[static_cast<std::size_t>(fila)]
+                                        : nullptr;
+    const bool editable = !rbContinuar || !rbContinuar->isChecked();
+    llenando_ = true;
+    for (int i = 0; i < lstGrupos->count(); ++i) {
+        const std::string& g = doc_.grupos[static_cast<std::size_t>(i)]->nombre;
+        QListWidgetItem* item = lstGrupos->item(i);
+        const TPreguntaGrupos* de = nullptr;
+        for (const auto& p : preguntas_)
+            if (std::find(p.grupos.begin(), p.grupos.end(), g) != p.grupos.end()) de = &p;
+        QString texto = aQString(g);
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (!actual) {
+            item->setData(Qt::CheckStateRole, preguntas_.empty() ? Qt::Checked : Qt::Unchecked);
+        } else if (de && de != actual) {
+            texto += " (" + aQString(de->pregunta) + ")";
+            item->setData(Qt::CheckStateRole, QVariant());
+        } else {
+            if (editable) flags |= Qt::ItemIsUserCheckable;
+            item->setCheckState(de ? Qt::Checked : Qt::Unchecked);
+        }
+        item->setText(texto);
+        item->setFlags(flags);
+    }
+    llenando_ = false;
+    lblGruposNota->setText(
+        preguntas_.empty()
+            ? utf8("Sin preguntas de grupo se ofrecen todos los grupos en una sola lista.")
+            : utf8("Marque los grupos de la pregunta «%1». Un grupo que no esté en ninguna "
+                   "pregunta no se ofrece.")
+                  .arg(actual ? aQString(actual->pregunta) : QString()));
+    btnRenombrarPregunta->setEnabled(editable && actual);
+    btnQuitarPregunta->setEnabled(editable && actual);
+    btnTodos->setEnabled(editable && actual);
+    btnNinguno->setEnabled(editable && actual);
+}
+
+void TfrmRecoger::grupoCambiado(int fila) {
+    const int pregunta = lstPreguntas->currentRow();
+    if (llenando_ || fila < 0 || pregunta < 0) return;
+    auto& p = preguntas_[static_cast<std::size_t>(pregunta)];
+    // Kept in the company's order, whatever the order they were ticked in.
+    p.grupos.clear();
+    for (int i = 0; i < lstGrupos->count(); ++i)
+        if (lstGrupos->item(i)->flags() & Qt::ItemIsUserCheckable &&
+            lstGrupos->item(i)->checkState() == Qt::Checked)
+            p.grupos.push_back(doc_.grupos[static_cast<std::size_t>(i)]->nombre);
+}
+
+void TfrmRecoger::elegirCampana(bool continuar) {
+    if (continuar && guardada_) {
+        preguntas_ = guardada_->preguntas;
+        txtCodigo->setText(QString::fromStdString(guardada_->codigo));
+        txtAviso->setPlainText(aCaja(guardada_->aviso));
+        chkIndividuales->setChecked(!guardada_->codigos.empty());
+    } else {
+        preguntas_.clear();
+        txtCodigo->setText(QString::fromStdString(red::codigoAleatorio(kCifrasCodigo)));
+        txtAviso->clear();
+        chkIndividuales->setChecked(false);
+    }
+    lstPreguntas->clear();
+    for (const auto& p : preguntas_) lstPreguntas->addItem(aQString(p.pregunta));
+    lstPreguntas->setCurrentRow(preguntas_.empty() ? -1 : 0);
+    // What workers already answered was asked this way: it stays so.
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{btnAnadirPregunta, txtCodigo, chkIndividuales})
+        c->setEnabled(!continuar);
+    spnIndividuales->setEnabled(!continuar && chkIndividuales->isChecked());
+    txtAviso->setReadOnly(continuar);
+    mostrarPregunta();
+}
+
+std::vector<std::string> TfrmRecoger::gruposOfrecidos() const {
+    std::vector<std::string> g;
+    if (preguntas_.empty())
+        for (const auto& grupo : doc_.grupos) g.push_back(grupo->nombre);
+    for (const auto& p : preguntas_) g.insert(g.end(), p.grupos.begin(), p.grupos.end());
+    return g;
+}
+
+bool TfrmRecoger::confirmarAvisos(const std::vector<std::string>& ofrecidos, bool soloEsteEquipo) {
+    const TDatosEvaluacion datos = datosEvaluacion(acompanante_);
+    std::string texto;
+    for (const auto& g : ofrecidos) {
+        const int n = datos.trabajadoresGrupo(g);
+        if (n > 0 && n < datos.minimo)
+            texto += "- El grupo «"_cp + g + "» tiene "_cp + std::to_string(n) +
+                     " trabajadores, menos de " + std::to_string(datos.minimo) +
+                     ": quien responda en él puede ser reconocido por sus respuestas.\n"_cp;
+    }
+    if (!soloEsteEquipo)
+        texto +=
+            "- La página viaja sin cifrar (HTTP): cualquiera en la misma red puede ver lo que "
+            "se envía. Use solo una red de confianza.\n"_cp;
+    if (texto.empty()) return true;
+    return Pregunta("Antes de empezar"_cp, texto + "\n¿Empezar la recogida?"_cp) == Respuesta::Si;
 }
 
 void TfrmRecoger::btnEmpezarClick() {
+    const bool continuar = rbContinuar && rbContinuar->isChecked();
     const bool individuales = chkIndividuales->isChecked();
     const QString codigo = txtCodigo->text();
     if (!individuales && !codigoValido(codigo)) {
@@ -273,31 +501,46 @@ void TfrmRecoger::btnEmpezarClick() {
         txtCodigo->setFocus();
         return;
     }
+    for (const auto& p : preguntas_)
+        if (p.grupos.empty()) {
+            Mensaje("La pregunta «"_cp + p.pregunta + "» no tiene ningún grupo marcado."_cp);
+            lstPreguntas->setFocus();
+            return;
+        }
     red::Campana campana;
     // Not accepted once single-use codes are set; the campaign needs one all the same.
-    campana.codigo =
-        individuales ? red::codigoAleatorio(kCifrasCodigo) : codigo.toUtf8().toStdString();
-    QStringList ofrecidos;
-    for (int i = 0; i < lstGrupos->count(); ++i)
-        if (lstGrupos->item(i)->checkState() == Qt::Checked) {
-            campana.grupos.push_back(doc_.grupos[static_cast<std::size_t>(i)]->nombre);
-            ofrecidos << lstGrupos->item(i)->text();
-        }
+    campana.codigo = individuales && !continuar ? red::codigoAleatorio(kCifrasCodigo)
+                                                : codigo.toUtf8().toStdString();
+    campana.preguntas = preguntas_;
+    campana.grupos = gruposOfrecidos();
+    campana.aviso = textoGuardado(txtAviso);
+    const QHostAddress ip(cbRed->currentData().toString());
+    if (!confirmarAvisos(campana.grupos, ip.isLoopback())) return;
+    const bool conCodigosGuardados =
+        individuales && continuar && guardada_ && !guardada_->codigos.empty();
     std::vector<std::string> codigos;
-    if (individuales) codigos = red::codigosAleatorios(spnIndividuales->value(), kCifrasCodigo);
+    std::string sal;
+    if (individuales && !conCodigosGuardados)
+        codigos = red::codigosAleatorios(spnIndividuales->value(), kCifrasCodigo);
 
     std::unique_ptr<red::TServidorRecogida> servidor;
     try {
         servidor = std::make_unique<red::TServidorRecogida>(doc_, campana);
-    } catch (const std::invalid_argument&) {
-        return;  // the groups come from this company and the code was checked
+    } catch (const std::invalid_argument& e) {
+        Mensaje("No se puede empezar la recogida: "_cp + e.what());
+        return;
     }
     if (individuales) {
-        // Only their hashes are kept; the codes themselves just to print them.
-        const std::string sal = red::salAleatoria();
-        servidor->recogida().fijarCodigosIndividuales(sal, red::codigosConHash(sal, codigos));
+        // Only their hashes are kept; the codes themselves just to print
+        // them. A continued campaign goes on with its own, used ones marked.
+        if (conCodigosGuardados) {
+            sal = guardada_->sal;
+            servidor->recogida().fijarCodigosIndividuales(sal, guardada_->codigos);
+        } else {
+            sal = red::salAleatoria();
+            servidor->recogida().fijarCodigosIndividuales(sal, red::codigosConHash(sal, codigos));
+        }
     }
-    const QHostAddress ip(cbRed->currentData().toString());
     QString error;
     bool enMarcha = servidor->iniciar(ip, puertoPreferido, &error);
     // The usual port may be taken; then any free one (the address says which).
@@ -310,9 +553,25 @@ void TfrmRecoger::btnEmpezarClick() {
     }
     servidor_ = std::move(servidor);
     codigos_ = std::move(codigos);
+    // A new campaign replaces the kept one; either way the company keeps it
+    // from now on, so that "Terminar" or a crash does not lose it.
+    if (continuar) {
+        campana_ = *guardada_;
+    } else {
+        campana_ = {};
+        campana_.empezada = fechaHoy();
+    }
+    campana_.codigo = campana.codigo;
+    campana_.preguntas = campana.preguntas;
+    campana_.aviso = campana.aviso;
+    campana_.sal = sal;
+    anotarCampana();
+    connect(servidor_.get(), &red::TServidorRecogida::respuestaGuardada, this,
+            [this](int id, const QString&) { anotarRecibida(id); });
     // Once per save, not per answer: answers arriving together are saved
     // together, and the company window refills its lists only once for them.
     connect(servidor_.get(), &red::TServidorRecogida::recibidasCambiadas, this, [this] {
+        anotarCampana();
         refrescarCuenta();
         if (alRecibir) alRecibir();
     });
@@ -324,6 +583,8 @@ void TfrmRecoger::btnEmpezarClick() {
     imgQR->setPixmap(QPixmap::fromImage(imagenQR(url.toUtf8(), kPuntosQR)));
     lblCodigo->setText(individuales ? utf8("Código: el individual de cada trabajador")
                                     : utf8("Código de la campaña: ") + codigo);
+    QStringList ofrecidos;
+    for (const auto& g : campana.grupos) ofrecidos << aQString(g);
     lblGrupos->setText(utf8("Grupos ofrecidos: ") +
                        (ofrecidos.isEmpty() ? utf8("ninguno") : ofrecidos.join(", ")));
     btnImprimirCodigos->setVisible(individuales);
@@ -333,14 +594,90 @@ void TfrmRecoger::btnEmpezarClick() {
     lblDireccion->setFocus();
 }
 
+void TfrmRecoger::anotarRecibida(int id) {
+    if (const TCuestionario* q = doc_.buscarCuestionarioPorId(id))
+        for (const TGrupo* g : q->grupos) ++sesion_[g->nombre];
+    nuevos_.push_back(id);
+    ++campana_.recibidas;
+}
+
+void TfrmRecoger::anotarCampana() {
+    anadirRecogidos(acompanante_, nuevos_);
+    nuevos_.clear();
+    if (servidor_) campana_.codigos = servidor_->recogida().codigosIndividuales();
+    ponerCampana(acompanante_, campana_);
+    if (guardarAcompanante) guardarAcompanante();
+}
+
+std::vector<TfrmRecoger::Cuenta> TfrmRecoger::cuentas() const {
+    // Campaign counts per group come from the questionnaires the network
+    // brought that are still in the company.
+    std::map<std::string, int> enRed;
+    const std::vector<std::int32_t> ids = recogidos(acompanante_);
+    for (const auto& q : doc_.cuestionarios)
+        if (std::binary_search(ids.begin(), ids.end(), q->id))
+            for (const TGrupo* g : q->grupos) ++enRed[g->nombre];
+    const auto cuenta = [](const std::map<std::string, int>& m, const std::string& g) {
+        const auto i = m.find(g);
+        return i == m.end() ? 0 : i->second;
+    };
+    std::vector<Cuenta> c;
+    if (campana_.preguntas.empty())
+        for (const auto& g : doc_.grupos)
+            c.push_back(
+                {aQString(g->nombre), cuenta(sesion_, g->nombre), cuenta(enRed, g->nombre)});
+    for (const auto& p : campana_.preguntas)
+        for (const auto& g : p.grupos)
+            c.push_back(
+                {aQString(p.pregunta) + " / " + aQString(g), cuenta(sesion_, g), cuenta(enRed, g)});
+    c.push_back({utf8("Total"), servidor_ ? servidor_->recibidas() : 0, campana_.recibidas});
+    return c;
+}
+
 void TfrmRecoger::refrescarCuenta() {
     if (!servidor_) return;
     QString texto = utf8("Respuestas recibidas: %1").arg(servidor_->recibidas());
-    if (!codigos_.empty())
-        texto += utf8("\nCódigos usados: %1 de %2")
-                     .arg(servidor_->recogida().codigosUsados())
-                     .arg(codigos_.size());
+    if (const auto n = servidor_->recogida().codigosIndividuales().size(); n > 0)
+        texto +=
+            utf8("\nCódigos usados: %1 de %2").arg(servidor_->recogida().codigosUsados()).arg(n);
     lblRecibidas->setText(texto);
+    const auto c = cuentas();
+    tblCuentas->setRowCount(static_cast<int>(c.size()));
+    for (int i = 0; i < static_cast<int>(c.size()); ++i) {
+        const auto& f = c[static_cast<std::size_t>(i)];
+        tblCuentas->setItem(i, 0, new QTableWidgetItem(f.fila));
+        for (int col = 1; col <= 2; ++col) {
+            auto* n = new QTableWidgetItem(QString::number(col == 1 ? f.sesion : f.campana));
+            n->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            tblCuentas->setItem(i, col, n);
+        }
+    }
+}
+
+void TfrmRecoger::cerrarCampana() {
+    if (Pregunta("Cerrar la campaña"_cp,
+                 "La campaña se da por terminada: no podrá continuarse y su código deja de "
+                 "valer. Las respuestas recogidas se quedan en la empresa. ¿Cerrar la "
+                 "campaña?"_cp) != Respuesta::Si)
+        return;
+    const bool enMarcha = servidor_ && servidor_->activo();
+    if (enMarcha) servidor_->terminar();
+    anadirRecogidos(acompanante_, nuevos_);
+    nuevos_.clear();
+    quitarCampana(acompanante_);
+    if (guardarAcompanante) guardarAcompanante();
+    if (enMarcha) {
+        QDialog::reject();
+        return;
+    }
+    // Not started: what is left is a new campaign.
+    guardada_.reset();
+    rbContinuar->hide();
+    rbNueva->hide();
+    btnCerrarGuardada->hide();
+    rbContinuar->setChecked(false);
+    elegirCampana(false);
+    lstPreguntas->setFocus();
 }
 
 void TfrmRecoger::guardadoFallido(const QString& mensaje) {
@@ -379,14 +716,17 @@ void TfrmRecoger::btnImprimirCodigosClick() {
 
 void TfrmRecoger::reject() {
     if (servidor_ && servidor_->activo()) {
-        // Single-use codes live in this window only: the slips handed out
-        // would be worth nothing in another campaign.
-        if (!codigos_.empty() && servidor_->recogida().codigosUsados() < codigos_.size() &&
-            Pregunta("Terminar"_cp,
-                     "Al terminar, los códigos individuales que no se han usado dejan de "
-                     "valer. ¿Terminar la recogida?"_cp) != Respuesta::Si)
-            return;
         servidor_->terminar();
+        std::string resumen = "Respuestas recibidas en esta sesión, y en toda la campaña:\n"_cp;
+        for (const auto& c : cuentas()) {
+            std::string fila;
+            deQString(c.fila, fila);
+            resumen += "\n" + fila + ": " + std::to_string(c.sesion) + " (" +
+                       std::to_string(c.campana) + ")";
+        }
+        Mensaje(resumen +
+                "\n\nLa campaña queda guardada con la empresa: «Recoger en red ...» permite "
+                "continuarla."_cp);
     }
     QDialog::reject();
 }
@@ -414,7 +754,8 @@ QImage imagenQR(const QByteArray& texto, int puntos) {
     return img;
 }
 
-void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& guardar,
+void RecogerEnRed(TKoral& doc, TAcompanante& acompanante, bool soloLectura,
+                  const std::function<bool()>& guardar, std::function<void()> guardarAcompanante,
                   std::function<void()> alRecibir,
                   std::function<void(const std::vector<std::string>&)> imprimir, QWidget* padre) {
     if (doc.archivo.empty()) {
@@ -450,18 +791,21 @@ void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& gu
             !guardar || !guardar())
             return;
     }
-    TfrmRecoger ventana(doc, padre);
+    TfrmRecoger ventana(doc, acompanante, padre);
+    ventana.guardarAcompanante = std::move(guardarAcompanante);
     ventana.alRecibir = std::move(alRecibir);
     ventana.imprimir = std::move(imprimir);
     ventana.exec();
 }
 
 void conectarRecoger(TfrmMain& frame, TImpresionVentanas& impresion) {
-    frame.ordenes.recogerEnRed = [&frame, &impresion](TKoral& doc, bool soloLectura,
-                                                      const std::function<bool()>& guardar,
-                                                      const std::function<void()>& recibidas) {
+    frame.ordenes.recogerEnRed = [&frame, &impresion](
+                                     TKoral& doc, TAcompanante& acompanante, bool soloLectura,
+                                     const std::function<bool()>& guardar,
+                                     const std::function<void()>& guardarAcompanante,
+                                     const std::function<void()>& recibidas) {
         RecogerEnRed(
-            doc, soloLectura, guardar, recibidas,
+            doc, acompanante, soloLectura, guardar, guardarAcompanante, recibidas,
             [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
             &frame);
     };

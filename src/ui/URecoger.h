@@ -1,17 +1,21 @@
 // "Recoger en red ...": workers answer the questionnaire on their phones while
 // this window is open, and each answer goes straight into the company file.
-// Before starting: the groups offered, the campaign code (or single-use
-// codes) and the network; then the address, its QR code and the answers
-// counted as they arrive.
+// Before starting: the campaign kept with the company to continue, or a new
+// one with its group questions, code (or single-use codes), notice and
+// network; then the address, its QR code and the answers counted per group
+// as they arrive. The campaign is kept in the company's companion file.
 #pragma once
 
 #include <QDialog>
 #include <QImage>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "document/Campana.h"
 #include "document/UData.h"
 
 class QByteArray;
@@ -22,8 +26,10 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 class QStackedWidget;
+class QTableWidget;
 
 namespace koral {
 
@@ -31,15 +37,18 @@ namespace red {
 class TServidorRecogida;
 }
 
+class TAcompanante;
 class TfrmMain;
 class TImpresionVentanas;
+class TMemo;
 
 class TfrmRecoger : public QDialog {
     Q_OBJECT
 public:
     // Collects into `doc` (not owned), which must have its file: each answer
-    // is saved into it.
-    explicit TfrmRecoger(TKoral& doc, QWidget* parent = nullptr);
+    // is saved into it. The campaign and the questionnaires collected are
+    // kept in `acompanante`, the company's companion (not owned).
+    TfrmRecoger(TKoral& doc, TAcompanante& acompanante, QWidget* parent = nullptr);
     ~TfrmRecoger() override;
 
     // Prints the page of single-use codes as plain lines; without it
@@ -47,6 +56,8 @@ public:
     std::function<void(const std::vector<std::string>&)> imprimir;
     // Runs as soon as answers are in the company file.
     std::function<void()> alRecibir;
+    // Writes the companion beside the company file, after it changed.
+    std::function<void()> guardarAcompanante;
     // Tried first; when taken, one the system chooses (0: that at once).
     quint16 puertoPreferido = 8080;
 
@@ -67,19 +78,61 @@ private:
     QWidget* crearPreparacion();
     // The rows of the preparation page's grid: the groups offered, the
     // campaign's code or single-use codes, the network.
+    void crearCampana(QWidget* w, QGridLayout* rejilla);
     void crearGrupos(QWidget* w, QGridLayout* rejilla);
+    void crearAviso(QWidget* w, QGridLayout* rejilla);
     void crearCodigo(QWidget* w, QGridLayout* rejilla);
     void crearRed(QWidget* w, QGridLayout* rejilla);
     QWidget* crearRecogida();
     void btnEmpezarClick();
     void btnImprimirCodigosClick();
     void marcarGrupos(bool marcados);
+    // The group questions: the list of questions, and the groups' list
+    // showing which groups the current one offers.
+    void anadirPregunta();
+    void renombrarPregunta();
+    void quitarPregunta();
+    bool pedirNombrePregunta(std::string& nombre, int excepto);
+    void mostrarPregunta();
+    void grupoCambiado(int fila);
+    // Continue the kept campaign (its settings shown, not editable) or make a new one.
+    void elegirCampana(bool continuar);
+    std::vector<std::string> gruposOfrecidos() const;
+    // Sí when there is nothing to warn about or the assessor goes on.
+    bool confirmarAvisos(const std::vector<std::string>& ofrecidos, bool soloEsteEquipo);
+    void anotarRecibida(int id);
+    void anotarCampana();
+    void cerrarCampana();
+    // Per offered group (or question and group): this session, the campaign.
+    struct Cuenta {
+        QString fila;
+        int sesion, campana;
+    };
+    std::vector<Cuenta> cuentas() const;
     void refrescarCuenta();
     void guardadoFallido(const QString& mensaje);
 
     TKoral& doc_;
+    TAcompanante& acompanante_;
+    std::optional<TCampanaGuardada> guardada_;  // as found in the companion
+    TCampanaGuardada campana_;                  // the one running
+    std::vector<TPreguntaGrupos> preguntas_;    // being arranged
+    bool llenando_ = false;
+    std::map<std::string, int> sesion_;  // answers per group in this session
+    std::vector<std::int32_t> nuevos_;   // ids stored, not yet in the companion
     QStackedWidget* paginas;
     // Before starting.
+    QRadioButton* rbContinuar = nullptr;
+    QRadioButton* rbNueva = nullptr;
+    QListWidget* lstPreguntas;
+    QPushButton* btnAnadirPregunta;
+    QPushButton* btnRenombrarPregunta;
+    QPushButton* btnQuitarPregunta;
+    QLabel* lblGruposNota;
+    QPushButton* btnTodos;
+    QPushButton* btnNinguno;
+    TMemo* txtAviso;
+    QPushButton* btnCerrarGuardada;
     QListWidget* lstGrupos;
     QLineEdit* txtCodigo;
     QCheckBox* chkIndividuales;
@@ -93,9 +146,11 @@ private:
     QLabel* lblCodigo;
     QLabel* lblGrupos;
     QLabel* lblRecibidas;
+    QTableWidget* tblCuentas;
     QLabel* lblAviso;
     QPushButton* btnImprimirCodigos;
     QPushButton* btnTerminar;
+    QPushButton* btnCerrarCampana;
 
     std::unique_ptr<red::TServidorRecogida> servidor_;
     std::vector<std::string> codigos_;
@@ -106,11 +161,13 @@ private:
 // cannot be encoded.
 QImage imagenQR(const QByteArray& texto, int puntos);
 
-// "Recoger en red ..." of the company window. A company never saved, or
+// "Recoger en red ..." of the company window, whose companion is
+// `acompanante` and `guardarAcompanante` writes it. A company never saved, or
 // opened read only, is refused with a message; unsaved changes are saved
 // first through `guardar` (the window's Save, true when written), after
 // asking. Then the window, modally, over `padre`.
-void RecogerEnRed(TKoral& doc, bool soloLectura, const std::function<bool()>& guardar,
+void RecogerEnRed(TKoral& doc, TAcompanante& acompanante, bool soloLectura,
+                  const std::function<bool()>& guardar, std::function<void()> guardarAcompanante,
                   std::function<void()> alRecibir,
                   std::function<void(const std::vector<std::string>&)> imprimir, QWidget* padre);
 

@@ -5,13 +5,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
 #include <set>
 
 #include "Controles.h"
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "red/ServidorRecogida.h"
 #include "support/ArchivosMemoria.h"
 #include "support/DialogosGuion.h"
@@ -69,8 +74,12 @@ class TestURecoger : public QObject {
             doc.agregarGrupo("Oficina \"2\"");
             doc.archivo = "/d/empresa.kr2";
             doc.guardarArchivo();
-            v = std::make_unique<TfrmRecoger>(doc);
+            abrir();
+        }
+        void abrir() {
+            v = std::make_unique<TfrmRecoger>(doc, acompanante);
             v->puertoPreferido = 0;
+            v->guardarAcompanante = [this] { acompanante.guardar(doc); };
             v->alRecibir = [this] { ++avisadas; };
             v->imprimir = [this](const std::vector<std::string>& l) { impresas = l; };
             v->show();
@@ -81,6 +90,7 @@ class TestURecoger : public QObject {
         ArchivosMemoria fs;
         DialogosGuion dlg;
         TKoral doc;
+        TAcompanante acompanante;
         std::unique_ptr<TfrmRecoger> v;
         int avisadas = 0;
         std::vector<std::string> impresas;
@@ -105,18 +115,28 @@ class TestURecoger : public QObject {
     }
 
 private slots:
-    void answersArriveInTheCompanyAndTerminarStopsServing() {
+    void aKeptCampaignCollectsCountsAndContinuesUntilClosed() {
         Montaje m;
+        TDatosEvaluacion datos;
+        datos.plantilla = {{"Producción"_cp, 3}, {"Oficina \"2\"", 40}};
+        ponerDatosEvaluacion(m.acompanante, datos);
+        m.abrir();
         TfrmRecoger& v = *m.v;
-        // Every group offered at first; the keyboard takes one out.
+        // Every group offered at first; a question offers only those put in it.
         auto* grupos = control<QListWidget>(v, "lstGrupos");
         QCOMPARE(grupos->count(), 2);
         QCOMPARE(grupos->item(0)->checkState(), Qt::Checked);
         QCOMPARE(grupos->item(1)->checkState(), Qt::Checked);
-        grupos->setFocus();
-        QTest::keyClick(grupos, Qt::Key_End);
+        m.dlg.campos = {{true, "Sección"_cp}};
+        alt(v, Qt::Key_D);
+        QCOMPARE(QApplication::focusWidget(), grupos);
+        QCOMPARE(grupos->item(0)->checkState(), Qt::Unchecked);
+        QTest::keyClick(grupos, Qt::Key_Home);
         QTest::keyClick(grupos, Qt::Key_Space);
-        QCOMPARE(grupos->item(1)->checkState(), Qt::Unchecked);
+        QCOMPARE(grupos->item(0)->checkState(), Qt::Checked);
+        auto* aviso = control<QPlainTextEdit>(v, "txtAviso");
+        aviso->setFocus();
+        QTest::keyClicks(aviso, "Lo hace el servicio");
 
         // A random code is proposed; one too short is refused.
         auto* codigo = control<QLineEdit>(v, "txtCodigo");
@@ -129,8 +149,24 @@ private slots:
         QCOMPARE(m.dlg.mensajes.size(), std::size_t(1));
         QVERIFY(!v.servidor());
         QTest::keyClicks(codigo, "3");
+        // The group of three is warned about (not HTTP: only this computer).
+        m.dlg.respuestas = {Respuesta::No, Respuesta::Si};
+        alt(v, Qt::Key_E);
+        QVERIFY(!v.servidor());
+        QVERIFY(m.dlg.llamadas.back().texto.find("«Producción» tiene 3 trabajadores"_cp) !=
+                std::string::npos);
+        QVERIFY(m.dlg.llamadas.back().texto.find("HTTP") == std::string::npos);
         alt(v, Qt::Key_E);
         QVERIFY(v.servidor() && v.servidor()->activo());
+        // Kept with the company from the start.
+        const auto guardada = [&m] { return campanaGuardada(m.acompanante); };
+        QVERIFY(guardada());
+        QCOMPARE(guardada()->codigo, std::string("abc123"));
+        QCOMPARE(guardada()->preguntas.size(), std::size_t(1));
+        QCOMPARE(guardada()->preguntas[0].pregunta, "Sección"_cp);
+        QCOMPARE(guardada()->preguntas[0].grupos, std::vector<std::string>{"Producción"_cp});
+        QCOMPARE(guardada()->aviso, std::string("Lo hace el servicio"));
+        QVERIFY(m.fs.archivos.at("/d/empresa.koral.json").find("abc123") != std::string::npos);
 
         const QString url = QString("http://127.0.0.1:%1/").arg(m.puerto());
         QCOMPARE(texto(v, "lblDireccion"), url);
@@ -161,6 +197,12 @@ private slots:
         QCOMPARE(q->grupos.size(), std::size_t(1));
         QVERIFY(!m.doc.modificado);
         QVERIFY(m.fs.archivos.at("/d/empresa.kr2").find("C000001") != std::string::npos);
+        QCOMPARE(guardada()->recibidas, 1);
+        QCOMPARE(recogidos(m.acompanante), std::vector<std::int32_t>{q->id});
+        auto* cuentas = control<QTableWidget>(v, "tblCuentas");
+        QCOMPARE(cuentas->rowCount(), 2);
+        QCOMPARE(cuentas->item(0, 0)->text(), QString::fromUtf8("Sección / Producción"));
+        QCOMPARE(cuentas->item(0, 1)->text(), QString("1"));
 
         // A save that fails is told in the window; the answer is not kept.
         m.fs.fallarAlCrear = true;
@@ -176,7 +218,30 @@ private slots:
         QVERIFY(!v.isVisible());
         QVERIFY(!v.servidor()->activo());
         QCOMPARE(enviar(m.puerto(), "codigo=abc123&r1=1"), QByteArray("rechazada"));
-        QCOMPARE(m.dlg.llamadas.size(), std::size_t(1));  // the refused code; nothing asked
+        QCOMPARE(m.dlg.llamadas.size(), std::size_t(5));  // name, code, warned twice, summary
+        QVERIFY(m.dlg.mensajes.back().find("Sección / Producción: 1 (1)") != std::string::npos);
+
+        // Another day: the same campaign goes on, with its code.
+        m.abrir();
+        TfrmRecoger& otra = *m.v;
+        QVERIFY(control<QRadioButton>(otra, "rbContinuar")->isChecked());
+        QCOMPARE(control<QLineEdit>(otra, "txtCodigo")->text(), QString("abc123"));
+        soloEsteEquipo(otra);
+        m.dlg.respuestas = {Respuesta::Si};
+        alt(otra, Qt::Key_E);
+        QVERIFY(otra.servidor());
+        QCOMPARE(enviar(m.puerto(), "codigo=abc123&grupo=Producci%C3%B3n&r1=1"),
+                 QByteArray("HTTP/1.1 303 See Other"));
+        QCOMPARE(guardada()->recibidas, 2);
+        QCOMPARE(control<QTableWidget>(otra, "tblCuentas")->item(0, 2)->text(), QString("2"));
+        // Closed for good, after asking.
+        m.dlg.respuestas = {Respuesta::No, Respuesta::Si};
+        alt(otra, Qt::Key_L);
+        QVERIFY(otra.isVisible() && guardada());
+        alt(otra, Qt::Key_L);
+        QVERIFY(!otra.isVisible() && !otra.servidor()->activo());
+        QVERIFY(!guardada());
+        QCOMPARE(recogidos(m.acompanante).size(), std::size_t(2));
     }
 
     void singleUseCodesArePrintedAndEachTakenOnce() {
@@ -221,13 +286,14 @@ private slots:
         QVERIFY(v.isVisible() && v.servidor()->activo());
         alt(v, Qt::Key_T);
         QVERIFY(!v.isVisible() && !v.servidor()->activo());
-        QCOMPARE(m.dlg.llamadas.size(), std::size_t(2));
+        QCOMPARE(m.dlg.llamadas.size(), std::size_t(3));  // twice asked, the summary
     }
 
     void theCompanyMustBeInItsFileBeforeCollecting() {
         ArchivosMemoria fs;
         DialogosGuion dlg;
         TKoral doc;
+        TAcompanante acompanante;
         doc.iniciarEmpresa("Talleres");
         int guardados = 0;
         bool guarda = false;
@@ -245,7 +311,8 @@ private slots:
         });
         cerrar.start(10);
         const auto recoger = [&](bool soloLectura) {
-            RecogerEnRed(doc, soloLectura, guardar, nullptr, nullptr, nullptr);
+            RecogerEnRed(doc, acompanante, soloLectura, guardar, nullptr, nullptr, nullptr,
+                         nullptr);
         };
 
         recoger(false);  // never saved
