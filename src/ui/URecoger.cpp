@@ -292,6 +292,8 @@ QWidget* TfrmRecoger::crearRecogida() {
     tblCuentas->verticalHeader()->hide();
     tblCuentas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblCuentas->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    tblCuentas->verticalHeader()->setDefaultSectionSize(tblCuentas->fontMetrics().height() + 6);
+    tblCuentas->setWordWrap(false);
     lblAviso = nota({}, w);
     lblAviso->setObjectName("lblAviso");
     lblAviso->setStyleSheet("color: #b00000;");
@@ -317,7 +319,6 @@ QWidget* TfrmRecoger::crearRecogida() {
     datos->addWidget(lblGrupos);
     datos->addWidget(tblCuentas, 1);
     datos->addWidget(lblAviso);
-    datos->addStretch(1);
     auto* centro = new QHBoxLayout;
     centro->addWidget(imgQR);
     centro->addLayout(datos, 1);
