@@ -141,6 +141,16 @@ void conModales(const std::function<void()>& orden,
     }
 }
 
+// Answers every question "Sí" and drops notices, for a step that goes past
+// the program's confirmations: a modal window opened inside a step would
+// wait for a click that never comes.
+class DialogosSi : public Dialogos {
+public:
+    void mensaje(const std::string&) override {}
+    Respuesta pregunta(const std::string&, const std::string&) override { return Respuesta::Si; }
+    bool pideCampo(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
 // A step that pictures the modal window and cancels it.
 std::function<void(QWidget*)> foto(const char* nombre) {
     return [nombre](QWidget* w) {
@@ -444,9 +454,14 @@ int main(int argc, char** argv) {
                    auto* red = control<QComboBox>(v, "cbRed");
                    red->setCurrentIndex(red->count() - 1);
                    guardar(v, "recoger");
+                   // Starting asks about the sample's small group, and ending
+                   // sums up: questions a step cannot wait on.
+                   DialogosSi si;
+                   Dialogos* antes = instalarDialogos(&si);
                    control<QPushButton>(v, "btnEmpezar")->click();
                    guardar(v, "recoger_en_marcha");
                    v->reject();
+                   instalarDialogos(antes);
                }});
 
     // Import, into a new company so that the sample stays as it is: the name
