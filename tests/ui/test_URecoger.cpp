@@ -280,13 +280,17 @@ private slots:
         QCOMPARE(texto(v, "lblRecibidas"),
                  QString::fromUtf8("Respuestas recibidas: 1\nCódigos usados: 1 de 3"));
 
-        // Ending makes the unused codes worthless: asked first.
-        m.dlg.respuestas = {Respuesta::No, Respuesta::Si};
+        // The codes stay with the campaign, as hashes with their use: ending
+        // asks nothing, and continuing goes on with the same three.
+        const auto guardada = campanaGuardada(m.acompanante);
+        QVERIFY(guardada && guardada->codigos.size() == 3);
+        QCOMPARE(std::count_if(guardada->codigos.begin(), guardada->codigos.end(),
+                               [](const TCodigoIndividual& c) { return c.usado; }),
+                 1);
+        QVERIFY(m.acompanante.seccion("campana").find(codigos[0]) == std::string::npos);
         QTest::keyClick(&v, Qt::Key_Escape);
-        QVERIFY(v.isVisible() && v.servidor()->activo());
-        alt(v, Qt::Key_T);
         QVERIFY(!v.isVisible() && !v.servidor()->activo());
-        QCOMPARE(m.dlg.llamadas.size(), std::size_t(3));  // twice asked, the summary
+        QCOMPARE(m.dlg.llamadas.size(), std::size_t(1));  // the summary
     }
 
     void theCompanyMustBeInItsFileBeforeCollecting() {
