@@ -93,6 +93,7 @@ TfrmRecoger::TfrmRecoger(TKoral& doc, TAcompanante& acompanante, QWidget* parent
         elegirCampana(true);
         rbContinuar->setFocus();
     } else {
+        txtAviso->setPlainText(aCaja(avisoPorDefecto().aviso));
         lstPreguntas->setFocus();
     }
 }
@@ -445,12 +446,13 @@ void TfrmRecoger::elegirCampana(bool continuar) {
     if (continuar && guardada_) {
         preguntas_ = guardada_->preguntas;
         txtCodigo->setText(QString::fromStdString(guardada_->codigo));
-        txtAviso->setPlainText(aCaja(guardada_->aviso));
+        txtAviso->setPlainText(
+            aCaja(guardada_->aviso.empty() ? avisoPorDefecto().aviso : guardada_->aviso));
         chkIndividuales->setChecked(!guardada_->codigos.empty());
     } else {
         preguntas_.clear();
         txtCodigo->setText(QString::fromStdString(red::codigoAleatorio(kCifrasCodigo)));
-        txtAviso->clear();
+        txtAviso->setPlainText(aCaja(avisoPorDefecto().aviso));
         chkIndividuales->setChecked(false);
     }
     lstPreguntas->clear();
@@ -463,6 +465,17 @@ void TfrmRecoger::elegirCampana(bool continuar) {
     spnIndividuales->setEnabled(!continuar && chkIndividuales->isChecked());
     txtAviso->setReadOnly(continuar);
     mostrarPregunta();
+}
+
+red::Campana TfrmRecoger::avisoPorDefecto() const {
+    const TDatosEvaluacion d = datosEvaluacion(acompanante_);
+    red::Campana c;
+    c.responsable = d.evaluador.empty() || d.servicioPrevencion.empty()
+                        ? d.evaluador + d.servicioPrevencion
+                        : d.evaluador + " (" + d.servicioPrevencion + ")";
+    c.minimo = d.minimo;
+    c.aviso = red::avisoPorDefecto(doc_.nombre, c.responsable, c.minimo);
+    return c;
 }
 
 std::vector<std::string> TfrmRecoger::gruposOfrecidos() const {
@@ -508,13 +521,18 @@ void TfrmRecoger::btnEmpezarClick() {
             lstPreguntas->setFocus();
             return;
         }
-    red::Campana campana;
+    red::Campana campana = avisoPorDefecto();
     // Not accepted once single-use codes are set; the campaign needs one all the same.
     campana.codigo = individuales && !continuar ? red::codigoAleatorio(kCifrasCodigo)
                                                 : codigo.toUtf8().toStdString();
     campana.preguntas = preguntas_;
     campana.grupos = gruposOfrecidos();
-    campana.aviso = textoGuardado(txtAviso);
+    // The default kept as such, so that it says what the assessment's data
+    // says on the day the form is served.
+    if (const std::string aviso = textoGuardado(txtAviso); aviso != campana.aviso)
+        campana.aviso = aviso;
+    else
+        campana.aviso.clear();
     const QHostAddress ip(cbRed->currentData().toString());
     if (!confirmarAvisos(campana.grupos, ip.isLoopback())) return;
     const bool conCodigosGuardados =

@@ -35,6 +35,7 @@ namespace koral {
 
 namespace red {
 class TServidorRecogida;
+struct Campana;
 }
 
 class TAcompanante;
@@ -97,6 +98,8 @@ private:
     void grupoCambiado(int fila);
     // Continue the kept campaign (its settings shown, not editable) or make a new one.
     void elegirCampana(bool continuar);
+    // What the form tells workers when the assessor writes nothing else.
+    red::Campana avisoPorDefecto() const;
     std::vector<std::string> gruposOfrecidos() const;
     // Sí when there is nothing to warn about or the assessor goes on.
     bool confirmarAvisos(const std::vector<std::string>& ofrecidos, bool soloEsteEquipo);

@@ -118,6 +118,7 @@ private slots:
     void aKeptCampaignCollectsCountsAndContinuesUntilClosed() {
         Montaje m;
         TDatosEvaluacion datos;
+        datos.evaluador = "Ana Ruiz";
         datos.plantilla = {{"Producción"_cp, 3}, {"Oficina \"2\"", 40}};
         ponerDatosEvaluacion(m.acompanante, datos);
         m.abrir();
@@ -134,8 +135,11 @@ private slots:
         QTest::keyClick(grupos, Qt::Key_Home);
         QTest::keyClick(grupos, Qt::Key_Space);
         QCOMPARE(grupos->item(0)->checkState(), Qt::Checked);
+        // The notice opens with the default, naming who runs the assessment.
         auto* aviso = control<QPlainTextEdit>(v, "txtAviso");
+        QVERIFY(aviso->toPlainText().contains("Ana Ruiz"));
         aviso->setFocus();
+        QTest::keyClick(aviso, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(aviso, "Lo hace el servicio");
 
         // A random code is proposed; one too short is refused.
