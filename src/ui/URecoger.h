@@ -36,7 +36,7 @@ namespace koral {
 namespace red {
 class TServidorRecogida;
 struct Campana;
-}
+}  // namespace red
 
 class TAcompanante;
 class TfrmMain;
