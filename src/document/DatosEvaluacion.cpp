@@ -209,13 +209,13 @@ void escribirEn(json& j, const TDatosEvaluacion& d) {
 }  // namespace
 
 const char* textoPrioridad(Prioridad p) {
-    constexpr std::array<const char*, 3> t = {"Alta", "Media", "Baja"};
-    return t[static_cast<std::size_t>(p)];
+    static constexpr const char* kTextos[] = {"Alta", "Media", "Baja"};
+    return kTextos[static_cast<std::size_t>(p)];
 }
 
 const char* textoEstado(EstadoMedida e) {
-    constexpr std::array<const char*, 3> t = {"Pendiente", "En curso", "Hecha"};
-    return t[static_cast<std::size_t>(e)];
+    static constexpr const char* kTextos[] = {"Pendiente", "En curso", "Hecha"};
+    return kTextos[static_cast<std::size_t>(e)];
 }
 
 const char* textoAplicacion(Aplicacion a) {
