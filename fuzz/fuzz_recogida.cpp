@@ -153,10 +153,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     doc.agregarGrupo("Almacén"_cp);
     int guardados = 0;
     // Saves fail as the first byte's low bits say, one bit a save.
-    TRecogida r(doc, Campana{"123456", {"Turno <noche> & 'B'", "Almacén"_cp}}, [&] {
+    Campana campana;
+    campana.codigo = "123456";
+    campana.grupos = {"Turno <noche> & 'B'", "Almacén"_cp};
+    TRecogida r(doc, campana, [&] {
         if ((opciones >> (guardados++ % 6)) & 1) throw std::runtime_error("disco lleno");
     });
-    if (opciones & 0x80) r.fijarCodigosIndividuales({"11111111", "22222222"}, {"22222222"});
+    if (opciones & 0x80) {
+        // Two single-use codes, the second used in an earlier session.
+        const std::string sal = "00112233445566778899aabbccddeeff";
+        auto codigos = codigosConHash(sal, {"11111111", "22222222"});
+        codigos[1].usado = true;
+        r.fijarCodigosIndividuales(sal, codigos);
+    }
     const bool porLotes = opciones & 0x40;
 
     auto ahora = Reloj::time_point{} + std::chrono::hours(10);
