@@ -58,11 +58,12 @@ std::string desescapar(std::string_view s) {
 // `codigo`: what the code field must show again, if it shows anything.
 void soloMarcasPropias(std::string_view h, const std::string* codigo = nullptr) {
     static const std::vector<std::string_view> kEtiquetas = {
-        "!DOCTYPE", "html",    "/html",  "head",  "/head",    "meta",      "title",   "/title",
-        "style",    "body",    "/body",  "main",  "/main",    "h1",        "/h1",     "h2",
-        "/h2",      "p",       "/p",     "em",    "/em",      "strong",    "/strong", "form",
-        "/form",    "label",   "/label", "input", "fieldset", "/fieldset", "legend",  "/legend",
-        "button",   "/button", "a",      "/a",    "script"};
+        "!DOCTYPE", "html",     "/html",  "head",  "/head",    "meta",      "title",   "/title",
+        "style",    "body",     "/body",  "main",  "/main",    "h1",        "/h1",     "h2",
+        "/h2",      "p",        "/p",     "em",    "/em",      "strong",    "/strong", "form",
+        "/form",    "label",    "/label", "input", "fieldset", "/fieldset", "legend",  "/legend",
+        "button",   "/button",  "a",      "/a",    "script",   "/script",   "div",     "/div",
+        "section",  "/section", "span",   "/span"};
     for (std::size_t i = 0; i < h.size();) {
         if (h[i] == '>') __builtin_trap();
         if (h[i] != '<') {
