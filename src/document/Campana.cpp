@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "document/Acompanante.h"
@@ -86,13 +85,8 @@ std::optional<TCampanaGuardada> leer(const json& j) {
                                              it->get<long long>() >= 0 &&
                                              it->get<long long>() <= 100'000'000)
         c.recibidas = static_cast<int>(it->get<long long>());
-    if (const auto it = j.find("empezada"); it != j.end() && it->is_string()) {
-        int a = 0, m = 0, d = 0;
-        char resto = 0;
-        if (std::sscanf(it->get_ref<const std::string&>().c_str(), "%4d-%2d-%2d%c", &a, &m, &d,
-                        &resto) == 3)
-            c.empezada = fechaDeCivil(a, m, d);
-    }
+    if (const auto it = j.find("empezada"); it != j.end() && it->is_string())
+        c.empezada = fechaDeIso(it->get_ref<const std::string&>());
     return c;
 }
 
@@ -154,13 +148,10 @@ void ponerCampana(TAcompanante& acompanante, const TCampanaGuardada& c) {
         j["codigos"] = std::move(codigos);
     }
     j["recibidas"] = c.recibidas;
-    if (const auto f = fechaCivil(c.empezada)) {
-        char t[16];
-        std::snprintf(t, sizeof t, "%04d-%02d-%02d", f->anio, f->mes, f->dia);
-        j["empezada"] = t;
-    } else {
+    if (const std::string t = fechaIso(c.empezada); t.empty())
         j.erase("empezada");
-    }
+    else
+        j["empezada"] = t;
     acompanante.ponerSeccion(kSeccion, j.dump());
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
@@ -45,12 +44,7 @@ int entero(const json& j, const char* clave, int minimo, int maximo, int otro) {
 
 // Dates are "aaaa-mm-dd", readable in the file; anything else is no date.
 double fecha(const json& j, const char* clave) {
-    const std::string t = texto(j, clave);
-    int a = 0, m = 0, d = 0;
-    char resto = 0;
-    if (t.size() != 10 || std::sscanf(t.c_str(), "%4d-%2d-%2d%c", &a, &m, &d, &resto) != 3)
-        return 0;
-    return fechaDeCivil(a, m, d);
+    return fechaDeIso(texto(j, clave));
 }
 
 template <std::size_t N>
@@ -77,14 +71,10 @@ void poner(json& j, const char* clave, const std::string& t) {
 }
 
 void ponerFecha(json& j, const char* clave, double dias) {
-    const auto f = fechaCivil(dias);
-    if (!f) {
+    if (const std::string t = fechaIso(dias); t.empty())
         j.erase(clave);
-        return;
-    }
-    char t[16];
-    std::snprintf(t, sizeof t, "%04d-%02d-%02d", f->anio, f->mes, f->dia);
-    j[clave] = t;
+    else
+        j[clave] = t;
 }
 
 TMedida leerMedida(const json& j) {

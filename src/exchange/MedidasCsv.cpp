@@ -8,18 +8,6 @@
 
 namespace koral {
 
-namespace {
-
-// ISO dates sort and convert in any spreadsheet, whatever its locale.
-std::string fechaIso(double dias) {
-    const auto f = fechaCivil(dias);
-    if (!f) return {};
-    return rellenarCeros(f->anio, 4) + "-" + rellenarCeros(f->mes, 2) + "-" +
-           rellenarCeros(f->dia, 2);
-}
-
-}  // namespace
-
 std::string medidasCsv(const TKoral&, const TDatosEvaluacion& datos, const FormatoCsv& formato) {
     std::string s(kMarcaUtf8);
     FilaCsv fila(s, formato);

@@ -1,5 +1,6 @@
 #include "platform/Fecha.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace koral {
@@ -56,6 +57,23 @@ double fechaDeCivil(int anio, int mes, int dia) {
     if (dia > kDias[mes - 1] || (mes == 2 && dia == 29 && !bisiesto)) return 0;
     return static_cast<double>(
         diasDesdeCivil(anio, static_cast<unsigned>(mes), static_cast<unsigned>(dia)) + 25569);
+}
+
+std::string fechaIso(double dias) {
+    const auto f = fechaCivil(dias);
+    if (!f) return {};
+    char t[16];
+    std::snprintf(t, sizeof t, "%04d-%02d-%02d", f->anio, f->mes, f->dia);
+    return t;
+}
+
+double fechaDeIso(std::string_view texto) {
+    const std::string t(texto);
+    int a = 0, m = 0, d = 0;
+    char resto = 0;
+    if (t.size() != 10 || std::sscanf(t.c_str(), "%4d-%2d-%2d%c", &a, &m, &d, &resto) != 3)
+        return 0;
+    return fechaDeCivil(a, m, d);
 }
 
 }  // namespace koral

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace koral {
 
@@ -20,5 +22,10 @@ std::optional<FechaCivil> fechaCivil(double dias);
 // The inverse: 0 (no date) when the civil date does not exist or falls
 // outside 1900-9999.
 double fechaDeCivil(int anio, int mes, int dia);
+
+// "aaaa-mm-dd", the form files and spreadsheets read in any locale; "" for
+// no date. fechaDeIso reads it back: 0 for anything else.
+std::string fechaIso(double dias);
+double fechaDeIso(std::string_view texto);
 
 }  // namespace koral
