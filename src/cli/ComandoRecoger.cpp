@@ -306,7 +306,7 @@ int comandoRecoger(const std::vector<std::string>& args, std::ostream& salida,
     };
     servidor.recogida().alGuardarLote = [&](const std::vector<std::int32_t>& ids) {
         try {
-            anadirRecogidos(acompanante, ids);
+            anadirRecogidos(acompanante, guardada, ids);
             guardarCampana();
         } catch (const ErrorArchivo& e) {
             errores << "Atención: las respuestas se han guardado, pero no el archivo "

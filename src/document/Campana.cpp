@@ -42,6 +42,18 @@ std::optional<std::string> texto(const json& j) {
     return cp;
 }
 
+// Valid ids only, sorted and once each; anything else in the list is dropped.
+std::vector<std::int32_t> listaIds(const json& j) {
+    std::vector<std::int32_t> v;
+    if (!j.is_array()) return v;
+    for (const auto& e : j)
+        if (e.is_number_integer() && e.get<long long>() >= 0 && e.get<long long>() <= INT32_MAX)
+            v.push_back(static_cast<std::int32_t>(e.get<long long>()));
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
 std::optional<TCampanaGuardada> leer(const json& j) {
     if (!j.is_object()) return std::nullopt;
     TCampanaGuardada c;
@@ -87,6 +99,9 @@ std::optional<TCampanaGuardada> leer(const json& j) {
         c.recibidas = static_cast<int>(it->get<long long>());
     if (const auto it = j.find("empezada"); it != j.end() && it->is_string())
         c.empezada = fechaDeIso(it->get_ref<const std::string&>());
+    if (const auto it = j.find("direccion"); it != j.end() && it->is_string())
+        c.direccion = it->get<std::string>();
+    if (const auto it = j.find("ids"); it != j.end()) c.ids = listaIds(*it);
     return c;
 }
 
@@ -105,7 +120,8 @@ bool TCampanaGuardada::operator==(const TCampanaGuardada& o) const {
            aviso == o.aviso && sal == o.sal &&
            std::equal(codigos.begin(), codigos.end(), o.codigos.begin(), o.codigos.end(),
                       codigoIgual) &&
-           recibidas == o.recibidas && empezada == o.empezada;
+           recibidas == o.recibidas && empezada == o.empezada && direccion == o.direccion &&
+           ids == o.ids;
 }
 
 std::string hashCodigo(const std::string& sal, const std::string& codigo) {
@@ -152,6 +168,11 @@ void ponerCampana(TAcompanante& acompanante, const TCampanaGuardada& c) {
         j.erase("empezada");
     else
         j["empezada"] = t;
+    if (c.direccion.empty())
+        j.erase("direccion");
+    else
+        j["direccion"] = c.direccion;
+    j["ids"] = c.ids;
     acompanante.ponerSeccion(kSeccion, j.dump());
 }
 
@@ -160,15 +181,7 @@ void quitarCampana(TAcompanante& acompanante) {
 }
 
 std::vector<std::int32_t> recogidos(const TAcompanante& acompanante) {
-    std::vector<std::int32_t> v;
-    const json j = json::parse(acompanante.seccion(kSeccionRecogidos), nullptr, false);
-    if (!j.is_array()) return v;
-    for (const auto& e : j)
-        if (e.is_number_integer() && e.get<long long>() >= 0 && e.get<long long>() <= INT32_MAX)
-            v.push_back(static_cast<std::int32_t>(e.get<long long>()));
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
+    return listaIds(json::parse(acompanante.seccion(kSeccionRecogidos), nullptr, false));
 }
 
 void anadirRecogidos(TAcompanante& acompanante, const std::vector<std::int32_t>& ids) {
@@ -178,6 +191,14 @@ void anadirRecogidos(TAcompanante& acompanante, const std::vector<std::int32_t>&
     std::sort(v.begin(), v.end());
     v.erase(std::unique(v.begin(), v.end()), v.end());
     acompanante.ponerSeccion(kSeccionRecogidos, json(v).dump());
+}
+
+void anadirRecogidos(TAcompanante& acompanante, TCampanaGuardada& campana,
+                     const std::vector<std::int32_t>& ids) {
+    anadirRecogidos(acompanante, ids);
+    campana.ids.insert(campana.ids.end(), ids.begin(), ids.end());
+    std::sort(campana.ids.begin(), campana.ids.end());
+    campana.ids.erase(std::unique(campana.ids.begin(), campana.ids.end()), campana.ids.end());
 }
 
 }  // namespace koral

@@ -36,6 +36,11 @@ struct TCampanaGuardada {
     std::vector<TCodigoIndividual> codigos;  // none: the campaign code is used
     int recibidas = 0;                       // answers stored in this campaign
     double empezada = 0;                     // day it was first started
+    // The address printed on its code cards, so that later starts offer it
+    // again; empty when none were printed.
+    std::string direccion;
+    // The questionnaires this campaign brought, sorted: its per-group counts.
+    std::vector<std::int32_t> ids;
 
     bool operator==(const TCampanaGuardada&) const;
 };
@@ -52,5 +57,8 @@ void quitarCampana(TAcompanante& acompanante);
 // The ids of the questionnaires collected by the network, sorted.
 std::vector<std::int32_t> recogidos(const TAcompanante& acompanante);
 void anadirRecogidos(TAcompanante& acompanante, const std::vector<std::int32_t>& ids);
+// Both: the company's list and the campaign's own (written by ponerCampana).
+void anadirRecogidos(TAcompanante& acompanante, TCampanaGuardada& campana,
+                     const std::vector<std::int32_t>& ids);
 
 }  // namespace koral

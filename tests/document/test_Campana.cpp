@@ -23,6 +23,8 @@ TEST(Campana, KeptWholeWithUnknownFieldsAndNoCodeInClear) {
     c.codigos = {{hashCodigo(kSal, "482913"), true}, {hashCodigo(kSal, "100200"), false}};
     c.recibidas = 17;
     c.empezada = fechaDeCivil(2026, 12, 8);
+    c.direccion = "http://10.0.0.5:8080/";
+    c.ids = {4, 7};
     TAcompanante a;
     a.ponerSeccion("campana", R"({"futuro": 1})");
     ponerCampana(a, c);
@@ -56,6 +58,12 @@ TEST(Campana, CollectedIdsSortedOnceEachWithGarbageSkipped) {
     a.ponerSeccion("recogidos", R"([9, "x", -1, 3, 9])");
     anadirRecogidos(a, {5, 3});
     EXPECT_EQ(recogidos(a), (std::vector<std::int32_t>{3, 5, 9}));
+    // A campaign's own list grows with the company's.
+    TCampanaGuardada c;
+    c.ids = {5};
+    anadirRecogidos(a, c, {11, 5});
+    EXPECT_EQ(c.ids, (std::vector<std::int32_t>{5, 11}));
+    EXPECT_EQ(recogidos(a), (std::vector<std::int32_t>{3, 5, 9, 11}));
 }
 
 }  // namespace
