@@ -1,0 +1,140 @@
+#include "reports/Tarjetas.h"
+
+#include <algorithm>
+
+#include "platform/Texto.h"
+#include "reports/Escritores.h"
+
+namespace koral {
+
+namespace {
+
+constexpr Color kGrisCorte{150, 150, 150};
+constexpr int kZonaQR = 4;  // the quiet zone readers need, in modules
+
+struct LineaTarjeta {
+    std::string texto;
+    int puntos;
+    Estilo estilo;
+    bool tecleada;  // the worker types it: never cut
+};
+
+// What a card says beside its QR code, top to bottom.
+std::vector<LineaTarjeta> lineasTarjeta(const std::string& empresa, const std::string& url,
+                                        const std::string& codigo) {
+    return {{empresa, 8, Estilo::Negrita, false},
+            {"Abra en el navegador del teléfono"_cp, 8, Estilo::Normal, false},
+            {url, 9, Estilo::Negrita, true},
+            {"o lea el código QR. Su código:"_cp, 8, Estilo::Normal, false},
+            {codigo, 18, Estilo::Negrita, true},
+            {"Vale para una sola respuesta."_cp, 7, Estilo::Cursiva, false}};
+}
+
+// `t` cut, with an ellipsis, to `ancho` at the current font.
+std::string recortado(Superficie& s, std::string t, int ancho) {
+    if (s.anchoTexto(t) <= ancho) return t;
+    while (!t.empty() && s.anchoTexto(t + "\x85") > ancho) t.pop_back();
+    return t + "\x85";
+}
+
+void dibujarQR(Superficie& s, const ModulosQR& qr, int x0, int y0, int modulo) {
+    for (int y = 0; y < qr.lado; ++y)
+        for (int x = 0; x < qr.lado;) {
+            if (!qr.oscuro[static_cast<std::size_t>(y * qr.lado + x)]) {
+                ++x;
+                continue;
+            }
+            // One rectangle per run of dark modules: fewer calls, no seams.
+            int fin = x;
+            while (fin < qr.lado && qr.oscuro[static_cast<std::size_t>(y * qr.lado + fin)]) ++fin;
+            s.rellenar(x0 + x * modulo, y0 + y * modulo, x0 + fin * modulo, y0 + (y + 1) * modulo,
+                       kNegro);
+            x = fin;
+        }
+}
+
+}  // namespace
+
+std::vector<std::string> TextoTarjetas(const std::string& empresa, const std::string& url,
+                                       const std::vector<std::string>& codigos) {
+    std::vector<std::string> l;
+    l.push_back("Cuestionario en red: " + empresa);
+    l.push_back("Abra en el navegador del teléfono "_cp + url +
+                " y escriba su código individual. Cada código vale para una sola respuesta."_cp);
+    l.emplace_back();
+    std::string corte;
+    for (int i = 0; i < 100; ++i) corte += "- ";
+    l.push_back(corte);
+    const std::string papeleta = "Dirección: "_cp + url + "          Código individual: "_cp;
+    for (const auto& c : codigos) {
+        l.emplace_back();
+        l.push_back(papeleta + c);
+        l.emplace_back();
+        l.push_back(corte);
+    }
+    return l;
+}
+
+void DibujarTarjetas(const std::string& empresa, const std::string& url, const ModulosQR& qr,
+                     const std::vector<std::string>& codigos, Superficie& s,
+                     TImpresora& impresora) {
+    const bool apaisada = s.ancho() > s.alto();
+    const int columnas = apaisada ? 3 : 2;
+    const int filas = apaisada ? 3 : 5;
+    const int ancho = s.ancho() / columnas;
+    const int alto = s.alto() / filas;
+    const int margen = alto / 12;
+    const int lado = alto - 2 * margen;
+    const int modulo = qr.lado > 0 ? lado / (qr.lado + 2 * kZonaQR) : 0;
+    const int xTexto = 2 * margen + lado;
+    const int anchoTexto = ancho - xTexto - margen;
+
+    // Everything measured before the first page: a card that does not fit
+    // is refused, never printed cut.
+    const auto comprobar = [&](bool cabe) {
+        if (!cabe) throw ErrorImpresion(mensajePaginaPequena());
+    };
+    comprobar(modulo >= 1 && anchoTexto > 0 &&
+              qr.oscuro.size() == static_cast<std::size_t>(qr.lado) * qr.lado);
+    int altoLineas = 0;
+    for (const auto& l : lineasTarjeta(empresa, url, codigos.empty() ? "" : codigos.front())) {
+        s.fuente(l.puntos, l.estilo);
+        altoLineas += s.altoTexto("Wg");
+        if (l.tecleada) comprobar(s.anchoTexto(l.texto) <= anchoTexto);
+    }
+    for (const auto& c : codigos) {
+        const LineaTarjeta codigo = lineasTarjeta(empresa, url, c)[4];
+        s.fuente(codigo.puntos, codigo.estilo);
+        comprobar(s.anchoTexto(c) <= anchoTexto);
+    }
+    comprobar(altoLineas <= lado);
+
+    impresora.tituloTrabajo = "Imp. Tarjetas";
+    impresora.tituloDocumento = tituloConEmpresa("TARJETAS DE CÓDIGOS"_cp, empresa);
+    impresora.EmpezarDocumento(s);
+    const int porPagina = columnas * filas;
+    const int ladoQR = modulo * (qr.lado + 2 * kZonaQR);
+    for (std::size_t i = 0; i < codigos.size(); ++i) {
+        const int enPagina = static_cast<int>(i % static_cast<std::size_t>(porPagina));
+        if (i > 0 && enPagina == 0) s.nuevaPagina();
+        const int x = (enPagina % columnas) * ancho;
+        const int y = (enPagina / columnas) * alto;
+        s.pluma(kGrisCorte, 1);
+        s.rectangulo(x, y, x + ancho, y + alto);
+        dibujarQR(s, qr, x + margen + modulo * kZonaQR, y + (alto - ladoQR) / 2 + modulo * kZonaQR,
+                  modulo);
+        // The lines spread over the QR code's height, the code in the middle.
+        const auto lineas = lineasTarjeta(empresa, url, codigos[i]);
+        const int hueco = (lado - altoLineas) / static_cast<int>(lineas.size() + 1);
+        int yLinea = y + margen + hueco;
+        for (const auto& l : lineas) {
+            s.fuente(l.puntos, l.estilo);
+            s.texto(x + xTexto, yLinea, recortado(s, l.texto, anchoTexto));
+            yLinea += s.altoTexto("Wg") + hueco;
+        }
+    }
+    EstiloNormal(s);
+    s.terminarDocumento();
+}
+
+}  // namespace koral
