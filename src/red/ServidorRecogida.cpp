@@ -247,10 +247,14 @@ bool TServidorRecogida::activo() const {
 }
 
 QString TServidorRecogida::url() const {
-    const QString ip = direccion_.protocol() == QAbstractSocket::IPv6Protocol
-                           ? "[" + direccion_.toString() + "]"
-                           : direccion_.toString();
-    return QStringLiteral("http://%1:%2/").arg(ip).arg(puerto_);
+    return url(direccion_, puerto_);
+}
+
+QString TServidorRecogida::url(const QHostAddress& direccion, quint16 puerto) {
+    const QString ip = direccion.protocol() == QAbstractSocket::IPv6Protocol
+                           ? "[" + direccion.toString() + "]"
+                           : direccion.toString();
+    return QStringLiteral("http://%1:%2/").arg(ip).arg(puerto);
 }
 
 void TServidorRecogida::terminar() {

@@ -63,6 +63,8 @@ public:
     quint16 puerto() const { return puerto_; }
     // "http://IP:N/", the address workers type.
     QString url() const;
+    // The address a server on `direccion` and `puerto` has.
+    static QString url(const QHostAddress& direccion, quint16 puerto);
     // Answers stored for good since the campaign began.
     int recibidas() const { return recogida_.guardadas(); }
     // For single-use codes (fijarCodigosIndividuales) and the blank form.

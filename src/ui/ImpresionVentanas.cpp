@@ -22,6 +22,7 @@
 #include "reports/Evaluacion.h"
 #include "reports/Informes.h"
 #include "reports/PlanMedidas.h"
+#include "reports/Tarjetas.h"
 #include "ui/CursorOcupado.h"
 #include "ui/UChild.h"
 #include "ui/UComparar.h"
@@ -72,10 +73,12 @@ std::unique_ptr<Superficie> superficieImpresora(const TDialogoImpresion& d, int 
 }
 
 // Runs one printing step; a file or printer that fails, or a page too small
-// for the report, is told in the plain message box and ends the command.
-void informandoErrores(const std::function<void()>& paso) {
+// for the report, is told in the plain message box and ends the command
+// (false).
+bool informandoErrores(const std::function<void()>& paso) {
     try {
         paso();
+        return true;
     } catch (const ErrorArchivo& e) {
         CursorNormal normal;
         CajaMensaje(kTituloPrograma, e.what());
@@ -83,6 +86,7 @@ void informandoErrores(const std::function<void()>& paso) {
         CursorNormal normal;
         CajaMensaje(kTituloPrograma, e.what());
     }
+    return false;
 }
 
 }  // namespace
@@ -171,12 +175,13 @@ void TImpresionVentanas::paginas(const std::function<void(Superficie&)>& dibujar
     if (qt) estado_ = qt->estado();
 }
 
-void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
+bool TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
                                   const std::function<std::vector<std::string>()>& texto,
                                   const std::function<void(Superficie&)>& dibujar) {
-    if (!PedirImpresion()) return;
+    if (!PedirImpresion()) return false;
     CursorOcupado ocupado;
-    informandoErrores([&] {
+    bool hecho = false;
+    const bool sinError = informandoErrores([&] {
         if (preparar) preparar();
         if (frame_.PrintDialog.aArchivo) {
             if (!texto) return;  // a report without a text form does nothing
@@ -189,7 +194,9 @@ void TImpresionVentanas::ejecutar(const std::function<void()>& preparar,
                 dibujar,
                 crearSuperficie ? crearSuperficie : [this] { return superficieElegida(); });
         }
+        hecho = true;
     });
+    return sinError && hecho;
 }
 
 void TImpresionVentanas::ImprimirInforme(TKoral& empresa) {
@@ -326,6 +333,14 @@ void TImpresionVentanas::ImprimirLineas(const std::vector<std::string>& lineas) 
             },
             destino);
     });
+}
+
+bool TImpresionVentanas::ImprimirTarjetas(const std::string& empresa, const std::string& url,
+                                          const ModulosQR& qr,
+                                          const std::vector<std::string>& codigos) {
+    return ejecutar(
+        nullptr, [&] { return TextoTarjetas(empresa, url, codigos); },
+        [&](Superficie& s) { DibujarTarjetas(empresa, url, qr, codigos, s, impresora); });
 }
 
 void TImpresionVentanas::ImprimirMedidas(TKoral& empresa, const TDatosEvaluacion& datos) {

@@ -14,6 +14,7 @@
 #include "reports/Comparacion.h"
 #include "reports/Evaluacion.h"
 #include "reports/Impresion.h"
+#include "reports/Tarjetas.h"
 
 namespace koral {
 
@@ -47,6 +48,10 @@ public:
     void ImprimirEvaluacion(TKoral& empresa, const TDatosEvaluacion& datos);
     // "Plan de medidas": the measures of `datos`, the company's assessment data.
     void ImprimirMedidas(TKoral& empresa, const TDatosEvaluacion& datos);
+    // A campaign's single-use code cards; true once they reached the printer
+    // or file, false when cancelled or failed (told to the user).
+    bool ImprimirTarjetas(const std::string& empresa, const std::string& url, const ModulosQR& qr,
+                          const std::vector<std::string>& codigos);
     // Those questions: check boxes, unticked; nullopt when cancelled.
     std::optional<OpcionesEvaluacion> PedirOpcionesEvaluacion();
 
@@ -63,7 +68,8 @@ public:
 
 private:
     // The common course of a report command.
-    void ejecutar(const std::function<void()>& preparar,
+    // True when the report reached its printer or file.
+    bool ejecutar(const std::function<void()>& preparar,
                   const std::function<std::vector<std::string>()>& texto,
                   const std::function<void(Superficie&)>& paginas);
     void paginas(const std::function<void(Superficie&)>& dibujar,

@@ -16,7 +16,9 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTime>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <stdexcept>
@@ -88,6 +90,7 @@ TfrmRecoger::TfrmRecoger(TKoral& doc, TAcompanante& acompanante, QWidget* parent
     auto* capa = new QVBoxLayout(this);
     capa->addWidget(paginas);
     resize(680, 640);
+    mostrarGuardada();
     mostrarPregunta();
     if (guardada_) {
         elegirCampana(true);
@@ -127,7 +130,6 @@ QWidget* TfrmRecoger::crearPreparacion() {
 
     btnCerrarGuardada = new QPushButton(utf8("Cerrar &la campaña"), w);
     btnCerrarGuardada->setObjectName("btnCerrarGuardada");
-    btnCerrarGuardada->setVisible(guardada_.has_value());
     connect(btnCerrarGuardada, &QPushButton::clicked, this, &TfrmRecoger::cerrarCampana);
 
     auto* botones = new QHBoxLayout;
@@ -143,16 +145,14 @@ QWidget* TfrmRecoger::crearPreparacion() {
     return w;
 }
 
+// Also made without a kept campaign, hidden: printing code cards keeps one.
 void TfrmRecoger::crearCampana(QWidget* w, QGridLayout* rejilla) {
-    if (!guardada_) return;
-    rbContinuar = new QRadioButton(utf8("C&ontinuar la campaña guardada (código %1, %2 respuestas)")
-                                       .arg(QString::fromStdString(guardada_->codigo))
-                                       .arg(guardada_->recibidas),
-                                   w);
+    rbContinuar = new QRadioButton(w);
     rbContinuar->setObjectName("rbContinuar");
     rbNueva = new QRadioButton(utf8("Empezar una campaña nue&va, que sustituye a la guardada"), w);
     rbNueva->setObjectName("rbNueva");
-    rbContinuar->setChecked(true);
+    rbContinuar->setChecked(guardada_.has_value());
+    rbNueva->setChecked(!guardada_);
     connect(rbContinuar, &QRadioButton::toggled, this, &TfrmRecoger::elegirCampana);
     rejilla->addWidget(rbContinuar, 0, 0, 1, 3);
     rejilla->addWidget(rbNueva, 1, 0, 1, 3);
@@ -230,9 +230,14 @@ void TfrmRecoger::crearCodigo(QWidget* w, QGridLayout* rejilla) {
     spnIndividuales->setRange(1, 2000);
     spnIndividuales->setValue(30);
     spnIndividuales->setEnabled(false);
+    btnTarjetas = new QPushButton(utf8("Imprimir tarjeta&s ..."), w);
+    btnTarjetas->setObjectName("btnTarjetas");
+    btnTarjetas->setEnabled(false);
+    connect(btnTarjetas, &QPushButton::clicked, this, &TfrmRecoger::btnTarjetasClick);
     // With single-use codes the campaign's code is no longer accepted.
     connect(chkIndividuales, &QCheckBox::toggled, this, [this](bool si) {
         spnIndividuales->setEnabled(si);
+        btnTarjetas->setEnabled(si);
         txtCodigo->setEnabled(!si);
     });
 
@@ -242,6 +247,7 @@ void TfrmRecoger::crearCodigo(QWidget* w, QGridLayout* rejilla) {
     auto* cuantos = new QHBoxLayout;
     cuantos->addWidget(rotulo("C&uántos:", spnIndividuales, w));
     cuantos->addWidget(spnIndividuales);
+    cuantos->addWidget(btnTarjetas);
     cuantos->addStretch(1);
     rejilla->addLayout(cuantos, 6, 1);
 }
@@ -395,7 +401,7 @@ void TfrmRecoger::mostrarPregunta() {
     const TPreguntaGrupos* actual = fila >= 0 && fila < static_cast<int>(preguntas_.size())
                                         ? &preguntas_[static_cast<std::size_t>(fila)]
                                         : nullptr;
-    const bool editable = !rbContinuar || !rbContinuar->isChecked();
+    const bool editable = !preguntasFijas();
     llenando_ = true;
     for (int i = 0; i < lstGrupos->count(); ++i) {
         const std::string& g = doc_.grupos[static_cast<std::size_t>(i)]->nombre;
@@ -449,6 +455,8 @@ void TfrmRecoger::elegirCampana(bool continuar) {
         txtAviso->setPlainText(
             aCaja(guardada_->aviso.empty() ? avisoPorDefecto().aviso : guardada_->aviso));
         chkIndividuales->setChecked(!guardada_->codigos.empty());
+        if (!guardada_->codigos.empty())
+            spnIndividuales->setValue(static_cast<int>(guardada_->codigos.size()));
     } else {
         preguntas_.clear();
         txtCodigo->setText(QString::fromStdString(red::codigoAleatorio(kCifrasCodigo)));
@@ -458,12 +466,14 @@ void TfrmRecoger::elegirCampana(bool continuar) {
     lstPreguntas->clear();
     for (const auto& p : preguntas_) lstPreguntas->addItem(aQString(p.pregunta));
     lstPreguntas->setCurrentRow(preguntas_.empty() ? -1 : 0);
-    // What workers already answered was asked this way: it stays so.
-    for (QWidget* c :
-         std::initializer_list<QWidget*>{btnAnadirPregunta, txtCodigo, chkIndividuales})
-        c->setEnabled(!continuar);
+    // Its codes may be in workers' hands already; and once answered, what
+    // was asked stays as it was asked.
+    chkIndividuales->setEnabled(!continuar);
+    txtCodigo->setEnabled(!continuar && !chkIndividuales->isChecked());
     spnIndividuales->setEnabled(!continuar && chkIndividuales->isChecked());
-    txtAviso->setReadOnly(continuar);
+    btnTarjetas->setEnabled(!continuar && chkIndividuales->isChecked());
+    btnAnadirPregunta->setEnabled(!preguntasFijas());
+    txtAviso->setReadOnly(preguntasFijas());
     mostrarPregunta();
 }
 
@@ -504,8 +514,71 @@ bool TfrmRecoger::confirmarAvisos(const std::vector<std::string>& ofrecidos, boo
     return Pregunta("Antes de empezar"_cp, texto + "\n¿Empezar la recogida?"_cp) == Respuesta::Si;
 }
 
+bool TfrmRecoger::preguntasFijas() const {
+    return guardada_ && rbContinuar->isChecked() && guardada_->recibidas > 0;
+}
+
+void TfrmRecoger::mostrarGuardada() {
+    const bool hay = guardada_.has_value();
+    for (QWidget* c : std::initializer_list<QWidget*>{rbContinuar, rbNueva, btnCerrarGuardada})
+        c->setVisible(hay);
+    if (!hay) return;
+    rbContinuar->setText(
+        guardada_->codigos.empty()
+            ? utf8("C&ontinuar la campaña guardada (código %1, %2 respuestas)")
+                  .arg(QString::fromStdString(guardada_->codigo))
+                  .arg(guardada_->recibidas)
+            : utf8("C&ontinuar la campaña guardada (%1 códigos individuales, %2 respuestas)")
+                  .arg(guardada_->codigos.size())
+                  .arg(guardada_->recibidas));
+}
+
+std::string TfrmRecoger::avisoEscrito() const {
+    // The default kept as such, so that it says what the assessment's data
+    // says on the day the form is served.
+    const std::string aviso = textoGuardado(txtAviso);
+    return aviso == avisoPorDefecto().aviso ? std::string() : aviso;
+}
+
+QString TfrmRecoger::direccionPrevista() const {
+    const QHostAddress ip(cbRed->currentData().toString());
+    quint16 puerto = puertoPreferido;
+    if (guardada_ && rbContinuar->isChecked() && !guardada_->direccion.empty())
+        if (const int p = QUrl(QString::fromStdString(guardada_->direccion)).port(); p > 0)
+            puerto = static_cast<quint16>(p);
+    // Free now, so that the server very likely gets it when it starts.
+    QTcpServer prueba;
+    if (!prueba.listen(ip, puerto)) prueba.listen(ip, 0);
+    return red::TServidorRecogida::url(ip, prueba.serverPort());
+}
+
+void TfrmRecoger::btnTarjetasClick() {
+    if (!imprimirTarjetas) return;
+    const QString url = direccionPrevista();
+    std::vector<std::string> codigos =
+        red::codigosAleatorios(spnIndividuales->value(), kCifrasCodigo);
+    if (!imprimirTarjetas(url.toStdString(), codigos)) return;
+    // Printed: from now on the company keeps a campaign with these codes
+    // (as hashes), whether it starts today or another day.
+    TCampanaGuardada c;
+    c.codigo = red::codigoAleatorio(kCifrasCodigo);
+    c.preguntas = preguntas_;
+    c.aviso = avisoEscrito();
+    c.sal = red::salAleatoria();
+    c.codigos = red::codigosConHash(c.sal, codigos);
+    c.direccion = url.toStdString();
+    ponerCampana(acompanante_, c);
+    if (guardarAcompanante) guardarAcompanante();
+    guardada_ = c;
+    codigos_ = std::move(codigos);
+    mostrarGuardada();
+    rbContinuar->setChecked(true);
+    elegirCampana(true);
+    btnEmpezar->setFocus();
+}
+
 void TfrmRecoger::btnEmpezarClick() {
-    const bool continuar = rbContinuar && rbContinuar->isChecked();
+    const bool continuar = guardada_ && rbContinuar->isChecked();
     const bool individuales = chkIndividuales->isChecked();
     const QString codigo = txtCodigo->text();
     if (!individuales && !codigoValido(codigo)) {
@@ -527,12 +600,7 @@ void TfrmRecoger::btnEmpezarClick() {
                                                 : codigo.toUtf8().toStdString();
     campana.preguntas = preguntas_;
     campana.grupos = gruposOfrecidos();
-    // The default kept as such, so that it says what the assessment's data
-    // says on the day the form is served.
-    if (const std::string aviso = textoGuardado(txtAviso); aviso != campana.aviso)
-        campana.aviso = aviso;
-    else
-        campana.aviso.clear();
+    campana.aviso = avisoEscrito();
     const QHostAddress ip(cbRed->currentData().toString());
     if (!confirmarAvisos(campana.grupos, ip.isLoopback())) return;
     const bool conCodigosGuardados =
@@ -560,10 +628,15 @@ void TfrmRecoger::btnEmpezarClick() {
             servidor->recogida().fijarCodigosIndividuales(sal, red::codigosConHash(sal, codigos));
         }
     }
+    // The port of the campaign's cards, else the usual one; either may be
+    // taken, and then any free one (the address says which).
+    quint16 puerto = puertoPreferido;
+    if (continuar && !guardada_->direccion.empty())
+        if (const int p = QUrl(QString::fromStdString(guardada_->direccion)).port(); p > 0)
+            puerto = static_cast<quint16>(p);
     QString error;
-    bool enMarcha = servidor->iniciar(ip, puertoPreferido, &error);
-    // The usual port may be taken; then any free one (the address says which).
-    if (!enMarcha && puertoPreferido != 0) enMarcha = servidor->iniciar(ip, 0, &error);
+    bool enMarcha = servidor->iniciar(ip, puerto, &error);
+    if (!enMarcha && puerto != 0) enMarcha = servidor->iniciar(ip, 0, &error);
     if (!enMarcha) {
         std::string texto;
         deQString(error, texto);
@@ -571,15 +644,14 @@ void TfrmRecoger::btnEmpezarClick() {
         return;
     }
     servidor_ = std::move(servidor);
-    codigos_ = std::move(codigos);
+    if (!codigos.empty()) codigos_ = std::move(codigos);
     // A new campaign replaces the kept one; either way the company keeps it
     // from now on, so that "Terminar" or a crash does not lose it.
-    if (continuar) {
+    if (continuar)
         campana_ = *guardada_;
-    } else {
+    else
         campana_ = {};
-        campana_.empezada = fechaHoy();
-    }
+    if (campana_.empezada == 0) campana_.empezada = fechaHoy();
     campana_.codigo = campana.codigo;
     campana_.preguntas = campana.preguntas;
     campana_.aviso = campana.aviso;
@@ -606,8 +678,15 @@ void TfrmRecoger::btnEmpezarClick() {
     for (const auto& g : campana.grupos) ofrecidos << aQString(g);
     lblGrupos->setText(utf8("Grupos ofrecidos: ") +
                        (ofrecidos.isEmpty() ? utf8("ninguno") : ofrecidos.join(", ")));
-    btnImprimirCodigos->setVisible(individuales);
-    btnImprimirCodigos->setEnabled(bool(imprimir));
+    btnImprimirCodigos->setVisible(!codigos_.empty());
+    btnImprimirCodigos->setEnabled(bool(imprimirTarjetas));
+    // Cards printed for another address send workers nowhere: say so.
+    if (!campana_.direccion.empty() && campana_.direccion != url.toStdString()) {
+        lblAviso->setText(utf8("Las tarjetas de códigos llevan la dirección %1, pero la "
+                               "recogida está hoy en %2: dé esta a los trabajadores.")
+                              .arg(QString::fromStdString(campana_.direccion), url));
+        lblAviso->show();
+    }
     refrescarCuenta();
     paginas->setCurrentIndex(1);
     lblDireccion->setFocus();
@@ -621,7 +700,7 @@ void TfrmRecoger::anotarRecibida(int id) {
 }
 
 void TfrmRecoger::anotarCampana() {
-    anadirRecogidos(acompanante_, nuevos_);
+    anadirRecogidos(acompanante_, campana_, nuevos_);
     nuevos_.clear();
     if (servidor_) campana_.codigos = servidor_->recogida().codigosIndividuales();
     ponerCampana(acompanante_, campana_);
@@ -629,10 +708,10 @@ void TfrmRecoger::anotarCampana() {
 }
 
 std::vector<TfrmRecoger::Cuenta> TfrmRecoger::cuentas() const {
-    // Campaign counts per group come from the questionnaires the network
+    // Campaign counts per group come from the questionnaires this campaign
     // brought that are still in the company.
     std::map<std::string, int> enRed;
-    const std::vector<std::int32_t> ids = recogidos(acompanante_);
+    const std::vector<std::int32_t>& ids = campana_.ids;
     for (const auto& q : doc_.cuestionarios)
         if (std::binary_search(ids.begin(), ids.end(), q->id))
             for (const TGrupo* g : q->grupos) ++enRed[g->nombre];
@@ -691,10 +770,9 @@ void TfrmRecoger::cerrarCampana() {
     }
     // Not started: what is left is a new campaign.
     guardada_.reset();
-    rbContinuar->hide();
-    rbNueva->hide();
-    btnCerrarGuardada->hide();
-    rbContinuar->setChecked(false);
+    codigos_.clear();
+    rbNueva->setChecked(true);  // an exclusive button is only unchecked so
+    mostrarGuardada();
     elegirCampana(false);
     lstPreguntas->setFocus();
 }
@@ -707,30 +785,9 @@ void TfrmRecoger::guardadoFallido(const QString& mensaje) {
     lblAviso->show();
 }
 
-std::vector<std::string> TfrmRecoger::paginaCodigos() const {
-    std::string url;
-    if (servidor_) url = servidor_->url().toStdString();
-    std::vector<std::string> l;
-    l.push_back("Cuestionario en red: " + doc_.nombre);
-    l.push_back("Abra en el navegador del teléfono "_cp + url +
-                " y escriba su código individual. Cada código vale para una sola respuesta."_cp);
-    l.emplace_back();
-    std::string corte;
-    for (int i = 0; i < 100; ++i) corte += "- ";
-    l.push_back(corte);
-    // One slip a code, between cutting lines.
-    const std::string papeleta = "Dirección: "_cp + url + "          Código individual: "_cp;
-    for (const auto& c : codigos_) {
-        l.emplace_back();
-        l.push_back(papeleta + c);
-        l.emplace_back();
-        l.push_back(corte);
-    }
-    return l;
-}
-
 void TfrmRecoger::btnImprimirCodigosClick() {
-    if (imprimir && !codigos_.empty()) imprimir(paginaCodigos());
+    if (imprimirTarjetas && servidor_ && !codigos_.empty())
+        imprimirTarjetas(servidor_->url().toStdString(), codigos_);
 }
 
 void TfrmRecoger::reject() {
@@ -750,21 +807,31 @@ void TfrmRecoger::reject() {
     QDialog::reject();
 }
 
-QImage imagenQR(const QByteArray& texto, int puntos) {
-    if (puntos < 1 || texto.isEmpty()) return {};
+ModulosQR modulosQR(const QByteArray& texto) {
+    if (texto.isEmpty()) return {};
     std::unique_ptr<QRcode, void (*)(QRcode*)> qr(
         QRcode_encodeData(static_cast<int>(texto.size()),
                           reinterpret_cast<const unsigned char*>(texto.constData()), 0,
                           QR_ECLEVEL_M),
         QRcode_free);
     if (!qr) return {};
+    ModulosQR m;
+    m.lado = qr->width;
+    m.oscuro.resize(static_cast<std::size_t>(m.lado) * m.lado);
+    for (std::size_t i = 0; i < m.oscuro.size(); ++i) m.oscuro[i] = qr->data[i] & 1;
+    return m;
+}
+
+QImage imagenQR(const QByteArray& texto, int puntos) {
+    const ModulosQR qr = modulosQR(texto);
+    if (puntos < 1 || qr.lado == 0) return {};
     constexpr int kMargen = 4;  // the quiet zone readers need, in modules
-    const int n = qr->width;
+    const int n = qr.lado;
     QImage img((n + 2 * kMargen) * puntos, (n + 2 * kMargen) * puntos, QImage::Format_RGB32);
     img.fill(Qt::white);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x)
-            if (qr->data[y * n + x] & 1)
+            if (qr.oscuro[static_cast<std::size_t>(y * n + x)])
                 for (int dy = 0; dy < puntos; ++dy) {
                     auto* fila = reinterpret_cast<QRgb*>(img.scanLine((y + kMargen) * puntos + dy));
                     for (int dx = 0; dx < puntos; ++dx)
@@ -773,10 +840,11 @@ QImage imagenQR(const QByteArray& texto, int puntos) {
     return img;
 }
 
-void RecogerEnRed(TKoral& doc, TAcompanante& acompanante, bool soloLectura,
-                  const std::function<bool()>& guardar, std::function<void()> guardarAcompanante,
-                  std::function<void()> alRecibir,
-                  std::function<void(const std::vector<std::string>&)> imprimir, QWidget* padre) {
+void RecogerEnRed(
+    TKoral& doc, TAcompanante& acompanante, bool soloLectura, const std::function<bool()>& guardar,
+    std::function<void()> guardarAcompanante, std::function<void()> alRecibir,
+    std::function<bool(const std::string&, const std::vector<std::string>&)> imprimirTarjetas,
+    QWidget* padre) {
     if (doc.archivo.empty()) {
         Mensaje(
             "Guarde primero la empresa con «Guardar como ...»: la recogida en red guarda en su "
@@ -813,7 +881,7 @@ void RecogerEnRed(TKoral& doc, TAcompanante& acompanante, bool soloLectura,
     TfrmRecoger ventana(doc, acompanante, padre);
     ventana.guardarAcompanante = std::move(guardarAcompanante);
     ventana.alRecibir = std::move(alRecibir);
-    ventana.imprimir = std::move(imprimir);
+    ventana.imprimirTarjetas = std::move(imprimirTarjetas);
     ventana.exec();
 }
 
@@ -825,7 +893,10 @@ void conectarRecoger(TfrmMain& frame, TImpresionVentanas& impresion) {
                                      const std::function<void()>& recibidas) {
         RecogerEnRed(
             doc, acompanante, soloLectura, guardar, guardarAcompanante, recibidas,
-            [&impresion](const std::vector<std::string>& l) { impresion.ImprimirLineas(l); },
+            [&impresion, &doc](const std::string& url, const std::vector<std::string>& codigos) {
+                return impresion.ImprimirTarjetas(
+                    doc.nombre, url, modulosQR(QByteArray::fromStdString(url)), codigos);
+            },
             &frame);
     };
 }

@@ -17,6 +17,7 @@
 
 #include "document/Campana.h"
 #include "document/UData.h"
+#include "reports/Tarjetas.h"
 
 class QByteArray;
 class QCheckBox;
@@ -52,9 +53,10 @@ public:
     TfrmRecoger(TKoral& doc, TAcompanante& acompanante, QWidget* parent = nullptr);
     ~TfrmRecoger() override;
 
-    // Prints the page of single-use codes as plain lines; without it
-    // "Imprimir códigos" stays disabled.
-    std::function<void(const std::vector<std::string>&)> imprimir;
+    // Prints the single-use code cards for the address; true once printed.
+    // Without it the codes cannot be printed.
+    std::function<bool(const std::string& url, const std::vector<std::string>& codigos)>
+        imprimirTarjetas;
     // Runs as soon as answers are in the company file.
     std::function<void()> alRecibir;
     // Writes the companion beside the company file, after it changed.
@@ -64,10 +66,9 @@ public:
 
     // The campaign's server while the window collects; null before.
     const red::TServidorRecogida* servidor() const { return servidor_.get(); }
-    // The single-use codes handed out, empty without them.
+    // The single-use codes made in this window, empty without them: only
+    // their hashes are kept, so codes made on another day are not here.
     const std::vector<std::string>& codigos() const { return codigos_; }
-    // The page of single-use codes to cut up: Windows-1252 lines.
-    std::vector<std::string> paginaCodigos() const;
 
     static constexpr int kPuntosQR = 7;  // pixels per module on screen
 
@@ -87,6 +88,17 @@ private:
     QWidget* crearRecogida();
     void btnEmpezarClick();
     void btnImprimirCodigosClick();
+    // Before starting: the codes made, their cards printed and the campaign
+    // kept with them, so that the cards hold whenever it starts.
+    void btnTarjetasClick();
+    // The address the server will have: the network chosen, on the port of
+    // the campaign's cards or a free one.
+    QString direccionPrevista() const;
+    void mostrarGuardada();
+    // Continuing a campaign already answered: its questions and notice stay.
+    bool preguntasFijas() const;
+    // The notice as written; empty when it is the default.
+    std::string avisoEscrito() const;
     void marcarGrupos(bool marcados);
     // The group questions: the list of questions, and the groups' list
     // showing which groups the current one offers.
@@ -140,6 +152,7 @@ private:
     QLineEdit* txtCodigo;
     QCheckBox* chkIndividuales;
     QSpinBox* spnIndividuales;
+    QPushButton* btnTarjetas;
     QComboBox* cbRed;
     QLabel* lblRed;
     QPushButton* btnEmpezar;
@@ -159,6 +172,10 @@ private:
     std::vector<std::string> codigos_;
 };
 
+// The modules of the QR code of `texto` (byte mode, level M); none (side 0)
+// when it cannot be encoded.
+ModulosQR modulosQR(const QByteArray& texto);
+
 // The QR code of `texto` (byte mode, level M) as black modules of `puntos`
 // pixels on white, inside the four-module quiet zone; a null image when it
 // cannot be encoded.
@@ -169,13 +186,14 @@ QImage imagenQR(const QByteArray& texto, int puntos);
 // opened read only, is refused with a message; unsaved changes are saved
 // first through `guardar` (the window's Save, true when written), after
 // asking. Then the window, modally, over `padre`.
-void RecogerEnRed(TKoral& doc, TAcompanante& acompanante, bool soloLectura,
-                  const std::function<bool()>& guardar, std::function<void()> guardarAcompanante,
-                  std::function<void()> alRecibir,
-                  std::function<void(const std::vector<std::string>&)> imprimir, QWidget* padre);
+void RecogerEnRed(
+    TKoral& doc, TAcompanante& acompanante, bool soloLectura, const std::function<bool()>& guardar,
+    std::function<void()> guardarAcompanante, std::function<void()> alRecibir,
+    std::function<bool(const std::string&, const std::vector<std::string>&)> imprimirTarjetas,
+    QWidget* padre);
 
-// Fills the frame's hook for "Recoger en red ..."; the page of codes is
-// printed as the import's log is.
+// Fills the frame's hook for "Recoger en red ..."; the code cards print
+// through the print dialog, as the reports do.
 void conectarRecoger(TfrmMain& frame, TImpresionVentanas& impresion);
 
 }  // namespace koral

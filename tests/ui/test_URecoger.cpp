@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
@@ -81,7 +82,12 @@ class TestURecoger : public QObject {
             v->puertoPreferido = 0;
             v->guardarAcompanante = [this] { acompanante.guardar(doc); };
             v->alRecibir = [this] { ++avisadas; };
-            v->imprimir = [this](const std::vector<std::string>& l) { impresas = l; };
+            v->imprimirTarjetas = [this](const std::string& url,
+                                         const std::vector<std::string>& c) {
+                direccionImpresa = url;
+                impresas = c;
+                return imprimirBien;
+            };
             v->show();
             v->activateWindow();
             if (!QTest::qWaitForWindowActive(v.get())) qWarning("window not active");
@@ -93,7 +99,9 @@ class TestURecoger : public QObject {
         TAcompanante acompanante;
         std::unique_ptr<TfrmRecoger> v;
         int avisadas = 0;
+        std::string direccionImpresa;
         std::vector<std::string> impresas;
+        bool imprimirBien = true;
     };
 
     // Where a person's key goes: the control with the focus. A button so
@@ -248,7 +256,7 @@ private slots:
         QCOMPARE(recogidos(m.acompanante).size(), std::size_t(2));
     }
 
-    void singleUseCodesArePrintedAndEachTakenOnce() {
+    void singleUseCodeCardsArePrintedBeforeStartingAndHoldOnAnotherDay() {
         Montaje m;
         TfrmRecoger& v = *m.v;
         alt(v, Qt::Key_I);
@@ -258,43 +266,63 @@ private slots:
         QTest::keyClick(cuantos, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(cuantos, "3");
         soloEsteEquipo(v);
-        alt(v, Qt::Key_E);
-        QVERIFY(v.servidor());
-
-        const auto& codigos = v.codigos();
+        // Printing cancelled: nothing is kept.
+        m.imprimirBien = false;
+        alt(v, Qt::Key_S);
+        QVERIFY(!campanaGuardada(m.acompanante) && v.codigos().empty());
+        m.imprimirBien = true;
+        alt(v, Qt::Key_S);
+        const std::vector<std::string> codigos = m.impresas;
         QCOMPARE(codigos.size(), std::size_t(3));
         QCOMPARE(std::set<std::string>(codigos.begin(), codigos.end()).size(), std::size_t(3));
-        const QString url = QString("http://127.0.0.1:%1/").arg(m.puerto());
-        alt(v, Qt::Key_I);
-        for (const auto& c : codigos) {
-            QCOMPARE(c.size(), std::size_t(8));
-            int lineas = 0;
-            for (const auto& l : m.impresas)
-                if (l.find(c) != std::string::npos) {
-                    ++lineas;
-                    QVERIFY(l.find(url.toStdString()) != std::string::npos);
-                }
-            QCOMPARE(lineas, 1);
-        }
-        QCOMPARE(m.impresas.front(), std::string("Cuestionario en red: Talleres <Norte>"));
+        QCOMPARE(v.codigos(), codigos);
+        // Printed, the campaign is kept with their hashes and the address.
+        const auto guardada = [&m] { return campanaGuardada(m.acompanante); };
+        QVERIFY(guardada() && guardada()->codigos.size() == 3);
+        QCOMPARE(guardada()->direccion, m.direccionImpresa);
+        QVERIFY(m.acompanante.seccion("campana").find(codigos[0]) == std::string::npos);
+        QVERIFY(control<QRadioButton>(v, "rbContinuar")->isChecked());
+        QVERIFY(!control<QPushButton>(v, "btnTarjetas")->isEnabled());
+        alt(v, Qt::Key_E);
+        QVERIFY(v.servidor());
+        const QString url = v.servidor()->url();
+        QCOMPARE(url.toStdString(), m.direccionImpresa);
+        QVERIFY(!control<QLabel>(v, "lblAviso")->isVisible());
 
         const QByteArray envio = "r1=1&codigo=" + QByteArray::fromStdString(codigos[1]);
         QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 303 See Other"));
         QCOMPARE(enviar(m.puerto(), envio), QByteArray("HTTP/1.1 403 Forbidden"));
         QCOMPARE(texto(v, "lblRecibidas"),
                  QString::fromUtf8("Respuestas recibidas: 1\nCódigos usados: 1 de 3"));
-
-        // The codes stay with the campaign, as hashes with their use: ending
-        // asks nothing, and continuing goes on with the same three.
-        const auto guardada = campanaGuardada(m.acompanante);
-        QVERIFY(guardada && guardada->codigos.size() == 3);
-        QCOMPARE(std::count_if(guardada->codigos.begin(), guardada->codigos.end(),
+        // The same cards once more, while it runs.
+        m.impresas.clear();
+        alt(v, Qt::Key_I);
+        QCOMPARE(m.impresas, codigos);
+        const auto usados = guardada()->codigos;
+        QCOMPARE(std::count_if(usados.begin(), usados.end(),
                                [](const TCodigoIndividual& c) { return c.usado; }),
                  1);
-        QVERIFY(m.acompanante.seccion("campana").find(codigos[0]) == std::string::npos);
         QTest::keyClick(&v, Qt::Key_Escape);
         QVERIFY(!v.isVisible() && !v.servidor()->activo());
         QCOMPARE(m.dlg.llamadas.size(), std::size_t(1));  // the summary
+
+        // Another day, with the port of the cards taken: the address
+        // differs, and the window says so.
+        QTcpServer ocupado;
+        QVERIFY(ocupado.listen(QHostAddress::LocalHost, m.puerto()));
+        m.abrir();
+        TfrmRecoger& otra = *m.v;
+        QVERIFY(control<QRadioButton>(otra, "rbContinuar")->text().contains("3 códigos"));
+        QVERIFY(otra.codigos().empty());
+        soloEsteEquipo(otra);
+        alt(otra, Qt::Key_E);
+        QVERIFY(otra.servidor() && otra.servidor()->url() != url);
+        QVERIFY(texto(otra, "lblAviso").contains(url));
+        QCOMPARE(enviar(otra.servidor()->puerto(), envio), QByteArray("HTTP/1.1 403 Forbidden"));
+        QCOMPARE(enviar(otra.servidor()->puerto(),
+                        "r1=2&codigo=" + QByteArray::fromStdString(codigos[2])),
+                 QByteArray("HTTP/1.1 303 See Other"));
+        QCOMPARE(guardada()->recibidas, 2);
     }
 
     void theCompanyMustBeInItsFileBeforeCollecting() {
