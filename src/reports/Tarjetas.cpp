@@ -4,6 +4,7 @@
 
 #include "platform/Texto.h"
 #include "reports/Escritores.h"
+#include "reports/Maquetacion.h"
 
 namespace koral {
 
@@ -16,25 +17,49 @@ struct LineaTarjeta {
     std::string texto;
     int puntos;
     Estilo estilo;
-    bool tecleada;  // the worker types it: never cut
 };
-
-// What a card says beside its QR code, top to bottom.
-std::vector<LineaTarjeta> lineasTarjeta(const std::string& empresa, const std::string& url,
-                                        const std::string& codigo) {
-    return {{empresa, 8, Estilo::Negrita, false},
-            {"Abra en el navegador del teléfono"_cp, 8, Estilo::Normal, false},
-            {url, 9, Estilo::Negrita, true},
-            {"o lea el código QR. Su código:"_cp, 8, Estilo::Normal, false},
-            {codigo, 18, Estilo::Negrita, true},
-            {"Vale para una sola respuesta."_cp, 7, Estilo::Cursiva, false}};
-}
 
 // `t` cut, with an ellipsis, to `ancho` at the current font.
 std::string recortado(Superficie& s, std::string t, int ancho) {
     if (s.anchoTexto(t) <= ancho) return t;
     while (!t.empty() && s.anchoTexto(t + "\x85") > ancho) t.pop_back();
     return t + "\x85";
+}
+
+// What a card says beside its QR code, top to bottom, in lines no wider than
+// `ancho`: the company cut to one line, the address and the code whole (they
+// are typed), the rest broken at blanks. Empty when the address or the code
+// does not fit.
+std::vector<LineaTarjeta> lineasTarjeta(Superficie& s, const std::string& empresa,
+                                        const std::string& url, const std::string& codigo,
+                                        int ancho) {
+    std::vector<LineaTarjeta> v;
+    const auto partido = [&](const std::string& t, int puntos, Estilo estilo) {
+        s.fuente(puntos, estilo);
+        for (auto& l : partirTexto(s, t, ancho)) v.push_back({std::move(l), puntos, estilo});
+    };
+    const auto entero = [&](const std::string& t, int puntos) {
+        s.fuente(puntos, Estilo::Negrita);
+        v.push_back({t, puntos, Estilo::Negrita});
+        return s.anchoTexto(t) <= ancho;
+    };
+    s.fuente(8, Estilo::Negrita);
+    v.push_back({recortado(s, empresa, ancho), 8, Estilo::Negrita});
+    partido("Abra en el navegador del teléfono"_cp, 8, Estilo::Normal);
+    if (!entero(url, 9)) return {};
+    partido("o lea el código QR. Su código:"_cp, 8, Estilo::Normal);
+    if (!entero(codigo, 18)) return {};
+    partido("Vale para una sola respuesta."_cp, 7, Estilo::Cursiva);
+    return v;
+}
+
+int altoLineas(Superficie& s, const std::vector<LineaTarjeta>& lineas) {
+    int alto = 0;
+    for (const auto& l : lineas) {
+        s.fuente(l.puntos, l.estilo);
+        alto += s.altoTexto(l.texto);
+    }
+    return alto;
 }
 
 void dibujarQR(Superficie& s, const ModulosQR& qr, int x0, int y0, int modulo) {
@@ -84,30 +109,22 @@ void DibujarTarjetas(const std::string& empresa, const std::string& url, const M
     const int ancho = s.ancho() / columnas;
     const int alto = s.alto() / filas;
     const int margen = alto / 12;
-    const int lado = alto - 2 * margen;
+    // The QR code at most two fifths of the card: the rest is for the texts.
+    const int lado = std::min(alto - 2 * margen, ancho * 2 / 5);
     const int modulo = qr.lado > 0 ? lado / (qr.lado + 2 * kZonaQR) : 0;
     const int xTexto = 2 * margen + lado;
     const int anchoTexto = ancho - xTexto - margen;
 
-    // Everything measured before the first page: a card that does not fit
-    // is refused, never printed cut.
-    const auto comprobar = [&](bool cabe) {
-        if (!cabe) throw ErrorImpresion(mensajePaginaPequena());
-    };
-    comprobar(modulo >= 1 && anchoTexto > 0 &&
-              qr.oscuro.size() == static_cast<std::size_t>(qr.lado) * qr.lado);
-    int altoLineas = 0;
-    for (const auto& l : lineasTarjeta(empresa, url, codigos.empty() ? "" : codigos.front())) {
-        s.fuente(l.puntos, l.estilo);
-        altoLineas += s.altoTexto("Wg");
-        if (l.tecleada) comprobar(s.anchoTexto(l.texto) <= anchoTexto);
-    }
+    // Every card measured before the first page: one that does not fit is
+    // refused, never printed cut.
+    if (modulo < 1 || anchoTexto <= 0 ||
+        qr.oscuro.size() != static_cast<std::size_t>(qr.lado) * qr.lado)
+        throw ErrorImpresion(mensajePaginaPequena());
     for (const auto& c : codigos) {
-        const LineaTarjeta codigo = lineasTarjeta(empresa, url, c)[4];
-        s.fuente(codigo.puntos, codigo.estilo);
-        comprobar(s.anchoTexto(c) <= anchoTexto);
+        const auto lineas = lineasTarjeta(s, empresa, url, c, anchoTexto);
+        if (lineas.empty() || altoLineas(s, lineas) > alto - 2 * margen)
+            throw ErrorImpresion(mensajePaginaPequena());
     }
-    comprobar(altoLineas <= lado);
 
     impresora.tituloTrabajo = "Imp. Tarjetas";
     impresora.tituloDocumento = tituloConEmpresa("TARJETAS DE CÓDIGOS"_cp, empresa);
@@ -123,14 +140,15 @@ void DibujarTarjetas(const std::string& empresa, const std::string& url, const M
         s.rectangulo(x, y, x + ancho, y + alto);
         dibujarQR(s, qr, x + margen + modulo * kZonaQR, y + (alto - ladoQR) / 2 + modulo * kZonaQR,
                   modulo);
-        // The lines spread over the QR code's height, the code in the middle.
-        const auto lineas = lineasTarjeta(empresa, url, codigos[i]);
-        const int hueco = (lado - altoLineas) / static_cast<int>(lineas.size() + 1);
+        // The lines spread over the card's height.
+        const auto lineas = lineasTarjeta(s, empresa, url, codigos[i], anchoTexto);
+        const int hueco =
+            (alto - 2 * margen - altoLineas(s, lineas)) / static_cast<int>(lineas.size() + 1);
         int yLinea = y + margen + hueco;
         for (const auto& l : lineas) {
             s.fuente(l.puntos, l.estilo);
-            s.texto(x + xTexto, yLinea, recortado(s, l.texto, anchoTexto));
-            yLinea += s.altoTexto("Wg") + hueco;
+            s.texto(x + xTexto, yLinea, l.texto);
+            yLinea += s.altoTexto(l.texto) + hueco;
         }
     }
     EstiloNormal(s);
