@@ -39,10 +39,12 @@
 #include "platform/Texto.h"
 #include "platform/qt/SuperficieQt.h"
 #include "platform/qt/TextoQt.h"
+#include "red/Recogida.h"
 #include "reports/Evaluacion.h"
 #include "reports/Impresion.h"
 #include "reports/Informes.h"
 #include "reports/PlanMedidas.h"
+#include "reports/Tarjetas.h"
 #include "ui/AvisosLectura.h"
 #include "ui/Editores.h"
 #include "ui/ImpresionVentanas.h"
@@ -463,6 +465,19 @@ int main(int argc, char** argv) {
                    v->reject();
                    instalarDialogos(antes);
                }});
+
+    // The single-use code cards, as printed, for a campaign's address.
+    {
+        const std::string url = "http://192.168.1.20:8080/";
+        QImage tarjetas = paginaA4();
+        {
+            PaginaInforme s(tarjetas);
+            TImpresora impresora;
+            DibujarTarjetas(doc.nombre, url, modulosQR(QByteArray::fromStdString(url)),
+                            red::codigosAleatorios(10, 8), s, impresora);
+        }
+        guardar(conBorde(tarjetas), "tarjetas_codigos");
+    }
 
     // Import, into a new company so that the sample stays as it is: the name
     // prompt, the file choice, then the import window with its log.

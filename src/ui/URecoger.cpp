@@ -215,7 +215,7 @@ void TfrmRecoger::crearAviso(QWidget* w, QGridLayout* rejilla) {
     txtAviso->setObjectName("txtAviso");
     txtAviso->setTabChangesFocus(true);
     txtAviso->setMaximumHeight(txtAviso->fontMetrics().height() * 6);
-    rejilla->addWidget(rotulo("A&viso a los trabajadores:", txtAviso, w), 7, 0, Qt::AlignTop);
+    rejilla->addWidget(rotulo("&Aviso a los trabajadores:", txtAviso, w), 7, 0, Qt::AlignTop);
     rejilla->addWidget(txtAviso, 7, 1, 1, 2);
 }
 
