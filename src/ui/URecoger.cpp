@@ -537,7 +537,7 @@ std::string TfrmRecoger::avisoEscrito() const {
     // The default kept as such, so that it says what the assessment's data
     // says on the day the form is served.
     const std::string aviso = textoGuardado(txtAviso);
-    return aviso == avisoPorDefecto().aviso ? std::string() : aviso;
+    return aviso == normalizarSaltos(avisoPorDefecto().aviso) ? std::string() : aviso;
 }
 
 QString TfrmRecoger::direccionPrevista() const {

@@ -280,6 +280,7 @@ private slots:
         const auto guardada = [&m] { return campanaGuardada(m.acompanante); };
         QVERIFY(guardada() && guardada()->codigos.size() == 3);
         QCOMPARE(guardada()->direccion, m.direccionImpresa);
+        QVERIFY(guardada()->aviso.empty());  // the default, kept as such
         QVERIFY(m.acompanante.seccion("campana").find(codigos[0]) == std::string::npos);
         QVERIFY(control<QRadioButton>(v, "rbContinuar")->isChecked());
         QVERIFY(!control<QPushButton>(v, "btnTarjetas")->isEnabled());
