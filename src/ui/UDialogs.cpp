@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/qt/TextoQt.h"
 
@@ -91,9 +92,31 @@ void TOKBottomDlg::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
+// The designed layout holds a few lines; a longer text (a campaign's
+// summary, a list of warnings) makes the box taller rather than being cut
+// off, up to the screen's height. Short texts keep the layout exactly.
+void TOKBottomDlg::ajustarAlTexto() {
+    constexpr int kAltoTexto = 65;
+    const int necesario =
+        lblTexto->fontMetrics()
+            .boundingRect(QRect(0, 0, 265, 100000), Qt::TextWordWrap, lblTexto->text())
+            .height();
+    int extra = std::max(0, necesario - kAltoTexto);
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen())
+        extra = std::min(extra, std::max(0, pantalla->availableGeometry().height() - 181 - 60));
+    setFixedSize(313, 181 + extra);
+    marco_->setGeometry(8, 8, 297, 97 + extra);
+    lblTexto->setGeometry(24, 24, 265, kAltoTexto + extra);
+    edCampo->setGeometry(8, 112 + extra, 297, 24);
+    btnSi->setGeometry(15, 148 + extra, 75, 25);
+    btnNo->setGeometry(120, 148 + extra, 75, 25);
+    btnCancelar->setGeometry(223, 148 + extra, 75, 25);
+}
+
 Respuesta TOKBottomDlg::mostrar(QWidget* foco) {
     // Esc and the close box both end in reject(): Cancelar unless a button said otherwise.
     respuesta_ = Respuesta::Cancelar;
+    ajustarAlTexto();
     if (const QScreen* pantalla = QGuiApplication::primaryScreen())
         move(pantalla->availableGeometry().center() - rect().center());
     foco->setFocus();

@@ -27,6 +27,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void ajustarAlTexto();
     Respuesta mostrar(QWidget* foco);
     void responderSi();
     void responderNo();

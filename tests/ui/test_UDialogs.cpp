@@ -94,6 +94,38 @@ private slots:
         comprobarEstadoDeDiseno(d);
     }
 
+    void aLongTextMakesTheBoxTallerWhereAShortOneKeepsTheDesign() {
+        TOKBottomDlg d;
+        const Controles c(d);
+        std::string largo;
+        for (int i = 0; i < 12; ++i) largo += "- El grupo «Calidad» tiene 4 trabajadores.\n"_cp;
+        // Measured while showing, checked once answered: a failed check
+        // must not leave the box open.
+        int alto = 0, necesario = 0, botones = -1, bajoBotones = 0;
+        alMostrarse(d, [&] {
+            necesario =
+                c.Label1->fontMetrics()
+                    .boundingRect(QRect(0, 0, 265, 10000), Qt::TextWordWrap, c.Label1->text())
+                    .height();
+            alto = c.Label1->height();
+            botones = c.OKBtn->y() - (c.Label1->y() + alto);
+            bajoBotones = d.height() - c.OKBtn->y();
+            QTest::keyClick(&d, Qt::Key_S);
+        });
+        QCOMPARE(d.pregunta("Antes de empezar", largo), Respuesta::Si);
+        QVERIFY(alto >= necesario && botones >= 0);
+        QCOMPARE(bajoBotones, 181 - 148);
+        QRect etiqueta;
+        alMostrarse(d, [&] {
+            alto = d.height();
+            etiqueta = c.Label1->geometry();
+            QTest::keyClick(&d, Qt::Key_N);
+        });
+        QCOMPARE(d.pregunta("Corto", "¿Seguro?"_cp), Respuesta::No);
+        QCOMPARE(alto, 181);
+        QCOMPARE(etiqueta, QRect(24, 24, 265, 65));
+    }
+
     void preguntaAnswersWithTheButtonOrItsKey() {
         TOKBottomDlg d;
         const Controles c(d);
