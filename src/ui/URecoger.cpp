@@ -457,6 +457,12 @@ void TfrmRecoger::elegirCampana(bool continuar) {
         chkIndividuales->setChecked(!guardada_->codigos.empty());
         if (!guardada_->codigos.empty())
             spnIndividuales->setValue(static_cast<int>(guardada_->codigos.size()));
+        // The network its cards send workers to, when this computer is still on it.
+        if (!guardada_->direccion.empty())
+            if (const int i =
+                    cbRed->findData(QUrl(QString::fromStdString(guardada_->direccion)).host());
+                i >= 0)
+                cbRed->setCurrentIndex(i);
     } else {
         preguntas_.clear();
         txtCodigo->setText(QString::fromStdString(red::codigoAleatorio(kCifrasCodigo)));

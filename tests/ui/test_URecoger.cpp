@@ -315,7 +315,8 @@ private slots:
         TfrmRecoger& otra = *m.v;
         QVERIFY(control<QRadioButton>(otra, "rbContinuar")->text().contains("3 códigos"));
         QVERIFY(otra.codigos().empty());
-        soloEsteEquipo(otra);
+        // The cards' network is chosen again.
+        QCOMPARE(control<QComboBox>(otra, "cbRed")->currentData().toString(), QString("127.0.0.1"));
         alt(otra, Qt::Key_E);
         QVERIFY(otra.servidor() && otra.servidor()->url() != url);
         QVERIFY(texto(otra, "lblAviso").contains(url));
