@@ -65,13 +65,13 @@ int altoLineas(Superficie& s, const std::vector<LineaTarjeta>& lineas) {
 void dibujarQR(Superficie& s, const ModulosQR& qr, int x0, int y0, int modulo) {
     for (int y = 0; y < qr.lado; ++y)
         for (int x = 0; x < qr.lado;) {
-            if (!qr.oscuro[static_cast<std::size_t>(y * qr.lado + x)]) {
+            if (!qr.oscuroEn(x, y)) {
                 ++x;
                 continue;
             }
             // One rectangle per run of dark modules: fewer calls, no seams.
             int fin = x;
-            while (fin < qr.lado && qr.oscuro[static_cast<std::size_t>(y * qr.lado + fin)]) ++fin;
+            while (fin < qr.lado && qr.oscuroEn(fin, y)) ++fin;
             s.rellenar(x0 + x * modulo, y0 + y * modulo, x0 + fin * modulo, y0 + (y + 1) * modulo,
                        kNegro);
             x = fin;

@@ -16,6 +16,11 @@ namespace koral {
 struct ModulosQR {
     int lado = 0;
     std::vector<std::uint8_t> oscuro;
+
+    bool oscuroEn(int x, int y) const {
+        return oscuro[static_cast<std::size_t>(y) * static_cast<std::size_t>(lado) +
+                      static_cast<std::size_t>(x)] != 0;
+    }
 };
 
 // Text form (a print file): a heading, then one slip a code between cutting

@@ -837,7 +837,7 @@ QImage imagenQR(const QByteArray& texto, int puntos) {
     img.fill(Qt::white);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x)
-            if (qr.oscuro[static_cast<std::size_t>(y * n + x)])
+            if (qr.oscuroEn(x, y))
                 for (int dy = 0; dy < puntos; ++dy) {
                     auto* fila = reinterpret_cast<QRgb*>(img.scanLine((y + kMargen) * puntos + dy));
                     for (int dx = 0; dx < puntos; ++dx)
