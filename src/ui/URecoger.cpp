@@ -546,15 +546,18 @@ std::string TfrmRecoger::avisoEscrito() const {
     return aviso == normalizarSaltos(avisoPorDefecto().aviso) ? std::string() : aviso;
 }
 
-QString TfrmRecoger::direccionPrevista() const {
-    const QHostAddress ip(cbRed->currentData().toString());
-    quint16 puerto = puertoPreferido;
+quint16 TfrmRecoger::puertoPrevisto() const {
     if (guardada_ && rbContinuar->isChecked() && !guardada_->direccion.empty())
         if (const int p = QUrl(QString::fromStdString(guardada_->direccion)).port(); p > 0)
-            puerto = static_cast<quint16>(p);
+            return static_cast<quint16>(p);
+    return puertoPreferido;
+}
+
+QString TfrmRecoger::direccionPrevista() const {
+    const QHostAddress ip(cbRed->currentData().toString());
     // Free now, so that the server very likely gets it when it starts.
     QTcpServer prueba;
-    if (!prueba.listen(ip, puerto)) prueba.listen(ip, 0);
+    if (!prueba.listen(ip, puertoPrevisto())) prueba.listen(ip, 0);
     return red::TServidorRecogida::url(ip, prueba.serverPort());
 }
 
@@ -583,23 +586,28 @@ void TfrmRecoger::btnTarjetasClick() {
     btnEmpezar->setFocus();
 }
 
-void TfrmRecoger::btnEmpezarClick() {
-    const bool continuar = guardada_ && rbContinuar->isChecked();
-    const bool individuales = chkIndividuales->isChecked();
-    const QString codigo = txtCodigo->text();
-    if (!individuales && !codigoValido(codigo)) {
+bool TfrmRecoger::preparacionValida() {
+    if (!chkIndividuales->isChecked() && !codigoValido(txtCodigo->text())) {
         Mensaje(
             "El código de la campaña debe tener de 6 a 64 caracteres, sin blancos al "
             "principio ni al final."_cp);
         txtCodigo->setFocus();
-        return;
+        return false;
     }
     for (const auto& p : preguntas_)
         if (p.grupos.empty()) {
             Mensaje("La pregunta «"_cp + p.pregunta + "» no tiene ningún grupo marcado."_cp);
             lstPreguntas->setFocus();
-            return;
+            return false;
         }
+    return true;
+}
+
+void TfrmRecoger::btnEmpezarClick() {
+    if (!preparacionValida()) return;
+    const bool continuar = guardada_ && rbContinuar->isChecked();
+    const bool individuales = chkIndividuales->isChecked();
+    const QString codigo = txtCodigo->text();
     red::Campana campana = avisoPorDefecto();
     // Not accepted once single-use codes are set; the campaign needs one all the same.
     campana.codigo = individuales && !continuar ? red::codigoAleatorio(kCifrasCodigo)
@@ -634,12 +642,9 @@ void TfrmRecoger::btnEmpezarClick() {
             servidor->recogida().fijarCodigosIndividuales(sal, red::codigosConHash(sal, codigos));
         }
     }
-    // The port of the campaign's cards, else the usual one; either may be
-    // taken, and then any free one (the address says which).
-    quint16 puerto = puertoPreferido;
-    if (continuar && !guardada_->direccion.empty())
-        if (const int p = QUrl(QString::fromStdString(guardada_->direccion)).port(); p > 0)
-            puerto = static_cast<quint16>(p);
+    // The cards' port or the usual one may be taken: then any free one
+    // (the address says which).
+    const quint16 puerto = puertoPrevisto();
     QString error;
     bool enMarcha = servidor->iniciar(ip, puerto, &error);
     if (!enMarcha && puerto != 0) enMarcha = servidor->iniciar(ip, 0, &error);
@@ -674,14 +679,17 @@ void TfrmRecoger::btnEmpezarClick() {
     });
     connect(servidor_.get(), &red::TServidorRecogida::guardadoFallido, this,
             &TfrmRecoger::guardadoFallido);
+    mostrarEnMarcha(campana.grupos, individuales ? QString() : codigo);
+}
 
+void TfrmRecoger::mostrarEnMarcha(const std::vector<std::string>& grupos, const QString& codigo) {
     const QString url = servidor_->url();
     lblDireccion->setText(url);
     imgQR->setPixmap(QPixmap::fromImage(imagenQR(url.toUtf8(), kPuntosQR)));
-    lblCodigo->setText(individuales ? utf8("Código: el individual de cada trabajador")
-                                    : utf8("Código de la campaña: ") + codigo);
+    lblCodigo->setText(codigo.isEmpty() ? utf8("Código: el individual de cada trabajador")
+                                        : utf8("Código de la campaña: ") + codigo);
     QStringList ofrecidos;
-    for (const auto& g : campana.grupos) ofrecidos << aQString(g);
+    for (const auto& g : grupos) ofrecidos << aQString(g);
     lblGrupos->setText(utf8("Grupos ofrecidos: ") +
                        (ofrecidos.isEmpty() ? utf8("ninguno") : ofrecidos.join(", ")));
     btnImprimirCodigos->setVisible(!codigos_.empty());

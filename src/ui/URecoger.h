@@ -86,6 +86,8 @@ private:
     void crearCodigo(QWidget* w, QGridLayout* rejilla);
     void crearRed(QWidget* w, QGridLayout* rejilla);
     QWidget* crearRecogida();
+    // The campaign's code and group questions, or a message and false.
+    bool preparacionValida();
     void btnEmpezarClick();
     void btnImprimirCodigosClick();
     // Before starting: the codes made, their cards printed and the campaign
@@ -94,6 +96,11 @@ private:
     // The address the server will have: the network chosen, on the port of
     // the campaign's cards or a free one.
     QString direccionPrevista() const;
+    // The port of the kept campaign's cards, else the usual one.
+    quint16 puertoPrevisto() const;
+    // The page of a campaign under way: its address, QR code, code (empty:
+    // single-use codes) and the groups offered.
+    void mostrarEnMarcha(const std::vector<std::string>& grupos, const QString& codigo);
     void mostrarGuardada();
     // Continuing a campaign already answered: its questions and notice stay.
     bool preguntasFijas() const;
