@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -199,10 +200,11 @@ private slots:
                                    "cuestionarios de la empresa."));
         QCOMPARE(b.hijo<QLabel>("lblNSujetos")->text(), QString::fromUtf8("Nº Sujetos: 3"));
         QCOMPARE(b.lineasDes(), 439);
-        // Item 1: one subject of three chose option 1, one gave no answer.
-        QVERIFY(distribucion->document()->findBlockByNumber(1).text().startsWith("   33.33%   "));
-        QCOMPARE(distribucion->document()->findBlockByNumber(6).text(),
-                 QString("   33.33%   sin respuesta"));
+        // Item 1: one subject of three chose option 1, one gave no answer;
+        // shares written with the user's decimal separator.
+        const QString tercio = "   33" + QLocale().decimalPoint() + "33%   ";
+        QVERIFY(distribucion->document()->findBlockByNumber(1).text().startsWith(tercio));
+        QCOMPARE(distribucion->document()->findBlockByNumber(6).text(), tercio + "sin respuesta");
         // The chart: bands green, yellow, red between x = 30, 130, 205, 280.
         const QImage& i = b.frm.imagen();
         QCOMPARE(i.size(), QSize(337, 245));
