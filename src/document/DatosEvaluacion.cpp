@@ -255,6 +255,22 @@ const TResultadoPerfil* TDatosEvaluacion::resultado(const std::string& perfil) c
     return nullptr;
 }
 
+bool TDatosEvaluacion::renombrarPerfil(const std::string& antes, const std::string& ahora) {
+    bool cambiado = false;
+    for (auto& r : resultados)
+        if (r.perfil == antes) {
+            r.perfil = ahora;
+            cambiado = true;
+        }
+    for (auto& m : medidas)
+        for (auto& p : m.perfiles)
+            if (p == antes) {
+                p = ahora;
+                cambiado = true;
+            }
+    return cambiado;
+}
+
 std::string textoObjetoPorDefecto(const TKoral& empresa) {
     return "Evaluar los factores psicosociales de los puestos de trabajo de "_cp + empresa.nombre +
            ", identificar los riesgos psicosociales y su magnitud, y proponer las medidas "

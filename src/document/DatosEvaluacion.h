@@ -70,6 +70,9 @@ struct TDatosEvaluacion {
     // Lookups by name; 0 or nullptr when absent.
     int trabajadoresGrupo(const std::string& grupo) const;
     const TResultadoPerfil* resultado(const std::string& perfil) const;
+    // A profile renamed: its discussion and its measures follow it, as they
+    // name it. False when nothing named it.
+    bool renombrarPerfil(const std::string& antes, const std::string& ahora);
 };
 
 bool operator==(const TMedida& a, const TMedida& b);

@@ -3,6 +3,7 @@
 #include <QItemSelectionModel>
 #include <algorithm>
 
+#include "document/DatosEvaluacion.h"
 #include "method/Perfil.h"
 #include "platform/Dialogos.h"
 #include "platform/qt/Escritorio.h"
@@ -82,9 +83,17 @@ bool TPanelPerfiles::editar(int fila) {
     const TOrdenesExternas& o = ventana_.ordenes();
     if (!doc || fila < 0 || !o.editarPerfil) return false;
     TPerfil* p = modelo_->registro(fila);
+    const std::string antes = p->nombre;
     if (!o.editarPerfil(*doc, *p)) return false;
     const QString texto = aQString(p->nombre);
     if (texto != modelo_->texto(fila)) hacerActual(modelo_->cambiarTexto(fila, texto));
+    // The assessment's data names profiles: a renamed one keeps its
+    // discussion and measures (written with the company, like the rest).
+    if (p->nombre != antes) {
+        TDatosEvaluacion datos = datosEvaluacion(ventana_.acompanante());
+        if (datos.renombrarPerfil(antes, p->nombre))
+            ponerDatosEvaluacion(ventana_.acompanante(), datos);
+    }
     doc->modificado = true;
     return true;
 }

@@ -78,6 +78,7 @@ public:
     TKoral* documento() const { return doc_.get(); }
     // What the company keeps beside its file (the assessment's data, ...).
     const TAcompanante& acompanante() const { return acompanante_; }
+    TAcompanante& acompanante() { return acompanante_; }
     // True once the window has closed (it is deleted a moment later).
     bool cerrada() const { return cerrada_; }
     // Opened while another program had it: saving asks for a new name.

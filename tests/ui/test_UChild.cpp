@@ -27,6 +27,8 @@
 
 #include "Controles.h"
 #include "DoblesVentanas.h"
+#include "document/Acompanante.h"
+#include "document/DatosEvaluacion.h"
 #include "document/UData.h"
 #include "method/Puntuacion.h"
 #include "platform/Bloqueo.h"
@@ -179,7 +181,11 @@ private slots:
             if (q.nombre == "Renombrar") q.nombre = "A primero";
             return q.nombre != "Cancelado";
         };
-        b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil& p) { return p.nombre != "Cancelado"; };
+        std::string nuevoNombre;
+        b.frm.ordenes.editarPerfil = [&](TKoral&, TPerfil& p) {
+            if (!nuevoNombre.empty()) p.nombre = nuevoNombre;
+            return p.nombre != "Cancelado";
+        };
         TChildWin* w = b.nueva();
         w->documento()->modificado = false;
 
@@ -235,6 +241,19 @@ private slots:
         QCOMPARE(doc.ultimoId, ultimoIdPerfil);
         QVERIFY(!doc.modificado);
         QCOMPARE(cabecera(w, "lblPerfiles")->text(), QString("1 Perfiles"));
+
+        // Renamed in its editor: the assessment's discussion and measures
+        // that name it follow it.
+        TDatosEvaluacion datos;
+        datos.resultados = {{"P000001", "Turnos largos", ""}};
+        datos.medidas = {TMedida{}};
+        datos.medidas[0].perfiles = {"Otro", "P000001"};
+        ponerDatosEvaluacion(w->acompanante(), datos);
+        nuevoNombre = "Turno B";
+        clic(boton(w, "PModifyButton"));
+        datos = datosEvaluacion(w->acompanante());
+        QCOMPARE(datos.resultados[0].perfil, std::string("Turno B"));
+        QCOMPARE(datos.medidas[0].perfiles, (std::vector<std::string>{"Otro", "Turno B"}));
     }
 
     void doubleEntryMarksAreCountedShownAndKeptInTheCompanion() {
