@@ -594,12 +594,21 @@ bool TfrmRecoger::preparacionValida() {
         txtCodigo->setFocus();
         return false;
     }
-    for (const auto& p : preguntas_)
+    for (const auto& p : preguntas_) {
         if (p.grupos.empty()) {
             Mensaje("La pregunta «"_cp + p.pregunta + "» no tiene ningún grupo marcado."_cp);
             lstPreguntas->setFocus();
             return false;
         }
+        // A kept campaign may name a group deleted since.
+        for (const auto& g : p.grupos)
+            if (!doc_.buscarGrupo(g)) {
+                Mensaje("El grupo «"_cp + g + "» de la pregunta «"_cp + p.pregunta +
+                        "» ya no está en la empresa: la campaña no puede continuar así. "
+                        "Empiece una campaña nueva."_cp);
+                return false;
+            }
+    }
     return true;
 }
 

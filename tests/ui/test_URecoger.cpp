@@ -254,6 +254,19 @@ private slots:
         QVERIFY(!otra.isVisible() && !otra.servidor()->activo());
         QVERIFY(!guardada());
         QCOMPARE(recogidos(m.acompanante).size(), std::size_t(2));
+
+        // A kept campaign naming a group deleted since: said plainly, in
+        // Spanish, and nothing started.
+        TCampanaGuardada vieja;
+        vieja.codigo = "abc123";
+        vieja.preguntas = {{"Sección"_cp, {"Producción"_cp, "Pintura"}}};
+        ponerCampana(m.acompanante, vieja);
+        m.abrir();
+        soloEsteEquipo(*m.v);
+        alt(*m.v, Qt::Key_E);
+        QVERIFY(!m.v->servidor());
+        QVERIFY(m.dlg.mensajes.back().find("«Pintura» de la pregunta «Sección» ya no está") !=
+                std::string::npos);
     }
 
     void singleUseCodeCardsArePrintedBeforeStartingAndHoldOnAnotherDay() {
