@@ -123,11 +123,12 @@ int main(int argc, char** argv) {
         ::stat(argv[2], &st);
         struct rusage uso {};
         getrusage(RUSAGE_SELF, &uso);
-        const double mb = static_cast<double>(st.st_size) / 1e6;
+        // Both in MiB: ru_maxrss counts KiB.
+        const double archivo = static_cast<double>(st.st_size) / (1024.0 * 1024.0);
+        const double pico = static_cast<double>(uso.ru_maxrss) / 1024.0;
         std::printf(
-            "%zu questionnaires, file %.1f MB, peak resident %.1f MB (%.2f times the file)\n",
-            doc.cuestionarios.size(), mb, static_cast<double>(uso.ru_maxrss) / 1e3,
-            static_cast<double>(uso.ru_maxrss) / 1e3 / mb);
+            "%zu questionnaires, file %.1f MiB, peak resident %.1f MiB (%.2f times the file)\n",
+            doc.cuestionarios.size(), archivo, pico, pico / archivo);
         return 0;
     }
     benchmark::Initialize(&argc, argv);
