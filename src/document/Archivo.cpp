@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "document/ArchivoEmpresa.h"
 #include "document/IndiceHash.h"
@@ -179,6 +180,35 @@ bool realFijo(std::string_view t, double& v) {
     return true;
 }
 
+// The reader's notices: passed on as they arise, or held back while the
+// reading may still have to start over, so that each reaches the user once.
+class AvisosLector {
+public:
+    AvisosLector(const TKoral& doc, bool retener) : doc_(doc), retener_(retener) {}
+    void operator()(const std::string& texto) {
+        if (retener_)
+            retenidos_.push_back(texto);
+        else
+            doc_.avisar(texto);
+    }
+    void soltar() {
+        retener_ = false;
+        for (const std::string& t : retenidos_) doc_.avisar(t);
+        retenidos_.clear();
+    }
+
+private:
+    const TKoral& doc_;
+    bool retener_;
+    std::vector<std::string> retenidos_;
+};
+
+HashNombre gHashNombre = nullptr;
+
+std::uint64_t hashNombre(std::string_view nombre) {
+    return gHashNombre ? gHashNombre(nombre) : hashTexto(nombre);
+}
+
 // Reads the bytes of a company file the way the format defines fields,
 // from memory or from a file brought in a piece at a time (so that a large
 // company is never held twice). A Ctrl-Z ends the file wherever it stands.
@@ -186,13 +216,13 @@ bool realFijo(std::string_view t, double& v) {
 // until the next call.
 class Cursor {
 public:
-    Cursor(std::string_view datos, const TKoral& doc)
-        : inicio_(datos.data()), p_(datos.data()), doc_(doc) {
+    Cursor(std::string_view datos, AvisosLector& avisos)
+        : inicio_(datos.data()), p_(datos.data()), avisos_(avisos) {
         const void* z = std::memchr(datos.data(), kCtrlZ, datos.size());
         fin_ = z ? static_cast<const char*>(z) : datos.data() + datos.size();
     }
-    Cursor(EntradaArchivo& entrada, const TKoral& doc)
-        : entrada_(&entrada), inicio_(nullptr), p_(nullptr), fin_(nullptr), doc_(doc) {}
+    Cursor(EntradaArchivo& entrada, AvisosLector& avisos)
+        : entrada_(&entrada), inicio_(nullptr), p_(nullptr), fin_(nullptr), avisos_(avisos) {}
 
     bool alFinal() { return p_ >= fin_ && !rellenar(p_); }
     std::size_t leidos() const { return base_ + static_cast<std::size_t>(p_ - inicio_); }
@@ -202,7 +232,7 @@ public:
 
     // A separator: one character that should be a blank.
     void separador() {
-        if (caracter() != ' ') doc_.avisar("separador no válido"_cp);
+        if (caracter() != ' ') avisos_("separador no válido"_cp);
     }
 
     std::int32_t entero() {
@@ -356,7 +386,7 @@ private:
     const char* inicio_;
     const char* p_;
     const char* fin_;
-    const TKoral& doc_;
+    AvisosLector& avisos_;
 };
 
 std::string decodificarTexto(std::string_view t) {
@@ -379,20 +409,81 @@ void reservar(std::vector<T>& v, std::int32_t cuenta, std::size_t tope) {
     if (cuenta > 0) v.reserve(std::min<std::size_t>(static_cast<std::size_t>(cuenta), tope));
 }
 
+// The values found more than once in `hashes`, which are well mixed: spread
+// by their top bits into runs of a few hundred, each run is then checked in a
+// small table that stays in the processor's cache. Sorting them all took
+// longer than checking each name as it was read.
+std::vector<std::uint64_t> repetidos(const std::vector<std::uint64_t>& hashes) {
+    const std::size_t n = hashes.size();
+    int bits = 0;
+    while (bits < 32 && (n >> bits) > 256) ++bits;
+    const auto cubo = [bits](std::uint64_t h) {
+        return bits == 0 ? std::size_t{0} : static_cast<std::size_t>(h >> (64 - bits));
+    };
+    const std::size_t cubos = std::size_t{1} << bits;
+    std::vector<std::size_t> inicio(cubos + 1);
+    for (const std::uint64_t h : hashes) ++inicio[cubo(h) + 1];
+    std::size_t mayor = 0;
+    for (std::size_t b = 0; b < cubos; ++b) {
+        mayor = std::max(mayor, inicio[b + 1]);
+        inicio[b + 1] += inicio[b];
+    }
+    std::vector<std::uint64_t> porCubo(n);
+    {
+        std::vector<std::size_t> siguiente(inicio.begin(), inicio.end() - 1);
+        for (const std::uint64_t h : hashes) porCubo[siguiente[cubo(h)]++] = h;
+    }
+    std::size_t capacidad = 16;
+    while (capacidad < 2 * mayor) capacidad *= 2;
+    const std::size_t mascara = capacidad - 1;
+    // A cell is taken in this run when it carries the run's number.
+    std::vector<std::uint64_t> tabla(capacidad);
+    std::vector<std::size_t> ocupada(capacidad, 0);
+    std::vector<std::uint64_t> iguales;
+    for (std::size_t b = 0; b < cubos; ++b) {
+        for (std::size_t i = inicio[b]; i < inicio[b + 1]; ++i) {
+            const std::uint64_t h = porCubo[i];
+            for (std::size_t j = h & mascara;; j = (j + 1) & mascara) {
+                if (ocupada[j] != b + 1) {
+                    ocupada[j] = b + 1;
+                    tabla[j] = h;
+                    break;
+                }
+                if (tabla[j] == h) {
+                    iguales.push_back(h);
+                    break;
+                }
+            }
+        }
+    }
+    std::sort(iguales.begin(), iguales.end());
+    iguales.erase(std::unique(iguales.begin(), iguales.end()), iguales.end());
+    return iguales;
+}
+
 class LectorEmpresa {
 public:
-    LectorEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso)
+    // In order, each questionnaire's name is checked as it is read, and a
+    // repeated one dropped there; otherwise every questionnaire is kept and
+    // nombresRepetidos() tells at the end whether that was wrong.
+    LectorEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso,
+                  AvisosLector& avisos, bool enOrden)
         : doc_(doc),
-          c_(datos, doc),
+          avisos_(avisos),
+          c_(datos, avisos),
           tope_(datos.size() / 16 + 1),
           total_(datos.size()),
-          progreso_(progreso) {}
-    LectorEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso)
+          progreso_(progreso),
+          enOrden_(enOrden) {}
+    LectorEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso,
+                  AvisosLector& avisos, bool enOrden)
         : doc_(doc),
-          c_(entrada, doc),
+          avisos_(avisos),
+          c_(entrada, avisos),
           tope_(entrada.tamano() / 16 + 1),
           total_(entrada.tamano()),
-          progreso_(progreso) {}
+          progreso_(progreso),
+          enOrden_(enOrden) {}
 
     // Reads every line; throws ErrorArchivo on an unreadable number and
     // LecturaCancelada when told to stop.
@@ -427,7 +518,7 @@ public:
                     texto(&TPerfil::observaciones, "Línea o errónea");
                     break;
                 default:
-                    doc_.avisar("Línea errónea en archivo. Posible corrupción"_cp);
+                    avisos_("Línea errónea en archivo. Posible corrupción"_cp);
                     if (esFinDeLinea(tag))
                         c_.finDeLineaLeido(tag);
                     else
@@ -438,6 +529,19 @@ public:
     }
 
     std::int32_t mayorId() const { return mayorId_; }
+
+    // Whether two of the questionnaires kept share a name. Texts are
+    // compared only where hashes coincide.
+    bool nombresRepetidos() const {
+        const std::vector<std::uint64_t> coinciden = repetidos(hashes_);
+        if (coinciden.empty()) return false;
+        std::vector<std::string_view> nombres;
+        for (const auto& q : doc_.cuestionarios)
+            if (std::binary_search(coinciden.begin(), coinciden.end(), hashNombre(q->nombre)))
+                nombres.emplace_back(q->nombre);
+        std::sort(nombres.begin(), nombres.end());
+        return std::adjacent_find(nombres.begin(), nombres.end()) != nombres.end();
+    }
 
 private:
     // Every 1 MiB: often enough for a progress bar and a prompt cancel,
@@ -479,7 +583,10 @@ private:
         cuestionariosPorId_.reservar(std::min<std::size_t>(
             doc_.ultimoId >= 0 ? static_cast<std::size_t>(doc_.ultimoId) + 1 : 0,
             tope_ / 16 + 4096));
-        cuestionariosPorNombre_.reservar(previstos(doc_.nCuestionarios));
+        if (enOrden_)
+            cuestionariosPorNombre_.reservar(previstos(doc_.nCuestionarios));
+        else
+            hashes_.reserve(previstos(doc_.nCuestionarios));
     }
 
     void grupo() {
@@ -503,9 +610,11 @@ private:
         // them now, to arrive while the line is read, guessing the name
         // where the writer puts it.
         cuestionariosPorId_.anticipar(q->id);
-        const std::string_view nombrePrevisto = c_.restoEn(kNombreTrasId, kLargoNombre);
-        if (!nombrePrevisto.empty())
-            cuestionariosPorNombre_.anticipar(IndiceHash<TCuestionario>::hashTexto(nombrePrevisto));
+        if (enOrden_) {
+            const std::string_view nombrePrevisto = c_.restoEn(kNombreTrasId, kLargoNombre);
+            if (!nombrePrevisto.empty())
+                cuestionariosPorNombre_.anticipar(hashNombre(nombrePrevisto));
+        }
         c_.separador();
         // Read as characters, line ends included; past the end of the file
         // the missing answers are no answer.
@@ -532,12 +641,15 @@ private:
         q->fecha = c_.real();
         c_.separador();
         const std::string_view nombre = c_.resto().substr(0, kLargoNombre);
-        const std::uint64_t h = IndiceHash<TCuestionario>::hashTexto(nombre);
+        const std::uint64_t h = hashNombre(nombre);
         q->nombre = std::string(nombre);  // of its own size: assigning would double
         c_.siguienteLinea();
         q->sinRespuesta = ceros;
         notarId(q->id);
-        if (!indexarPorNombre(cuestionariosPorNombre_, q.get(), h)) return;
+        if (!enOrden_)
+            hashes_.push_back(h);
+        else if (!indexarPorNombre(cuestionariosPorNombre_, q.get(), h))
+            return;
         const bool primeroConId = cuestionariosPorId_.insertarSiNuevo(q.get());
         // Its link lines follow it: remember it when it is the record its
         // identifier resolves to, to spare them the index.
@@ -567,7 +679,7 @@ private:
         const char s = c_.caracter();
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
-        if (s != ' ') doc_.avisar("separador no válido"_cp);
+        if (s != ' ') avisos_("separador no válido"_cp);
         TCuestionario* q = ultimoCuestionario_ && ultimoCuestionario_->id == a
                                ? ultimoCuestionario_
                                : cuestionariosPorId_.buscar(a);
@@ -575,7 +687,7 @@ private:
         if (q && g)
             enlaces_.enlazar(*q, *g);  // a repeated line makes no second membership
         else
-            doc_.avisar("Error 01 en el archivo de entrada");
+            avisos_("Error 01 en el archivo de entrada");
     }
     Enlazador enlaces_;  // the links of a questionnaire may come back later in the file
 
@@ -584,13 +696,13 @@ private:
         const char s = c_.caracter();
         const std::int32_t b = c_.entero();
         c_.siguienteLinea();
-        if (s != ' ') doc_.avisar("separador no válido"_cp);
+        if (s != ' ') avisos_("separador no válido"_cp);
         actual_ = buscarPorId(perfilesPorId_, a);
         TGrupo* g = gruposPorId_.buscar(b);
         if (actual_ && g) {
             enlaces_.seleccionar(*actual_, *g);
         } else {
-            doc_.avisar("Error 02 en el archivo de entrada");
+            avisos_("Error 02 en el archivo de entrada");
         }
     }
 
@@ -602,7 +714,7 @@ private:
             c_.siguienteLinea();
         } else {
             c_.siguienteLinea();
-            doc_.avisar(operator""_cp(mensaje, std::strlen(mensaje)));
+            avisos_(operator""_cp(mensaje, std::strlen(mensaje)));
         }
     }
 
@@ -623,10 +735,13 @@ private:
     }
 
     TKoral& doc_;
+    AvisosLector& avisos_;
     Cursor c_;
     std::size_t tope_;  // bounds reservations made from header counts
     std::size_t total_;
     const Progreso& progreso_;
+    const bool enOrden_;
+    std::vector<std::uint64_t> hashes_;  // of the questionnaires' names, when not in order
     std::size_t siguienteAviso_ = 0;
     TPerfil* actual_ = nullptr;
     TCuestionario* ultimoCuestionario_ = nullptr;
@@ -804,14 +919,24 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida) {
 
 namespace {
 
+bool volverAlPrincipio(std::string_view&) {
+    return true;
+}
+bool volverAlPrincipio(EntradaArchivo& entrada) {
+    return entrada.reiniciar();
+}
+
+// One reading of the whole input. Out of order, false when names turned out
+// repeated: what was read and noticed is then to be read again in order.
 template <typename Fuente>
-void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
+bool leerUnaVez(TKoral& doc, Fuente& datos, const Progreso& progreso, bool enOrden) {
     doc.grupos.clear();
     doc.cuestionarios.clear();
     doc.perfiles.clear();
     doc.nGrupos = doc.nCuestionarios = doc.nPerfiles = 0;
 
-    LectorEmpresa lector(doc, datos, progreso);
+    AvisosLector avisos(doc, !enOrden);
+    LectorEmpresa lector(doc, datos, progreso, avisos, enOrden);
     // Links are saved by identifier: a header counter below an identifier in
     // use would hand that identifier out again. Raise it, silently.
     auto ajustarUltimoId = [&] {
@@ -820,6 +945,8 @@ void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
     try {
         lector.leer();
     } catch (...) {
+        if (!enOrden && lector.nombresRepetidos()) return false;
+        avisos.soltar();
         ajustarUltimoId();
         // The records read so far stay; keep the counts true to them.
         doc.nGrupos = static_cast<std::int32_t>(doc.grupos.size());
@@ -827,6 +954,8 @@ void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
         doc.nPerfiles = static_cast<std::int32_t>(doc.perfiles.size());
         throw;
     }
+    if (!enOrden && lector.nombresRepetidos()) return false;
+    avisos.soltar();
     ajustarUltimoId();
     doc.modificado = false;
 
@@ -840,6 +969,28 @@ void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
     comprobar(doc.nCuestionarios, doc.cuestionarios.size(),
               "Error: diferencia en los cuestionarios. Arreglado");
     comprobar(doc.nPerfiles, doc.perfiles.size(), "Error: diferencia en los perfiles. Arreglado");
+    return true;
+}
+
+// Checking each questionnaire's name against those before it, as it is read,
+// made the reading wait on a far index at every line. Names are checked once
+// at the end instead; a repeated one (a damaged file: the program keeps names
+// unique) sends the reading back to the start, in order, where it is dropped
+// as it always was. An input that cannot start over is read in order.
+template <typename Fuente>
+void leerDe(TKoral& doc, Fuente& datos, const Progreso& progreso) {
+    if (!volverAlPrincipio(datos)) {
+        leerUnaVez(doc, datos, progreso, true);
+        return;
+    }
+    const std::string nombre = doc.nombre;
+    const std::int32_t ultimoId = doc.ultimoId;
+    if (leerUnaVez(doc, datos, progreso, false)) return;
+    // An input that could start over can again (or throws).
+    volverAlPrincipio(datos);
+    doc.nombre = nombre;
+    doc.ultimoId = ultimoId;
+    leerUnaVez(doc, datos, progreso, true);
 }
 
 }  // namespace
@@ -850,6 +1001,10 @@ void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso) 
 
 void leerEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso) {
     leerDe(doc, entrada, progreso);
+}
+
+HashNombre cambiarHashNombres(HashNombre h) {
+    return std::exchange(gHashNombre, h);
 }
 
 std::string nombreRespaldo(const std::string& archivo) {

@@ -2,6 +2,7 @@
 // leerArchivo/guardarArchivo and for tools that work in memory.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ void escribirEmpresa(const TKoral& doc, SalidaArchivo& salida);
 void leerEmpresa(TKoral& doc, std::string_view datos, const Progreso& progreso = {});
 // The same, from a file read piece by piece.
 void leerEmpresa(TKoral& doc, EntradaArchivo& entrada, const Progreso& progreso = {});
+
+// The hash the reader gives questionnaire names, for tests that make names
+// collide on purpose; null restores the usual one. Returns the previous one.
+using HashNombre = std::uint64_t (*)(std::string_view nombre);
+HashNombre cambiarHashNombres(HashNombre h);
 
 // `archivo` with its extension (from the last point of the file name on)
 // replaced by ".BAK", or ".BAK" appended when the name has none.

@@ -152,6 +152,10 @@ public:
         }
     }
     std::size_t tamano() const override { return tamano_; }
+    bool reiniciar() override {
+        if (::lseek(d_.fd, 0, SEEK_SET) != 0) throw ErrorArchivo(mensajeSistema(errno, ruta_));
+        return true;
+    }
 
 private:
     Descriptor d_;
@@ -425,6 +429,10 @@ public:
         return n;
     }
     std::size_t tamano() const override { return datos_.size(); }
+    bool reiniciar() override {
+        pos_ = 0;
+        return true;
+    }
 
 private:
     std::string datos_;

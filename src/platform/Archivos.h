@@ -44,6 +44,9 @@ public:
     virtual std::size_t leer(char* destino, std::size_t n) = 0;
     // The size when opened: how far a reading has to go.
     virtual std::size_t tamano() const = 0;
+    // Back to the first byte, for a reading that has to start over. False
+    // when this kind of input never can; a failure throws ErrorArchivo.
+    virtual bool reiniciar() { return false; }
 };
 
 enum class TipoArchivo { ninguno, regular, carpeta, otro };

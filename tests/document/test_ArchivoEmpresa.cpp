@@ -762,16 +762,22 @@ TEST_F(Lectura, FuzzFindingsStayMended) {
     }
 }
 
-// A file comes in pieces of any size: read a few bytes at a time, every
-// input (each one a record or a field cut at every place) reads as it does whole.
-TEST(LecturaPorTrozos, ReadsAsFromMemoryWhereverThePiecesEnd) {
-    std::vector<std::string> entradas{ejemplo(), ejemplo() + "\x1A" + "G9 1 tras el fin\r\n",
-                                      "E1 0 0 0 " + std::string(3000, 'x') + "\nG2  1 G\r"};
+namespace {
+
+// `entradas` and every fuzz finding.
+std::vector<std::string> conHallazgos(std::vector<std::string> entradas) {
     for (const auto& f :
          std::filesystem::directory_iterator(std::string(KORAL_FIXTURES) + "/fuzz")) {
         std::ifstream in(f.path(), std::ios::binary);
         entradas.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    return entradas;
+}
+
+// Each input reads from memory as it does a few bytes at a time from an
+// input that cannot start over, which checks names in order: the same
+// document, notices and error.
+void leenIgualATrozos(const std::vector<std::string>& entradas) {
     for (const std::string& datos : entradas) {
         AvisosRecogidos enMemoria, aTrozos;
         TKoral a(enMemoria.sumidero()), b(aTrozos.sumidero());
@@ -791,6 +797,36 @@ TEST(LecturaPorTrozos, ReadsAsFromMemoryWhereverThePiecesEnd) {
         EXPECT_EQ(aTrozos.mensajes, enMemoria.mensajes);
         EXPECT_EQ(escribir(b), escribir(a));
     }
+}
+
+}  // namespace
+
+// A file comes in pieces of any size: read a few bytes at a time, every
+// input (each one a record or a field cut at every place) reads as it does whole.
+TEST(LecturaPorTrozos, ReadsAsFromMemoryWhereverThePiecesEnd) {
+    leenIgualATrozos(conHallazgos({ejemplo(), ejemplo() + "\x1A" + "G9 1 tras el fin\r\n",
+                                   "E1 0 0 0 " + std::string(3000, 'x') + "\nG2  1 G\r"}));
+}
+
+// Names whose hashes coincide, the same or not: a repeat dropped before the
+// links that name it, before a second record with its identifier, before an
+// unreadable number.
+TEST(LecturaPorTrozos, CollidingNameHashesReadAsInOrder) {
+    const HashNombre usual =
+        cambiarHashNombres([](std::string_view n) -> std::uint64_t { return n.size() % 3; });
+    const auto c = [](int id, const std::string& nombre) {
+        std::string s = "C" + std::to_string(id) + " " + kCeros + " ";
+        for (int i = 0; i < 8; ++i) s += kCero + " ";
+        return s + nombre + "\r\n";
+    };
+    const std::string e = ejemplo();
+    const std::string tras = e.substr(0, e.find("P4"));
+    leenIgualATrozos(conHallazgos({
+        tras + c(5, "Operario 2") + "c5 2\r\n" + c(6, "Operario 33") + c(7, "O"),
+        tras + c(5, "Operario 1") + "c5 2\r\n" + c(5, "Operario 2") + "c5 2\r\nc3 2\r\n",
+        tras + c(3, "Operario 1") + c(6, "Operario 2") + "c3 2\r\nc6-2\r\n",
+    }));
+    cambiarHashNombres(usual);
 }
 
 TEST(DiscoReal, SavingWhereNoFileCanBeMadeChangesNothing) {
