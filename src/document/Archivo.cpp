@@ -409,58 +409,6 @@ void reservar(std::vector<T>& v, std::int32_t cuenta, std::size_t tope) {
     if (cuenta > 0) v.reserve(std::min<std::size_t>(static_cast<std::size_t>(cuenta), tope));
 }
 
-// The values found more than once in `hashes`, which are well mixed: spread
-// by their top bits into runs of a few hundred, each run is then checked in a
-// small table that stays in the processor's cache. Sorting them all took
-// longer than checking each name as it was read.
-std::vector<std::uint64_t> repetidos(const std::vector<std::uint64_t>& hashes) {
-    const std::size_t n = hashes.size();
-    int bits = 0;
-    while (bits < 32 && (n >> bits) > 256) ++bits;
-    const auto cubo = [bits](std::uint64_t h) {
-        return bits == 0 ? std::size_t{0} : static_cast<std::size_t>(h >> (64 - bits));
-    };
-    const std::size_t cubos = std::size_t{1} << bits;
-    std::vector<std::size_t> inicio(cubos + 1);
-    for (const std::uint64_t h : hashes) ++inicio[cubo(h) + 1];
-    std::size_t mayor = 0;
-    for (std::size_t b = 0; b < cubos; ++b) {
-        mayor = std::max(mayor, inicio[b + 1]);
-        inicio[b + 1] += inicio[b];
-    }
-    std::vector<std::uint64_t> porCubo(n);
-    {
-        std::vector<std::size_t> siguiente(inicio.begin(), inicio.end() - 1);
-        for (const std::uint64_t h : hashes) porCubo[siguiente[cubo(h)]++] = h;
-    }
-    std::size_t capacidad = 16;
-    while (capacidad < 2 * mayor) capacidad *= 2;
-    const std::size_t mascara = capacidad - 1;
-    // A cell is taken in this run when it carries the run's number.
-    std::vector<std::uint64_t> tabla(capacidad);
-    std::vector<std::size_t> ocupada(capacidad, 0);
-    std::vector<std::uint64_t> iguales;
-    for (std::size_t b = 0; b < cubos; ++b) {
-        for (std::size_t i = inicio[b]; i < inicio[b + 1]; ++i) {
-            const std::uint64_t h = porCubo[i];
-            for (std::size_t j = h & mascara;; j = (j + 1) & mascara) {
-                if (ocupada[j] != b + 1) {
-                    ocupada[j] = b + 1;
-                    tabla[j] = h;
-                    break;
-                }
-                if (tabla[j] == h) {
-                    iguales.push_back(h);
-                    break;
-                }
-            }
-        }
-    }
-    std::sort(iguales.begin(), iguales.end());
-    iguales.erase(std::unique(iguales.begin(), iguales.end()), iguales.end());
-    return iguales;
-}
-
 class LectorEmpresa {
 public:
     // In order, each questionnaire's name is checked as it is read, and a
@@ -530,17 +478,9 @@ public:
 
     std::int32_t mayorId() const { return mayorId_; }
 
-    // Whether two of the questionnaires kept share a name. Texts are
-    // compared only where hashes coincide.
+    // Whether two of the questionnaires kept share a name.
     bool nombresRepetidos() const {
-        const std::vector<std::uint64_t> coinciden = repetidos(hashes_);
-        if (coinciden.empty()) return false;
-        std::vector<std::string_view> nombres;
-        for (const auto& q : doc_.cuestionarios)
-            if (std::binary_search(coinciden.begin(), coinciden.end(), hashNombre(q->nombre)))
-                nombres.emplace_back(q->nombre);
-        std::sort(nombres.begin(), nombres.end());
-        return std::adjacent_find(nombres.begin(), nombres.end()) != nombres.end();
+        return koral::nombresRepetidos(doc_.cuestionarios, hashes_, hashNombre);
     }
 
 private:

@@ -3,7 +3,9 @@
 // per line; node-based maps cost it more in allocation than in lookups.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -169,6 +171,27 @@ private:
     IndiceHash<R> resto_;
     std::size_t n_ = 0;
 };
+
+// The values found more than once in `hashes`, which are well mixed, in
+// ascending order.
+std::vector<std::uint64_t> hashesRepetidos(const std::vector<std::uint64_t>& hashes);
+
+// Whether two of `registros` share a name, given their names' hashes in the
+// same order as `hashes` (from `hash`): names are compared only where hashes
+// coincide. Checking names once, at the end of a long run of new records,
+// spares a far index lookup for each.
+template <typename R, typename Hash>
+bool nombresRepetidos(const std::vector<std::unique_ptr<R>>& registros,
+                      const std::vector<std::uint64_t>& hashes, Hash hash) {
+    const std::vector<std::uint64_t> coinciden = hashesRepetidos(hashes);
+    if (coinciden.empty()) return false;
+    std::vector<std::string_view> nombres;
+    for (const auto& r : registros)
+        if (std::binary_search(coinciden.begin(), coinciden.end(), hash(r->nombre)))
+            nombres.emplace_back(r->nombre);
+    std::sort(nombres.begin(), nombres.end());
+    return std::adjacent_find(nombres.begin(), nombres.end()) != nombres.end();
+}
 
 struct TCuestionario;
 struct TGrupo;

@@ -318,6 +318,57 @@ bool Enlazador::seleccionar(TPerfil& p, TGrupo& g) {
     return true;
 }
 
+// Spread by their top bits into runs of a few hundred, each run is then
+// checked in a small table that stays in the processor's cache. Sorting them
+// all took longer than checking each name as it was read.
+std::vector<std::uint64_t> hashesRepetidos(const std::vector<std::uint64_t>& hashes) {
+    const std::size_t n = hashes.size();
+    int bits = 0;
+    while (bits < 32 && (n >> bits) > 256) ++bits;
+    const auto cubo = [bits](std::uint64_t h) {
+        return bits == 0 ? std::size_t{0} : static_cast<std::size_t>(h >> (64 - bits));
+    };
+    const std::size_t cubos = std::size_t{1} << bits;
+    std::vector<std::size_t> inicio(cubos + 1);
+    for (const std::uint64_t h : hashes) ++inicio[cubo(h) + 1];
+    std::size_t mayor = 0;
+    for (std::size_t b = 0; b < cubos; ++b) {
+        mayor = std::max(mayor, inicio[b + 1]);
+        inicio[b + 1] += inicio[b];
+    }
+    std::vector<std::uint64_t> porCubo(n);
+    {
+        std::vector<std::size_t> siguiente(inicio.begin(), inicio.end() - 1);
+        for (const std::uint64_t h : hashes) porCubo[siguiente[cubo(h)]++] = h;
+    }
+    std::size_t capacidad = 16;
+    while (capacidad < 2 * mayor) capacidad *= 2;
+    const std::size_t mascara = capacidad - 1;
+    // A cell is taken in this run when it carries the run's number.
+    std::vector<std::uint64_t> tabla(capacidad);
+    std::vector<std::size_t> ocupada(capacidad, 0);
+    std::vector<std::uint64_t> iguales;
+    for (std::size_t b = 0; b < cubos; ++b) {
+        for (std::size_t i = inicio[b]; i < inicio[b + 1]; ++i) {
+            const std::uint64_t h = porCubo[i];
+            for (std::size_t j = h & mascara;; j = (j + 1) & mascara) {
+                if (ocupada[j] != b + 1) {
+                    ocupada[j] = b + 1;
+                    tabla[j] = h;
+                    break;
+                }
+                if (tabla[j] == h) {
+                    iguales.push_back(h);
+                    break;
+                }
+            }
+        }
+    }
+    std::sort(iguales.begin(), iguales.end());
+    iguales.erase(std::unique(iguales.begin(), iguales.end()), iguales.end());
+    return iguales;
+}
+
 bool desenlazar(TCuestionario& q, TGrupo& g) {
     const bool a = quitarUltimo(q.grupos, &g);
     const bool b = quitarUltimo(g.cuestionarios, &q);
