@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 #include "document/IndiceHash.h"
 #include "method/Puntuacion.h"
@@ -32,19 +34,37 @@ Elemento LeeElemento(std::string_view linea, std::size_t& pos) {
 
 namespace {
 
+// Out of order, the import gave up: it is to be done again in order.
+struct SinOrden {};
+
 class Importacion {
 public:
     // `previstas`: how many lines may come, so that the index need not grow
-    // (and move every entry) again and again.
+    // (and move every entry) again and again. In order, each line's name is
+    // looked up as it comes; otherwise every line makes its questionnaire,
+    // its name's hash is noted, and nombresRepetidos() tells at the end
+    // whether that was wrong.
     Importacion(TKoral& doc, const std::function<void(const std::string&)>& anota,
-                std::size_t previstas)
+                std::size_t previstas, bool enOrden)
         : doc_(doc),
           anota_(anota),
-          cuestionarios_(doc.cuestionarios.size() + previstas),
+          enOrden_(enOrden),
+          cuestionarios_(enOrden ? doc.cuestionarios.size() + previstas : 0),
           grupos_(doc.grupos.size()) {
-        // Names are looked up once per line: index what the company has.
-        for (const auto& q : doc.cuestionarios) indexarPorNombre(cuestionarios_, q.get());
+        if (enOrden) {
+            // Names are looked up once per line: index what the company has.
+            for (const auto& q : doc.cuestionarios) indexarPorNombre(cuestionarios_, q.get());
+        } else {
+            hashes_.reserve(doc.cuestionarios.size() + previstas);
+            for (const auto& q : doc.cuestionarios) hashes_.push_back(hashTexto(q->nombre));
+        }
         for (const auto& g : doc.grupos) indexarPorNombre(grupos_, g.get());
+    }
+
+    // Whether two of the company's questionnaires share a name now.
+    bool nombresRepetidos() const {
+        return koral::nombresRepetidos(doc_.cuestionarios, hashes_,
+                                       [](std::string_view n) { return hashTexto(n); });
     }
 
     void linea(std::string_view l) {
@@ -61,14 +81,18 @@ public:
         // processor wait for the copy.
         const std::string_view nombre = e.texto.substr(0, kLargoNombre);
         const std::uint64_t h = IndiceHash<TCuestionario>::hashTexto(nombre);
-        if (cuestionarios_.buscar(
-                h, [nombre](const TCuestionario* o) { return o->nombre == nombre; })) {
+        if (enOrden_ && cuestionarios_.buscar(
+                            h, [nombre](const TCuestionario* o) { return o->nombre == nombre; })) {
             anota_("Error en línea. Cuestionario ya existe"_cp);
             return;
         }
+        comprobarIds();
         TCuestionario* q = doc_.crearCuestionario(std::string(nombre));
         if (!q) return;  // no identifiers left; the document said so
-        indexarPorNombre(cuestionarios_, q, h);
+        if (enOrden_)
+            indexarPorNombre(cuestionarios_, q, h);
+        else
+            hashes_.push_back(h);
 
         Enlazador enlaces;  // a line may name thousands of groups
         e = LeeElemento(l, pos);
@@ -109,11 +133,19 @@ public:
     }
 
 private:
+    // The notice of identifiers run out is the document's own, told at once:
+    // out of order it could be one that a repeated name would have spared.
+    void comprobarIds() const {
+        if (!enOrden_ && doc_.ultimoId == std::numeric_limits<std::int32_t>::max())
+            throw SinOrden();
+    }
+
     // The group of that name, made when the company has none. Names longer
     // than a record keeps are looked up as they would be stored.
     TGrupo* grupo(std::string_view texto) {
         const std::string_view n = texto.substr(0, kLargoNombre);
         if (TGrupo* g = buscarPorNombre(grupos_, n)) return g;
+        comprobarIds();
         TGrupo* g = doc_.crearGrupo(std::string(n));
         if (g) indexarPorNombre(grupos_, g);
         return g;
@@ -121,9 +153,90 @@ private:
 
     TKoral& doc_;
     const std::function<void(const std::string&)>& anota_;
-    IndiceHash<TCuestionario> cuestionarios_;
+    const bool enOrden_;
+    IndiceHash<TCuestionario> cuestionarios_;  // in order
+    std::vector<std::uint64_t> hashes_;        // out of order, of every name
     IndiceHash<TGrupo> grupos_;
 };
+
+// What an import changes in a company, to put back when it has to be done
+// again in order. Questionnaires and groups are only added, at the end of
+// their lists, and members only added at the end of a group's.
+class Deshacer {
+public:
+    explicit Deshacer(TKoral& doc)
+        : doc_(doc),
+          cuestionarios_(doc.cuestionarios.size()),
+          grupos_(doc.grupos.size()),
+          ultimoId_(doc.ultimoId),
+          nCuestionarios_(doc.nCuestionarios),
+          nGrupos_(doc.nGrupos) {
+        miembros_.reserve(doc.grupos.size());
+        for (const auto& g : doc.grupos) miembros_.push_back(g->cuestionarios.size());
+    }
+    void operator()() const {
+        for (std::size_t i = 0; i < miembros_.size(); ++i)
+            doc_.grupos[i]->cuestionarios.resize(miembros_[i]);
+        doc_.grupos.erase(doc_.grupos.begin() + static_cast<std::ptrdiff_t>(grupos_),
+                          doc_.grupos.end());
+        doc_.cuestionarios.erase(
+            doc_.cuestionarios.begin() + static_cast<std::ptrdiff_t>(cuestionarios_),
+            doc_.cuestionarios.end());
+        doc_.ultimoId = ultimoId_;
+        doc_.nCuestionarios = nCuestionarios_;
+        doc_.nGrupos = nGrupos_;
+    }
+
+private:
+    TKoral& doc_;
+    std::size_t cuestionarios_, grupos_;
+    std::vector<std::size_t> miembros_;
+    std::int32_t ultimoId_, nCuestionarios_, nGrupos_;
+};
+
+// Looking each line's name up in an index of the whole company made the
+// import wait on a far cell at every line, longer the larger the company.
+// It runs out of order first (see Importacion), its line notices held back;
+// a repeated name, or identifiers running out, puts the company back as it
+// was and runs it again in order, as it always ran. `pasada(imp)` reads the
+// whole input into `imp`, from its start; `volver()` takes the input back to
+// its start, false when it cannot (then the import runs in order at once).
+template <typename Pasada, typename Volver>
+void importarTodo(TKoral& doc, const std::function<void(const std::string&)>& anota,
+                  std::size_t previstas, Pasada pasada, Volver volver) {
+    if (volver()) {
+        std::vector<std::string> retenidas;
+        const std::function<void(const std::string&)> retener = [&retenidas](const std::string& t) {
+            retenidas.push_back(t);
+        };
+        const Deshacer deshacer(doc);
+        bool repetidos = false;
+        try {
+            Importacion imp(doc, retener, previstas, false);
+            try {
+                pasada(imp);
+            } catch (const SinOrden&) {
+                throw;
+            } catch (...) {
+                // What was read so far stays, as in order, unless a name repeats.
+                if (!imp.nombresRepetidos()) {
+                    for (const std::string& t : retenidas) anota(t);
+                    throw;
+                }
+                repetidos = true;
+            }
+            if (!repetidos && !imp.nombresRepetidos()) {
+                for (const std::string& t : retenidas) anota(t);
+                return;
+            }
+        } catch (const SinOrden&) {
+        }
+        deshacer();
+        volver();
+    }
+    Importacion imp(doc, anota, previstas, true);
+    pasada(imp);
+}
 
 }  // namespace
 
@@ -170,9 +283,10 @@ void importarContenido(TKoral& doc, std::string_view datos,
                        const std::function<void(const std::string&)>& anota) {
     // About how many lines the file holds (a line with a name, a group and
     // every answer takes some 200 bytes); the index grows past it if need be.
-    Importacion imp(doc, anota, datos.size() / 200);
     std::string linea;
-    importarLineas(imp, datos, linea);
+    importarTodo(
+        doc, anota, datos.size() / 200,
+        [&](Importacion& imp) { importarLineas(imp, datos, linea); }, [] { return true; });
 }
 
 std::unique_ptr<EntradaArchivo> abrirParaImportar(const std::string& ruta) {
@@ -190,37 +304,47 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
                      const std::function<void(std::size_t, std::size_t)>& avance) {
     const std::string mostrable = textoMostrable(ruta);
     anota("Procesando el archivo " + mostrable);
-    Importacion imp(doc, anota, entrada.tamano() / 200);
     // A megabyte at a time, whole lines handed on and the unfinished last
     // one kept for the next piece (the buffer doubling for a longer line).
     constexpr std::size_t kTrozo = 1 << 20;
-    std::string buf(kTrozo, '\0');
+    std::string buf;
     std::string linea;
-    std::size_t hay = 0;
-    std::size_t leidos = 0;
-    for (bool fin = false; !fin;) {
-        if (buf.size() - hay < kTrozo / 2) buf.resize(buf.size() * 2);
-        std::size_t n = 0;
+    const auto pasada = [&](Importacion& imp) {
+        buf.assign(kTrozo, '\0');
+        std::size_t hay = 0;
+        std::size_t leidos = 0;
+        for (bool fin = false; !fin;) {
+            if (buf.size() - hay < kTrozo / 2) buf.resize(buf.size() * 2);
+            std::size_t n = 0;
+            try {
+                n = entrada.leer(buf.data() + hay, buf.size() - hay);
+            } catch (const ErrorArchivo& e) {
+                throw errorLectura(e);
+            }
+            fin = n == 0;
+            leidos += n;
+            if (avance) avance(leidos, std::max(leidos, entrada.tamano()));
+            // What came before holds no line end (its lines were handed on):
+            // the last one, if any, is among the new bytes.
+            const std::size_t antes = hay;
+            hay += n;
+            const std::string_view leido(buf.data(), hay);
+            const std::size_t ultimo = leido.substr(antes).rfind('\n');
+            const std::size_t enteras =
+                fin ? hay : (ultimo == std::string_view::npos ? 0 : antes + ultimo + 1);
+            if (!importarLineas(imp, leido.substr(0, enteras), linea)) break;
+            std::memmove(buf.data(), buf.data() + enteras, hay - enteras);
+            hay -= enteras;
+        }
+    };
+    const auto volver = [&] {
         try {
-            n = entrada.leer(buf.data() + hay, buf.size() - hay);
+            return entrada.reiniciar();
         } catch (const ErrorArchivo& e) {
             throw errorLectura(e);
         }
-        fin = n == 0;
-        leidos += n;
-        if (avance) avance(leidos, std::max(leidos, entrada.tamano()));
-        // What came before holds no line end (its lines were handed on):
-        // the last one, if any, is among the new bytes.
-        const std::size_t antes = hay;
-        hay += n;
-        const std::string_view leido(buf.data(), hay);
-        const std::size_t ultimo = leido.substr(antes).rfind('\n');
-        const std::size_t enteras =
-            fin ? hay : (ultimo == std::string_view::npos ? 0 : antes + ultimo + 1);
-        if (!importarLineas(imp, leido.substr(0, enteras), linea)) break;
-        std::memmove(buf.data(), buf.data() + enteras, hay - enteras);
-        hay -= enteras;
-    }
+    };
+    importarTodo(doc, anota, entrada.tamano() / 200, pasada, volver);
     anota("Archivo " + mostrable + " procesado");
 }
 

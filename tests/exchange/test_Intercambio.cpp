@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "exchange/Exportar.h"
@@ -292,4 +293,44 @@ TEST_F(Intercambio, MissingOrUnreadableFileIsAnErrorBeforeAnyLogLine) {
     EXPECT_TRUE(avisos.mensajes.empty());
     ASSERT_EQ(doc.cuestionarios.size(), 1u);
     EXPECT_EQ(doc.cuestionarios[0]->nombre, "A");
+}
+
+// A read that fails after some lines keeps them imported, a repeated name
+// among them logged and left out as a reading in order does.
+TEST(ImportacionFallida, KeepsWhatCameBeforeAsInOrder) {
+    class EntradaRota : public EntradaArchivo {
+    public:
+        EntradaRota(std::string_view d, bool vuelve) : d_(d), vuelve_(vuelve) {}
+        std::size_t leer(char* destino, std::size_t n) override {
+            if (pos_ == d_.size()) throw ErrorArchivo("Input/output error");
+            n = std::min(n, d_.size() - pos_);
+            std::memcpy(destino, d_.data() + pos_, n);
+            pos_ += n;
+            return n;
+        }
+        std::size_t tamano() const override { return d_.size(); }
+        bool reiniciar() override {
+            if (vuelve_) pos_ = 0;
+            return vuelve_;
+        }
+
+    private:
+        std::string_view d_;
+        bool vuelve_;
+        std::size_t pos_ = 0;
+    };
+    const std::string datos = "\"A\",1\n\"B\",\"G\",2\n\"A\",3\n\"C\",\"G\",4\n";
+    std::vector<std::string> logs[2];
+    std::string resultados[2];
+    for (int vuelve = 0; vuelve < 2; ++vuelve) {
+        TKoral doc;
+        EntradaRota entrada(datos, vuelve == 1);
+        EXPECT_THROW(importarEntrada(doc, "d.txt", entrada,
+                                     [&](const std::string& l) { logs[vuelve].push_back(l); }),
+                     ErrorArchivo);
+        resultados[vuelve] = resumen(doc) + std::to_string(doc.ultimoId);
+    }
+    EXPECT_EQ(logs[1], logs[0]);
+    EXPECT_EQ(resultados[1], resultados[0]);
+    EXPECT_EQ(logs[0].size(), 2u);
 }
