@@ -333,7 +333,9 @@ void importarEntrada(TKoral& doc, const std::string& ruta, EntradaArchivo& entra
             const std::size_t enteras =
                 fin ? hay : (ultimo == std::string_view::npos ? 0 : antes + ultimo + 1);
             if (!importarLineas(imp, leido.substr(0, enteras), linea)) break;
-            std::memmove(buf.data(), buf.data() + enteras, hay - enteras);
+            // Nothing to move while a long line comes in small pieces: moving
+            // it onto itself at every piece made its reading quadratic.
+            if (enteras > 0) std::memmove(buf.data(), buf.data() + enteras, hay - enteras);
             hay -= enteras;
         }
     };
