@@ -1,6 +1,8 @@
 #include "cli/Comandos.h"
 
+#include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "exchange/Importar.h"
 #include "exchange/MedidasCsv.h"
 #include "exchange/Puntuaciones.h"
+#include "exchange/Tablas.h"
 #include "method/Formato.h"
 #include "method/Perfil.h"
 #include "method/Puntuacion.h"
@@ -43,10 +46,11 @@ constexpr const char* kUso =
     "  export ARCHIVO.kr2 SALIDA.txt  exporta los cuestionarios a un archivo de texto\n"
     "  import ARCHIVO.kr2 ENTRADA.txt [...]\n"
     "                                 importa archivos de texto y guarda la empresa\n"
-    "  puntuaciones ARCHIVO.kr2 SALIDA.csv [--separador[=C]] [--decimal[=C]]\n"
-    "                                 respuestas, puntuaciones y bandas en CSV\n"
-    "  medidas ARCHIVO.kr2 SALIDA.csv [--separador[=C]] [--decimal[=C]]\n"
-    "                                 el plan de medidas de la evaluación en CSV\n"
+    "  puntuaciones ARCHIVO.kr2 SALIDA.(csv|sav|dta|xlsx) [--separador[=C]] [--decimal[=C]]\n"
+    "                                 respuestas, puntuaciones y bandas en CSV, SPSS,\n"
+    "                                 Stata o Excel, según la extensión de SALIDA\n"
+    "  medidas ARCHIVO.kr2 SALIDA.(csv|xlsx) [--separador[=C]] [--decimal[=C]]\n"
+    "                                 el plan de medidas de la evaluación en CSV o Excel\n"
     "  report medidas ARCHIVO.kr2 (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
     "                                 imprime el plan de medidas de la evaluación\n"
     "  report TIPO [ARCHIVO.kr2] [NOMBRE] (--prn SALIDA.prn | --pdf SALIDA.pdf)\n"
@@ -356,14 +360,26 @@ std::optional<FormatoCsv> argumentosCsv(const std::vector<std::string>& args,
     return formato;
 }
 
+// OUT's format by its extension, among those the command writes.
+FormatoTabla formatoSalida(const std::string& ruta, std::initializer_list<FormatoTabla> validos,
+                           const char* lista) {
+    const auto tipo = formatoDeRuta(ruta);
+    if (!tipo || std::find(validos.begin(), validos.end(), *tipo) == validos.end())
+        throw ErrorComando{"extensión de salida desconocida (" + std::string(lista) + "): " + ruta};
+    return *tipo;
+}
+
 // puntuaciones FILE OUT [--separador[=C]] [--decimal[=C]]
 int puntuaciones(const std::vector<std::string>& args) {
     std::vector<std::string> rutas;
     const auto formato = argumentosCsv(args, rutas);
     if (!formato) return 2;
+    const FormatoTabla tipo = formatoSalida(
+        rutas[1], {FormatoTabla::Csv, FormatoTabla::Sav, FormatoTabla::Dta, FormatoTabla::Xlsx},
+        ".csv, .sav, .dta o .xlsx");
     DocumentoComando doc;
     leerExistente(doc, rutas[0]);
-    escribirPuntuacionesCsv(doc, rutas[1], *formato);
+    escribirPuntuaciones(doc, rutas[1], tipo, *formato);
     return 0;
 }
 
@@ -373,11 +389,16 @@ int medidas(const std::vector<std::string>& args) {
     std::vector<std::string> rutas;
     const auto formato = argumentosCsv(args, rutas);
     if (!formato) return 2;
+    const FormatoTabla tipo =
+        formatoSalida(rutas[1], {FormatoTabla::Csv, FormatoTabla::Xlsx}, ".csv o .xlsx");
     DocumentoComando doc;
     leerExistente(doc, rutas[0]);
     TAcompanante acompanante;
     acompanante.leer(doc);
-    escribirMedidasCsv(doc, datosEvaluacion(acompanante), rutas[1], *formato);
+    if (tipo == FormatoTabla::Xlsx)
+        escribirMedidasXlsx(doc, datosEvaluacion(acompanante), rutas[1]);
+    else
+        escribirMedidasCsv(doc, datosEvaluacion(acompanante), rutas[1], *formato);
     return 0;
 }
 
