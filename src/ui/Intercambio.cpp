@@ -7,6 +7,7 @@
 #include "exchange/Exportar.h"
 #include "exchange/MedidasCsv.h"
 #include "exchange/Puntuaciones.h"
+#include "exchange/Tablas.h"
 #include "platform/Archivos.h"
 #include "platform/qt/DialogosArchivo.h"
 #include "platform/qt/Escritorio.h"
@@ -55,45 +56,72 @@ void Exportardatos(TfrmMain& frame, const TKoral& doc) {
 
 namespace {
 
-// The CSV file and its form, asked for as the scores and the plan do: the
-// file type chosen decides the form. nullopt when cancelled.
-std::optional<std::pair<std::string, FormatoCsv>> pedirCsv(TfrmMain& frame, const TKoral& doc,
-                                                           const char* titulo, const char* sufijo,
-                                                           const std::string& que) {
+struct Salida {
+    std::string ruta;
+    FormatoTabla tipo;
+    FormatoCsv csv;  // ';' and ','
+};
+
+// The file and its format, asked for as the scores and the plan do: the
+// name's own extension decides, else the file type chosen, whose extension
+// a bare name takes. The CSV comes in two forms. nullopt when cancelled.
+std::optional<Salida> pedirSalida(TfrmMain& frame, const TKoral& doc, const char* titulo,
+                                  const char* sufijo, const std::string& que, bool estadisticos) {
     Prestado<TDialogoArchivo> dlg(frame.SaveDialog);
     dlg->titulo = titulo;
     dlg->nombreArchivo = junto(doc, sufijo);
     dlg->filtro = que + " CSV, forma espa\xF1ola (; y coma decimal)|*.csv|" + que +
-                  " CSV, forma internacional (, y punto decimal)|*.csv";
+                  " CSV, forma internacional (, y punto decimal)|*.csv|";
+    if (estadisticos) dlg->filtro += que + " SPSS|*.sav|" + que + " Stata|*.dta|";
+    dlg->filtro += que + " Excel|*.xlsx";
     dlg->indiceFiltro = 1;
     dlg->extensionDefecto = "csv";
     dlg->preguntarReemplazo = true;
     if (!ejecutorDialogos().guardar(*dlg)) return std::nullopt;
-    FormatoCsv formato;  // ';' and ','
-    if (dlg->indiceFiltro == 2) formato = FormatoCsv{',', '.'};
-    return std::make_pair(dlg->nombreArchivo, formato);
+    // The types in the filter's order; the plan has no SPSS or Stata.
+    static const std::pair<FormatoTabla, const char*> kTipos[] = {{FormatoTabla::Csv, ".csv"},
+                                                                  {FormatoTabla::Csv, ".csv"},
+                                                                  {FormatoTabla::Sav, ".sav"},
+                                                                  {FormatoTabla::Dta, ".dta"},
+                                                                  {FormatoTabla::Xlsx, ".xlsx"}};
+    int i = dlg->indiceFiltro;
+    if (!estadisticos && i == 3) i = 5;
+    const auto& elegido = kTipos[i >= 1 && i <= 5 ? i - 1 : 0];
+    Salida s{dlg->nombreArchivo, elegido.first, {}};
+    if (dlg->indiceFiltro == 2) s.csv = FormatoCsv{',', '.'};
+    const auto propio = formatoDeRuta(s.ruta);
+    if (propio && (estadisticos || *propio == FormatoTabla::Csv || *propio == FormatoTabla::Xlsx)) {
+        s.tipo = *propio;
+    } else if (s.ruta.find('.', s.ruta.find_last_of('/') + 1) == std::string::npos) {
+        s.ruta += elegido.second;
+    }
+    return s;
 }
 
 }  // namespace
 
 void ExportarPuntuaciones(TfrmMain& frame, const TKoral& doc) {
-    const auto csv = pedirCsv(frame, doc, "Exportar puntuaciones", ".csv", "Puntuaciones");
-    if (!csv) return;
+    const auto salida =
+        pedirSalida(frame, doc, "Exportar puntuaciones", ".csv", "Puntuaciones", true);
+    if (!salida) return;
     try {
         CursorOcupado ocupado;
-        escribirPuntuacionesCsv(doc, csv->first, csv->second);
+        escribirPuntuaciones(doc, salida->ruta, salida->tipo, salida->csv);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());
     }
 }
 
 void ExportarMedidas(TfrmMain& frame, const TKoral& doc, const TDatosEvaluacion& datos) {
-    const auto csv =
-        pedirCsv(frame, doc, "Plan de medidas en CSV", "_medidas.csv", "Plan de medidas");
-    if (!csv) return;
+    const auto salida =
+        pedirSalida(frame, doc, "Plan de medidas en CSV", "_medidas.csv", "Plan de medidas", false);
+    if (!salida) return;
     try {
         CursorOcupado ocupado;
-        escribirMedidasCsv(doc, datos, csv->first, csv->second);
+        if (salida->tipo == FormatoTabla::Xlsx)
+            escribirMedidasXlsx(doc, datos, salida->ruta);
+        else
+            escribirMedidasCsv(doc, datos, salida->ruta, salida->csv);
     } catch (const ErrorArchivo& e) {
         CajaMensaje(kTituloPrograma, e.what());
     }

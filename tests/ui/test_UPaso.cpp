@@ -170,6 +170,14 @@ private slots:
         QCOMPARE(m.fs.archivos.at("/d/es.csv"), puntuacionesCsv(m.doc, FormatoCsv{';', ','}));
         QCOMPARE(m.fs.archivos.at("/d/en.csv"), puntuacionesCsv(m.doc, FormatoCsv{',', '.'}));
         QVERIFY(m.fs.archivos.at("/d/es.csv").find("2,5") != std::string::npos);
+        // A bare name takes the chosen type's extension; a name's own decides.
+        m.ejecutor.rutas = {std::string("/d/spss"), std::string("/d/x.dta"),
+                            std::string("/d/libro")};
+        m.ejecutor.tipos = {3, 1, 5};
+        for (int i = 0; i < 3; ++i) ExportarPuntuaciones(frame, m.doc);
+        QCOMPARE(m.fs.archivos.at("/d/spss.sav").substr(0, 4), std::string("$FL2"));
+        QCOMPARE(m.fs.archivos.at("/d/x.dta").substr(0, 11), std::string("<stata_dta>"));
+        QCOMPARE(m.fs.archivos.at("/d/libro.xlsx").substr(0, 2), std::string("PK"));
         // The company's own file is never the output.
         m.ejecutor.rutas = {std::string("/d/talleres.kr2")};
         ExportarPuntuaciones(frame, m.doc);
