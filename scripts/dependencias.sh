@@ -9,10 +9,12 @@ set -euo pipefail
 # qt6-httpserver-dev needs qt6-websockets-dev for its CMake files but does not pull it in.
 ejecutar=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev
           fonts-dejavu-core fonts-liberation qt6-translations-l10n xdg-utils fp-utils xchm
-          qt6-httpserver-dev qt6-websockets-dev libqrencode-dev nlohmann-json3-dev)
+          qt6-httpserver-dev qt6-websockets-dev libqrencode-dev nlohmann-json3-dev
+          libreadstat-dev libxlsxwriter-dev)
 pruebas=("${ejecutar[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
          clang libclang-rt-14-dev clang-tidy clang-format cppcheck dpkg-dev file lintian strace
-         poppler-utils chromium chromium-driver python3-selenium locales)
+         poppler-utils chromium chromium-driver python3-selenium locales
+         pspp python3-pandas python3-openpyxl)
 xvfb=(xvfb xauth)
 
 [ $# -eq 0 ] && set -- pruebas
