@@ -167,7 +167,10 @@ void escribirReadStat(const TKoral& doc, const std::string& ruta, FormatoTabla t
         return sav ? cortar(t, 255, 255) : cortar(t, 320, 80);
     };
     const auto etiquetaValor = [&](const std::string& t) { return sav ? cortar(t, 120, 120) : t; };
-    readstat_writer_set_file_label(w.get(), etiquetaVariable(cp1252AUtf8(doc.nombre)).c_str());
+    // SPSS keeps 64 bytes of the file's label, Stata 80 characters.
+    const std::string empresa = cp1252AUtf8(doc.nombre);
+    readstat_writer_set_file_label(
+        w.get(), (sav ? cortar(empresa, 64, 64) : cortar(empresa, 320, 80)).c_str());
     if (sav) {
         readstat_writer_set_compression(w.get(), READSTAT_COMPRESS_ROWS);
     } else {
@@ -266,7 +269,7 @@ public:
         if (!libro_) throw ErrorArchivo("No se pudo crear el libro.");
     }
     ~LibroTemporal() {
-        if (libro_) workbook_close(libro_);
+        if (libro_) lxw_workbook_free(libro_);  // a failure: nothing to write
         std::remove(ruta_.c_str());
     }
     LibroTemporal(const LibroTemporal&) = delete;
@@ -274,15 +277,14 @@ public:
 
     lxw_workbook* libro() { return libro_; }
 
-    // Closes the workbook and copies it to `destino`.
-    void guardar(const std::string& destino) {
+    // Closes the workbook and copies it into `archivo`, confirmed.
+    void guardar(Reemplazo& archivo) {
         const lxw_error e = workbook_close(std::exchange(libro_, nullptr));
         if (e != LXW_NO_ERROR)
             throw ErrorArchivo(std::string("No se pudo escribir el libro: ") + lxw_strerror(e));
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta_.c_str(), "rb"),
                                                           std::fclose);
         if (!f) throw ErrorArchivo("No se pudo leer el libro escrito.");
-        Reemplazo archivo(destino);
         std::vector<char> buf(1 << 20);
         for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), f.get())) > 0;)
             archivo.salida().escribir(buf.data(), n);
@@ -306,6 +308,7 @@ void escribirXlsx(const TKoral& doc, const std::string& ruta) {
     if (doc.cuestionarios.size() >= kFilasHoja)
         throw ErrorArchivo("Demasiados cuestionarios para una hoja de Excel (" +
                            std::to_string(kFilasHoja - 1) + " como m\xE1ximo).");
+    Reemplazo archivo(ruta);  // refused before any work
     LibroTemporal temporal;
     lxw_workbook* libro = temporal.libro();
     lxw_format* negrita = workbook_add_format(libro);
@@ -395,7 +398,7 @@ void escribirXlsx(const TKoral& doc, const std::string& ruta) {
         if (!valores.empty()) worksheet_write_string(dicc, fila, 2, valores.c_str(), nullptr);
         ++fila;
     }
-    temporal.guardar(ruta);
+    temporal.guardar(archivo);
 }
 
 }  // namespace
@@ -423,6 +426,7 @@ void escribirPuntuaciones(const TKoral& doc, const std::string& ruta, FormatoTab
 void escribirMedidasXlsx(const TKoral& doc, const TDatosEvaluacion& datos,
                          const std::string& ruta) {
     if (!doc.archivo.empty()) comprobarFueraDeEmpresa(ruta, doc.archivo);
+    Reemplazo archivo(ruta);  // refused before any work
     LibroTemporal temporal;
     lxw_workbook* libro = temporal.libro();
     lxw_format* negrita = workbook_add_format(libro);
@@ -464,7 +468,7 @@ void escribirMedidasXlsx(const TKoral& doc, const TDatosEvaluacion& datos,
         texto(fila, 10, cp1252AUtf8(m->seguimiento));
         ++fila;
     }
-    temporal.guardar(ruta);
+    temporal.guardar(archivo);
 }
 
 }  // namespace koral
