@@ -148,6 +148,18 @@ else:
             comprobar(all(abs(x - y) < 0.0051 for x, y in zip(leidas, impresas)),
                       f"{p['Perfil']} {a}")
 
+    # The action plan: the workbook holds the CSV's cells, dates as dates.
+    plan = tmp / "plan"
+    for ext in ("csv", "xlsx"):
+        subprocess.run([cli, "medidas", empresa, f"{plan}.{ext}"], check=True)
+    with open(f"{plan}.csv", encoding="utf-8-sig", newline="") as f:
+        medidas = list(csv.reader(f, delimiter=";"))
+    hoja = pd.read_excel(f"{plan}.xlsx", engine="openpyxl")
+    leidas = [list(hoja.columns)] + [
+        ["" if pd.isna(x) else x.strftime("%Y-%m-%d") if hasattr(x, "strftime") else x
+         for x in fila] for fila in hoja.itertuples(index=False)]
+    comprobar(len(medidas) > 1 and leidas == medidas, "plan")
+
 for f in fallos:
     print("FALLO:", f)
 sys.exit(1 if fallos else 0)
