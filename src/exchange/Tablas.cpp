@@ -1,5 +1,6 @@
 #include "exchange/Tablas.h"
 
+#include <locale.h>
 #include <readstat.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -251,6 +252,32 @@ void escribirReadStat(const TKoral& doc, const std::string& ruta, FormatoTabla t
 
 // libxlsxwriter ---------------------------------------------------------------
 
+// The library prints numbers with printf: under a locale with a decimal
+// comma, as the window program runs, a score would reach the workbook as
+// "2,5". Meanwhile this thread takes the C locale's numbers.
+class NumerosC {
+public:
+    NumerosC() {
+        locale_t base = duplocale(uselocale(static_cast<locale_t>(nullptr)));
+        c_ = base ? newlocale(LC_NUMERIC_MASK, "C", base) : nullptr;
+        if (!c_) {
+            if (base) freelocale(base);
+            throw ErrorArchivo("No se pudo preparar el formato de los n\xFAmeros.");
+        }
+        anterior_ = uselocale(c_);
+    }
+    ~NumerosC() {
+        uselocale(anterior_);
+        freelocale(c_);
+    }
+    NumerosC(const NumerosC&) = delete;
+    NumerosC& operator=(const NumerosC&) = delete;
+
+private:
+    locale_t c_ = nullptr;
+    locale_t anterior_ = nullptr;
+};
+
 // The library writes a workbook to a named file only: it is made in a
 // temporary file, then copied into place as any other output is.
 class LibroTemporal {
@@ -293,6 +320,7 @@ public:
     }
 
 private:
+    NumerosC numeros_;  // first made, last undone
     std::string ruta_;
     lxw_workbook* libro_ = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -370,6 +371,16 @@ TEST_F(Cli, FilesForOtherProgramsIgnoreTheLocale) {
                   "4.050000 4.000000 4.800000 5.000000 4.042857 4.750000 5.000000 75\n");
         ASSERT_EQ(correr({"puntuaciones", empresa, csv, "--separador"}).codigo, 0);
         EXPECT_NE(leer(csv).find(",0,4.05,4,4.8,5,4.0428"), std::string::npos);
+        // The workbook's numbers, its first sheet unpacked.
+        const auto xlsx = (dir / "p.xlsx").string(), hoja = (dir / "hoja.xml").string();
+        ASSERT_EQ(correr({"puntuaciones", empresa, xlsx}).codigo, 0);
+        ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import sys,zipfile; sys.stdout.write("
+                               "zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet1.xml')"
+                               ".decode())\" " +
+                               xlsx + " > " + hoja)
+                                  .c_str()),
+                  0);
+        EXPECT_NE(leer(hoja).find("<v>4.05</v>"), std::string::npos);
         ASSERT_EQ(correr({"report", "cuestionario", empresa, "Ana", "--prn", prn}).codigo, 0);
         EXPECT_NE(leer(prn).find("\r\nCARGA MENTAL:    4.05\r\n"), std::string::npos);
     }
