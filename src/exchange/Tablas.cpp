@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -118,13 +119,24 @@ std::vector<Variable> diccionario(const TKoral& doc) {
     return v;
 }
 
-// A questionnaire's groups as 0/1 flags in the document's group order.
-void marcarGrupos(const TKoral& doc, const TCuestionario& q, std::vector<char>& en) {
-    en.assign(doc.grupos.size(), 0);
-    for (const TGrupo* g : q.grupos)
-        for (std::size_t k = 0; k < doc.grupos.size(); ++k)
-            if (doc.grupos[k].get() == g) en[k] = 1;
-}
+// A questionnaire's groups as 0/1 flags in the document's group order,
+// each group's place looked up once for the whole company.
+class MarcasGrupos {
+public:
+    explicit MarcasGrupos(const TKoral& doc) : en_(doc.grupos.size()) {
+        for (std::size_t k = 0; k < doc.grupos.size(); ++k) lugar_[doc.grupos[k].get()] = k;
+    }
+    const std::vector<char>& de(const TCuestionario& q) {
+        std::fill(en_.begin(), en_.end(), 0);
+        for (const TGrupo* g : q.grupos)
+            if (const auto i = lugar_.find(g); i != lugar_.end()) en_[i->second] = 1;
+        return en_;
+    }
+
+private:
+    std::unordered_map<const TGrupo*, std::size_t> lugar_;
+    std::vector<char> en_;
+};
 
 // An answer's code; -1 for a byte that is not one.
 int codigo(char c) {
@@ -220,15 +232,13 @@ void escribirReadStat(const TKoral& doc, const std::string& ruta, FormatoTabla t
     comprobar(sav ? readstat_begin_writing_sav(w.get(), &escritura, filas)
                   : readstat_begin_writing_dta(w.get(), &escritura, filas));
     comprobar(readstat_validate_metadata(w.get()));
-    std::vector<char> en;
-    const std::size_t nGrupos = doc.grupos.size();
+    MarcasGrupos marcas(doc);
     for (const auto& q : doc.cuestionarios) {
         comprobar(readstat_begin_row(w.get()));
         std::size_t k = 0;
         comprobar(readstat_insert_string_value(w.get(), rv[k++], cp1252AUtf8(q->nombre).c_str()));
-        marcarGrupos(doc, *q, en);
-        for (std::size_t g = 0; g < nGrupos; ++g)
-            comprobar(readstat_insert_int8_value(w.get(), rv[k++], static_cast<int8_t>(en[g])));
+        for (char g : marcas.de(*q))
+            comprobar(readstat_insert_int8_value(w.get(), rv[k++], static_cast<int8_t>(g)));
         for (char c : q->respuestas) {
             const int r = codigo(c);
             if (r > 0 || (r == 0 && sav))
@@ -353,14 +363,13 @@ void escribirXlsx(const TKoral& doc, const std::string& ruta) {
         comprobarXlsx(worksheet_write_string(datos, 0, static_cast<lxw_col_t>(c),
                                              vars[c].nombre.c_str(), negrita));
     worksheet_freeze_panes(datos, 1, 1);
-    std::vector<char> en;
+    MarcasGrupos marcas(doc);
     lxw_row_t fila = 1;
     for (const auto& q : doc.cuestionarios) {
         lxw_col_t c = 0;
         comprobarXlsx(
             worksheet_write_string(datos, fila, c++, cp1252AUtf8(q->nombre).c_str(), nullptr));
-        marcarGrupos(doc, *q, en);
-        for (char g : en) worksheet_write_number(datos, fila, c++, g, nullptr);
+        for (char g : marcas.de(*q)) worksheet_write_number(datos, fila, c++, g, nullptr);
         for (char r : q->respuestas) {
             const int v = codigo(r);
             if (v >= 0) worksheet_write_number(datos, fila, c, v, nullptr);
