@@ -145,15 +145,24 @@ int codigo(char c) {
 
 // ReadStat ------------------------------------------------------------------
 
+// ReadStat hands over a row at a time: they are passed on to the file in
+// blocks, not a write each.
 struct Escritura {
     SalidaArchivo* salida;
     std::exception_ptr error;
+    std::string bloque;
+
+    void vaciar() {
+        salida->escribir(bloque.data(), bloque.size());
+        bloque.clear();
+    }
 };
 
 ssize_t escribirBytes(const void* datos, size_t n, void* ctx) {
     auto* e = static_cast<Escritura*>(ctx);
     try {
-        e->salida->escribir(static_cast<const char*>(datos), n);
+        e->bloque.append(static_cast<const char*>(datos), n);
+        if (e->bloque.size() >= std::size_t{1} << 20) e->vaciar();
     } catch (...) {
         e->error = std::current_exception();
         return -1;
@@ -164,7 +173,7 @@ ssize_t escribirBytes(const void* datos, size_t n, void* ctx) {
 void escribirReadStat(const TKoral& doc, const std::string& ruta, FormatoTabla tipo) {
     const bool sav = tipo == FormatoTabla::Sav;
     Reemplazo archivo(ruta);
-    Escritura escritura{&archivo.salida(), nullptr};
+    Escritura escritura{&archivo.salida(), nullptr, {}};
     std::unique_ptr<readstat_writer_t, void (*)(readstat_writer_t*)> w(readstat_writer_init(),
                                                                        readstat_writer_free);
     const auto comprobar = [&](readstat_error_t e) {
@@ -257,6 +266,7 @@ void escribirReadStat(const TKoral& doc, const std::string& ruta, FormatoTabla t
         comprobar(readstat_end_row(w.get()));
     }
     comprobar(readstat_end_writing(w.get()));
+    escritura.vaciar();
     archivo.confirmar();
 }
 
