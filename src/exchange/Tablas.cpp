@@ -298,6 +298,11 @@ private:
     locale_t anterior_ = nullptr;
 };
 
+void comprobarXlsx(lxw_error e) {
+    if (e != LXW_NO_ERROR)
+        throw ErrorArchivo(std::string("No se pudo escribir el libro: ") + lxw_strerror(e));
+}
+
 // The library writes a workbook to a named file only: it is made in a
 // temporary file, then copied into place as any other output is.
 class LibroTemporal {
@@ -326,9 +331,7 @@ public:
 
     // Closes the workbook and copies it into `archivo`, confirmed.
     void guardar(Reemplazo& archivo) {
-        const lxw_error e = workbook_close(std::exchange(libro_, nullptr));
-        if (e != LXW_NO_ERROR)
-            throw ErrorArchivo(std::string("No se pudo escribir el libro: ") + lxw_strerror(e));
+        comprobarXlsx(workbook_close(std::exchange(libro_, nullptr)));
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta_.c_str(), "rb"),
                                                           std::fclose);
         if (!f) throw ErrorArchivo("No se pudo leer el libro escrito.");
@@ -344,11 +347,6 @@ private:
     std::string ruta_;
     lxw_workbook* libro_ = nullptr;
 };
-
-void comprobarXlsx(lxw_error e) {
-    if (e != LXW_NO_ERROR)
-        throw ErrorArchivo(std::string("No se pudo escribir el libro: ") + lxw_strerror(e));
-}
 
 constexpr lxw_row_t kFilasHoja = 1048576;
 
